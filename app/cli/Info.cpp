@@ -1,0 +1,91 @@
+#include "Info.h"
+
+#include <nlohmann/json.hpp>
+
+namespace lensara {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// A container value as JSON, typed by the parameter's description where there is one.
+Json ToJson(const Value& value, const ParameterDescription* p)
+{
+  if (p && p->type == ParameterDescription::Type::Bool && value.IsLong()) return value.ToLong() != 0;
+  if (value.IsLong()) return value.ToLong();
+  if (value.IsReal()) return value.ToReal();
+  if (value.IsString()) return value.ToString();
+  return nullptr;
+}
+
+std::string KeyName(int32_t key, const Description& description)
+{
+  const ParameterDescription* p = description.Find(key);
+  return p ? p->name : std::to_string(key);
+}
+
+Json Parameters(const Container& data, const Description& description)
+{
+  Json parameters = Json::object();
+  for (const auto& [key, value] : data.Entries())
+    parameters[KeyName(key, description)] = ToJson(value, description.Find(key));
+  return parameters;
+}
+
+Json Report(Host& host)
+{
+  Json report;
+  report["version"] = host.Version();
+  report["product_kind"] = host.ProductKind();
+  Json plugins = Json::array();
+  for (const auto& cls : host.VideoPosts()) {
+    Json entry;
+    entry["id"] = cls->id;
+    entry["name"] = cls->name;
+    entry["library"] = cls->library->File().string();
+    std::unique_ptr<Node> node = host.CreateVideoPost(cls->id);
+    entry["parameters"] = node ? Parameters(node->Data(), cls->description) : Json(nullptr);
+    plugins.push_back(entry);
+  }
+  report["plugins"] = plugins;
+  Json libraries = Json::array();
+  for (const auto& library : host.Libraries()) libraries.push_back(library->File().string());
+  report["libraries"] = libraries;
+  auto reports = [](const std::vector<PluginReport>& list) {
+    Json out = Json::array();
+    for (const PluginReport& r : list) out.push_back({{"library", r.library.string()}, {"reason", r.reason}});
+    return out;
+  };
+  report["failed"] = reports(host.Failures());
+  report["warnings"] = reports(host.Warnings());
+  return report;
+}
+
+void WriteText(const Json& report, std::ostream& out)
+{
+  out << "host version " << report["version"] << ", product kind " << report["product_kind"] << "\n";
+  out << "plug-in libraries:\n";
+  for (const auto& library : report["libraries"]) out << "  " << library.get<std::string>() << "\n";
+  for (const auto& plugin : report["plugins"]) {
+    out << "video post " << plugin["id"] << " \"" << plugin["name"].get<std::string>() << "\"\n";
+    if (plugin["parameters"].is_null()) out << "  (a new node could not be created)\n";
+    for (const auto& [name, value] : plugin["parameters"].items()) out << "  " << name << " = " << value << "\n";
+  }
+  for (const auto& f : report["failed"])
+    out << "not loaded: " << f["library"].get<std::string>() << ": " << f["reason"].get<std::string>() << "\n";
+  for (const auto& w : report["warnings"])
+    out << "warning: " << w["library"].get<std::string>() << ": " << w["reason"].get<std::string>() << "\n";
+}
+
+}  // namespace
+
+void WriteInfo(Host& host, bool json, std::ostream& out)
+{
+  Json report = Report(host);
+  if (json)
+    out << report.dump() << "\n";
+  else
+    WriteText(report, out);
+}
+
+}  // namespace lensara

@@ -1,0 +1,114 @@
+#include "Description.h"
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <set>
+
+#include "Error.h"
+
+namespace lensara {
+
+namespace {
+
+using Json = nlohmann::json;
+using Type = ParameterDescription::Type;
+
+constexpr std::pair<Type, const char*> kTypeNames[] = {
+    {Type::Bool, "bool"},   {Type::Long, "long"},           {Type::Real, "real"},
+    {Type::Cycle, "cycle"}, {Type::Link, "link"},           {Type::InExclude, "inexclude"},
+    {Type::Button, "button"}, {Type::String, "string"},
+};
+
+Type ParseType(const std::string& text)
+{
+  for (const auto& [type, typeName] : kTypeNames)
+    if (text == typeName) return type;
+  throw Error("unknown parameter type \"" + text + "\"");
+}
+
+std::optional<double> OptionalNumber(const Json& j, const char* key)
+{
+  if (!j.contains(key)) return std::nullopt;
+  return j.at(key).get<double>();
+}
+
+CycleValue ParseCycleValue(const Json& j)
+{
+  return CycleValue{j.at("id").get<int32_t>(), j.at("name").get<std::string>(), j.value("label", "")};
+}
+
+ParameterDescription ParseParameter(const Json& j, const std::string& group)
+{
+  ParameterDescription p;
+  p.id = j.at("id").get<int32_t>();
+  p.name = j.at("name").get<std::string>();
+  p.type = ParseType(j.at("type").get<std::string>());
+  p.label = j.value("label", p.name);
+  p.group = group;
+  p.unit = j.value("unit", "");
+  p.min = OptionalNumber(j, "min");
+  p.max = OptionalNumber(j, "max");
+  p.step = OptionalNumber(j, "step");
+  if (p.type == Type::Cycle) {
+    for (const Json& c : j.at("cycle")) p.cycle.push_back(ParseCycleValue(c));
+    if (p.cycle.empty()) throw Error("cycle parameter " + p.name + " has no values");
+  }
+  return p;
+}
+
+Json ReadJson(const std::filesystem::path& file)
+{
+  std::ifstream in(file);
+  if (!in) throw Error(file.string() + ": cannot be read");
+  try {
+    return Json::parse(in);
+  } catch (const Json::parse_error& e) {
+    throw Error(file.string() + ": " + e.what());
+  }
+}
+
+}  // namespace
+
+Description Description::Load(const std::filesystem::path& file)
+{
+  Json root = ReadJson(file);
+  Description d;
+  try {
+    d.name = root.at("name").get<std::string>();
+    for (const Json& group : root.at("groups")) {
+      std::string label = group.value("label", "");
+      for (const Json& p : group.at("parameters")) d.parameters.push_back(ParseParameter(p, label));
+    }
+  } catch (const Json::exception& e) {
+    throw Error(file.string() + ": " + e.what());
+  } catch (const Error& e) {
+    throw Error(file.string() + ": " + e.what());
+  }
+  std::set<int32_t> ids;
+  for (const ParameterDescription& p : d.parameters)
+    if (!ids.insert(p.id).second) throw Error(file.string() + ": parameter id " + std::to_string(p.id) + " declared twice");
+  return d;
+}
+
+const ParameterDescription* Description::Find(int32_t id) const
+{
+  for (const ParameterDescription& p : parameters)
+    if (p.id == id) return &p;
+  return nullptr;
+}
+
+const ParameterDescription* Description::Find(const std::string& parameterName) const
+{
+  for (const ParameterDescription& p : parameters)
+    if (p.name == parameterName) return &p;
+  return nullptr;
+}
+
+const char* TypeName(ParameterDescription::Type type)
+{
+  for (const auto& [t, typeName] : kTypeNames)
+    if (t == type) return typeName;
+  return "?";
+}
+
+}  // namespace lensara

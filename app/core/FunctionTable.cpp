@@ -1,0 +1,219 @@
+#include "FunctionTable.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "Container.h"
+#include "Error.h"
+#include "Host.h"
+#include "Node.h"
+#include "Resource.h"
+#include "StringHandles.h"
+#include "Value.h"
+
+namespace lensara {
+
+namespace {
+
+std::atomic<long> allocationBudget{-1};
+
+// Takes one allocation from the budget; false when it is spent.
+bool MayAllocate()
+{
+  long budget = allocationBudget.load();
+  while (budget >= 0) {
+    if (budget == 0) return false;
+    if (allocationBudget.compare_exchange_weak(budget, budget - 1)) return true;
+  }
+  return true;
+}
+
+// Allocates a host object of type T for a handle, or null when memory is short.
+template <class T>
+T* NewHostObject()
+{
+  return MayAllocate() ? new (std::nothrow) T() : nullptr;
+}
+
+Container* C(HstContainer c) { return reinterpret_cast<Container*>(c); }
+Value* V(HstData d) { return reinterpret_cast<Value*>(d); }
+Node* N(HstNode n) { return Node::FromHandle(n); }
+Resource* R(HstResource r) { return reinterpret_cast<Resource*>(r); }
+
+// --- memory
+
+void* MemoryAlloc(size_t size) { return MayAllocate() ? std::malloc(size) : nullptr; }
+void MemoryFree(void* block) { std::free(block); }
+
+const HstMemoryTable kMemory = {MemoryAlloc, MemoryFree};
+
+// --- plug-ins and resources
+
+int32_t VersionType() { return Host::Active() ? Host::Active()->ProductKind() : 1; }
+
+HstBool RegisterVideoPost(const HstVideoPostRegistration* registration)
+{
+  return registration && Host::Active() && Host::Active()->RegisterVideoPost(*registration);
+}
+
+HstResource LoadResource(HstFilename folder)
+{
+  if (!folder || !MayAllocate()) return nullptr;
+  try {
+    return reinterpret_cast<HstResource>(new Resource(Resource::Load(FromHandle(folder)->text)));
+  } catch (const std::exception& e) {
+    if (Host::Active()) Host::Active()->NotePluginProblem(e.what());
+    return nullptr;
+  }
+}
+
+void FreeResource(HstResource r) { delete R(r); }
+
+HstBool LoadString(HstResource r, int32_t id, HstString out)
+{
+  const std::string* text = r ? R(r)->String(id) : nullptr;
+  if (out) FromHandle(out)->text = text ? *text : std::string();
+  return text != nullptr;
+}
+
+const HstPluginTable kPlugin = {VersionType, RegisterVideoPost, LoadResource, FreeResource, LoadString};
+
+// --- strings and file names
+
+template <class T, class H>
+struct TextSection {
+  static H Alloc() { return ToHandle(NewHostObject<T>()); }
+  static void Free(H h) { delete FromHandle(h); }
+  static std::string* Text(H h) { return &FromHandle(h)->text; }
+  static void Set(H h, const char* utf8)
+  {
+    if (h) *Text(h) = utf8 ? utf8 : "";
+  }
+  static const char* Get(H h) { return h ? Text(h)->c_str() : ""; }
+};
+
+using Strings = TextSection<StringValue, HstString>;
+using Filenames = TextSection<FilenameValue, HstFilename>;
+
+const HstStringTable kString = {Strings::Alloc, Strings::Free, Strings::Set, Strings::Get};
+const HstFilenameTable kFilename = {Filenames::Alloc, Filenames::Free, Filenames::Set, Filenames::Get};
+
+// --- values
+
+HstData DataAlloc() { return reinterpret_cast<HstData>(NewHostObject<Value>()); }
+void DataFree(HstData d) { delete V(d); }
+void DataCopy(HstData dst, HstData src)
+{
+  if (dst) *V(dst) = src ? *V(src) : Value();
+}
+int32_t DataType(HstData d) { return d ? V(d)->TypeCode() : HST_DATA_NONE; }
+void DataSetLong(HstData d, int32_t v)
+{
+  if (d) *V(d) = Value(v);
+}
+void DataSetReal(HstData d, double v)
+{
+  if (d) *V(d) = Value(v);
+}
+void DataSetString(HstData d, const char* utf8)
+{
+  if (d) *V(d) = Value(std::string(utf8 ? utf8 : ""));
+}
+int32_t DataGetLong(HstData d) { return d ? V(d)->ToLong() : 0; }
+double DataGetReal(HstData d) { return d ? V(d)->ToReal() : 0.0; }
+const char* DataGetString(HstData d) { return d ? V(d)->ToString().c_str() : ""; }
+
+const HstDataTable kData = {DataAlloc,   DataFree,    DataCopy,    DataType,    DataSetLong,
+                            DataSetReal, DataSetString, DataGetLong, DataGetReal, DataGetString};
+
+// --- containers
+
+HstContainer ContainerAlloc() { return reinterpret_cast<HstContainer>(NewHostObject<Container>()); }
+void ContainerFree(HstContainer c) { delete C(c); }
+void ContainerCopy(HstContainer dst, HstContainer src)
+{
+  if (dst) *C(dst) = src ? *C(src) : Container();
+}
+int32_t ContainerGetLong(HstContainer c, int32_t key, int32_t preset) { return c ? C(c)->GetLong(key, preset) : preset; }
+double ContainerGetReal(HstContainer c, int32_t key, double preset) { return c ? C(c)->GetReal(key, preset) : preset; }
+void ContainerSetLong(HstContainer c, int32_t key, int32_t v)
+{
+  if (c) C(c)->Set(key, Value(v));
+}
+void ContainerSetReal(HstContainer c, int32_t key, double v)
+{
+  if (c) C(c)->Set(key, Value(v));
+}
+HstBool ContainerGetData(HstContainer c, int32_t key, HstData out)
+{
+  const Value* v = c ? C(c)->Find(key) : nullptr;
+  if (!v) return false;
+  if (out) *V(out) = *v;
+  return true;
+}
+void ContainerSetData(HstContainer c, int32_t key, HstData v)
+{
+  if (c) C(c)->Set(key, v ? *V(v) : Value());
+}
+HstBool ContainerRemove(HstContainer c, int32_t key) { return c && C(c)->Remove(key); }
+int32_t ContainerCount(HstContainer c) { return c ? static_cast<int32_t>(C(c)->Entries().size()) : 0; }
+int32_t ContainerKeyAt(HstContainer c, int32_t index)
+{
+  if (!c || index < 0 || index >= ContainerCount(c)) return 0;
+  return C(c)->Entries()[index].first;
+}
+
+const HstContainerTable kContainer = {ContainerAlloc,   ContainerFree,    ContainerCopy,    ContainerGetLong,
+                                      ContainerGetReal, ContainerSetLong, ContainerSetReal, ContainerGetData,
+                                      ContainerSetData, ContainerRemove,  ContainerCount,   ContainerKeyAt};
+
+// --- nodes
+
+int32_t NodeType(HstNode n) { return n ? N(n)->Type() : 0; }
+HstContainer NodeData(HstNode n) { return n ? reinterpret_cast<HstContainer>(&N(n)->Data()) : nullptr; }
+void NodeGetName(HstNode n, HstString out)
+{
+  if (out) FromHandle(out)->text = n ? N(n)->Name() : std::string();
+}
+void NodeSetName(HstNode n, const char* utf8)
+{
+  if (n) N(n)->SetName(utf8 ? utf8 : "");
+}
+HstBool NodeMessage(HstNode n, int32_t type, void* data) { return n && N(n)->Message(type, data); }
+
+// Parameters of the host's nodes are their container keys: single-level ids only.
+HstBool NodeSetParameter(HstNode n, const HstDescID* id, HstData v, int32_t)
+{
+  if (!n || !id || id->depth != 1) return false;
+  N(n)->Data().Set(id->level[0].id, v ? *V(v) : Value());
+  return true;
+}
+HstBool NodeGetParameter(HstNode n, const HstDescID* id, HstData out, int32_t)
+{
+  if (!n || !id || id->depth != 1) return false;
+  return ContainerGetData(NodeData(n), id->level[0].id, out);
+}
+
+const HstNodeTable kNode = {NodeType, NodeData, NodeGetName, NodeSetName, NodeMessage, NodeSetParameter,
+                            NodeGetParameter};
+
+}  // namespace
+
+std::shared_ptr<const C4DOS> MakeFunctionTable(int32_t version)
+{
+  auto table = std::make_shared<C4DOS>();
+  table->version = version;
+  table->memory = &kMemory;
+  table->plugin = &kPlugin;
+  table->string = &kString;
+  table->filename = &kFilename;
+  table->data = &kData;
+  table->container = &kContainer;
+  table->node = &kNode;
+  return table;
+}
+
+void SetAllocationBudget(long count) { allocationBudget.store(count < 0 ? -1 : count); }
+
+}  // namespace lensara

@@ -1,0 +1,19 @@
+// The host's implementation of the plug-in function table.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "host/abi/C4DOS.h"
+
+namespace lensara {
+
+// The table a host of this version hands to its plug-ins. Every function is safe to call
+// with null handles and never throws.
+std::shared_ptr<const C4DOS> MakeFunctionTable(int32_t version);
+
+// For tests of out-of-memory paths: the next count allocations through the table succeed
+// and every later one fails; a negative count lifts the limit.
+void SetAllocationBudget(long count);
+
+}  // namespace lensara

@@ -1,0 +1,12 @@
+// The plug-in's binding to the host function table.
+#pragma once
+
+#include "Types.h"
+#include "abi/C4DOS.h"
+
+// The bound table; every wrapper call goes through it. Null until InitOS.
+extern const C4DOS* gC4DOS;
+
+// Keeps table as the host function table and returns the host version it reports,
+// or 0 when table is null (nothing is bound then).
+Int32 InitOS(void* table);

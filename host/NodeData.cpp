@@ -1,0 +1,54 @@
+#include "NodeData.h"
+
+#include "Memory.h"
+
+Bool NodeData::Init(GeListNode*) { return true; }
+
+Bool NodeData::Message(GeListNode*, Int32, void*) { return true; }
+
+Bool NodeData::GetDEnabling(GeListNode*, const DescID&, GeData&, Int32, const BaseContainer*) { return true; }
+
+namespace {
+
+NodeData* Instance(HstPluginObject self) { return reinterpret_cast<NodeData*>(self); }
+
+HstPluginObject Create(void* context)
+{
+  NodeData* instance = reinterpret_cast<DataAllocator*>(context)();
+  return reinterpret_cast<HstPluginObject>(instance);
+}
+
+void Destroy(HstPluginObject self)
+{
+  NodeData* instance = Instance(self);
+  DeleteObj(instance);
+}
+
+HstBool Init(HstPluginObject self, HstNode node) { return Instance(self)->Init(GeListNode::FromHandle(node)); }
+
+HstBool Message(HstPluginObject self, HstNode node, int32_t type, void* data)
+{
+  return Instance(self)->Message(GeListNode::FromHandle(node), type, data);
+}
+
+HstBool GetDEnabling(HstPluginObject self, HstNode node, const HstDescID* id, HstData value, int32_t flags,
+                     HstContainer itemdesc)
+{
+  GeData borrowed(value, GeData::Borrowed{});
+  return Instance(self)->GetDEnabling(GeListNode::FromHandle(node), DescID(*id), borrowed, flags,
+                                      BaseContainer::FromHandle(itemdesc));
+}
+
+}  // namespace
+
+HstNodeClass MakeNodeClass(DataAllocator* allocator)
+{
+  HstNodeClass cls{};
+  cls.context = reinterpret_cast<void*>(allocator);
+  cls.create = Create;
+  cls.destroy = Destroy;
+  cls.init = Init;
+  cls.message = Message;
+  cls.get_enabling = GetDEnabling;
+  return cls;
+}

@@ -1,0 +1,32 @@
+// NodeData: the base of a plug-in's own node classes. The host creates one instance per
+// node through the registered allocator and calls the virtual members; what a class does
+// not override keeps the host's base behaviour.
+#pragma once
+
+#include "BaseContainer.h"
+#include "BaseList2D.h"
+#include "DescID.h"
+#include "GeData.h"
+#include "String.h"
+#include "Types.h"
+
+class NodeData {
+public:
+  virtual ~NodeData() = default;
+  // Gives a new node its defaults.
+  virtual Bool Init(GeListNode* node);
+  // A message to the node; true when it was handled without error.
+  virtual Bool Message(GeListNode* node, Int32 type, void* data);
+  // Whether parameter id is editable now.
+  virtual Bool GetDEnabling(GeListNode* node, const DescID& id, GeData& value, Int32 flags,
+                            const BaseContainer* itemdesc);
+};
+
+// The base of video post effects.
+class VideoPostData : public NodeData {};
+
+// A registered class's allocator: a new instance from NewObj, or null.
+using DataAllocator = NodeData*();
+
+// The callbacks through which the host drives instances made by allocator.
+HstNodeClass MakeNodeClass(DataAllocator* allocator);

@@ -1,0 +1,8 @@
+// Basic value types of the plug-in interface.
+#pragma once
+
+#include <cstdint>
+
+using Int32 = std::int32_t;
+using Float = double;  // the host's real numbers are double precision
+using Bool = std::int32_t; // the host's truth value: 0 false, anything else true

@@ -1,0 +1,29 @@
+/* The host function table handed to a plug-in's c4d_main with the first start action.
+   It is versioned and grows only at its end: new sections are appended below, and each
+   section's own table grows only at its end. */
+#ifndef LENSARA_C4DOS_H
+#define LENSARA_C4DOS_H
+
+#include "HstContainer.h"
+#include "HstData.h"
+#include "HstHandles.h"
+#include "HstMemory.h"
+#include "HstNode.h"
+#include "HstPlugin.h"
+#include "HstString.h"
+
+/* The version this interface describes; plug-ins refuse hosts below 12000. */
+#define HST_VERSION 12000
+
+typedef struct C4DOS {
+  int32_t version; /* first field by contract: the host version number */
+  const HstMemoryTable* memory;
+  const HstPluginTable* plugin;
+  const HstStringTable* string;
+  const HstFilenameTable* filename;
+  const HstDataTable* data;
+  const HstContainerTable* container;
+  const HstNodeTable* node;
+} C4DOS;
+
+#endif

@@ -1,0 +1,15 @@
+/* Memory: the host's non-throwing allocator. */
+#ifndef LENSARA_HST_MEMORY_H
+#define LENSARA_HST_MEMORY_H
+
+#include <stddef.h>
+
+typedef struct HstMemoryTable {
+  /* Returns size bytes aligned for any plain type, or null when memory is short.
+     The caller owns the block and releases it with free. */
+  void* (*alloc)(size_t size);
+  /* Releases a block from alloc; null is ignored. */
+  void (*free)(void* block);
+} HstMemoryTable;
+
+#endif

@@ -1,0 +1,51 @@
+/* Plug-in registration, resources and what the host tells about itself. */
+#ifndef LENSARA_HST_PLUGIN_H
+#define LENSARA_HST_PLUGIN_H
+
+#include "HstHandles.h"
+
+/* The callbacks through which the host drives one registered node class. The host calls
+   them on its own threads as the plug-in's documentation states; every HstPluginObject
+   comes from create and goes back through destroy. */
+typedef struct HstNodeClass {
+  void* context; /* handed back to create unchanged */
+  /* A new instance, or null when memory is short. */
+  HstPluginObject (*create)(void* context);
+  /* Destroys an instance from create. */
+  void (*destroy)(HstPluginObject self);
+  /* Gives a new instance, now attached to node, its defaults. */
+  HstBool (*init)(HstPluginObject self, HstNode node);
+  /* A message of type to node; data belongs to the sender. */
+  HstBool (*message)(HstPluginObject self, HstNode node, int32_t type, void* data);
+  /* Whether parameter id of node is editable now. value is the parameter's value,
+     itemdesc its description (may be null); both belong to the host. */
+  HstBool (*get_enabling)(HstPluginObject self, HstNode node, const HstDescID* id, HstData value,
+                          int32_t flags, HstContainer itemdesc);
+} HstNodeClass;
+
+typedef struct HstVideoPostRegistration {
+  int32_t id;
+  const char* name;        /* display name, UTF-8; copied */
+  int32_t info;            /* info flags */
+  const char* description; /* name of the description resource; copied */
+  int32_t disklevel;
+  int32_t priority;
+  HstNodeClass node_class; /* copied */
+} HstVideoPostRegistration;
+
+typedef struct HstPluginTable {
+  /* The product kind the application runs as (1 full application; 8, 9, 10 the render
+     farm client and server and the command line renderer). */
+  int32_t (*version_type)(void);
+  /* Registers a video post class for the plug-in being started. False when the id is
+     taken or the description cannot be read. */
+  HstBool (*register_video_post)(const HstVideoPostRegistration* registration);
+  /* Loads the strings and descriptions kept under folder. Null when they cannot be read.
+     The caller owns the result and releases it with free_resource. */
+  HstResource (*load_resource)(HstFilename folder);
+  void (*free_resource)(HstResource r);
+  /* Copies string id of r into out; false (out set empty) when r has no such string. */
+  HstBool (*load_string)(HstResource r, int32_t id, HstString out);
+} HstPluginTable;
+
+#endif

@@ -1,0 +1,24 @@
+#include "Dof.h"
+
+#include "resources/description/vpdof.h"
+
+NodeData* Dof::Alloc() { return NewObj<Dof>(); }
+
+Bool Dof::Init(GeListNode* node)
+{
+  BaseContainer* data = static_cast<BaseList2D*>(node)->GetDataInstance();
+  data->SetLong(DOF_FILTER, DOF_FILTER_GAUSSIAN);
+  data->SetReal(DOF_RADIUS, 3.0);
+  data->SetReal(DOF_FOCUS_DISTANCE, 2000.0);
+  data->SetReal(DOF_FRONT_START, 0.0);
+  data->SetReal(DOF_FRONT_END, 1000.0);
+  data->SetReal(DOF_REAR_START, 0.0);
+  data->SetReal(DOF_REAR_END, 1000.0);
+  data->SetReal(DOF_PASSES, 1.0);
+  data->SetBool(DOF_FRONT_BLUR, true);
+  data->SetBool(DOF_REAR_BLUR, true);
+  data->SetBool(DOF_BLUR, true);
+  data->SetLong(DOF_DEPTH_ANTIALIASING, DOF_DEPTH_ANTIALIASING_UNCHANGED);
+  snapshot = Snapshot{};
+  return true;
+}
