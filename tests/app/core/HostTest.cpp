@@ -1,0 +1,116 @@
+// Loading plug-in libraries: the real plug-in, and libraries that cannot be used.
+#include "app/core/Host.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "PluginFolder.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+
+TEST(Host, LoadsTheBuiltPluginAndItsEffect)
+{
+  lensara::Host host;
+  host.LoadPlugins(BuiltPluginFolder());
+  EXPECT_TRUE(host.Failures().empty());
+  EXPECT_TRUE(host.Warnings().empty());
+  ASSERT_EQ(host.Libraries().size(), 1u);
+  ASSERT_EQ(host.VideoPosts().size(), 1u);
+  const lensara::VideoPostClass& dof = *host.VideoPosts()[0];
+  EXPECT_EQ(dof.id, 1020104);
+  EXPECT_EQ(dof.name, "Lensara");
+  EXPECT_EQ(dof.description.Name(), "vpdof");
+  EXPECT_EQ(dof.library->File(), BuiltLensaraFolder() / "liblensara.so");
+}
+
+TEST(Host, ReportsUnusableLibrariesAndLoadsTheRest)
+{
+  TempDir dir;
+  CopyLensara(dir.Path());
+  WriteFile(dir.Path() / "broken.so", "not a library");
+  std::filesystem::copy(LENSARA_TEST_NOENTRY_LIBRARY, dir.Path() / "noentry.so");
+
+  lensara::Host host;
+  host.LoadPlugins(dir.Path());
+  ASSERT_EQ(host.Failures().size(), 2u);
+  EXPECT_EQ(host.Failures()[0].library, dir.Path() / "broken.so");
+  EXPECT_THAT(host.Failures()[0].reason, HasSubstr("cannot be loaded"));
+  EXPECT_EQ(host.Failures()[1].library, dir.Path() / "noentry.so");
+  EXPECT_THAT(host.Failures()[1].reason, HasSubstr("no c4d_main"));
+  ASSERT_EQ(host.VideoPosts().size(), 1u);
+  EXPECT_EQ(host.VideoPosts()[0]->name, "Lensara");
+}
+
+TEST(Host, AnOldHostIsRefusedByThePlugin)
+{
+  lensara::Host host({11999, 1});
+  host.LoadPlugins(BuiltPluginFolder());
+  ASSERT_EQ(host.Failures().size(), 1u);
+  EXPECT_EQ(host.Failures()[0].library, BuiltLensaraFolder() / "liblensara.so");
+  EXPECT_THAT(host.Failures()[0].reason, HasSubstr("-3"));
+  EXPECT_TRUE(host.Libraries().empty());
+  EXPECT_TRUE(host.VideoPosts().empty());
+}
+
+TEST(Host, APluginWithoutItsDisplayNameLoadsButOffersNothing)
+{
+  TempDir dir;
+  std::filesystem::path folder = CopyLensara(dir.Path());
+  WriteFile(folder / "res" / "strings.json", "{}");
+
+  lensara::Host host;
+  host.LoadPlugins(dir.Path());
+  EXPECT_TRUE(host.Failures().empty());
+  EXPECT_EQ(host.Libraries().size(), 1u);
+  EXPECT_TRUE(host.VideoPosts().empty());
+}
+
+TEST(Host, APluginWithoutResourcesLoadsWithAWarning)
+{
+  TempDir dir;
+  std::filesystem::path folder = CopyLensara(dir.Path());
+  std::filesystem::remove_all(folder / "res");
+
+  lensara::Host host;
+  host.LoadPlugins(dir.Path());
+  EXPECT_TRUE(host.Failures().empty());
+  ASSERT_EQ(host.Warnings().size(), 1u);
+  EXPECT_THAT(host.Warnings()[0].reason, HasSubstr("resources could not be loaded"));
+  EXPECT_TRUE(host.VideoPosts().empty());
+}
+
+TEST(Host, AMissingOrBrokenDescriptionFailsTheRegistration)
+{
+  for (const char* text : {"", "{\"name\": \"vpdof\", \"groups\": [{\"parameters\": [{\"id\": 1}]}]}"}) {
+    TempDir dir;
+    std::filesystem::path file = CopyLensara(dir.Path()) / "res" / "description" / "vpdof.json";
+    std::filesystem::remove(file);
+    if (*text) WriteFile(file, text);
+
+    lensara::Host host;
+    host.LoadPlugins(dir.Path());
+    ASSERT_EQ(host.Failures().size(), 1u) << text;
+    EXPECT_THAT(host.Failures()[0].reason, HasSubstr("failed to register"));
+    EXPECT_THAT(host.Failures()[0].reason, HasSubstr(file.string()));
+    EXPECT_TRUE(host.VideoPosts().empty());
+  }
+}
+
+TEST(Host, AMissingPluginFolderIsReported)
+{
+  lensara::Host host;
+  host.LoadPlugins("/nonexistent/plugins");
+  ASSERT_EQ(host.Failures().size(), 1u);
+  EXPECT_THAT(host.Failures()[0].reason, HasSubstr("no such plug-in folder"));
+}
+
+TEST(Host, UnknownVideoPostsAreNotCreated)
+{
+  lensara::Host host;
+  host.LoadPlugins(BuiltPluginFolder());
+  EXPECT_EQ(host.CreateVideoPost(42), nullptr);
+}
+
+}  // namespace
