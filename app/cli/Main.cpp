@@ -27,6 +27,7 @@ int main(int argc, char** argv)
 {
   CLI::App app{"Lensara: the depth-of-field post effect and its host application"};
   app.require_subcommand(1);
+  app.fallthrough();  // the global options may follow the command
   std::string pluginOption;
   lensara::HostOptions options;
   app.add_option("--plugins", pluginOption, "Plug-in folder (default: $LENSARA_PLUGINS, else plugins/ beside lensara)");
