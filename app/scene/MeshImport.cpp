@@ -5,6 +5,8 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include <map>
+
 #include "app/core/Error.h"
 #include "app/core/NodeTypes.h"
 
@@ -34,8 +36,9 @@ private:
   const aiScene* scene = nullptr;
 };
 
-// Mirrors z: the file's right-handed frame into the host's left-handed one.
-Vector ToHost(const aiVector3D& p) { return {p.x, p.y, -p.z}; }
+// Mirrors z: the file's right-handed frame into the host's left-handed one (0 - z keeps
+// zero positive).
+Vector ToHost(const aiVector3D& p) { return {p.x, p.y, 0.0 - p.z}; }
 
 // Appends the triangles of mesh, transformed by m, to out.
 void AppendMesh(const aiMesh& mesh, const aiMatrix4x4& m, Mesh& out)
@@ -91,23 +94,27 @@ std::unique_ptr<Document> ImportMeshDocument(const std::filesystem::path& file)
   ImportedFile imported(file);
   const aiScene& scene = imported.Scene();
   auto doc = std::make_unique<Document>();
-  std::vector<Node*> materials;
-  for (unsigned i = 0; i < scene.mNumMaterials; ++i) {
+  // Materials are made when a mesh first uses them, in the order of use.
+  std::map<unsigned, Node*> materials;
+  auto material = [&](unsigned index) {
+    Node*& made = materials[index];
+    if (made) return made;
     std::unique_ptr<Node> mat = CreateNode(kStandardMaterial);
-    mat->SetName(MaterialName(*scene.mMaterials[i], i));
-    mat->Data().Set(kMaterialColor, Value(BaseColor(*scene.mMaterials[i])));
-    materials.push_back(mat.get());
+    mat->SetName(MaterialName(*scene.mMaterials[index], index));
+    mat->Data().Set(kMaterialColor, Value(BaseColor(*scene.mMaterials[index])));
+    made = mat.get();
     doc->Branch(HST_BRANCH_MATERIALS).Append(std::move(mat));
-  }
+    return made;
+  };
   ForEachMesh(scene, *scene.mRootNode, aiMatrix4x4(), [&](const aiMesh& m, const aiMatrix4x4& world, const aiNode& node) {
     auto mesh = std::make_shared<Mesh>();
     AppendMesh(m, world, *mesh);
     std::unique_ptr<Node> object = CreateNode(kPolygonObject);
     object->SetName(m.mName.length ? m.mName.C_Str() : node.mName.C_Str());
     object->SetMesh(std::move(mesh));
-    if (m.mMaterialIndex < materials.size()) {
+    if (m.mMaterialIndex < scene.mNumMaterials) {
       std::unique_ptr<Node> tag = CreateNode(kTextureTag);
-      tag->Data().Set(kTagMaterial, Value(Link{materials[m.mMaterialIndex]->GetIdentity()}));
+      tag->Data().Set(kTagMaterial, Value(Link{material(m.mMaterialIndex)->GetIdentity()}));
       object->Branch(HST_BRANCH_TAGS).Append(std::move(tag));
     }
     doc->Branch(HST_BRANCH_OBJECTS).Append(std::move(object));

@@ -127,6 +127,15 @@ private:
     return j;
   }
 
+  // The mesh file relative to the scene's folder, or absolute when the two share no
+  // folder below the root.
+  std::string MeshPath(const std::filesystem::path& source) const
+  {
+    auto s = source.begin(), f = folder.begin();
+    bool shared = std::distance(s, source.end()) > 2 && std::distance(f, folder.end()) > 1 && *++s == *++f;
+    return (shared ? source.lexically_relative(folder) : source).generic_string();
+  }
+
   void AddPlacement(Json& j, const Node& n)
   {
     j["position"] = VectorJson(n.Position());
@@ -136,8 +145,7 @@ private:
     const Mesh* mesh = n.GetMesh().get();
     if (!mesh) return;
     if (!mesh->source.empty()) {
-      std::filesystem::path relative = std::filesystem::path(mesh->source).lexically_relative(folder);
-      j["mesh"] = (relative.empty() ? std::filesystem::path(mesh->source) : relative).generic_string();
+      j["mesh"] = MeshPath(mesh->source);
       return;
     }
     Json points = Json::array(), triangles = Json::array();
