@@ -26,6 +26,13 @@ const Fields kMaterialFields = {"shaders"};
 const Fields kRenderFields = {"video_posts", "passes"};
 const Fields kRootFields = {"time", "active_camera", "active_render_settings", "objects", "materials", "render_settings"};
 
+// "an object", "a tag", ...
+std::string Article(NodeKind kind)
+{
+  std::string name = KindName(kind);
+  return (name[0] == 'o' ? "an " : "a ") + name;
+}
+
 bool Contains(Fields fields, const std::string& name)
 {
   for (const char* f : fields)
@@ -102,7 +109,7 @@ private:
   // The type an entry names, checked against the kind of list it is in.
   int32_t ReadType(const Json& j, NodeKind kind) const
   {
-    if (!j.contains("type")) Fail(j, "", std::string("a ") + KindName(kind) + " needs a \"type\"");
+    if (!j.contains("type")) Fail(j, "", Article(kind) + " needs a \"type\"");
     const Json& t = j.at("type");
     int32_t type = 0;
     if (t.is_number_integer())
@@ -119,7 +126,7 @@ private:
     if (!known && !registered && !unregistered)
       Fail(j, "type", std::string("unknown ") + KindName(kind) + " type " + shown);
     NodeKind actual = known ? known->kind : NodeKind::VideoPost;
-    if (actual != kind) Fail(j, "type", shown + " is a " + KindName(actual) + ", not a " + KindName(kind));
+    if (actual != kind) Fail(j, "type", shown + " is " + Article(actual) + ", not " + Article(kind));
     return type;
   }
 
@@ -131,7 +138,7 @@ private:
       case NodeKind::Object: CheckFields(j, {kCommonFields, kObjectFields}, "an object"); break;
       case NodeKind::Material: CheckFields(j, {kCommonFields, kMaterialFields}, "a material"); break;
       case NodeKind::RenderData: CheckFields(j, {kCommonFields, kRenderFields}, "render settings"); break;
-      default: CheckFields(j, {kCommonFields}, std::string("a ") + KindName(kind)); break;
+      default: CheckFields(j, {kCommonFields}, Article(kind)); break;
     }
     std::unique_ptr<Node> node = CreateNode(type);
     if (!node && kind == NodeKind::VideoPost && !(Host::Active() && Host::Active()->FindVideoPost(type)))
