@@ -118,14 +118,16 @@ private:
       type = TypeFromName(t.get<std::string>());
     else
       Fail(j, "type", "\"type\" must be a name or a number");
-    // Numbers of video posts no plug-in registered are kept as plain nodes.
+    // Numbers the host does not know (a video post of a plug-in not loaded, a material of
+    // another application) are kept as plain nodes of the list's kind; objects and tags
+    // must be known.
     const NodeType* known = FindNodeType(type);
     bool registered = Host::Active() && Host::Active()->FindVideoPost(type);
-    bool unregistered = kind == NodeKind::VideoPost && t.is_number_integer() && type != 0;
+    bool kept = t.is_number_integer() && type != 0 && (kind == NodeKind::VideoPost || kind == NodeKind::Material ||
+                                                       kind == NodeKind::Shader);
     std::string shown = t.is_string() ? "\"" + t.get<std::string>() + "\"" : t.dump();
-    if (!known && !registered && !unregistered)
-      Fail(j, "type", std::string("unknown ") + KindName(kind) + " type " + shown);
-    NodeKind actual = known ? known->kind : NodeKind::VideoPost;
+    if (!known && !registered && !kept) Fail(j, "type", "unknown " + std::string(KindName(kind)) + " type " + shown);
+    NodeKind actual = known ? known->kind : registered ? NodeKind::VideoPost : kind;
     if (actual != kind) Fail(j, "type", shown + " is " + Article(actual) + ", not " + Article(kind));
     return type;
   }
@@ -141,7 +143,7 @@ private:
       default: CheckFields(j, {kCommonFields}, Article(kind)); break;
     }
     std::unique_ptr<Node> node = CreateNode(type);
-    if (!node && kind == NodeKind::VideoPost && !(Host::Active() && Host::Active()->FindVideoPost(type)))
+    if (!node && !(Host::Active() && Host::Active()->FindVideoPost(type)))
       node = std::make_unique<Node>(type, std::to_string(type));
     if (!node) Fail(j, "type", "video post " + std::to_string(type) + " could not be created by its plug-in");
     if (j.contains("name")) node->SetName(StringField(j, "name"));

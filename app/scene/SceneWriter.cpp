@@ -113,7 +113,8 @@ private:
   Json NodeJson(Node& n)
   {
     Json j = Json::object();
-    j["type"] = TypeNameOf(n.Type());
+    std::string type = TypeNameOf(n.Type());
+    j["type"] = type == std::to_string(n.Type()) ? Json(n.Type()) : Json(type);
     j["name"] = n.Name();
     if (auto it = ids.find(&n); it != ids.end()) j["id"] = it->second;
     const NodeType* t = FindNodeType(n.Type());

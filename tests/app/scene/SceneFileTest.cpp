@@ -72,6 +72,22 @@ TEST_F(SceneFile, SecondRoundTripIsByteIdentical)
   ExpectSameObjects(doc->FirstObject(), again->FirstObject());
 }
 
+TEST_F(SceneFile, EveryExampleLoadsAndWritesCanonically)
+{
+  int count = 0;
+  for (const std::filesystem::path& dir : {kExamples, kExamples / "tests"}) {
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+      if (entry.path().extension() != ".json") continue;
+      SCOPED_TRACE(entry.path().string());
+      std::unique_ptr<Document> doc = LoadScene(entry.path());
+      std::string first = WriteScene(*doc, entry.path());
+      EXPECT_EQ(WriteScene(*ReadScene(first, entry.path()), entry.path()), first);
+      ++count;
+    }
+  }
+  EXPECT_GE(count, 4);
+}
+
 TEST_F(SceneFile, EveryValueTypeAndUnknownKeySurvivesARoundTrip)
 {
   const char* text = R"({
