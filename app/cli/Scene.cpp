@@ -72,11 +72,14 @@ void PrintScene(Document& doc, const std::filesystem::path& file, std::ostream& 
 
 }  // namespace
 
-int CheckScene(const std::filesystem::path& file, std::ostream& out, std::ostream& err)
+namespace {
+
+// Runs a command on file; an error is printed to err and gives exit code 1.
+template <class F>
+int Run(const std::filesystem::path& file, std::ostream& err, const F& command)
 {
   try {
-    std::unique_ptr<Document> doc = LoadScene(file);
-    PrintScene(*doc, file, out);
+    command();
     return 0;
   } catch (const Error& e) {
     err << "lensara: " << e.what() << "\n";
@@ -86,18 +89,16 @@ int CheckScene(const std::filesystem::path& file, std::ostream& out, std::ostrea
   return 1;
 }
 
+}  // namespace
+
+int CheckScene(const std::filesystem::path& file, std::ostream& out, std::ostream& err)
+{
+  return Run(file, err, [&] { PrintScene(*LoadScene(file), file, out); });
+}
+
 int ConvertScene(const std::filesystem::path& in, const std::filesystem::path& outFile, std::ostream& err)
 {
-  try {
-    std::unique_ptr<Document> doc = LoadScene(in);
-    SaveScene(*doc, outFile);
-    return 0;
-  } catch (const Error& e) {
-    err << "lensara: " << e.what() << "\n";
-  } catch (const std::exception& e) {
-    err << "lensara: " << in.string() << ": " << e.what() << "\n";
-  }
-  return 1;
+  return Run(in, err, [&] { SaveScene(*LoadScene(in), outFile); });
 }
 
 }  // namespace lensara

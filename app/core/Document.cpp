@@ -10,6 +10,8 @@ Document::Document() : Node(kDocumentType, "Untitled")
   defaultCamera = CreateNode(kCameraType);
   defaultCamera->SetName("Default Camera");
   defaultCamera->SetPosition({0.0, 0.0, -1000.0});
+  renderView->Pin();
+  defaultCamera->Pin();
 }
 
 std::unique_ptr<Node> Document::Clone() const { return CloneDocument(); }

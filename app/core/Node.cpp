@@ -143,6 +143,13 @@ Node* Node::FindIdentity(Identity id)
   return nullptr;
 }
 
+bool Node::IsWithin(const Node* ancestor) const
+{
+  for (const Node* n = this; n; n = n->list ? n->list->Owner() : nullptr)
+    if (n == ancestor) return true;
+  return false;
+}
+
 Matrix Node::LocalMatrix() const { return ComposeMatrix(position, rotation, scale); }
 
 void Node::SetLocalMatrix(const Matrix& m) { DecomposeMatrix(m, position, rotation, scale); }

@@ -99,6 +99,12 @@ public:
   Document* GetDocument();
   // The node of that identity in this node's subtree (itself, then its branches), or null.
   Node* FindIdentity(Identity id);
+  // True when this node is ancestor or lies in one of its branches, at any depth.
+  bool IsWithin(const Node* ancestor) const;
+  // A pinned node belongs to its document outside every list (the render view, the
+  // default camera): it can be neither inserted nor freed through the function table.
+  void Pin() { pinned = true; }
+  bool Pinned() const { return pinned; }
 
   // --- objects: placement relative to the parent object
   const Vector& Position() const { return position; }
@@ -148,6 +154,7 @@ private:
   Container data;
   Identity identity;
   uint32_t dirty = 0;
+  bool pinned = false;
 
   NodeList* list = nullptr;
   Node* next = nullptr;

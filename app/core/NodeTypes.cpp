@@ -3,6 +3,7 @@
 #include "Container.h"
 #include "Document.h"
 #include "Host.h"
+#include "Lookup.h"
 
 namespace lensara {
 
@@ -127,20 +128,6 @@ std::vector<NodeType> MakeTypes()
 
 }  // namespace
 
-const KeyInfo* NodeType::FindKey(int32_t key) const
-{
-  for (const KeyInfo& k : keys)
-    if (k.key == key) return &k;
-  return nullptr;
-}
-
-const KeyInfo* NodeType::FindKey(const std::string& keyName) const
-{
-  for (const KeyInfo& k : keys)
-    if (k.name == keyName) return &k;
-  return nullptr;
-}
-
 const std::vector<NodeType>& NodeTypes()
 {
   static const std::vector<NodeType> types = MakeTypes();
@@ -149,16 +136,12 @@ const std::vector<NodeType>& NodeTypes()
 
 const NodeType* FindNodeType(int32_t id)
 {
-  for (const NodeType& t : NodeTypes())
-    if (t.id == id) return &t;
-  return nullptr;
+  return FindFirst(NodeTypes(), [id](const NodeType& t) { return t.id == id; });
 }
 
 const NodeType* FindNodeType(const std::string& name)
 {
-  for (const NodeType& t : NodeTypes())
-    if (t.name == name) return &t;
-  return nullptr;
+  return FindFirst(NodeTypes(), [&name](const NodeType& t) { return t.name == name; });
 }
 
 const char* KindName(NodeKind kind)

@@ -27,9 +27,6 @@ struct NodeType {
   std::string name;         // as scene files write it
   std::string defaultName;  // the name of a new node
   std::vector<KeyInfo> keys;
-
-  const KeyInfo* FindKey(int32_t key) const;
-  const KeyInfo* FindKey(const std::string& keyName) const;
 };
 
 // Every host type.

@@ -53,7 +53,7 @@ HstNode NodeAlloc(int32_t type)
 
 void NodeFree(HstNode n)
 {
-  if (!n) return;
+  if (!n || N(n)->Pinned()) return;
   std::unique_ptr<Node> owned = N(n)->Unlink();
   if (!owned) delete N(n);
 }
@@ -69,9 +69,16 @@ HstNode NodeNext(HstNode n) { return n ? ToHandle(N(n)->Next()) : nullptr; }
 HstNode NodePred(HstNode n) { return n ? ToHandle(N(n)->Pred()) : nullptr; }
 HstNode NodeFirstIn(HstNode n, int32_t branch) { return n ? ToHandle(N(n)->FirstIn(branch)) : nullptr; }
 
+// Whether n may go into a list owned by owner: it is in none, is no document or pinned
+// node, and owner does not lie inside it (which would make a cycle).
+bool Insertable(HstNode n, Node* owner)
+{
+  return n && !N(n)->List() && !N(n)->Pinned() && N(n)->Type() != kDocumentType && owner && !owner->IsWithin(N(n));
+}
+
 HstBool NodeInsert(HstNode owner, int32_t branch, HstNode n, HstNode pred)
 {
-  if (!owner || !n || N(n)->List() || branch < HST_BRANCH_CHILDREN || branch > HST_BRANCH_RENDER_DATA) return false;
+  if (!Insertable(n, N(owner)) || branch < HST_BRANCH_CHILDREN || branch > HST_BRANCH_RENDER_DATA) return false;
   if (pred && (!N(pred)->List() || N(pred)->List()->Owner() != N(owner) || N(pred)->List()->Kind() != branch))
     return false;
   return Guarded(
@@ -84,7 +91,7 @@ HstBool NodeInsert(HstNode owner, int32_t branch, HstNode n, HstNode pred)
 
 HstBool NodeInsertAfter(HstNode n, HstNode pred)
 {
-  if (!n || !pred || N(n)->List() || !N(pred)->List() || n == pred) return false;
+  if (!pred || !N(pred)->List() || !Insertable(n, N(pred)->List()->Owner())) return false;
   N(pred)->List()->Insert(std::unique_ptr<Node>(N(n)), N(pred));
   return true;
 }

@@ -1,6 +1,7 @@
 #include "Schema.h"
 
 #include "app/core/Host.h"
+#include "app/core/Lookup.h"
 
 namespace lensara {
 
@@ -55,16 +56,12 @@ Schema Schema::ForType(int32_t type)
 
 const KeySpec* Schema::Find(int32_t key) const
 {
-  for (const KeySpec& k : keys)
-    if (k.key == key) return &k;
-  return nullptr;
+  return FindFirst(keys, [key](const KeySpec& k) { return k.key == key; });
 }
 
 const KeySpec* Schema::Find(const std::string& name) const
 {
-  for (const KeySpec& k : keys)
-    if (k.name == name) return &k;
-  return nullptr;
+  return FindFirst(keys, [&name](const KeySpec& k) { return k.name == name; });
 }
 
 std::string TypeNameOf(int32_t type)

@@ -39,7 +39,8 @@ typedef struct HstNodeTable {
      the caller and released with free. Null for an unknown type or when memory is short. */
   HstNode (*alloc)(int32_t type);
   /* Destroys a node that is in no list, with everything it holds; a node still in a list
-     is unlinked first. */
+     is unlinked first. Nodes a document owns outside its lists (its render view, its
+     default camera) are left alone. */
   void (*free)(HstNode n);
   /* A deep copy (same identity, fresh plug-in instance) in no list, owned by the caller;
      flags 0. Null when memory is short or a plug-in instance cannot be made. */
@@ -53,10 +54,11 @@ typedef struct HstNodeTable {
   HstNode (*first_in)(HstNode n, int32_t branch);
   /* Inserts n (in no list; its owner becomes the branch's owner) into branch of owner,
      after pred, which must be in that branch; at the top when pred is null. False (n
-     stays with the caller) when n is in a list, pred is elsewhere or owner is null. */
+     stays with the caller) when n is in a list, is a document or document-owned, owner
+     is null or inside n, or pred is elsewhere. */
   HstBool (*insert)(HstNode owner, int32_t branch, HstNode n, HstNode pred);
   /* Inserts n (in no list) into pred's list right after pred. False when either is null,
-     pred is in no list or n is in one. */
+     pred is in no list, or n could not be inserted into that list (see insert). */
   HstBool (*insert_after)(HstNode n, HstNode pred);
   /* Takes n out of its list; the caller owns it from then on. Nothing when it is in none. */
   void (*remove)(HstNode n);

@@ -74,8 +74,17 @@ TEST_F(SceneInterface, InsertionRefusesNodesThatAreAlreadyListed)
   BaseObject* loose = BaseObject::Alloc(5159);
   BaseObject* elsewhere = BaseObject::Alloc(5140);
   EXPECT_FALSE(doc->InsertObject(loose, nullptr, elsewhere));
-  BaseObject::Free(loose);
   BaseObject::Free(elsewhere);
+  a->Remove();
+  ASSERT_TRUE(loose->InsertUnder(a));
+  EXPECT_FALSE(a->InsertUnder(loose));  // a node cannot go inside itself
+  BaseObject::Free(a);
+  BaseObject* camera = doc->GetRenderBaseDraw()->GetSceneCamera(doc);
+  EXPECT_FALSE(doc->InsertObject(camera, nullptr, nullptr));
+  BaseObject* freed = camera;
+  BaseObject::Free(freed);  // owned by the document: left alone
+  EXPECT_EQ(doc->GetRenderBaseDraw()->GetSceneCamera(doc), camera);
+  EXPECT_EQ(camera->GetMg().off, Vector(0.0, 0.0, -1000.0));
 }
 
 TEST_F(SceneInterface, CloneIsDeepAndIndependent)
