@@ -85,6 +85,24 @@ BaseContainer* BaseContainer::GetContainerInstance(Int32 id)
   return FromHandle(gC4DOS->container->get_container_instance(Handle(), id));
 }
 
+const BaseContainer* BaseContainer::GetContainerInstance(Int32 id) const
+{
+  return const_cast<BaseContainer*>(this)->GetContainerInstance(id);
+}
+
+const CustomDataType* BaseContainer::GetCustomDataType(Int32 id, Int32 type) const
+{
+  return const_cast<BaseContainer*>(this)->GetCustomDataType(id, type);
+}
+
+void BaseContainer::MergeContainer(const BaseContainer& src)
+{
+  for (Int32 i = 0; i < src.GetCount(); ++i) {
+    Int32 key = src.GetIndexId(i);
+    SetData(key, src.GetData(key));
+  }
+}
+
 CustomDataType* BaseContainer::GetCustomDataType(Int32 id, Int32 type)
 {
   if (type == CUSTOMDATATYPE_INEXCLUDE_LIST)

@@ -35,7 +35,9 @@ public:
   // The container or custom data of type at id in place, owned by this container and
   // valid until id is set again or a key is removed; null when absent or of another type.
   BaseContainer* GetContainerInstance(Int32 id);
+  const BaseContainer* GetContainerInstance(Int32 id) const;
   CustomDataType* GetCustomDataType(Int32 id, Int32 type);
+  const CustomDataType* GetCustomDataType(Int32 id, Int32 type) const;
 
   void SetBool(Int32 id, Bool v);
   void SetLong(Int32 id, Int32 v);
@@ -49,6 +51,9 @@ public:
   void SetData(Int32 id, const GeData& v);
   // Removes id; false when it was absent.
   Bool RemoveData(Int32 id);
+
+  // Sets every key of src in this container, keeping keys src does not hold.
+  void MergeContainer(const BaseContainer& src);
 
   // The number of keys and the key at index, in order.
   Int32 GetCount() const;

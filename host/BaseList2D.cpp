@@ -51,6 +51,19 @@ const BaseContainer* BaseList2D::GetDataInstance() const
   return BaseContainer::FromHandle(gC4DOS->node->data(Handle()));
 }
 
+BaseContainer* BaseList2D::GetDataClone() const { return GetDataInstance()->GetClone(); }
+
+Bool BaseList2D::SetData(const BaseContainer* bc, Bool merge)
+{
+  BaseContainer* data = GetDataInstance();
+  if (!bc || !data) return false;
+  if (merge)
+    data->MergeContainer(*bc);
+  else
+    bc->CopyTo(data);
+  return true;
+}
+
 String BaseList2D::GetName() const
 {
   String name;

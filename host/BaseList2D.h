@@ -58,6 +58,12 @@ public:
   // The node's live data container, owned by the node.
   BaseContainer* GetDataInstance();
   const BaseContainer* GetDataInstance() const;
+  // A copy of the node's container, owned by the caller (BaseContainer::Free); null when
+  // memory is short.
+  BaseContainer* GetDataClone() const;
+  // Writes bc into the node's container: key by key, keeping the others, when merge is
+  // set; otherwise the container becomes a copy of bc.
+  Bool SetData(const BaseContainer* bc, Bool merge = true);
   String GetName() const;
   void SetName(const String& name);
 };

@@ -40,6 +40,7 @@ public:
 
 class BaseShader : public BaseList2D {
 public:
+  static void Free(BaseShader*& shader) { FreeNode(shader); }
   BaseShader* GetNext() const { return static_cast<BaseShader*>(GeListNode::GetNext()); }
 };
 

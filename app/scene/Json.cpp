@@ -120,7 +120,12 @@ Json ParseJsonWithLines(const std::string& text, const std::filesystem::path& fi
     Json members;
   };
   std::vector<Open> open;
-  auto callback = [&](int, Json::parse_event_t event, Json& parsed) {
+  // Deeper files are refused: reading them would recurse without bound.
+  constexpr int kMaxDepth = 256;
+  auto callback = [&](int depth, Json::parse_event_t event, Json& parsed) {
+    if (depth > kMaxDepth)
+      throw Error(file.string() + ":" + std::to_string(line) + ": nested deeper than " + std::to_string(kMaxDepth) +
+                  " levels");
     switch (event) {
       case Json::parse_event_t::object_start: open.push_back({line, Json::object()}); break;
       case Json::parse_event_t::key:

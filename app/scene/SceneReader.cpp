@@ -1,6 +1,7 @@
 // Reading scene files into documents.
 #include <cmath>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <sstream>
 
@@ -112,8 +113,10 @@ private:
     if (!j.contains("type")) Fail(j, "", Article(kind) + " needs a \"type\"");
     const Json& t = j.at("type");
     int32_t type = 0;
-    if (t.is_number_integer())
-      type = t.get<int32_t>();
+    if (t.is_number_integer() && t.get<int64_t>() >= 0 && t.get<int64_t>() <= std::numeric_limits<int32_t>::max())
+      type = static_cast<int32_t>(t.get<int64_t>());
+    else if (t.is_number_integer())
+      Fail(j, "type", "unknown " + std::string(KindName(kind)) + " type " + t.dump());
     else if (t.is_string())
       type = TypeFromName(t.get<std::string>());
     else

@@ -177,8 +177,8 @@ TEST_F(SceneInterface, ChannelShaderCanBeUnlinkedAndFreed)
   EXPECT_FALSE(mat->GetChannelState(0));
   BaseShader* found = mat->GetChannel(0)->GetShader();
   found->Remove();
-  PluginShader* asPlugin = static_cast<PluginShader*>(found);
-  PluginShader::Free(asPlugin);
+  BaseShader::Free(found);
+  EXPECT_EQ(found, nullptr);
   EXPECT_EQ(mat->GetChannel(0)->GetShader(), nullptr);
   BaseMaterial* hair = BaseMaterial::Alloc(1017730);
   EXPECT_EQ(hair->GetChannel(0), nullptr);
@@ -287,6 +287,24 @@ TEST_F(SceneInterface, ValuesOfEveryTypeRoundTripThroughParameters)
   EXPECT_TRUE(op->GetDataInstance()->GetContainerInstance(4)->GetBool(1020104));
   EXPECT_EQ(op->GetDataInstance()->GetLink(5, doc), op);
   EXPECT_EQ(op->GetDataInstance()->GetVector(3, Vector(7.0)), Vector(7.0));
+}
+
+TEST_F(SceneInterface, ContainerCopiesWriteBackInMergeMode)
+{
+  BaseObject* op = Insert(5159, "Cube");
+  BaseTag* tag = BaseTag::Alloc(5637);
+  op->InsertTag(tag);
+  BaseContainer* copy = tag->GetDataClone();
+  ASSERT_TRUE(copy);
+  copy->SetBool(1004, true);
+  copy->RemoveData(1000);
+  EXPECT_FALSE(tag->GetDataInstance()->GetBool(1004));
+  ASSERT_TRUE(tag->SetData(copy));
+  EXPECT_TRUE(tag->GetDataInstance()->GetBool(1004));
+  EXPECT_TRUE(tag->GetDataInstance()->GetBool(1000));  // merging keeps what the copy lacks
+  ASSERT_TRUE(tag->SetData(copy, false));
+  EXPECT_EQ(tag->GetDataInstance()->GetData(1000).GetType(), DA_NIL);
+  BaseContainer::Free(copy);
 }
 
 TEST(SceneInterfaceNulls, NullHandlesAreHarmless)

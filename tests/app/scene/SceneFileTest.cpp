@@ -219,6 +219,9 @@ TEST_F(SceneFile, MalformedFilesNameFileAndLine)
                       "\"data\": {\"DOF_FILTER\": \"DOF_FILTER_NONE\"}}]}]}")
                 .find("unknown cycle value \"DOF_FILTER_NONE\""),
             std::string::npos);
+  EXPECT_NE(ReadError("{\"objects\": [{\"type\": 99999999999}]}").find("unknown object type 99999999999"),
+            std::string::npos);
+  EXPECT_NE(ReadError(std::string(5000, '[') + std::string(5000, ']')).find("nested deeper than"), std::string::npos);
   EXPECT_EQ(ReadError(""), "test.json:1: malformed JSON: syntax error while parsing value - unexpected end of input; "
                            "expected '[', '{', or a literal");
 }
