@@ -53,11 +53,16 @@ std::string ParseProblem(const std::string& what)
   return colon == std::string::npos ? what : what.substr(colon + 2);
 }
 
+// The keys ParseJsonWithLines adds, which no writer shows.
+bool IsLineKey(const std::string& key) { return key == kLineKey || key == kMemberLinesKey; }
+
 int Depth(const Json& j)
 {
   int depth = 0;
-  if (j.is_object() || j.is_array())
+  if (j.is_array())
     for (const Json& inner : j) depth = std::max(depth, Depth(inner));
+  if (j.is_object())
+    for (const auto& [key, inner] : Members(j)) depth = std::max(depth, Depth(*inner));
   return j.is_object() || j.is_array() ? depth + 1 : 0;
 }
 
@@ -68,6 +73,7 @@ std::string Compact(const Json& j)
   std::string out = j.is_object() ? "{" : "[";
   bool first = true;
   for (auto it = j.begin(); it != j.end(); ++it) {
+    if (j.is_object() && IsLineKey(it.key())) continue;
     out += first ? "" : ", ";
     first = false;
     if (j.is_object()) out += Json(it.key()).dump() + ": ";
@@ -93,11 +99,11 @@ void Write(const Json& j, int indent, std::string& out)
   if (j.is_object()) {
     out += "{\n";
     bool first = true;
-    for (const auto& [key, value] : j.items()) {
+    for (const auto& [key, value] : Members(j)) {
       out += first ? "" : ",\n";
       first = false;
       out += pad + Json(key).dump() + ": ";
-      Write(value, indent + 2, out);
+      Write(*value, indent + 2, out);
     }
     out += "\n" + std::string(indent, ' ') + "}";
   } else if (j.is_array()) {
@@ -166,7 +172,7 @@ std::vector<std::pair<std::string, const Json*>> Members(const Json& object)
 {
   std::vector<std::pair<std::string, const Json*>> members;
   for (auto it = object.begin(); it != object.end(); ++it)
-    if (it.key() != kLineKey && it.key() != kMemberLinesKey) members.emplace_back(it.key(), &it.value());
+    if (!IsLineKey(it.key())) members.emplace_back(it.key(), &it.value());
   return members;
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "app/core/FunctionTable.h"
 #include "app/core/Host.h"
 #include "host/c4d.h"
 
@@ -305,6 +306,43 @@ TEST_F(SceneInterface, ContainerCopiesWriteBackInMergeMode)
   ASSERT_TRUE(tag->SetData(copy, false));
   EXPECT_EQ(tag->GetDataInstance()->GetData(1000).GetType(), DA_NIL);
   BaseContainer::Free(copy);
+}
+
+TEST_F(SceneInterface, PluginVideoPostsCloneWithAFreshInstance)
+{
+  host.LoadPlugins(LENSARA_PLUGIN_DIR);
+  RenderData* rd = RenderData::Alloc();
+  doc->InsertRenderData(rd);
+  PluginVideoPost* vp = PluginVideoPost::Alloc(1020104);
+  ASSERT_TRUE(vp);
+  EXPECT_EQ(vp->GetDataInstance()->GetReal(1007), 3.0);  // the plug-in's Init ran
+  vp->GetDataInstance()->SetReal(1020, 321.0);
+  ASSERT_TRUE(rd->InsertVideoPost(vp));
+  auto* copy = static_cast<PluginVideoPost*>(vp->GetClone());
+  ASSERT_TRUE(copy);
+  EXPECT_EQ(copy->GetDataInstance()->GetReal(1020), 321.0);
+  copy->GetDataInstance()->SetReal(1020, 5.0);
+  EXPECT_EQ(vp->GetDataInstance()->GetReal(1020), 321.0);
+  EXPECT_EQ(copy->GetDocument(), nullptr);
+  PluginVideoPost::Free(copy);
+  BaseDocument* docCopy = doc->GetClone();
+  ASSERT_TRUE(docCopy->GetActiveRenderData()->GetFirstVideoPost());
+  EXPECT_EQ(docCopy->GetActiveRenderData()->GetFirstVideoPost()->GetType(), 1020104);
+  BaseDocument::Free(docCopy);
+  BaseDocument::Free(doc);  // before the host unloads the plug-in
+}
+
+TEST_F(SceneInterface, AllocationAndCloneFailWhenMemoryRunsOut)
+{
+  Insert(5159, "Cube");
+  lensara::SetAllocationBudget(0);
+  EXPECT_EQ(BaseObject::Alloc(5159), nullptr);
+  EXPECT_EQ(doc->GetClone(), nullptr);
+  EXPECT_EQ(BaseList2D::Alloc(300001048), nullptr);
+  lensara::SetAllocationBudget(-1);
+  BaseDocument* copy = doc->GetClone();
+  EXPECT_TRUE(copy);
+  BaseDocument::Free(copy);
 }
 
 TEST(SceneInterfaceNulls, NullHandlesAreHarmless)
