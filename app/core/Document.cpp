@@ -61,7 +61,7 @@ void Document::SetActiveRenderData(Node* renderData) { activeRenderData.target =
 Node* Document::ActiveCamera()
 {
   Node* camera = Resolve(activeCamera);
-  return camera && camera->List() && camera->Type() == kCameraType ? camera : nullptr;
+  return camera && camera->Type() == kCameraType ? camera : nullptr;
 }
 
 void Document::SetActiveCamera(Node* camera) { activeCamera.target = camera ? camera->GetIdentity() : 0; }

@@ -129,7 +129,9 @@ private:
     bool kept = t.is_number_integer() && type != 0 && (kind == NodeKind::VideoPost || kind == NodeKind::Material ||
                                                        kind == NodeKind::Shader);
     std::string shown = t.is_string() ? "\"" + t.get<std::string>() + "\"" : t.dump();
-    if (!known && !registered && !kept) Fail(j, "type", "unknown " + std::string(KindName(kind)) + " type " + shown);
+    if (!known && !registered && !kept)
+      Fail(j, "type", "unknown " + std::string(KindName(kind)) + " type " + shown +
+                          (kind == NodeKind::VideoPost ? " (no plug-in loaded registers it)" : ""));
     NodeKind actual = known ? known->kind : registered ? NodeKind::VideoPost : kind;
     if (actual != kind) Fail(j, "type", shown + " is " + Article(actual) + ", not " + Article(kind));
     return type;
