@@ -227,12 +227,12 @@ private:
     Schema schema = Schema::ForType(node.Type());
     for (const auto& [name, value] : Members(data)) {
       int32_t key = 0;
-      const KeySpec* spec = ParseKeyNumber(name, key) ? schema.Find(key) : schema.Find(name);
-      if (spec) key = spec->key;
+      const KeyRule* rule = ParseKeyNumber(name, key) ? schema.Find(key) : schema.Find(name);
+      if (rule) key = rule->key;
       else if (!ParseKeyNumber(name, key))
         Fail(data, name, "unknown key \"" + name + "\" for " + TypeNameOf(node.Type()) + " \"" + node.Name() + "\"");
       try {
-        node.Data().Set(key, DecodeValue(*value, spec, [this](const std::string& ref) { return Resolve(ref); }));
+        node.Data().Set(key, DecodeValue(*value, rule, [this](const std::string& ref) { return Resolve(ref); }));
       } catch (const ValueError& e) {
         Fail(data, name, "key \"" + name + "\" of " + TypeNameOf(node.Type()) + " \"" + node.Name() + "\" " + e.what());
       }

@@ -7,7 +7,7 @@ namespace lensara {
 
 namespace {
 
-using Kind = KeySpec::Kind;
+using Kind = KeyRule::Kind;
 
 Kind KindOfParameter(ParameterDescription::Type type)
 {
@@ -54,14 +54,14 @@ Schema Schema::ForType(int32_t type)
   return schema;
 }
 
-const KeySpec* Schema::Find(int32_t key) const
+const KeyRule* Schema::Find(int32_t key) const
 {
-  return FindFirst(keys, [key](const KeySpec& k) { return k.key == key; });
+  return FindFirst(keys, [key](const KeyRule& k) { return k.key == key; });
 }
 
-const KeySpec* Schema::Find(const std::string& name) const
+const KeyRule* Schema::Find(const std::string& name) const
 {
-  return FindFirst(keys, [&name](const KeySpec& k) { return k.name == name; });
+  return FindFirst(keys, [&name](const KeyRule& k) { return k.name == name; });
 }
 
 std::string TypeNameOf(int32_t type)

@@ -12,7 +12,7 @@
 
 namespace lensara {
 
-struct KeySpec {
+struct KeyRule {
   // The value type a key takes; Any for keys nobody describes.
   enum class Kind { Any, Bool, Long, Real, Vector, Matrix, String, Link, Container, InExclude, Gradient, Cycle };
 
@@ -28,11 +28,11 @@ public:
   // description; empty for others.
   static Schema ForType(int32_t type);
 
-  const KeySpec* Find(int32_t key) const;
-  const KeySpec* Find(const std::string& name) const;
+  const KeyRule* Find(int32_t key) const;
+  const KeyRule* Find(const std::string& name) const;
 
 private:
-  std::vector<KeySpec> keys;
+  std::vector<KeyRule> keys;
 };
 
 // The name a file gives node type type: the host type's name, a video post's display
@@ -41,8 +41,8 @@ std::string TypeNameOf(int32_t type);
 // The host type or registered video post a file names; 0 when there is none.
 int32_t TypeFromName(const std::string& name);
 
-const char* KindName(KeySpec::Kind kind);
+const char* KindName(KeyRule::Kind kind);
 // The kind of value a value holds, for type checks (Long for every long).
-KeySpec::Kind KindOf(const Value& value);
+KeyRule::Kind KindOf(const Value& value);
 
 }  // namespace lensara

@@ -11,7 +11,7 @@ namespace lensara {
 
 namespace {
 
-using Kind = KeySpec::Kind;
+using Kind = KeyRule::Kind;
 
 Json EncodeVector(const Vector& v) { return Json::array({v.x, v.y, v.z}); }
 
@@ -22,17 +22,17 @@ Json EncodeTagged(const char* tag, Json inner)
   return j;
 }
 
-Json EncodeCycle(int32_t v, const KeySpec& spec)
+Json EncodeCycle(int32_t v, const KeyRule& rule)
 {
-  for (const CycleValue& c : *spec.cycle)
+  for (const CycleValue& c : *rule.cycle)
     if (c.id == v) return c.name;
   return v;
 }
 
-Json EncodeLong(int32_t v, const KeySpec* spec)
+Json EncodeLong(int32_t v, const KeyRule* rule)
 {
-  if (spec && spec->kind == Kind::Bool && (v == 0 || v == 1)) return v == 1;
-  if (spec && spec->kind == Kind::Cycle && spec->cycle) return EncodeCycle(v, *spec);
+  if (rule && rule->kind == Kind::Bool && (v == 0 || v == 1)) return v == 1;
+  if (rule && rule->kind == Kind::Cycle && rule->cycle) return EncodeCycle(v, *rule);
   return v;
 }
 
@@ -95,10 +95,10 @@ int32_t DecodeInteger(const Json& j)
   return static_cast<int32_t>(j.get<int64_t>());
 }
 
-int32_t DecodeCycle(const Json& j, const KeySpec& spec)
+int32_t DecodeCycle(const Json& j, const KeyRule& rule)
 {
-  if (j.is_string() && spec.cycle) {
-    for (const CycleValue& c : *spec.cycle)
+  if (j.is_string() && rule.cycle) {
+    for (const CycleValue& c : *rule.cycle)
       if (c.name == j.get<std::string>()) return c.id;
     throw ValueError("unknown cycle value " + j.dump());
   }
@@ -196,10 +196,10 @@ Value DecodeAny(const Json& j, const IdentityOfRef& resolve)
 
 }  // namespace
 
-Json EncodeValue(const Value& value, const KeySpec* spec, const RefOfIdentity& ref)
+Json EncodeValue(const Value& value, const KeyRule* rule, const RefOfIdentity& ref)
 {
   switch (value.TypeCode()) {
-    case HST_DATA_LONG: return EncodeLong(value.ToLong(), spec);
+    case HST_DATA_LONG: return EncodeLong(value.ToLong(), rule);
     case HST_DATA_REAL: return value.ToReal();
     case HST_DATA_STRING: return value.ToString();
     case HST_DATA_VECTOR: return EncodeVector(*value.GetVector());
@@ -220,27 +220,27 @@ Json EncodeContainer(const Container& data, const Schema& schema, const RefOfIde
 {
   Json j = Json::object();
   for (const auto& [key, value] : data.Entries()) {
-    const KeySpec* spec = schema.Find(key);
-    j[spec ? spec->name : std::to_string(key)] = EncodeValue(value, spec, ref);
+    const KeyRule* rule = schema.Find(key);
+    j[rule ? rule->name : std::to_string(key)] = EncodeValue(value, rule, ref);
   }
   return j;
 }
 
-Value DecodeValue(const Json& json, const KeySpec* spec, const IdentityOfRef& resolve)
+Value DecodeValue(const Json& json, const KeyRule* rule, const IdentityOfRef& resolve)
 {
-  if (!spec || spec->kind == Kind::Any) return DecodeAny(json, resolve);
-  switch (spec->kind) {
+  if (!rule || rule->kind == Kind::Any) return DecodeAny(json, resolve);
+  switch (rule->kind) {
     case Kind::Bool:
     case Kind::Long: return Value(DecodeInteger(json));
-    case Kind::Cycle: return Value(DecodeCycle(json, *spec));
+    case Kind::Cycle: return Value(DecodeCycle(json, *rule));
     case Kind::Real: return Value(Number(json, Kind::Real));
     case Kind::String:
-      if (!json.is_string()) Mismatch(json, spec->kind);
+      if (!json.is_string()) Mismatch(json, rule->kind);
       return Value(json.get<std::string>());
     default: break;
   }
   Value v = DecodeAny(json, resolve);
-  if (KindOf(v) != spec->kind) Mismatch(json, spec->kind);
+  if (KindOf(v) != rule->kind) Mismatch(json, rule->kind);
   return v;
 }
 

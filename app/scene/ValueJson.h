@@ -26,10 +26,10 @@ public:
 using RefOfIdentity = std::function<Json(Identity)>;
 using IdentityOfRef = std::function<Identity(const std::string&)>;
 
-// The value as JSON, typed by spec where one is given.
-Json EncodeValue(const Value& value, const KeySpec* spec, const RefOfIdentity& ref);
-// The value of json, which must fit spec when one is given; throws ValueError.
-Value DecodeValue(const Json& json, const KeySpec* spec, const IdentityOfRef& resolve);
+// The value as JSON, typed by rule where one is given.
+Json EncodeValue(const Value& value, const KeyRule* rule, const RefOfIdentity& ref);
+// The value of json, which must fit rule when one is given; throws ValueError.
+Value DecodeValue(const Json& json, const KeyRule* rule, const IdentityOfRef& resolve);
 
 // The container's keys, named by schema where it names them.
 Json EncodeContainer(const Container& data, const Schema& schema, const RefOfIdentity& ref);
