@@ -55,7 +55,7 @@ public:
     ReadList(root, "render_settings", NodeKind::RenderData, doc->Branch(HST_BRANCH_RENDER_DATA));
     if (!doc->FirstRenderData()) doc->Branch(HST_BRANCH_RENDER_DATA).Append(CreateNode(kRenderDataType));
     for (const auto& [json, node] : pending) ReadData(*json, *node);
-    if (root.contains("time")) doc->SetTime(Number(root, "time"));
+    if (root.contains("time")) doc->SetTime(RealField(root, "time"));
     if (root.contains("active_camera")) doc->SetActiveCamera(Referenced(root, "active_camera", kCameraType));
     if (root.contains("active_render_settings"))
       doc->SetActiveRenderData(Referenced(root, "active_render_settings", kRenderDataType));
@@ -78,17 +78,20 @@ private:
     }
   }
 
-  double Number(const Json& j, const char* key) const
+  double RealField(const Json& j, const char* key) const
   {
-    if (!j.at(key).is_number()) Fail(j, key, std::string("\"") + key + "\" must be a number");
-    return j.at(key).get<double>();
+    try {
+      return DecodeReal(j.at(key));
+    } catch (const ValueError&) {
+      Fail(j, key, std::string("\"") + key + "\" must be a number");
+    }
   }
 
   Vector VectorField(const Json& j, const char* key) const
   {
     try {
-      return *DecodeValue(j.at(key), nullptr, nullptr).GetVector();
-    } catch (const std::exception&) {
+      return DecodeVector(j.at(key));
+    } catch (const ValueError&) {
       Fail(j, key, std::string("\"") + key + "\" must be a vector [x, y, z]");
     }
   }
@@ -202,9 +205,11 @@ private:
     if (!points.is_array()) Fail(j, "points", "\"points\" must be a list of vectors");
     if (!triangles.is_array()) Fail(j, "triangles", "\"triangles\" must be a list of point index triples");
     for (const Json& p : points) {
-      if (!p.is_array() || p.size() != 3 || !std::all_of(p.begin(), p.end(), [](const Json& c) { return c.is_number(); }))
+      try {
+        mesh->points.push_back(DecodeVector(p));
+      } catch (const ValueError&) {
         Fail(j, "points", "every point must be a vector [x, y, z], not " + p.dump());
-      mesh->points.push_back({p[0].get<double>(), p[1].get<double>(), p[2].get<double>()});
+      }
     }
     for (const Json& t : triangles) {
       std::array<int32_t, 3> tri{};

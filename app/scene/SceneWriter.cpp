@@ -20,8 +20,6 @@ constexpr double kDegree = 3.14159265358979323846 / 180.0;
 // Degrees rounded to 1e-9, so that reading and writing again gives the same text.
 double Degrees(double radians) { return std::round(radians / kDegree * 1e9) / 1e9; }
 
-Json VectorJson(const Vector& v) { return Json::array({v.x, v.y, v.z}); }
-
 // Calls f on every node of the document's lists, depth first in list order.
 template <class F>
 void ForEachNode(Node* first, const F& f)
@@ -58,7 +56,7 @@ public:
   Json Write()
   {
     Json root = Json::object();
-    root["time"] = doc.Time();
+    root["time"] = EncodeReal(doc.Time());
     if (Node* camera = doc.ActiveCamera()) root["active_camera"] = Ref(camera->GetIdentity());
     if (Node* rd = doc.ActiveRenderData()) root["active_render_settings"] = Ref(rd->GetIdentity());
     root["objects"] = List(doc.FirstObject());
@@ -139,10 +137,10 @@ private:
 
   void AddPlacement(Json& j, const Node& n)
   {
-    j["position"] = VectorJson(n.Position());
+    j["position"] = EncodeVector(n.Position());
     const Vector& r = n.Rotation();
-    j["rotation"] = VectorJson({Degrees(r.x), Degrees(r.y), Degrees(r.z)});
-    j["scale"] = VectorJson(n.Scale());
+    j["rotation"] = EncodeVector({Degrees(r.x), Degrees(r.y), Degrees(r.z)});
+    j["scale"] = EncodeVector(n.Scale());
     const Mesh* mesh = n.GetMesh().get();
     if (!mesh) return;
     if (!mesh->source.empty()) {
@@ -150,7 +148,7 @@ private:
       return;
     }
     Json points = Json::array(), triangles = Json::array();
-    for (const Vector& p : mesh->points) points.push_back(VectorJson(p));
+    for (const Vector& p : mesh->points) points.push_back(EncodeVector(p));
     for (const auto& t : mesh->triangles) triangles.push_back(Json::array({t[0], t[1], t[2]}));
     j["points"] = points;
     j["triangles"] = triangles;

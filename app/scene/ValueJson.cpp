@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <limits>
 
@@ -12,8 +13,6 @@ namespace lensara {
 namespace {
 
 using Kind = KeyRule::Kind;
-
-Json EncodeVector(const Vector& v) { return Json::array({v.x, v.y, v.z}); }
 
 Json EncodeTagged(const char* tag, Json inner)
 {
@@ -72,17 +71,9 @@ Json EncodeGradient(const Gradient& g)
   throw ValueError(std::string("expects ") + KindName(expected) + ", not " + shown);
 }
 
-double Number(const Json& j, Kind context)
-{
-  if (!j.is_number()) Mismatch(j, context);
-  return j.get<double>();
-}
-
-Vector DecodeVector(const Json& j)
-{
-  if (!j.is_array() || j.size() != 3) Mismatch(j, Kind::Vector);
-  return {Number(j[0], Kind::Vector), Number(j[1], Kind::Vector), Number(j[2], Kind::Vector)};
-}
+constexpr std::pair<double, const char*> kNonFinite[] = {{std::numeric_limits<double>::infinity(), "inf"},
+                                                         {-std::numeric_limits<double>::infinity(), "-inf"},
+                                                         {std::numeric_limits<double>::quiet_NaN(), "nan"}};
 
 int32_t DecodeInteger(const Json& j)
 {
@@ -108,6 +99,7 @@ int32_t DecodeCycle(const Json& j, const KeyRule& rule)
 // The single member of a tagged value such as {"link": ...}, or null when j is none.
 const Json* Tagged(const Json& j, const char* tag)
 {
+  if (!j.is_object()) return nullptr;
   std::vector<std::pair<std::string, const Json*>> members = Members(j);
   return members.size() == 1 && members[0].first == tag ? members[0].second : nullptr;
 }
@@ -150,9 +142,9 @@ Gradient DecodeGradient(const Json& j)
     RequireOnly(k, {"color", "brightness", "position", "bias", "index"}, "a gradient knot");
     GradientKnot knot;
     if (k.contains("color")) knot.color = DecodeVector(k.at("color"));
-    if (k.contains("brightness")) knot.brightness = Number(k.at("brightness"), Kind::Real);
-    if (k.contains("position")) knot.position = Number(k.at("position"), Kind::Real);
-    if (k.contains("bias")) knot.bias = Number(k.at("bias"), Kind::Real);
+    if (k.contains("brightness")) knot.brightness = DecodeReal(k.at("brightness"));
+    if (k.contains("position")) knot.position = DecodeReal(k.at("position"));
+    if (k.contains("bias")) knot.bias = DecodeReal(k.at("bias"));
     if (k.contains("index")) knot.index = DecodeInteger(k.at("index"));
     g.knots.push_back(knot);
   }
@@ -185,13 +177,14 @@ Value DecodeAny(const Json& j, const IdentityOfRef& resolve)
   if (j.is_number_float()) return Value(j.get<double>());
   if (j.is_string()) return Value(j.get<std::string>());
   if (j.is_array()) return Value(DecodeVector(j));
+  if (const Json* r = Tagged(j, "real")) return Value(DecodeReal(*r));
   if (const Json* m = Tagged(j, "matrix")) return Value(DecodeMatrix(*m));
   if (const Json* l = Tagged(j, "link")) return Value(Link{DecodeRef(*l, resolve)});
   if (const Json* c = Tagged(j, "container")) return Value(DecodeContainer(*c, resolve));
   if (const Json* l = Tagged(j, "inexclude")) return Value(DecodeInExclude(*l, resolve));
   if (const Json* g = Tagged(j, "gradient")) return Value(DecodeGradient(*g));
-  throw ValueError("is not a value: an object must hold exactly one of \"matrix\", \"link\", \"container\", "
-                   "\"inexclude\" or \"gradient\"");
+  throw ValueError("is not a value: an object must hold exactly one of \"real\", \"matrix\", \"link\", "
+                   "\"container\", \"inexclude\" or \"gradient\"");
 }
 
 }  // namespace
@@ -200,7 +193,8 @@ Json EncodeValue(const Value& value, const KeyRule* rule, const RefOfIdentity& r
 {
   switch (value.TypeCode()) {
     case HST_DATA_LONG: return EncodeLong(value.ToLong(), rule);
-    case HST_DATA_REAL: return value.ToReal();
+    case HST_DATA_REAL:
+      return std::isfinite(value.ToReal()) ? Json(value.ToReal()) : EncodeTagged("real", EncodeReal(value.ToReal()));
     case HST_DATA_STRING: return value.ToString();
     case HST_DATA_VECTOR: return EncodeVector(*value.GetVector());
     case HST_DATA_MATRIX: {
@@ -233,7 +227,9 @@ Value DecodeValue(const Json& json, const KeyRule* rule, const IdentityOfRef& re
     case Kind::Bool:
     case Kind::Long: return Value(DecodeInteger(json));
     case Kind::Cycle: return Value(DecodeCycle(json, *rule));
-    case Kind::Real: return Value(Number(json, Kind::Real));
+    case Kind::Real:
+      if (json.is_number()) return Value(json.get<double>());
+      break;
     case Kind::String:
       if (!json.is_string()) Mismatch(json, rule->kind);
       return Value(json.get<std::string>());
@@ -242,6 +238,30 @@ Value DecodeValue(const Json& json, const KeyRule* rule, const IdentityOfRef& re
   Value v = DecodeAny(json, resolve);
   if (KindOf(v) != rule->kind) Mismatch(json, rule->kind);
   return v;
+}
+
+Json EncodeReal(double v)
+{
+  if (std::isnan(v)) return "nan";
+  for (const auto& [value, name] : kNonFinite)
+    if (v == value) return name;
+  return v;
+}
+
+Json EncodeVector(const Vector& v) { return Json::array({EncodeReal(v.x), EncodeReal(v.y), EncodeReal(v.z)}); }
+
+double DecodeReal(const Json& j)
+{
+  if (j.is_number()) return j.get<double>();
+  for (const auto& [value, name] : kNonFinite)
+    if (j.is_string() && j.get<std::string>() == name) return value;
+  Mismatch(j, Kind::Real);
+}
+
+Vector DecodeVector(const Json& j)
+{
+  if (!j.is_array() || j.size() != 3) Mismatch(j, Kind::Vector);
+  return {DecodeReal(j[0]), DecodeReal(j[1]), DecodeReal(j[2])};
 }
 
 bool ParseKeyNumber(const std::string& text, int32_t& key)

@@ -3,7 +3,8 @@
 //   vector [x, y, z], {"matrix": [off, v1, v2, v3]}, {"link": "name"} or {"link": null},
 //   {"container": {"key": value, ...}}, {"inexclude": [{"link": "name", "flags": 15}, ...]},
 //   {"gradient": [{"color": [r, g, b], "brightness": 1.0, "position": 0.0, "bias": 0.5,
-//   "index": 0}, ...]}, cycle values by name, and null for no value.
+//   "index": 0}, ...]}, cycle values by name, and null for no value. Reals that are not
+//   finite are written "inf", "-inf" or "nan" (a value of its own: {"real": "inf"}).
 #pragma once
 
 #include <functional>
@@ -33,6 +34,12 @@ Value DecodeValue(const Json& json, const KeyRule* rule, const IdentityOfRef& re
 
 // The container's keys, named by schema where it names them.
 Json EncodeContainer(const Container& data, const Schema& schema, const RefOfIdentity& ref);
+
+// Reals and vectors of reals, finite or not; the decoders throw ValueError.
+Json EncodeReal(double v);
+Json EncodeVector(const Vector& v);
+double DecodeReal(const Json& j);
+Vector DecodeVector(const Json& j);
 
 // A key written as a number; false when text is not one.
 bool ParseKeyNumber(const std::string& text, int32_t& key);
