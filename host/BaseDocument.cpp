@@ -54,17 +54,26 @@ RenderData* BaseDocument::GetActiveRenderData() const
   return NodeCast<RenderData>(gC4DOS->document->active_render_data(Handle()));
 }
 
-void BaseDocument::SetActiveRenderData(RenderData* rd) { gC4DOS->document->set_active_render_data(Handle(), HandleOf(rd)); }
+void BaseDocument::SetActiveRenderData(RenderData* rd)
+{
+  gC4DOS->document->set_active_render_data(Handle(), HandleOf(rd));
+}
 
 BaseObject* BaseDocument::GetActiveCamera() const
 {
   return NodeCast<BaseObject>(gC4DOS->document->active_camera(Handle()));
 }
 
-void BaseDocument::SetActiveCamera(BaseObject* camera) { gC4DOS->document->set_active_camera(Handle(), HandleOf(camera)); }
+void BaseDocument::SetActiveCamera(BaseObject* camera)
+{
+  gC4DOS->document->set_active_camera(Handle(), HandleOf(camera));
+}
 
 BaseTime BaseDocument::GetTime() const { return BaseTime(gC4DOS->document->get_time(Handle())); }
 
 void BaseDocument::SetTime(const BaseTime& t) { gC4DOS->document->set_time(Handle(), t.Get()); }
 
-BaseDraw* BaseDocument::GetRenderBaseDraw() const { return NodeCast<BaseDraw>(gC4DOS->document->render_view(Handle())); }
+BaseDraw* BaseDocument::GetRenderBaseDraw() const
+{
+  return NodeCast<BaseDraw>(gC4DOS->document->render_view(Handle()));
+}

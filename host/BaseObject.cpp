@@ -9,7 +9,10 @@ Bool BaseObject::InsertUnder(BaseObject* parent)
   return gC4DOS->node->insert(HandleOf(parent), HST_BRANCH_CHILDREN, Handle(), nullptr);
 }
 
-BaseTag* BaseObject::GetFirstTag() const { return NodeCast<BaseTag>(gC4DOS->node->first_in(Handle(), HST_BRANCH_TAGS)); }
+BaseTag* BaseObject::GetFirstTag() const
+{
+  return NodeCast<BaseTag>(gC4DOS->node->first_in(Handle(), HST_BRANCH_TAGS));
+}
 
 BaseTag* BaseObject::GetTag(Int32 type, Int32 nr) const
 {
@@ -47,4 +50,7 @@ void BaseObject::SetAbsRot(const Vector& v)
 
 Vector BaseObject::GetAbsScale() const { return Vector(gC4DOS->object->get_placement(Handle(), HST_PLACEMENT_SCALE)); }
 
-void BaseObject::SetAbsScale(const Vector& v) { gC4DOS->object->set_placement(Handle(), HST_PLACEMENT_SCALE, v.ToHst()); }
+void BaseObject::SetAbsScale(const Vector& v)
+{
+  gC4DOS->object->set_placement(Handle(), HST_PLACEMENT_SCALE, v.ToHst());
+}

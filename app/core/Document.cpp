@@ -56,7 +56,10 @@ Node* Document::ActiveRenderData()
   return FirstRenderData();
 }
 
-void Document::SetActiveRenderData(Node* renderData) { activeRenderData.target = renderData ? renderData->GetIdentity() : 0; }
+void Document::SetActiveRenderData(Node* renderData)
+{
+  activeRenderData.target = renderData ? renderData->GetIdentity() : 0;
+}
 
 Node* Document::ActiveCamera()
 {

@@ -106,7 +106,7 @@ std::unique_ptr<Document> ImportMeshDocument(const std::filesystem::path& file)
     doc->Branch(HST_BRANCH_MATERIALS).Append(std::move(mat));
     return made;
   };
-  ForEachMesh(scene, *scene.mRootNode, aiMatrix4x4(), [&](const aiMesh& m, const aiMatrix4x4& world, const aiNode& node) {
+  auto addObject = [&](const aiMesh& m, const aiMatrix4x4& world, const aiNode& node) {
     auto mesh = std::make_shared<Mesh>();
     AppendMesh(m, world, *mesh);
     std::unique_ptr<Node> object = CreateNode(kPolygonObject);
@@ -118,7 +118,8 @@ std::unique_ptr<Document> ImportMeshDocument(const std::filesystem::path& file)
       object->Branch(HST_BRANCH_TAGS).Append(std::move(tag));
     }
     doc->Branch(HST_BRANCH_OBJECTS).Append(std::move(object));
-  });
+  };
+  ForEachMesh(scene, *scene.mRootNode, aiMatrix4x4(), addObject);
   doc->Branch(HST_BRANCH_RENDER_DATA).Append(CreateNode(kRenderDataType));
   return doc;
 }

@@ -25,7 +25,8 @@ const Fields kCommonFields = {"type", "name", "id", "data"};
 const Fields kObjectFields = {"position", "rotation", "scale", "mesh", "points", "triangles", "tags", "children"};
 const Fields kMaterialFields = {"shaders"};
 const Fields kRenderFields = {"video_posts", "passes"};
-const Fields kRootFields = {"time", "active_camera", "active_render_settings", "objects", "materials", "render_settings"};
+const Fields kRootFields = {"time",    "active_camera", "active_render_settings",
+                            "objects", "materials",     "render_settings"};
 
 // "an object", "a tag", ...
 std::string Article(NodeKind kind)

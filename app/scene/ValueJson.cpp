@@ -270,9 +270,8 @@ bool ParseKeyNumber(const std::string& text, int32_t& key)
   char* end = nullptr;
   errno = 0;
   long v = std::strtol(text.c_str(), &end, 10);
-  if (*end != '\0' || errno != 0 || v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max() ||
-      std::isspace(static_cast<unsigned char>(text[0])))
-    return false;
+  bool inRange = v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();
+  if (*end != '\0' || errno != 0 || !inRange || std::isspace(static_cast<unsigned char>(text[0]))) return false;
   key = static_cast<int32_t>(v);
   return true;
 }

@@ -5,6 +5,7 @@
 
 #include "app/core/FunctionTable.h"
 #include "app/core/Host.h"
+#include "app/scene/SceneFile.h"
 #include "host/c4d.h"
 
 namespace {
@@ -343,6 +344,34 @@ TEST_F(SceneInterface, AllocationAndCloneFailWhenMemoryRunsOut)
   BaseDocument* copy = doc->GetClone();
   EXPECT_TRUE(copy);
   BaseDocument::Free(copy);
+}
+
+TEST_F(SceneInterface, ChildrenMovedBehindTheirParentKeepTheirWorldPlace)
+{
+  std::unique_ptr<lensara::Document> scene =
+      lensara::LoadScene(std::filesystem::path(LENSARA_SOURCE_DIR) / "examples" / "tests" / "lights.json");
+  auto* loaded = NodeCast<BaseDocument>(scene->Handle());
+  BaseObject* lamp = loaded->SearchObject(String("Lamp"));
+  ASSERT_TRUE(lamp);
+  Vector worldA = loaded->SearchObject(String("A"))->GetMg().off;
+  Vector worldB = loaded->SearchObject(String("B"))->GetMg().off;
+  while (BaseObject* child = lamp->GetDown()) {
+    Matrix world = child->GetMg();
+    child->Remove();
+    ASSERT_TRUE(child->InsertAfter(lamp));
+    child->SetMg(world);
+  }
+  EXPECT_EQ(NameOf(lamp->GetNext()), "B");
+  EXPECT_EQ(NameOf(lamp->GetNext()->GetNext()), "A");
+  for (const auto& [name, world] : {std::pair{"A", worldA}, std::pair{"B", worldB}}) {
+    Vector now = loaded->SearchObject(String(name))->GetMg().off;
+    EXPECT_NEAR(now.x, world.x, 1e-9) << name;
+    EXPECT_NEAR(now.y, world.y, 1e-9) << name;
+    EXPECT_NEAR(now.z, world.z, 1e-9) << name;
+  }
+  BaseObject* target = static_cast<BaseObject*>(
+      loaded->GetActiveCamera()->GetTag(5676)->GetDataInstance()->GetLink(1001, loaded));
+  EXPECT_EQ(target, loaded->SearchObject(String("B")));
 }
 
 TEST(SceneInterfaceNulls, NullHandlesAreHarmless)

@@ -26,7 +26,8 @@ TEST(Json, CanonicalLayoutKeepsShortValuesOnOneLine)
   j["link"] = Json::object({{"link", "Cube"}});
   j["empty"] = Json::array();
   Json list = Json::array();
-  for (int i = 0; i < 3; ++i) list.push_back(Json::object({{"name", "a fairly long name to push past the width"}, {"i", i}}));
+  for (int i = 0; i < 3; ++i)
+    list.push_back(Json::object({{"name", "a fairly long name to push past the width"}, {"i", i}}));
   j["list"] = list;
   EXPECT_EQ(WriteCanonicalJson(j),
             "{\n"
