@@ -1,5 +1,7 @@
 #include "BaseContainer.h"
 
+#include "BaseDocument.h"
+
 HstContainer BaseContainer::Handle() const
 {
   return reinterpret_cast<HstContainer>(const_cast<BaseContainer*>(this));
@@ -57,3 +59,61 @@ Bool BaseContainer::RemoveData(Int32 id) { return gC4DOS->container->remove(Hand
 Int32 BaseContainer::GetCount() const { return gC4DOS->container->count(Handle()); }
 
 Int32 BaseContainer::GetIndexId(Int32 index) const { return gC4DOS->container->key_at(Handle(), index); }
+
+Vector BaseContainer::GetVector(Int32 id, const Vector& preset) const
+{
+  GeData value = GetData(id);
+  return value.GetType() == DA_VECTOR ? value.GetVector() : preset;
+}
+
+Matrix BaseContainer::GetMatrix(Int32 id, const Matrix& preset) const
+{
+  GeData value = GetData(id);
+  return value.GetType() == DA_MATRIX ? value.GetMatrix() : preset;
+}
+
+String BaseContainer::GetString(Int32 id, const String& preset) const
+{
+  GeData value = GetData(id);
+  return value.GetType() == DA_STRING ? value.GetString() : preset;
+}
+
+BaseList2D* BaseContainer::GetLink(Int32 id, const BaseDocument* doc) const { return GetData(id).GetLink(doc); }
+
+BaseContainer* BaseContainer::GetContainerInstance(Int32 id)
+{
+  return FromHandle(gC4DOS->container->get_container_instance(Handle(), id));
+}
+
+const BaseContainer* BaseContainer::GetContainerInstance(Int32 id) const
+{
+  return const_cast<BaseContainer*>(this)->GetContainerInstance(id);
+}
+
+const CustomDataType* BaseContainer::GetCustomDataType(Int32 id, Int32 type) const
+{
+  return const_cast<BaseContainer*>(this)->GetCustomDataType(id, type);
+}
+
+void BaseContainer::MergeContainer(const BaseContainer& src)
+{
+  for (Int32 i = 0; i < src.GetCount(); ++i) {
+    Int32 key = src.GetIndexId(i);
+    SetData(key, src.GetData(key));
+  }
+}
+
+CustomDataType* BaseContainer::GetCustomDataType(Int32 id, Int32 type)
+{
+  if (type == CUSTOMDATATYPE_INEXCLUDE_LIST)
+    return InExcludeData::FromHandle(gC4DOS->container->get_inexclude(Handle(), id));
+  if (type == CUSTOMDATATYPE_GRADIENT) return Gradient::FromHandle(gC4DOS->container->get_gradient(Handle(), id));
+  return nullptr;
+}
+
+void BaseContainer::SetLink(Int32 id, BaseList2D* node)
+{
+  GeData link;
+  link.SetBaseList2D(node);
+  SetData(id, link);
+}

@@ -8,14 +8,20 @@
 #include "String.h"
 #include "Types.h"
 
+class BaseDocument;
+
 class C4DAtom {
 public:
   // The node's type id.
   Int32 GetType() const;
-  // Sends a message to the node; returns its answer.
+  // Sends a message to the node; returns its answer. Message 7 tells the host the node
+  // changed.
   Bool Message(Int32 type, void* data = nullptr);
   Bool SetParameter(const DescID& id, const GeData& value, Int32 flags);
   Bool GetParameter(const DescID& id, GeData& value, Int32 flags) const;
+  // A deep copy in no list, owned by the caller and released with the class's Free;
+  // links in it keep referring to the same nodes. Null when memory is short.
+  C4DAtom* GetClone(Int32 flags = 0, void* trans = nullptr) const;
 
   HstNode Handle() const;
 
@@ -26,13 +32,56 @@ public:
 class GeListNode : public C4DAtom {
 public:
   static GeListNode* FromHandle(HstNode n) { return reinterpret_cast<GeListNode*>(n); }
+
+  // Neighbours in the node's list or tree; null when there is none.
+  GeListNode* GetNext() const;
+  GeListNode* GetPred() const;
+  GeListNode* GetUp() const;
+  GeListNode* GetDown() const;
+  // Takes the node out of its list; the caller owns it afterwards (free or insert it).
+  void Remove();
+  // Inserts this node, which is in no list, right after pred in pred's list.
+  Bool InsertAfter(GeListNode* pred);
+  // The document the node is in, or null.
+  BaseDocument* GetDocument() const;
 };
 
 class BaseList2D : public GeListNode {
 public:
+  // A new node of type with the host's defaults (for example 300001048, a pass entry),
+  // owned by the caller; null for an unknown type or when memory is short.
+  static BaseList2D* Alloc(Int32 type);
+  // Destroys a node (unlinking it first if needed) and clears the pointer.
+  static void Free(BaseList2D*& node);
+  static BaseList2D* Cast(HstNode n) { return reinterpret_cast<BaseList2D*>(n); }
+
   // The node's live data container, owned by the node.
   BaseContainer* GetDataInstance();
   const BaseContainer* GetDataInstance() const;
+  // A copy of the node's container, owned by the caller (BaseContainer::Free); null when
+  // memory is short.
+  BaseContainer* GetDataClone() const;
+  // Writes bc into the node's container: key by key, keeping the others, when merge is
+  // set; otherwise the container becomes a copy of bc.
+  Bool SetData(const BaseContainer* bc, Bool merge = true);
   String GetName() const;
   void SetName(const String& name);
 };
+
+// The handle of a node that may be null.
+inline HstNode HandleOf(const C4DAtom* n) { return n ? n->Handle() : nullptr; }
+
+// Typed access shared by the node classes: T's handle of n, and freeing a T.
+template <class T>
+T* NodeCast(HstNode n)
+{
+  return reinterpret_cast<T*>(n);
+}
+
+template <class T>
+void FreeNode(T*& node)
+{
+  if (!node) return;
+  gC4DOS->node->free(node->Handle());
+  node = nullptr;
+}

@@ -2,8 +2,13 @@
 #pragma once
 
 #include "BaseContainer.h"
+#include "BaseDocument.h"
 #include "BaseList2D.h"
+#include "BaseMaterial.h"
+#include "BaseObject.h"
+#include "BaseTag.h"
 #include "Binding.h"
+#include "CustomData.h"
 #include "DescID.h"
 #include "GeData.h"
 #include "GeResource.h"
@@ -11,5 +16,7 @@
 #include "Memory.h"
 #include "NodeData.h"
 #include "PluginVideoPost.h"
+#include "RenderData.h"
 #include "String.h"
 #include "Types.h"
+#include "Vector.h"

@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "app/cli/Info.h"
+#include "app/cli/Scene.h"
 #include "app/core/Host.h"
 
 namespace {
@@ -39,10 +40,21 @@ int main(int argc, char** argv)
   CLI::App* info = app.add_subcommand("info", "List the host version, the product kind and every loaded plug-in");
   info->add_flag("--json", json, "Print one JSON object");
 
+  CLI::App* scene = app.add_subcommand("scene", "Check and convert scene files");
+  scene->require_subcommand(1);
+  std::string checkFile, convertIn, convertOut;
+  CLI::App* check = scene->add_subcommand("check", "Load a scene or mesh file and print its objects");
+  check->add_option("FILE", checkFile, "Scene file (.json) or mesh file (.obj, .gltf, ...)")->required();
+  CLI::App* convert = scene->add_subcommand("convert", "Load a scene or mesh file and write it as a scene file");
+  convert->add_option("IN", convertIn, "Scene file (.json) or mesh file (.obj, .gltf, ...)")->required();
+  convert->add_option("OUT", convertOut, "Scene file to write")->required();
+
   CLI11_PARSE(app, argc, argv);
 
   lensara::Host host(options);
   host.LoadPlugins(PluginFolder(pluginOption));
   if (*info) lensara::WriteInfo(host, json, std::cout);
+  if (*check) return lensara::CheckScene(checkFile, std::cout, std::cerr);
+  if (*convert) return lensara::ConvertScene(convertIn, convertOut, std::cerr);
   return 0;
 }

@@ -4,9 +4,11 @@
 
 namespace lensara {
 
-const Value* Container::Find(int32_t key) const
+const Value* Container::Find(int32_t key) const { return const_cast<Container*>(this)->FindLive(key); }
+
+Value* Container::FindLive(int32_t key)
 {
-  for (const Entry& e : entries)
+  for (Entry& e : entries)
     if (e.first == key) return &e.second;
   return nullptr;
 }

@@ -2,8 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <utility>
-#include <vector>
 
 #include "Value.h"
 
@@ -24,11 +24,15 @@ public:
   int32_t GetLong(int32_t key, int32_t preset) const;
   double GetReal(int32_t key, double preset) const;
 
-  const std::vector<Entry>& Entries() const { return entries; }
+  // The value at key for changing in place, or null when absent. It stays valid while
+  // keys are only added or set; removing a key may move it.
+  Value* FindLive(int32_t key);
+
+  const std::deque<Entry>& Entries() const { return entries; }
   bool operator==(const Container& other) const { return entries == other.entries; }
 
 private:
-  std::vector<Entry> entries;
+  std::deque<Entry> entries;
 };
 
 }  // namespace lensara

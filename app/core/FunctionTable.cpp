@@ -10,13 +10,14 @@
 #include "Node.h"
 #include "Resource.h"
 #include "StringHandles.h"
+#include "TableHandles.h"
 #include "Value.h"
 
 namespace lensara {
 
 namespace {
-
 std::atomic<long> allocationBudget{-1};
+}  // namespace
 
 // Takes one allocation from the budget; false when it is spent.
 bool MayAllocate()
@@ -29,6 +30,8 @@ bool MayAllocate()
   return true;
 }
 
+namespace {
+
 // Allocates a host object of type T for a handle, or null when memory is short.
 template <class T>
 T* NewHostObject()
@@ -36,9 +39,6 @@ T* NewHostObject()
   return MayAllocate() ? new (std::nothrow) T() : nullptr;
 }
 
-Container* C(HstContainer c) { return reinterpret_cast<Container*>(c); }
-Value* V(HstData d) { return reinterpret_cast<Value*>(d); }
-Node* N(HstNode n) { return Node::FromHandle(n); }
 Resource* R(HstResource r) { return reinterpret_cast<Resource*>(r); }
 
 // --- memory
@@ -124,8 +124,11 @@ int32_t DataGetLong(HstData d) { return d ? V(d)->ToLong() : 0; }
 double DataGetReal(HstData d) { return d ? V(d)->ToReal() : 0.0; }
 const char* DataGetString(HstData d) { return d ? V(d)->ToString().c_str() : ""; }
 
-const HstDataTable kData = {DataAlloc,   DataFree,    DataCopy,    DataType,    DataSetLong,
-                            DataSetReal, DataSetString, DataGetLong, DataGetReal, DataGetString};
+const HstDataTable kData = {DataAlloc,        DataFree,         DataCopy,         DataType,        DataSetLong,
+                            DataSetReal,      DataSetString,    DataGetLong,      DataGetReal,     DataGetString,
+                            DataSetVector,    DataSetMatrix,    DataGetVector,    DataGetMatrix,   DataSetLink,
+                            DataGetLink,      DataSetContainer, DataGetContainer, DataSetInExclude, DataSetGradient,
+                            DataGetInExclude, DataGetGradient};
 
 // --- containers
 
@@ -166,7 +169,9 @@ int32_t ContainerKeyAt(HstContainer c, int32_t index)
 
 const HstContainerTable kContainer = {ContainerAlloc,   ContainerFree,    ContainerCopy,    ContainerGetLong,
                                       ContainerGetReal, ContainerSetLong, ContainerSetReal, ContainerGetData,
-                                      ContainerSetData, ContainerRemove,  ContainerCount,   ContainerKeyAt};
+                                      ContainerSetData, ContainerRemove,  ContainerCount,   ContainerKeyAt,
+                                      ContainerGetContainerInstance,      ContainerGetInExclude,
+                                      ContainerGetGradient};
 
 // --- nodes
 
@@ -195,8 +200,10 @@ HstBool NodeGetParameter(HstNode n, const HstDescID* id, HstData out, int32_t)
   return ContainerGetData(NodeData(n), id->level[0].id, out);
 }
 
-const HstNodeTable kNode = {NodeType, NodeData, NodeGetName, NodeSetName, NodeMessage, NodeSetParameter,
-                            NodeGetParameter};
+const HstNodeTable kNode = {NodeType,       NodeData,       NodeGetName,  NodeSetName, NodeMessage,
+                            NodeSetParameter, NodeGetParameter, NodeAlloc,  NodeFree,    NodeClone,
+                            NodeUp,         NodeNext,       NodePred,     NodeFirstIn, NodeInsert,
+                            NodeInsertAfter, NodeRemove,    NodeDocument, NodeDirty};
 
 }  // namespace
 
@@ -211,6 +218,10 @@ std::shared_ptr<const C4DOS> MakeFunctionTable(int32_t version)
   table->data = &kData;
   table->container = &kContainer;
   table->node = &kNode;
+  table->document = &kDocumentTable;
+  table->object = &kObjectTable;
+  table->material = &kMaterialTable;
+  table->custom = &kCustomDataTable;
   return table;
 }
 

@@ -1,10 +1,180 @@
 #include "Node.h"
 
+#include <algorithm>
+#include <atomic>
+
+#include "Document.h"
+
 namespace lensara {
 
-Node::Node(int32_t type, std::string name) : type(type), name(std::move(name)) {}
+namespace {
 
-Node::~Node() { DestroyInstance(); }
+std::atomic<Identity> lastIdentity{0};
+
+constexpr int32_t kStandardMaterial = 5703;
+constexpr int32_t kChannelCount = 13;
+constexpr int32_t kChannelShaderKey = 2102;
+
+}  // namespace
+
+// --- NodeList
+
+NodeList::~NodeList()
+{
+  while (first) first->Unlink();
+}
+
+void NodeList::Insert(std::unique_ptr<Node> node, Node* pred)
+{
+  Node* n = node.release();
+  n->list = this;
+  n->pred = pred;
+  n->next = pred ? pred->next : first;
+  if (n->next) n->next->pred = n;
+  if (pred)
+    pred->next = n;
+  else
+    first = n;
+}
+
+void NodeList::Append(std::unique_ptr<Node> node)
+{
+  Node* last = first;
+  while (last && last->next) last = last->next;
+  Insert(std::move(node), last);
+}
+
+// --- MaterialChannel
+
+Node* MaterialChannel::Shader() const
+{
+  const Value* v = material->Data().Find(kChannelShaderKey + 10 * number);
+  const Link* link = v ? v->GetLink() : nullptr;
+  if (!link || !link->target) return nullptr;
+  for (Node* s = material->FirstIn(HST_BRANCH_SHADERS); s; s = s->Next())
+    if (Node* found = s->FindIdentity(link->target)) return found;
+  return nullptr;
+}
+
+// --- Node
+
+Node::Node(int32_t type, std::string name) : type(type), name(std::move(name)), identity(++lastIdentity) {}
+
+Node::~Node()
+{
+  // Branches go first: their nodes may be plug-in nodes of libraries this one holds.
+  branches.clear();
+  DestroyInstance();
+}
+
+std::unique_ptr<Node> Node::Clone() const
+{
+  auto copy = std::make_unique<Node>(type, name);
+  if (!CopyInto(*copy)) return nullptr;
+  return copy;
+}
+
+bool Node::CopyInto(Node& dst) const
+{
+  dst.identity = identity;
+  dst.position = position;
+  dst.rotation = rotation;
+  dst.scale = scale;
+  dst.mesh = mesh;
+  if (instance && !dst.AttachInstance(nodeClass)) return false;
+  dst.data = data;
+  for (const auto& branch : branches) {
+    NodeList& target = dst.Branch(branch->Kind());
+    for (const Node* n = branch->First(); n; n = n->Next()) {
+      std::unique_ptr<Node> child = n->Clone();
+      if (!child) return false;
+      target.Append(std::move(child));
+    }
+  }
+  return true;
+}
+
+Node* Node::Up() const
+{
+  return list && list->Kind() == HST_BRANCH_CHILDREN ? list->Owner() : nullptr;
+}
+
+Node* Node::FirstIn(BranchKind kind) const
+{
+  for (const auto& branch : branches)
+    if (branch->Kind() == kind) return branch->First();
+  return nullptr;
+}
+
+NodeList& Node::Branch(BranchKind kind)
+{
+  for (const auto& branch : branches)
+    if (branch->Kind() == kind) return *branch;
+  branches.push_back(std::make_unique<NodeList>(this, kind));
+  return *branches.back();
+}
+
+std::unique_ptr<Node> Node::Unlink()
+{
+  if (!list) return nullptr;
+  if (pred)
+    pred->next = next;
+  else
+    list->first = next;
+  if (next) next->pred = pred;
+  list = nullptr;
+  next = pred = nullptr;
+  return std::unique_ptr<Node>(this);
+}
+
+Document* Node::GetDocument()
+{
+  Node* n = this;
+  while (n->list) n = n->list->Owner();
+  return n->type == kDocumentType ? static_cast<Document*>(n) : nullptr;
+}
+
+Node* Node::FindIdentity(Identity id)
+{
+  if (identity == id) return this;
+  for (const auto& branch : branches)
+    for (Node* n = branch->First(); n; n = n->Next())
+      if (Node* found = n->FindIdentity(id)) return found;
+  return nullptr;
+}
+
+bool Node::IsWithin(const Node* ancestor) const
+{
+  for (const Node* n = this; n; n = n->list ? n->list->Owner() : nullptr)
+    if (n == ancestor) return true;
+  return false;
+}
+
+Matrix Node::LocalMatrix() const { return ComposeMatrix(position, rotation, scale); }
+
+void Node::SetLocalMatrix(const Matrix& m) { DecomposeMatrix(m, position, rotation, scale); }
+
+Matrix Node::GlobalMatrix() const
+{
+  Node* parent = Up();
+  return parent ? parent->GlobalMatrix() * LocalMatrix() : LocalMatrix();
+}
+
+void Node::SetGlobalMatrix(const Matrix& m)
+{
+  Node* parent = Up();
+  SetLocalMatrix(parent ? Inverse(parent->GlobalMatrix()) * m : m);
+}
+
+MaterialChannel* Node::Channel(int32_t number)
+{
+  if (type != kStandardMaterial || number < 0 || number >= kChannelCount) return nullptr;
+  if (channels.empty()) {
+    for (int32_t i = 0; i < kChannelCount; ++i)
+      channels.push_back(std::make_unique<MaterialChannel>(MaterialChannel{this, i}));
+  }
+  return channels[number].get();
+}
 
 bool Node::AttachInstance(std::shared_ptr<const NodeClass> cls)
 {
@@ -27,13 +197,11 @@ void Node::DestroyInstance()
 
 bool Node::Message(int32_t messageType, void* messageData)
 {
+  constexpr int32_t kChanged = 7;
+  if (messageType == kChanged) ++dirty;
   if (!instance) return true;
   return nodeClass->callbacks.message(instance, Handle(), messageType, messageData);
 }
-
-}  // namespace lensara
-
-namespace lensara {
 
 bool Node::GetEnabling(const HstDescID& id, const Value& value, int32_t flags)
 {

@@ -1,16 +1,22 @@
-// A scene node of the host: type id, name, data container and, for plug-in classes,
-// the plug-in's own instance that answers its messages.
+// A scene node of the host: type id, name, data container, identity, its place in a
+// list or tree and, for plug-in classes, the plug-in's own instance that answers its
+// messages.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Container.h"
+#include "Mesh.h"
+#include "host/abi/HstNode.h"
 #include "host/abi/HstPlugin.h"
 
 namespace lensara {
 
+class Document;
+class Node;
 class PluginLibrary;
 
 // A node class a plug-in registered, with the library that must stay loaded while any
@@ -20,10 +26,46 @@ struct NodeClass {
   std::shared_ptr<PluginLibrary> library;
 };
 
+// The lists a node can hold (HST_BRANCH_...): the children of any node, the tags of an
+// object, the shaders of a material, the video posts and pass entries of render
+// settings, the objects, materials and render settings of a document.
+using BranchKind = int32_t;
+
+// A list of sibling nodes owned by a node. Destroying the list destroys its nodes.
+class NodeList {
+public:
+  NodeList(Node* owner, BranchKind kind) : owner(owner), kind(kind) {}
+  ~NodeList();
+  NodeList(const NodeList&) = delete;
+  NodeList& operator=(const NodeList&) = delete;
+
+  Node* First() const { return first; }
+  Node* Owner() const { return owner; }
+  BranchKind Kind() const { return kind; }
+  // Takes the node in after pred, which must be in this list; at the top when pred is null.
+  void Insert(std::unique_ptr<Node> node, Node* pred);
+  // Inserts after the last node.
+  void Append(std::unique_ptr<Node> node);
+
+private:
+  friend class Node;
+  Node* owner;
+  BranchKind kind;
+  Node* first = nullptr;
+};
+
+// A channel of a standard material (0 colour ... 12 diffusion), owned by the material.
+struct MaterialChannel {
+  Node* material = nullptr;
+  int32_t number = 0;
+  // The shader linked at key 2102 + 10 x number, found among the material's shaders.
+  Node* Shader() const;
+};
+
 class Node {
 public:
   Node(int32_t type, std::string name);
-  ~Node();
+  virtual ~Node();
   Node(const Node&) = delete;
   Node& operator=(const Node&) = delete;
 
@@ -32,12 +74,65 @@ public:
   void SetName(std::string n) { name = std::move(n); }
   Container& Data() { return data; }
   const Container& Data() const { return data; }
+  // The identity links refer to; clones keep it.
+  Identity GetIdentity() const { return identity; }
+  // Bumped by message 7: the node changed.
+  uint32_t DirtyCount() const { return dirty; }
 
+  // A deep copy with the same identity: data, transform, mesh, every branch and a fresh
+  // plug-in instance of the same class. Null when a plug-in instance cannot be made.
+  virtual std::unique_ptr<Node> Clone() const;
+
+  // --- the list and tree
+  Node* Up() const;
+  Node* Down() const { return FirstIn(HST_BRANCH_CHILDREN); }
+  Node* Next() const { return next; }
+  Node* Pred() const { return pred; }
+  NodeList* List() const { return list; }
+  // The first node of a branch, or null when it is empty.
+  Node* FirstIn(BranchKind kind) const;
+  // The branch, made when first asked for.
+  NodeList& Branch(BranchKind kind);
+  // Takes the node out of its list; the caller owns it. Null when it is in none.
+  std::unique_ptr<Node> Unlink();
+  // The document the node is in (a document is in itself), or null.
+  Document* GetDocument();
+  // The node of that identity in this node's subtree (itself, then its branches), or null.
+  Node* FindIdentity(Identity id);
+  // True when this node is ancestor or lies in one of its branches, at any depth.
+  bool IsWithin(const Node* ancestor) const;
+  // A pinned node belongs to its document outside every list (the render view, the
+  // default camera): it can be neither inserted nor freed through the function table.
+  void Pin() { pinned = true; }
+  bool Pinned() const { return pinned; }
+
+  // --- objects: placement relative to the parent object
+  const Vector& Position() const { return position; }
+  const Vector& Rotation() const { return rotation; }
+  const Vector& Scale() const { return scale; }
+  void SetPosition(const Vector& v) { position = v; }
+  void SetRotation(const Vector& v) { rotation = v; }
+  void SetScale(const Vector& v) { scale = v; }
+  Matrix LocalMatrix() const;
+  void SetLocalMatrix(const Matrix& m);
+  // The local matrix followed by every ancestor's.
+  Matrix GlobalMatrix() const;
+  void SetGlobalMatrix(const Matrix& m);
+  // Polygon objects: the geometry, shared between clones; null for others.
+  const std::shared_ptr<const Mesh>& GetMesh() const { return mesh; }
+  void SetMesh(std::shared_ptr<const Mesh> m) { mesh = std::move(m); }
+
+  // --- materials
+  // The channel of a standard material, owned by it; null for other nodes and numbers.
+  MaterialChannel* Channel(int32_t number);
+
+  // --- plug-in instances
   // Creates the plug-in instance of cls for this node and initialises it; false (and no
   // instance) when the plug-in cannot allocate it or its Init fails.
   bool AttachInstance(std::shared_ptr<const NodeClass> cls);
   bool HasInstance() const { return instance != nullptr; }
-  // Hands a message to the plug-in instance; nodes without one accept every message.
+  // Message 7 bumps the change count. The plug-in instance, if any, answers; nodes
+  // without one accept every message.
   bool Message(int32_t messageType, void* messageData);
   // Asks the plug-in instance whether a parameter is editable; true without one.
   bool GetEnabling(const HstDescID& id, const Value& value, int32_t flags);
@@ -45,12 +140,31 @@ public:
   HstNode Handle() { return reinterpret_cast<HstNode>(this); }
   static Node* FromHandle(HstNode n) { return reinterpret_cast<Node*>(n); }
 
+protected:
+  // Copies everything Clone copies into dst, a fresh node of the same type; false when a
+  // plug-in instance cannot be made.
+  bool CopyInto(Node& dst) const;
+
 private:
+  friend class NodeList;
   void DestroyInstance();
 
   int32_t type;
   std::string name;
   Container data;
+  Identity identity;
+  uint32_t dirty = 0;
+  bool pinned = false;
+
+  NodeList* list = nullptr;
+  Node* next = nullptr;
+  Node* pred = nullptr;
+  std::vector<std::unique_ptr<NodeList>> branches;
+
+  Vector position, rotation, scale{1.0, 1.0, 1.0};
+  std::shared_ptr<const Mesh> mesh;
+  std::vector<std::unique_ptr<MaterialChannel>> channels;
+
   std::shared_ptr<const NodeClass> nodeClass;
   HstPluginObject instance = nullptr;
 };

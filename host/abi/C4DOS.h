@@ -5,10 +5,14 @@
 #define LENSARA_C4DOS_H
 
 #include "HstContainer.h"
+#include "HstCustomData.h"
 #include "HstData.h"
+#include "HstDocument.h"
 #include "HstHandles.h"
+#include "HstMaterial.h"
 #include "HstMemory.h"
 #include "HstNode.h"
+#include "HstObject.h"
 #include "HstPlugin.h"
 #include "HstString.h"
 
@@ -24,6 +28,10 @@ typedef struct C4DOS {
   const HstDataTable* data;
   const HstContainerTable* container;
   const HstNodeTable* node;
+  const HstDocumentTable* document;
+  const HstObjectTable* object;
+  const HstMaterialTable* material;
+  const HstCustomDataTable* custom;
 } C4DOS;
 
 #endif

@@ -25,6 +25,13 @@ typedef struct HstContainerTable {
   /* Number of keys, and the key at index (0 .. count - 1; out of range: 0). */
   int32_t (*count)(HstContainer c);
   int32_t (*key_at)(HstContainer c, int32_t index);
+
+  /* The value at key in place, owned by c: a container, an in/exclude list or a gradient.
+     Null when the key is absent or holds another type. Valid until the key is set again
+     or any key is removed from c. */
+  HstContainer (*get_container_instance)(HstContainer c, int32_t key);
+  HstInExclude (*get_inexclude)(HstContainer c, int32_t key);
+  HstGradient (*get_gradient)(HstContainer c, int32_t key);
 } HstContainerTable;
 
 #endif

@@ -22,6 +22,28 @@ typedef struct HstDataTable {
   double (*get_real)(HstData d);
   /* The text of a string value, valid until d is next changed or freed; "" otherwise. */
   const char* (*get_string)(HstData d);
+
+  void (*set_vector)(HstData d, HstVector v);
+  void (*set_matrix)(HstData d, HstMatrix m);
+  /* The vector or matrix held; zero, or the identity, for other types. */
+  HstVector (*get_vector)(HstData d);
+  HstMatrix (*get_matrix)(HstData d);
+  /* Makes d a link to n's identity (null: an empty link). The link does not own n. */
+  void (*set_link)(HstData d, HstNode n);
+  /* The node the link refers to in doc's document; null when d is no link, the link is
+     empty or the node is not in that document. Owned by its document. */
+  HstNode (*get_link)(HstData d, HstNode doc);
+  /* Makes d a copy of container c (null: an empty container). */
+  void (*set_container)(HstData d, HstContainer c);
+  /* The container held, owned by d and valid until d is next changed; null otherwise. */
+  HstContainer (*get_container)(HstData d);
+  /* Makes d a copy of the list or gradient (null: an empty one). */
+  void (*set_inexclude)(HstData d, HstInExclude l);
+  void (*set_gradient)(HstData d, HstGradient g);
+  /* The list or gradient held, owned by d, changeable in place and valid until d is next
+     changed; null when d holds another type. */
+  HstInExclude (*get_inexclude)(HstData d);
+  HstGradient (*get_gradient)(HstData d);
 } HstDataTable;
 
 #endif

@@ -17,14 +17,42 @@ typedef struct HstString_* HstString;       /* UTF-8 text */
 typedef struct HstFilename_* HstFilename;   /* a file system path */
 typedef struct HstResource_* HstResource;   /* a plug-in's strings and descriptions */
 typedef struct HstPluginObject_* HstPluginObject; /* a plug-in's own node data; opaque to the host */
+typedef struct HstChannel_* HstChannel;     /* a channel of a standard material, owned by it */
+typedef struct HstInExclude_* HstInExclude; /* an in/exclude list (custom data 1009290) */
+typedef struct HstGradient_* HstGradient;   /* a gradient (custom data 1000481) */
 
 /* Value type codes of HstData. */
 enum {
   HST_DATA_NONE = 0,
   HST_DATA_LONG = 15,
   HST_DATA_REAL = 19,
-  HST_DATA_STRING = 130
+  HST_DATA_VECTOR = 23,
+  HST_DATA_MATRIX = 25,
+  HST_DATA_STRING = 130,
+  HST_DATA_CONTAINER = 132,
+  HST_DATA_LINK = 133,
+  HST_DATA_GRADIENT = 1000481,
+  HST_DATA_INEXCLUDE = 1009290
 };
+
+/* A 3-vector: a position, direction, scale, rotation (radians) or linear RGB colour. */
+typedef struct HstVector {
+  double x, y, z;
+} HstVector;
+
+/* An affine transform: a point p maps to off + v1 * p.x + v2 * p.y + v3 * p.z. */
+typedef struct HstMatrix {
+  HstVector off, v1, v2, v3;
+} HstMatrix;
+
+/* One knot of a gradient. */
+typedef struct HstGradientKnot {
+  HstVector col;
+  double brightness;
+  double pos;
+  double bias;
+  int32_t index;
+} HstGradientKnot;
 
 /* A parameter id: up to three levels, as in a description. */
 typedef struct HstDescLevel {

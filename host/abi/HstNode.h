@@ -4,6 +4,20 @@
 
 #include "HstHandles.h"
 
+/* The lists a node holds: the children of any node, the tags of an object, the shaders
+   of a material, the video posts and pass entries of render settings, and the objects,
+   materials and render settings of a document. */
+enum {
+  HST_BRANCH_CHILDREN = 0,
+  HST_BRANCH_TAGS = 1,
+  HST_BRANCH_SHADERS = 2,
+  HST_BRANCH_VIDEO_POSTS = 3,
+  HST_BRANCH_PASSES = 4,
+  HST_BRANCH_OBJECTS = 5,
+  HST_BRANCH_MATERIALS = 6,
+  HST_BRANCH_RENDER_DATA = 7
+};
+
 typedef struct HstNodeTable {
   /* The node's type id (object, tag, material or plug-in id). */
   int32_t (*type)(HstNode n);
@@ -19,6 +33,39 @@ typedef struct HstNodeTable {
      take or give it. */
   HstBool (*set_parameter)(HstNode n, const HstDescID* id, HstData v, int32_t flags);
   HstBool (*get_parameter)(HstNode n, const HstDescID* id, HstData out, int32_t flags);
+
+  /* A new node of type (object, tag, material, shader, pass entry, render settings,
+     document or a registered video post) with the host's defaults, in no list; owned by
+     the caller and released with free. Null for an unknown type or when memory is short. */
+  HstNode (*alloc)(int32_t type);
+  /* Destroys a node that is in no list, with everything it holds; a node still in a list
+     is unlinked first. Nodes a document owns outside its lists (its render view, its
+     default camera) are left alone. */
+  void (*free)(HstNode n);
+  /* A deep copy (same identity, fresh plug-in instance) in no list, owned by the caller;
+     flags 0. Null when memory is short or a plug-in instance cannot be made. */
+  HstNode (*clone)(HstNode n, int32_t flags);
+  /* Neighbours in the list or tree, owned by their lists; null when there is none. up is
+     the parent object (null at the top level). */
+  HstNode (*up)(HstNode n);
+  HstNode (*next)(HstNode n);
+  HstNode (*pred)(HstNode n);
+  /* The first node of one of n's branches (HST_BRANCH_...), or null. */
+  HstNode (*first_in)(HstNode n, int32_t branch);
+  /* Inserts n (in no list; its owner becomes the branch's owner) into branch of owner,
+     after pred, which must be in that branch; at the top when pred is null. False (n
+     stays with the caller) when n is in a list, is a document or document-owned, owner
+     is null or inside n, or pred is elsewhere. */
+  HstBool (*insert)(HstNode owner, int32_t branch, HstNode n, HstNode pred);
+  /* Inserts n (in no list) into pred's list right after pred. False when either is null,
+     pred is in no list, or n could not be inserted into that list (see insert). */
+  HstBool (*insert_after)(HstNode n, HstNode pred);
+  /* Takes n out of its list; the caller owns it from then on. Nothing when it is in none. */
+  void (*remove)(HstNode n);
+  /* The document n is in (a document answers itself); null when it is in none. */
+  HstNode (*document)(HstNode n);
+  /* How often n received message 7. */
+  uint32_t (*dirty)(HstNode n);
 } HstNodeTable;
 
 #endif

@@ -38,7 +38,8 @@ TEST_F(DofNode, StartsWithExactlyTheDefaultsInOrder)
       {DOF_BLUR, Value(int32_t{1})},
       {DOF_DEPTH_ANTIALIASING, Value(int32_t{DOF_DEPTH_ANTIALIASING_UNCHANGED})},
   };
-  EXPECT_EQ(node->Data().Entries(), expected);
+  const auto& entries = node->Data().Entries();
+  EXPECT_EQ(std::vector<lensara::Container::Entry>(entries.begin(), entries.end()), expected);
   EXPECT_EQ(node->Name(), "Lensara");
 }
 

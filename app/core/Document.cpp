@@ -1,0 +1,78 @@
+#include "Document.h"
+
+#include "NodeTypes.h"
+
+namespace lensara {
+
+Document::Document() : Node(kDocumentType, "Untitled")
+{
+  renderView = std::make_unique<Node>(kRenderViewType, "Render View");
+  defaultCamera = CreateNode(kCameraType);
+  defaultCamera->SetName("Default Camera");
+  defaultCamera->SetPosition({0.0, 0.0, -1000.0});
+  renderView->Pin();
+  defaultCamera->Pin();
+}
+
+std::unique_ptr<Node> Document::Clone() const { return CloneDocument(); }
+
+std::unique_ptr<Document> Document::CloneDocument() const
+{
+  auto copy = std::make_unique<Document>();
+  if (!CopyInto(*copy)) return nullptr;
+  copy->activeRenderData = activeRenderData;
+  copy->activeCamera = activeCamera;
+  copy->time = time;
+  return copy;
+}
+
+Node* Document::Resolve(Identity id)
+{
+  for (BranchKind kind : {HST_BRANCH_OBJECTS, HST_BRANCH_MATERIALS, HST_BRANCH_RENDER_DATA})
+    for (Node* n = FirstIn(kind); n; n = n->Next())
+      if (Node* found = n->FindIdentity(id)) return found;
+  return nullptr;
+}
+
+namespace {
+
+Node* SearchObjectIn(Node* first, const std::string& name)
+{
+  for (Node* n = first; n; n = n->Next()) {
+    if (n->Name() == name) return n;
+    if (Node* found = SearchObjectIn(n->Down(), name)) return found;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+Node* Document::SearchObject(const std::string& objectName) const { return SearchObjectIn(FirstObject(), objectName); }
+
+Node* Document::ActiveRenderData()
+{
+  for (Node* rd = FirstRenderData(); rd; rd = rd->Next())
+    if (rd->GetIdentity() == activeRenderData.target) return rd;
+  return FirstRenderData();
+}
+
+void Document::SetActiveRenderData(Node* renderData)
+{
+  activeRenderData.target = renderData ? renderData->GetIdentity() : 0;
+}
+
+Node* Document::ActiveCamera()
+{
+  Node* camera = Resolve(activeCamera);
+  return camera && camera->Type() == kCameraType ? camera : nullptr;
+}
+
+void Document::SetActiveCamera(Node* camera) { activeCamera.target = camera ? camera->GetIdentity() : 0; }
+
+Node* Document::SceneCamera()
+{
+  Node* camera = ActiveCamera();
+  return camera ? camera : defaultCamera.get();
+}
+
+}  // namespace lensara

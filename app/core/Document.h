@@ -1,0 +1,61 @@
+// A document: objects, materials, render settings (one of them active), the active
+// camera and the current time. It is a node itself, holding these lists as branches.
+#pragma once
+
+#include <memory>
+
+#include "Node.h"
+
+namespace lensara {
+
+constexpr int32_t kDocumentType = 110059;
+constexpr int32_t kRenderViewType = 110305;
+constexpr int32_t kCameraType = 5103;
+constexpr int32_t kRenderDataType = 110304;
+
+class Document : public Node {
+public:
+  Document();
+
+  std::unique_ptr<Node> Clone() const override;
+  // The deep copy as a document; null when a plug-in instance cannot be made.
+  std::unique_ptr<Document> CloneDocument() const;
+
+  Node* FirstObject() const { return FirstIn(HST_BRANCH_OBJECTS); }
+  Node* FirstMaterial() const { return FirstIn(HST_BRANCH_MATERIALS); }
+  Node* FirstRenderData() const { return FirstIn(HST_BRANCH_RENDER_DATA); }
+
+  // The node of that identity in this document, or null: a link in a clone finds the
+  // clone's node and a link to a node of another document finds nothing.
+  Node* Resolve(Identity id);
+  Node* Resolve(const Link& link) { return link.target ? Resolve(link.target) : nullptr; }
+
+  // The first object of that name, depth first, or null.
+  Node* SearchObject(const std::string& objectName) const;
+
+  // The active render settings: the one chosen if it is still in the document, else the
+  // first; null when there are none.
+  Node* ActiveRenderData();
+  void SetActiveRenderData(Node* renderData);
+  // The camera the document renders through; null for the default view.
+  Node* ActiveCamera();
+  void SetActiveCamera(Node* camera);
+
+  // The render view, owned by the document. Its scene camera is the active camera, or
+  // a camera of the document's own at (0, 0, -1000) looking along +Z.
+  Node* RenderView() { return renderView.get(); }
+  Node* SceneCamera();
+
+  // The current time in seconds.
+  double Time() const { return time; }
+  void SetTime(double seconds) { time = seconds; }
+
+private:
+  Link activeRenderData;
+  Link activeCamera;
+  double time = 0.0;
+  std::unique_ptr<Node> renderView;
+  std::unique_ptr<Node> defaultCamera;
+};
+
+}  // namespace lensara

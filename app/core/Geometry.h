@@ -1,0 +1,50 @@
+// Vectors and affine matrices of the scene: positions in centimetres, rotations as
+// heading, pitch and bank in radians, colours as linear RGB.
+#pragma once
+
+#include "host/abi/HstHandles.h"
+
+namespace lensara {
+
+struct Vector {
+  double x = 0.0, y = 0.0, z = 0.0;
+
+  bool operator==(const Vector& o) const { return x == o.x && y == o.y && z == o.z; }
+  bool operator!=(const Vector& o) const { return !(*this == o); }
+};
+
+Vector operator+(const Vector& a, const Vector& b);
+Vector operator-(const Vector& a, const Vector& b);
+Vector operator*(const Vector& a, double s);
+double Dot(const Vector& a, const Vector& b);
+double Length(const Vector& a);
+
+// A point p maps to off + v1 * p.x + v2 * p.y + v3 * p.z; the identity by default.
+struct Matrix {
+  Vector off;
+  Vector v1{1.0, 0.0, 0.0};
+  Vector v2{0.0, 1.0, 0.0};
+  Vector v3{0.0, 0.0, 1.0};
+
+  bool operator==(const Matrix& o) const { return off == o.off && v1 == o.v1 && v2 == o.v2 && v3 == o.v3; }
+  bool operator!=(const Matrix& o) const { return !(*this == o); }
+};
+
+// a * b: b's transform followed by a's.
+Matrix operator*(const Matrix& a, const Matrix& b);
+Vector Transform(const Matrix& m, const Vector& p);
+// The inverse of an affine matrix; the identity's offset with zero axes when singular.
+Matrix Inverse(const Matrix& m);
+
+// Position, rotation (heading about +Y, then pitch about +X, then bank about +Z, radians)
+// and scale, as the matrix off + R(h) R(p) R(b) diag(scale).
+Matrix ComposeMatrix(const Vector& position, const Vector& rotation, const Vector& scale);
+// The inverse of ComposeMatrix for matrices without shear.
+void DecomposeMatrix(const Matrix& m, Vector& position, Vector& rotation, Vector& scale);
+
+inline HstVector ToHst(const Vector& v) { return {v.x, v.y, v.z}; }
+inline Vector FromHst(const HstVector& v) { return {v.x, v.y, v.z}; }
+inline HstMatrix ToHst(const Matrix& m) { return {ToHst(m.off), ToHst(m.v1), ToHst(m.v2), ToHst(m.v3)}; }
+inline Matrix FromHst(const HstMatrix& m) { return {FromHst(m.off), FromHst(m.v1), FromHst(m.v2), FromHst(m.v3)}; }
+
+}  // namespace lensara

@@ -1,0 +1,186 @@
+#include "Json.h"
+
+#include <algorithm>
+#include <iterator>
+#include <vector>
+
+#include "app/core/Error.h"
+
+namespace lensara {
+
+namespace {
+
+constexpr const char* kLineKey = "\x01line";
+constexpr const char* kMemberLinesKey = "\x01members";
+
+// Walks the text for the parser and counts the newlines it has consumed.
+struct CountingIterator {
+  using iterator_category = std::forward_iterator_tag;
+  using value_type = char;
+  using difference_type = std::ptrdiff_t;
+  using pointer = const char*;
+  using reference = const char&;
+
+  const char* p = nullptr;
+  int* line = nullptr;
+
+  reference operator*() const { return *p; }
+  CountingIterator& operator++()
+  {
+    if (*p == '\n') ++*line;
+    ++p;
+    return *this;
+  }
+  CountingIterator operator++(int)
+  {
+    CountingIterator old = *this;
+    ++*this;
+    return old;
+  }
+  bool operator==(const CountingIterator& o) const { return p == o.p; }
+  bool operator!=(const CountingIterator& o) const { return p != o.p; }
+};
+
+int LineAt(const std::string& text, std::size_t byte)
+{
+  return 1 + static_cast<int>(std::count(text.begin(), text.begin() + std::min(byte, text.size()), '\n'));
+}
+
+// The parser's message without its "[json.exception...] parse error at ...: " lead.
+std::string ParseProblem(const std::string& what)
+{
+  std::size_t colon = what.find(": ");
+  return colon == std::string::npos ? what : what.substr(colon + 2);
+}
+
+// The keys ParseJsonWithLines adds, which no writer shows.
+bool IsLineKey(const std::string& key) { return key == kLineKey || key == kMemberLinesKey; }
+
+int Depth(const Json& j)
+{
+  int depth = 0;
+  if (j.is_array())
+    for (const Json& inner : j) depth = std::max(depth, Depth(inner));
+  if (j.is_object())
+    for (const auto& [key, inner] : Members(j)) depth = std::max(depth, Depth(*inner));
+  return j.is_object() || j.is_array() ? depth + 1 : 0;
+}
+
+// j on one line: ", " between elements and ": " after keys.
+std::string Compact(const Json& j)
+{
+  if (!j.is_object() && !j.is_array()) return j.dump();
+  std::string out = j.is_object() ? "{" : "[";
+  bool first = true;
+  for (auto it = j.begin(); it != j.end(); ++it) {
+    if (j.is_object() && IsLineKey(it.key())) continue;
+    out += first ? "" : ", ";
+    first = false;
+    if (j.is_object()) out += Json(it.key()).dump() + ": ";
+    out += Compact(*it);
+  }
+  return out + (j.is_object() ? "}" : "]");
+}
+
+// Short values nested at most two deep (a vector, a link, an in/exclude entry) stay on
+// one line.
+constexpr std::size_t kInlineWidth = 72;
+
+void Write(const Json& j, int indent, std::string& out)
+{
+  std::string pad(indent + 2, ' ');
+  if (Depth(j) <= 2) {
+    std::string compact = Compact(j);
+    if (compact.size() <= kInlineWidth || (Depth(j) <= 1 && j.is_array())) {
+      out += compact;
+      return;
+    }
+  }
+  if (j.is_object()) {
+    out += "{\n";
+    bool first = true;
+    for (const auto& [key, value] : Members(j)) {
+      out += first ? "" : ",\n";
+      first = false;
+      out += pad + Json(key).dump() + ": ";
+      Write(*value, indent + 2, out);
+    }
+    out += "\n" + std::string(indent, ' ') + "}";
+  } else if (j.is_array()) {
+    out += "[\n";
+    for (std::size_t i = 0; i < j.size(); ++i) {
+      out += i ? ",\n" + pad : pad;
+      Write(j[i], indent + 2, out);
+    }
+    out += "\n" + std::string(indent, ' ') + "]";
+  }
+}
+
+}  // namespace
+
+Json ParseJsonWithLines(const std::string& text, const std::filesystem::path& file)
+{
+  int line = 1;
+  struct Open {
+    int line;
+    Json members;
+  };
+  std::vector<Open> open;
+  // Deeper files are refused: reading them would recurse without bound.
+  constexpr int kMaxDepth = 256;
+  auto callback = [&](int depth, Json::parse_event_t event, Json& parsed) {
+    if (depth > kMaxDepth)
+      throw Error(file.string() + ":" + std::to_string(line) + ": nested deeper than " + std::to_string(kMaxDepth) +
+                  " levels");
+    switch (event) {
+      case Json::parse_event_t::object_start: open.push_back({line, Json::object()}); break;
+      case Json::parse_event_t::key:
+        if (!open.empty()) open.back().members[parsed.get<std::string>()] = line;
+        break;
+      case Json::parse_event_t::object_end:
+        if (!open.empty()) {
+          parsed[kLineKey] = open.back().line;
+          parsed[kMemberLinesKey] = std::move(open.back().members);
+          open.pop_back();
+        }
+        break;
+      default: break;
+    }
+    return true;
+  };
+  CountingIterator first{text.data(), &line}, last{text.data() + text.size(), &line};
+  try {
+    return Json::parse(first, last, callback);
+  } catch (const Json::parse_error& e) {
+    throw Error(file.string() + ":" + std::to_string(LineAt(text, e.byte == 0 ? 0 : e.byte - 1)) +
+                ": malformed JSON: " + ParseProblem(e.what()));
+  }
+}
+
+int LineOf(const Json& object, const std::string& key)
+{
+  if (!object.is_object()) return 0;
+  if (!key.empty()) {
+    auto members = object.find(kMemberLinesKey);
+    if (members != object.end() && members->contains(key)) return (*members)[key].get<int>();
+  }
+  auto it = object.find(kLineKey);
+  return it == object.end() ? 0 : it->get<int>();
+}
+
+std::vector<std::pair<std::string, const Json*>> Members(const Json& object)
+{
+  std::vector<std::pair<std::string, const Json*>> members;
+  for (auto it = object.begin(); it != object.end(); ++it)
+    if (!IsLineKey(it.key())) members.emplace_back(it.key(), &it.value());
+  return members;
+}
+
+std::string WriteCanonicalJson(const Json& value)
+{
+  std::string out;
+  Write(value, 0, out);
+  return out + "\n";
+}
+
+}  // namespace lensara

@@ -1,0 +1,27 @@
+// JSON as the scene files use it: parsed with the line of every object and member, and
+// written in one canonical layout. Internal to the scene file code.
+#pragma once
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <string>
+
+namespace lensara {
+
+using Json = nlohmann::ordered_json;
+
+// Parses text; every object gets the line it starts on and the line of each member,
+// which Line() reads back and Members() skips. Throws Error "file:line: problem" on
+// malformed JSON.
+Json ParseJsonWithLines(const std::string& text, const std::filesystem::path& file);
+
+// The line object starts on, or of its member key when given and present; 0 when unknown.
+int LineOf(const Json& object, const std::string& key = std::string());
+
+// The members of an object without the recorded lines, in file order.
+std::vector<std::pair<std::string, const Json*>> Members(const Json& object);
+
+// Two-space indentation, one member per line, arrays of plain values on one line.
+std::string WriteCanonicalJson(const Json& value);
+
+}  // namespace lensara

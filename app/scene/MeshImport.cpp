@@ -1,0 +1,127 @@
+#include "MeshImport.h"
+
+#include <assimp/Importer.hpp>
+#include <assimp/material.h>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+#include <map>
+
+#include "app/core/Error.h"
+#include "app/core/NodeTypes.h"
+
+namespace lensara {
+
+namespace {
+
+constexpr int32_t kPolygonObject = 5100;
+constexpr int32_t kStandardMaterial = 5703;
+constexpr int32_t kTextureTag = 5616;
+constexpr int32_t kMaterialColor = 2100;
+constexpr int32_t kTagMaterial = 1010;
+
+// The file's scene, triangulated; throws Error when Assimp cannot read it.
+class ImportedFile {
+public:
+  explicit ImportedFile(const std::filesystem::path& file)
+  {
+    scene = importer.ReadFile(file.string(), aiProcess_Triangulate | aiProcess_JoinIdenticalVertices);
+    if (!scene || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) || !scene->mRootNode)
+      throw Error(file.string() + ": cannot be read as a mesh file: " + importer.GetErrorString());
+  }
+  const aiScene& Scene() const { return *scene; }
+
+private:
+  Assimp::Importer importer;
+  const aiScene* scene = nullptr;
+};
+
+// Mirrors z: the file's right-handed frame into the host's left-handed one (0 - z keeps
+// zero positive).
+Vector ToHost(const aiVector3D& p) { return {p.x, p.y, 0.0 - p.z}; }
+
+// Appends the triangles of mesh, transformed by m, to out.
+void AppendMesh(const aiMesh& mesh, const aiMatrix4x4& m, Mesh& out)
+{
+  auto base = static_cast<int32_t>(out.points.size());
+  for (unsigned i = 0; i < mesh.mNumVertices; ++i) out.points.push_back(ToHost(m * mesh.mVertices[i]));
+  for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
+    const aiFace& face = mesh.mFaces[f];
+    if (face.mNumIndices != 3) continue;  // points and lines
+    // Mirroring turns the winding, so the order is reversed to keep the front side.
+    out.triangles.push_back({base + int32_t(face.mIndices[0]), base + int32_t(face.mIndices[2]),
+                             base + int32_t(face.mIndices[1])});
+  }
+}
+
+// Calls f(mesh, transform to the file's world) for every mesh of every node.
+template <class F>
+void ForEachMesh(const aiScene& scene, const aiNode& node, const aiMatrix4x4& parent, const F& f)
+{
+  aiMatrix4x4 world = parent * node.mTransformation;
+  for (unsigned i = 0; i < node.mNumMeshes; ++i) f(*scene.mMeshes[node.mMeshes[i]], world, node);
+  for (unsigned i = 0; i < node.mNumChildren; ++i) ForEachMesh(scene, *node.mChildren[i], world, f);
+}
+
+Vector BaseColor(const aiMaterial& material)
+{
+  aiColor4D color(0.8f, 0.8f, 0.8f, 1.0f);
+  if (material.Get(AI_MATKEY_BASE_COLOR, color) != AI_SUCCESS) material.Get(AI_MATKEY_COLOR_DIFFUSE, color);
+  return {color.r, color.g, color.b};
+}
+
+std::string MaterialName(const aiMaterial& material, unsigned index)
+{
+  aiString name;
+  if (material.Get(AI_MATKEY_NAME, name) == AI_SUCCESS && name.length > 0) return name.C_Str();
+  return "Material " + std::to_string(index);
+}
+
+}  // namespace
+
+std::shared_ptr<const Mesh> ReadMeshGeometry(const std::filesystem::path& file)
+{
+  ImportedFile imported(file);
+  auto mesh = std::make_shared<Mesh>();
+  ForEachMesh(imported.Scene(), *imported.Scene().mRootNode, aiMatrix4x4(),
+              [&](const aiMesh& m, const aiMatrix4x4& world, const aiNode&) { AppendMesh(m, world, *mesh); });
+  mesh->source = file.string();
+  return mesh;
+}
+
+std::unique_ptr<Document> ImportMeshDocument(const std::filesystem::path& file)
+{
+  ImportedFile imported(file);
+  const aiScene& scene = imported.Scene();
+  auto doc = std::make_unique<Document>();
+  // Materials are made when a mesh first uses them, in the order of use.
+  std::map<unsigned, Node*> materials;
+  auto material = [&](unsigned index) {
+    Node*& made = materials[index];
+    if (made) return made;
+    std::unique_ptr<Node> mat = CreateNode(kStandardMaterial);
+    mat->SetName(MaterialName(*scene.mMaterials[index], index));
+    mat->Data().Set(kMaterialColor, Value(BaseColor(*scene.mMaterials[index])));
+    made = mat.get();
+    doc->Branch(HST_BRANCH_MATERIALS).Append(std::move(mat));
+    return made;
+  };
+  auto addObject = [&](const aiMesh& m, const aiMatrix4x4& world, const aiNode& node) {
+    auto mesh = std::make_shared<Mesh>();
+    AppendMesh(m, world, *mesh);
+    std::unique_ptr<Node> object = CreateNode(kPolygonObject);
+    object->SetName(m.mName.length ? m.mName.C_Str() : node.mName.C_Str());
+    object->SetMesh(std::move(mesh));
+    if (m.mMaterialIndex < scene.mNumMaterials) {
+      std::unique_ptr<Node> tag = CreateNode(kTextureTag);
+      tag->Data().Set(kTagMaterial, Value(Link{material(m.mMaterialIndex)->GetIdentity()}));
+      object->Branch(HST_BRANCH_TAGS).Append(std::move(tag));
+    }
+    doc->Branch(HST_BRANCH_OBJECTS).Append(std::move(object));
+  };
+  ForEachMesh(scene, *scene.mRootNode, aiMatrix4x4(), addObject);
+  doc->Branch(HST_BRANCH_RENDER_DATA).Append(CreateNode(kRenderDataType));
+  return doc;
+}
+
+}  // namespace lensara

@@ -1,0 +1,311 @@
+// Reading scene files into documents.
+#include <cmath>
+#include <fstream>
+#include <limits>
+#include <map>
+#include <sstream>
+
+#include "Json.h"
+#include "MeshImport.h"
+#include "SceneFile.h"
+#include "Schema.h"
+#include "ValueJson.h"
+#include "app/core/Error.h"
+#include "app/core/Host.h"
+
+namespace lensara {
+
+namespace {
+
+constexpr double kDegree = 3.14159265358979323846 / 180.0;
+
+using Fields = std::initializer_list<const char*>;
+
+const Fields kCommonFields = {"type", "name", "id", "data"};
+const Fields kObjectFields = {"position", "rotation", "scale", "mesh", "points", "triangles", "tags", "children"};
+const Fields kMaterialFields = {"shaders"};
+const Fields kRenderFields = {"video_posts", "passes"};
+const Fields kRootFields = {"time",    "active_camera", "active_render_settings",
+                            "objects", "materials",     "render_settings"};
+
+// "an object", "a tag", ...
+std::string Article(NodeKind kind)
+{
+  std::string name = KindName(kind);
+  return (name[0] == 'o' ? "an " : "a ") + name;
+}
+
+bool Contains(Fields fields, const std::string& name)
+{
+  for (const char* f : fields)
+    if (name == f) return true;
+  return false;
+}
+
+class SceneReader {
+public:
+  explicit SceneReader(const std::filesystem::path& file) : file(file), folder(file.parent_path()) {}
+
+  std::unique_ptr<Document> Read(const Json& root)
+  {
+    if (!root.is_object()) Fail(root, "", "a scene file holds one JSON object");
+    CheckFields(root, {kRootFields}, "the scene");
+    auto doc = std::make_unique<Document>();
+    ReadList(root, "objects", NodeKind::Object, doc->Branch(HST_BRANCH_OBJECTS));
+    ReadList(root, "materials", NodeKind::Material, doc->Branch(HST_BRANCH_MATERIALS));
+    ReadList(root, "render_settings", NodeKind::RenderData, doc->Branch(HST_BRANCH_RENDER_DATA));
+    if (!doc->FirstRenderData()) doc->Branch(HST_BRANCH_RENDER_DATA).Append(CreateNode(kRenderDataType));
+    for (const auto& [json, node] : pending) ReadData(*json, *node);
+    if (root.contains("time")) doc->SetTime(RealField(root, "time"));
+    if (root.contains("active_camera")) doc->SetActiveCamera(Referenced(root, "active_camera", kCameraType));
+    if (root.contains("active_render_settings"))
+      doc->SetActiveRenderData(Referenced(root, "active_render_settings", kRenderDataType));
+    return doc;
+  }
+
+private:
+  [[noreturn]] void Fail(const Json& where, const std::string& key, const std::string& problem) const
+  {
+    int line = LineOf(where, key);
+    throw Error(file.string() + (line ? ":" + std::to_string(line) : "") + ": " + problem);
+  }
+
+  void CheckFields(const Json& j, std::initializer_list<Fields> allowed, const std::string& what) const
+  {
+    for (const auto& [name, value] : Members(j)) {
+      bool known = false;
+      for (Fields fields : allowed) known = known || Contains(fields, name);
+      if (!known) Fail(j, name, "unknown field \"" + name + "\" in " + what);
+    }
+  }
+
+  double RealField(const Json& j, const char* key) const
+  {
+    try {
+      return DecodeReal(j.at(key));
+    } catch (const ValueError&) {
+      Fail(j, key, std::string("\"") + key + "\" must be a number");
+    }
+  }
+
+  Vector VectorField(const Json& j, const char* key) const
+  {
+    try {
+      return DecodeVector(j.at(key));
+    } catch (const ValueError&) {
+      Fail(j, key, std::string("\"") + key + "\" must be a vector [x, y, z]");
+    }
+  }
+
+  std::string StringField(const Json& j, const char* key) const
+  {
+    if (!j.at(key).is_string()) Fail(j, key, std::string("\"") + key + "\" must be a string");
+    return j.at(key).get<std::string>();
+  }
+
+  void ReadList(const Json& parent, const char* key, NodeKind kind, NodeList& list)
+  {
+    if (!parent.contains(key)) return;
+    const Json& items = parent.at(key);
+    if (!items.is_array()) Fail(parent, key, std::string("\"") + key + "\" must be a list");
+    for (const Json& item : items) list.Append(ReadNode(item, kind, parent, key));
+  }
+
+  // The type an entry names, checked against the kind of list it is in.
+  int32_t ReadType(const Json& j, NodeKind kind) const
+  {
+    if (!j.contains("type")) Fail(j, "", Article(kind) + " needs a \"type\"");
+    const Json& t = j.at("type");
+    int32_t type = 0;
+    if (t.is_number_integer() && t.get<int64_t>() >= 0 && t.get<int64_t>() <= std::numeric_limits<int32_t>::max())
+      type = static_cast<int32_t>(t.get<int64_t>());
+    else if (t.is_number_integer())
+      Fail(j, "type", "unknown " + std::string(KindName(kind)) + " type " + t.dump());
+    else if (t.is_string())
+      type = TypeFromName(t.get<std::string>());
+    else
+      Fail(j, "type", "\"type\" must be a name or a number");
+    // Numbers the host does not know (a video post of a plug-in not loaded, a material of
+    // another application) are kept as plain nodes of the list's kind; objects and tags
+    // must be known.
+    const NodeType* known = FindNodeType(type);
+    bool registered = Host::Active() && Host::Active()->FindVideoPost(type);
+    bool kept = t.is_number_integer() && type != 0 && (kind == NodeKind::VideoPost || kind == NodeKind::Material ||
+                                                       kind == NodeKind::Shader);
+    std::string shown = t.is_string() ? "\"" + t.get<std::string>() + "\"" : t.dump();
+    if (!known && !registered && !kept)
+      Fail(j, "type", "unknown " + std::string(KindName(kind)) + " type " + shown +
+                          (kind == NodeKind::VideoPost ? " (no plug-in loaded registers it)" : ""));
+    NodeKind actual = known ? known->kind : registered ? NodeKind::VideoPost : kind;
+    if (actual != kind) Fail(j, "type", shown + " is " + Article(actual) + ", not " + Article(kind));
+    return type;
+  }
+
+  std::unique_ptr<Node> ReadNode(const Json& j, NodeKind kind, const Json& parent, const char* key)
+  {
+    if (!j.is_object()) Fail(parent, key, std::string("every entry of \"") + key + "\" must be an object");
+    int32_t type = ReadType(j, kind);
+    switch (kind) {
+      case NodeKind::Object: CheckFields(j, {kCommonFields, kObjectFields}, "an object"); break;
+      case NodeKind::Material: CheckFields(j, {kCommonFields, kMaterialFields}, "a material"); break;
+      case NodeKind::RenderData: CheckFields(j, {kCommonFields, kRenderFields}, "render settings"); break;
+      default: CheckFields(j, {kCommonFields}, Article(kind)); break;
+    }
+    std::unique_ptr<Node> node = CreateNode(type);
+    if (!node && !(Host::Active() && Host::Active()->FindVideoPost(type)))
+      node = std::make_unique<Node>(type, std::to_string(type));
+    if (!node) Fail(j, "type", "video post " + std::to_string(type) + " could not be created by its plug-in");
+    if (j.contains("name")) node->SetName(StringField(j, "name"));
+    Register(j, *node);
+    if (kind == NodeKind::Object) ReadObject(j, *node);
+    ReadList(j, "tags", NodeKind::Tag, node->Branch(HST_BRANCH_TAGS));
+    ReadList(j, "children", NodeKind::Object, node->Branch(HST_BRANCH_CHILDREN));
+    ReadList(j, "shaders", NodeKind::Shader, node->Branch(HST_BRANCH_SHADERS));
+    ReadList(j, "video_posts", NodeKind::VideoPost, node->Branch(HST_BRANCH_VIDEO_POSTS));
+    ReadList(j, "passes", NodeKind::Pass, node->Branch(HST_BRANCH_PASSES));
+    if (j.contains("data")) pending.emplace_back(&j, node.get());
+    return node;
+  }
+
+  void Register(const Json& j, Node& node)
+  {
+    names[node.Name()].push_back(&node);
+    if (!j.contains("id")) return;
+    std::string id = StringField(j, "id");
+    if (!ids.emplace(id, &node).second) Fail(j, "id", "id \"" + id + "\" is given twice");
+  }
+
+  void ReadObject(const Json& j, Node& node)
+  {
+    if (j.contains("position")) node.SetPosition(VectorField(j, "position"));
+    if (j.contains("rotation")) node.SetRotation(VectorField(j, "rotation") * kDegree);
+    if (j.contains("scale")) node.SetScale(VectorField(j, "scale"));
+    bool inline_ = j.contains("points") || j.contains("triangles");
+    if ((inline_ || j.contains("mesh")) && node.Type() != 5100)
+      Fail(j, inline_ ? "points" : "mesh", "only polygon objects have a mesh");
+    if (j.contains("mesh") && inline_) Fail(j, "mesh", "a mesh is given by a file or inline, not both");
+    if (j.contains("mesh")) ReadMeshFile(j, node);
+    if (inline_) ReadInlineMesh(j, node);
+  }
+
+  void ReadMeshFile(const Json& j, Node& node)
+  {
+    std::filesystem::path path = folder / StringField(j, "mesh");
+    try {
+      node.SetMesh(ReadMeshGeometry(std::filesystem::absolute(path).lexically_normal()));
+    } catch (const Error& e) {
+      Fail(j, "mesh", e.what());
+    }
+  }
+
+  void ReadInlineMesh(const Json& j, Node& node)
+  {
+    auto mesh = std::make_shared<Mesh>();
+    const Json& points = j.contains("points") ? j.at("points") : Json::array();
+    const Json& triangles = j.contains("triangles") ? j.at("triangles") : Json::array();
+    if (!points.is_array()) Fail(j, "points", "\"points\" must be a list of vectors");
+    if (!triangles.is_array()) Fail(j, "triangles", "\"triangles\" must be a list of point index triples");
+    for (const Json& p : points) {
+      try {
+        mesh->points.push_back(DecodeVector(p));
+      } catch (const ValueError&) {
+        Fail(j, "points", "every point must be a vector [x, y, z], not " + p.dump());
+      }
+    }
+    for (const Json& t : triangles) {
+      std::array<int32_t, 3> tri{};
+      bool ok = t.is_array() && t.size() == 3;
+      for (std::size_t i = 0; ok && i < 3; ++i) {
+        ok = t[i].is_number_integer() && t[i].get<int64_t>() >= 0 && t[i].get<int64_t>() < int64_t(mesh->points.size());
+        if (ok) tri[i] = t[i].get<int32_t>();
+      }
+      if (!ok) Fail(j, "triangles", "triangle " + t.dump() + " must be three indices of points (0 to " +
+                                        std::to_string(int64_t(mesh->points.size()) - 1) + ")");
+      mesh->triangles.push_back(tri);
+    }
+    node.SetMesh(std::move(mesh));
+  }
+
+  void ReadData(const Json& j, Node& node)
+  {
+    const Json& data = j.at("data");
+    if (!data.is_object()) Fail(j, "data", "\"data\" must be an object of keys and values");
+    Schema schema = Schema::ForType(node.Type());
+    for (const auto& [name, value] : Members(data)) {
+      int32_t key = 0;
+      const KeyRule* rule = ParseKeyNumber(name, key) ? schema.Find(key) : schema.Find(name);
+      if (rule) key = rule->key;
+      else if (!ParseKeyNumber(name, key))
+        Fail(data, name, "unknown key \"" + name + "\" for " + TypeNameOf(node.Type()) + " \"" + node.Name() + "\"");
+      try {
+        node.Data().Set(key, DecodeValue(*value, rule, [this](const std::string& ref) { return Resolve(ref); }));
+      } catch (const ValueError& e) {
+        Fail(data, name, "key \"" + name + "\" of " + TypeNameOf(node.Type()) + " \"" + node.Name() + "\" " + e.what());
+      }
+    }
+  }
+
+  // The node a link names: an "id", else a name only one node carries.
+  Node* Find(const std::string& ref) const
+  {
+    if (auto it = ids.find(ref); it != ids.end()) return it->second;
+    auto it = names.find(ref);
+    if (it == names.end()) throw ValueError("links to \"" + ref + "\", which no node is named or identified as");
+    if (it->second.size() > 1)
+      throw ValueError("links to \"" + ref + "\", a name " + std::to_string(it->second.size()) +
+                       " nodes carry; give the one meant an \"id\" and link to that");
+    return it->second.front();
+  }
+
+  Identity Resolve(const std::string& ref) const { return Find(ref)->GetIdentity(); }
+
+  Node* Referenced(const Json& root, const char* key, int32_t type) const
+  {
+    try {
+      if (root.at(key).is_null()) return nullptr;
+      Node* n = Find(StringField(root, key));
+      if (n->Type() != type) throw ValueError("names \"" + n->Name() + "\", which is no " + TypeNameOf(type));
+      return n;
+    } catch (const ValueError& e) {
+      Fail(root, key, std::string("\"") + key + "\" " + e.what());
+    }
+  }
+
+  std::filesystem::path file;
+  std::filesystem::path folder;
+  std::map<std::string, Node*> ids;
+  std::map<std::string, std::vector<Node*>> names;
+  std::vector<std::pair<const Json*, Node*>> pending;  // entries whose data waits for every node to exist
+};
+
+std::string ReadText(const std::filesystem::path& file)
+{
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw Error(file.string() + ": cannot be read");
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+}  // namespace
+
+bool IsMeshFile(const std::filesystem::path& file)
+{
+  std::string ext = file.extension().string();
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  return ext != ".json" && !ext.empty();
+}
+
+std::unique_ptr<Document> ReadScene(const std::string& text, const std::filesystem::path& file)
+{
+  Json root = ParseJsonWithLines(text, file);
+  return SceneReader(file).Read(root);
+}
+
+std::unique_ptr<Document> LoadScene(const std::filesystem::path& file)
+{
+  if (IsMeshFile(file)) return ImportMeshDocument(file);
+  return ReadScene(ReadText(file), file);
+}
+
+}  // namespace lensara

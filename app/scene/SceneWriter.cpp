@@ -1,0 +1,194 @@
+// Writing documents as canonical scene files.
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <set>
+
+#include "Json.h"
+#include "SceneFile.h"
+#include "Schema.h"
+#include "ValueJson.h"
+#include "app/core/Error.h"
+
+namespace lensara {
+
+namespace {
+
+constexpr double kDegree = 3.14159265358979323846 / 180.0;
+
+// Degrees rounded to 1e-9, so that reading and writing again gives the same text.
+double Degrees(double radians) { return std::round(radians / kDegree * 1e9) / 1e9; }
+
+// Calls f on every node of the document's lists, depth first in list order.
+template <class F>
+void ForEachNode(Node* first, const F& f)
+{
+  for (Node* n = first; n; n = n->Next()) {
+    f(*n);
+    for (BranchKind kind : {HST_BRANCH_TAGS, HST_BRANCH_CHILDREN, HST_BRANCH_SHADERS, HST_BRANCH_VIDEO_POSTS,
+                            HST_BRANCH_PASSES})
+      ForEachNode(n->FirstIn(kind), f);
+  }
+}
+
+template <class F>
+void ForEachNode(Document& doc, const F& f)
+{
+  for (BranchKind kind : {HST_BRANCH_OBJECTS, HST_BRANCH_MATERIALS, HST_BRANCH_RENDER_DATA})
+    ForEachNode(doc.FirstIn(kind), f);
+}
+
+// The identities a value links to.
+void CollectLinks(const Value& v, std::set<Identity>& out)
+{
+  if (const Link* l = v.GetLink()) out.insert(l->target);
+  if (const InExclude* list = v.GetInExclude())
+    for (const InExclude::Entry& e : list->entries) out.insert(e.target);
+  if (const Container* c = v.GetContainer())
+    for (const auto& [key, inner] : c->Entries()) CollectLinks(inner, out);
+}
+
+class SceneWriter {
+public:
+  SceneWriter(Document& doc, const std::filesystem::path& file) : doc(doc), folder(file.parent_path()) { NameLinks(); }
+
+  Json Write()
+  {
+    Json root = Json::object();
+    root["time"] = EncodeReal(doc.Time());
+    if (Node* camera = doc.ActiveCamera()) root["active_camera"] = Ref(camera->GetIdentity());
+    if (Node* rd = doc.ActiveRenderData()) root["active_render_settings"] = Ref(rd->GetIdentity());
+    root["objects"] = List(doc.FirstObject());
+    root["materials"] = List(doc.FirstMaterial());
+    root["render_settings"] = List(doc.FirstRenderData());
+    return root;
+  }
+
+private:
+  // Linked nodes are named by their name where only they carry it, else by an id.
+  void NameLinks()
+  {
+    std::set<Identity> linked;
+    std::map<std::string, int> count;
+    ForEachNode(doc, [&](Node& n) {
+      ++count[n.Name()];
+      for (const auto& [key, value] : n.Data().Entries()) CollectLinks(value, linked);
+    });
+    if (Node* camera = doc.ActiveCamera()) linked.insert(camera->GetIdentity());
+    if (Node* rd = doc.ActiveRenderData()) linked.insert(rd->GetIdentity());
+    std::map<std::string, int> seen;
+    ForEachNode(doc, [&](Node& n) {
+      int ordinal = ++seen[n.Name()];
+      if (!linked.count(n.GetIdentity()) || refs.count(n.GetIdentity())) return;
+      if (count[n.Name()] == 1) {
+        refs[n.GetIdentity()] = n.Name();
+      } else {
+        refs[n.GetIdentity()] = n.Name() + "#" + std::to_string(ordinal);
+        ids[&n] = refs[n.GetIdentity()];
+      }
+    });
+  }
+
+  Json Ref(Identity id) const
+  {
+    auto it = refs.find(id);
+    return it == refs.end() ? Json() : Json(it->second);
+  }
+
+  Json List(Node* first)
+  {
+    Json list = Json::array();
+    for (Node* n = first; n; n = n->Next()) list.push_back(NodeJson(*n));
+    return list;
+  }
+
+  void AddList(Json& j, const char* field, Node* first)
+  {
+    if (first) j[field] = List(first);
+  }
+
+  Json NodeJson(Node& n)
+  {
+    Json j = Json::object();
+    std::string type = TypeNameOf(n.Type());
+    j["type"] = type == std::to_string(n.Type()) ? Json(n.Type()) : Json(type);
+    j["name"] = n.Name();
+    if (auto it = ids.find(&n); it != ids.end()) j["id"] = it->second;
+    const NodeType* t = FindNodeType(n.Type());
+    if (t && t->kind == NodeKind::Object) AddPlacement(j, n);
+    j["data"] = EncodeContainer(n.Data(), Schema::ForType(n.Type()), [this](Identity id) { return Ref(id); });
+    AddList(j, "tags", n.FirstIn(HST_BRANCH_TAGS));
+    AddList(j, "children", n.FirstIn(HST_BRANCH_CHILDREN));
+    AddList(j, "shaders", n.FirstIn(HST_BRANCH_SHADERS));
+    AddList(j, "video_posts", n.FirstIn(HST_BRANCH_VIDEO_POSTS));
+    AddList(j, "passes", n.FirstIn(HST_BRANCH_PASSES));
+    return j;
+  }
+
+  // The mesh file relative to the scene's folder, or absolute when the two share no
+  // folder below the root.
+  std::string MeshPath(const std::filesystem::path& source) const
+  {
+    auto s = source.begin(), f = folder.begin();
+    bool shared = std::distance(s, source.end()) > 2 && std::distance(f, folder.end()) > 1 && *++s == *++f;
+    return (shared ? source.lexically_relative(folder) : source).generic_string();
+  }
+
+  void AddPlacement(Json& j, const Node& n)
+  {
+    j["position"] = EncodeVector(n.Position());
+    const Vector& r = n.Rotation();
+    j["rotation"] = EncodeVector({Degrees(r.x), Degrees(r.y), Degrees(r.z)});
+    j["scale"] = EncodeVector(n.Scale());
+    const Mesh* mesh = n.GetMesh().get();
+    if (!mesh) return;
+    if (!mesh->source.empty()) {
+      j["mesh"] = MeshPath(mesh->source);
+      return;
+    }
+    Json points = Json::array(), triangles = Json::array();
+    for (const Vector& p : mesh->points) points.push_back(EncodeVector(p));
+    for (const auto& t : mesh->triangles) triangles.push_back(Json::array({t[0], t[1], t[2]}));
+    j["points"] = points;
+    j["triangles"] = triangles;
+  }
+
+  Document& doc;
+  std::filesystem::path folder;
+  std::map<Identity, std::string> refs;
+  std::map<const Node*, std::string> ids;
+};
+
+}  // namespace
+
+std::string WriteScene(Document& doc, const std::filesystem::path& file)
+{
+  std::filesystem::path absolute = std::filesystem::absolute(file).lexically_normal();
+  return WriteCanonicalJson(SceneWriter(doc, absolute).Write());
+}
+
+void SaveScene(Document& doc, const std::filesystem::path& file)
+{
+  std::string text = WriteScene(doc, file);
+  std::filesystem::path temporary = file;
+  temporary += ".part";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) throw Error(file.string() + ": cannot be written");
+    out << text;
+    out.close();
+    if (!out) {
+      std::remove(temporary.c_str());
+      throw Error(file.string() + ": cannot be written");
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(temporary, file, ec);
+  if (ec) {
+    std::remove(temporary.c_str());
+    throw Error(file.string() + ": cannot be written: " + ec.message());
+  }
+}
+
+}  // namespace lensara

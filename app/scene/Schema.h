@@ -1,0 +1,48 @@
+// What scene files know of a node's keys: their names and value types, from the host's
+// node types and from the descriptions of registered video posts.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/core/Description.h"
+#include "app/core/Node.h"
+#include "app/core/NodeTypes.h"
+
+namespace lensara {
+
+struct KeyRule {
+  // The value type a key takes; Any for keys nobody describes.
+  enum class Kind { Any, Bool, Long, Real, Vector, Matrix, String, Link, Container, InExclude, Gradient, Cycle };
+
+  int32_t key = 0;
+  std::string name;
+  Kind kind = Kind::Any;
+  const std::vector<CycleValue>* cycle = nullptr;
+};
+
+class Schema {
+public:
+  // The schema of a node of type: a host type's keys or a registered video post's
+  // description; empty for others.
+  static Schema ForType(int32_t type);
+
+  const KeyRule* Find(int32_t key) const;
+  const KeyRule* Find(const std::string& name) const;
+
+private:
+  std::vector<KeyRule> keys;
+};
+
+// The name a file gives node type type: the host type's name, a video post's display
+// name, or the number.
+std::string TypeNameOf(int32_t type);
+// The host type or registered video post a file names; 0 when there is none.
+int32_t TypeFromName(const std::string& name);
+
+const char* KindName(KeyRule::Kind kind);
+// The kind of value a value holds, for type checks (Long for every long).
+KeyRule::Kind KindOf(const Value& value);
+
+}  // namespace lensara

@@ -1,0 +1,57 @@
+#include "app/scene/Json.h"
+
+#include <gtest/gtest.h>
+
+namespace lensara {
+namespace {
+
+TEST(Json, LinesOfObjectsAndMembersAreRecorded)
+{
+  Json j = ParseJsonWithLines("{\n  \"a\": 1,\n  \"b\": {\n    \"c\": [1, 2, 3]\n  }\n}\n", "x.json");
+  EXPECT_EQ(LineOf(j), 1);
+  EXPECT_EQ(LineOf(j, "a"), 2);
+  EXPECT_EQ(LineOf(j, "b"), 3);
+  EXPECT_EQ(LineOf(j.at("b"), "c"), 4);
+  EXPECT_EQ(LineOf(j, "missing"), 1);
+  auto members = Members(j);
+  ASSERT_EQ(members.size(), 2u);
+  EXPECT_EQ(members[0].first, "a");
+  EXPECT_EQ(members[1].first, "b");
+}
+
+TEST(Json, CanonicalLayoutKeepsShortValuesOnOneLine)
+{
+  Json j = Json::object();
+  j["vector"] = Json::array({1.0, 2.0, 3.0});
+  j["link"] = Json::object({{"link", "Cube"}});
+  j["empty"] = Json::array();
+  Json list = Json::array();
+  for (int i = 0; i < 3; ++i)
+    list.push_back(Json::object({{"name", "a fairly long name to push past the width"}, {"i", i}}));
+  j["list"] = list;
+  EXPECT_EQ(WriteCanonicalJson(j),
+            "{\n"
+            "  \"vector\": [1.0, 2.0, 3.0],\n"
+            "  \"link\": {\"link\": \"Cube\"},\n"
+            "  \"empty\": [],\n"
+            "  \"list\": [\n"
+            "    {\"name\": \"a fairly long name to push past the width\", \"i\": 0},\n"
+            "    {\"name\": \"a fairly long name to push past the width\", \"i\": 1},\n"
+            "    {\"name\": \"a fairly long name to push past the width\", \"i\": 2}\n"
+            "  ]\n"
+            "}\n");
+}
+
+TEST(Json, WrittenTextParsesBackToTheSameValue)
+{
+  Json j = ParseJsonWithLines(R"({"s": "quote \" and \u00e9", "n": -0.5, "big": 12345678901, "t": true, "z": null})",
+                              "x.json");
+  std::string text = WriteCanonicalJson(j);
+  Json again = ParseJsonWithLines(text, "x.json");
+  EXPECT_EQ(WriteCanonicalJson(again), text);
+  EXPECT_EQ(again.at("s").get<std::string>(), "quote \" and \u00e9");
+  EXPECT_EQ(again.at("big").get<int64_t>(), 12345678901);
+}
+
+}  // namespace
+}  // namespace lensara

@@ -1,0 +1,273 @@
+#include "app/scene/SceneFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "app/core/Error.h"
+#include "app/core/Host.h"
+
+namespace lensara {
+namespace {
+
+const std::filesystem::path kExamples = std::filesystem::path(LENSARA_SOURCE_DIR) / "examples";
+
+// The error message of reading text as scene file "test.json", or "" when it loads.
+std::string ReadError(const std::string& text, const std::filesystem::path& file = "test.json")
+{
+  try {
+    ReadScene(text, file);
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "";
+}
+
+// The same keys in the same order with the same values; links, which hold each
+// document's own identities, only by type.
+void ExpectSameData(const Container& a, const Container& b)
+{
+  ASSERT_EQ(a.Entries().size(), b.Entries().size());
+  for (std::size_t i = 0; i < a.Entries().size(); ++i) {
+    const auto& [keyA, valueA] = a.Entries()[i];
+    const auto& [keyB, valueB] = b.Entries()[i];
+    EXPECT_EQ(keyA, keyB);
+    EXPECT_EQ(valueA.TypeCode(), valueB.TypeCode()) << keyA;
+    if (valueA.GetContainer()) {
+      ExpectSameData(*valueA.GetContainer(), *valueB.GetContainer());
+    } else if (!valueA.GetLink() && !valueA.GetInExclude() && !valueA.GetVector()) {
+      EXPECT_EQ(valueA, valueB) << keyA;
+    }
+  }
+}
+
+// Object trees of two documents alike, for comparing a document with its reread copy.
+void ExpectSameObjects(Node* a, Node* b)
+{
+  for (; a && b; a = a->Next(), b = b->Next()) {
+    EXPECT_EQ(a->Type(), b->Type());
+    EXPECT_EQ(a->Name(), b->Name());
+    ExpectSameData(a->Data(), b->Data());
+    EXPECT_EQ(a->Position(), b->Position()) << a->Name();
+    ExpectSameObjects(a->Down(), b->Down());
+  }
+  EXPECT_EQ(a, nullptr);
+  EXPECT_EQ(b, nullptr);
+}
+
+class SceneFile : public ::testing::Test {
+protected:
+  SceneFile() { host.LoadPlugins(LENSARA_TEST_PLUGIN_DIR); }
+  Host host;
+};
+
+TEST_F(SceneFile, SecondRoundTripIsByteIdentical)
+{
+  std::unique_ptr<Document> doc = LoadScene(kExamples / "still-life.json");
+  std::filesystem::path out = kExamples / "converted.json";
+  std::string first = WriteScene(*doc, out);
+  std::unique_ptr<Document> again = ReadScene(first, out);
+  EXPECT_EQ(WriteScene(*again, out), first);
+  ExpectSameObjects(doc->FirstObject(), again->FirstObject());
+}
+
+TEST_F(SceneFile, EveryExampleLoadsAndWritesCanonically)
+{
+  int count = 0;
+  for (const std::filesystem::path& dir : {kExamples, kExamples / "tests"}) {
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+      if (entry.path().extension() != ".json") continue;
+      SCOPED_TRACE(entry.path().string());
+      std::unique_ptr<Document> doc = LoadScene(entry.path());
+      std::string first = WriteScene(*doc, entry.path());
+      EXPECT_EQ(WriteScene(*ReadScene(first, entry.path()), entry.path()), first);
+      ++count;
+    }
+  }
+  EXPECT_GE(count, 4);
+}
+
+TEST_F(SceneFile, EveryValueTypeAndUnknownKeySurvivesARoundTrip)
+{
+  const char* text = R"({
+    "objects": [
+      {"type": "null", "name": "Target"},
+      {"type": "null", "name": "Holder", "data": {
+        "1": 7, "2": 2.5, "3": "text", "4": [1, 2, 3],
+        "5": {"matrix": [[1, 2, 3], [0, 1, 0], [-1, 0, 0], [0, 0, 1]]},
+        "6": {"link": "Target"}, "7": {"link": null},
+        "8": {"container": {"6": {"container": {"1020104": true}}, "9": {"link": "Target"}}},
+        "9": {"inexclude": [{"link": "Target", "flags": 3}, {"link": "Holder"}]},
+        "10": {"gradient": [{"color": [1, 0, 0], "brightness": 0.5, "position": 0.25, "bias": 0.4, "index": 2}]},
+        "11": null, "-12": true, "13": {"real": "inf"}, "14": [1, "-inf", "nan"]
+      }}
+    ]
+  })";
+  std::unique_ptr<Document> doc = ReadScene(text, "values.json");
+  Node* holder = doc->SearchObject("Holder");
+  const Container& data = holder->Data();
+  EXPECT_EQ(data.Find(1)->ToLong(), 7);
+  EXPECT_EQ(data.Find(2)->ToReal(), 2.5);
+  EXPECT_EQ(data.Find(3)->ToString(), "text");
+  EXPECT_EQ(*data.Find(4)->GetVector(), (Vector{1.0, 2.0, 3.0}));
+  EXPECT_EQ(data.Find(5)->GetMatrix()->v2, (Vector{-1.0, 0.0, 0.0}));
+  EXPECT_EQ(doc->Resolve(*data.Find(6)->GetLink()), doc->SearchObject("Target"));
+  EXPECT_EQ(data.Find(7)->GetLink()->target, 0u);
+  EXPECT_EQ(data.Find(8)->GetContainer()->Find(6)->GetContainer()->GetLong(1020104, 0), 1);
+  const InExclude& list = *data.Find(9)->GetInExclude();
+  ASSERT_EQ(list.entries.size(), 2u);
+  EXPECT_EQ(list.entries[0].flags, 3);
+  EXPECT_EQ(list.entries[1].flags, 15);
+  EXPECT_EQ(doc->Resolve(list.entries[1].target), holder);
+  const GradientKnot& knot = data.Find(10)->GetGradient()->knots.at(0);
+  EXPECT_EQ(knot.position, 0.25);
+  EXPECT_EQ(knot.index, 2);
+  EXPECT_TRUE(data.Find(11)->IsNone());
+  EXPECT_EQ(data.Find(-12)->ToLong(), 1);
+  EXPECT_TRUE(std::isinf(data.Find(13)->ToReal()));
+  EXPECT_TRUE(std::isnan(data.Find(14)->GetVector()->z));
+
+  std::string written = WriteScene(*doc, "values.json");
+  std::unique_ptr<Document> again = ReadScene(written, "values.json");
+  ExpectSameObjects(doc->FirstObject(), again->FirstObject());
+  EXPECT_EQ(WriteScene(*again, "values.json"), written);
+}
+
+TEST_F(SceneFile, KeysMayBeGivenByNameOrNumber)
+{
+  std::unique_ptr<Document> named = ReadScene(R"({"objects": [{"type": "sphere", "data": {"radius": 5}}]})", "a.json");
+  std::unique_ptr<Document> numbered = ReadScene(R"({"objects": [{"type": 5160, "data": {"1110": 5.0}}]})", "b.json");
+  EXPECT_EQ(named->FirstObject()->Data(), numbered->FirstObject()->Data());
+  EXPECT_EQ(named->FirstObject()->Data().GetReal(1110, 0.0), 5.0);
+}
+
+TEST_F(SceneFile, VideoPostParametersGoByTheirDescriptionNames)
+{
+  const char* text = R"({
+    "objects": [{"type": "camera", "name": "Cam"}],
+    "render_settings": [{"type": "render_settings", "video_posts": [{"type": "Lensara", "data": {
+      "DOF_FOCUS_DISTANCE": 750, "DOF_FILTER": "DOF_FILTER_MEDIAN", "DOF_HAIR": true,
+      "DOF_CAMERA": {"link": "Cam"}}}]}]
+  })";
+  std::unique_ptr<Document> doc = ReadScene(text, "vp.json");
+  Node* vp = doc->ActiveRenderData()->FirstIn(HST_BRANCH_VIDEO_POSTS);
+  ASSERT_TRUE(vp);
+  EXPECT_TRUE(vp->HasInstance());
+  EXPECT_EQ(vp->Data().GetReal(1020, 0.0), 750.0);
+  EXPECT_EQ(vp->Data().GetLong(1010, 0), 1011);
+  EXPECT_EQ(vp->Data().GetLong(1021, 0), 1);
+  EXPECT_EQ(vp->Data().GetReal(1007, 0.0), 3.0);  // the plug-in's default
+
+  std::unique_ptr<Document> copy = doc->CloneDocument();
+  Node* copied = copy->ActiveRenderData()->FirstIn(HST_BRANCH_VIDEO_POSTS);
+  ASSERT_TRUE(copied);
+  EXPECT_TRUE(copied->HasInstance());
+  EXPECT_EQ(copied->Data(), vp->Data());
+  EXPECT_EQ(copy->Resolve(*copied->Data().Find(1022)->GetLink()), copy->SearchObject("Cam"));
+  EXPECT_NE(copy->SearchObject("Cam"), doc->SearchObject("Cam"));
+}
+
+TEST_F(SceneFile, DuplicateNamesAreLinkedThroughIds)
+{
+  const char* text = R"({
+    "objects": [{"type": "cube", "name": "Box"}, {"type": "cube", "name": "Box", "id": "second"},
+                {"type": "light", "data": {"list": {"inexclude": [{"link": "second"}]}}}]
+  })";
+  std::unique_ptr<Document> doc = ReadScene(text, "ids.json");
+  Node* second = doc->FirstObject()->Next();
+  const InExclude& list = *doc->SearchObject("Light")->Data().Find(100000)->GetInExclude();
+  EXPECT_EQ(doc->Resolve(list.entries.at(0).target), second);
+  std::string written = WriteScene(*doc, "ids.json");
+  std::unique_ptr<Document> again = ReadScene(written, "ids.json");
+  const InExclude& reread = *again->SearchObject("Light")->Data().Find(100000)->GetInExclude();
+  EXPECT_EQ(again->Resolve(reread.entries.at(0).target), again->FirstObject()->Next());
+}
+
+TEST_F(SceneFile, MalformedFilesNameFileAndLine)
+{
+  EXPECT_EQ(ReadError("{\n  \"objects\": [\n    {\"type\": \"cube\",}\n  ]\n}"),
+            "test.json:3: malformed JSON: syntax error while parsing object key - unexpected '}'; expected string literal");
+  EXPECT_EQ(ReadError("{\n\"objects\": [\n{\"type\": \"sphre\"}]}"), "test.json:3: unknown object type \"sphre\"");
+  EXPECT_EQ(ReadError("{\"objects\": [\n{\"type\": \"texture\"}]}"), "test.json:2: \"texture\" is a tag, not an object");
+  EXPECT_EQ(ReadError("{\"objects\": [{\"type\": \"sphere\",\n \"data\": {\n\"radius\": \"big\"}}]}"),
+            "test.json:3: key \"radius\" of sphere \"Sphere\" expects real number, not \"big\"");
+  EXPECT_EQ(ReadError("{\"objects\": [{\"type\": \"light\", \"data\": {\"falloff\": 2.5}}]}"),
+            "test.json:1: key \"falloff\" of light \"Light\" expects integer, not 2.5");
+  EXPECT_EQ(ReadError("{\"objects\": [{\"type\": \"sphere\", \"data\": {\n\n\"radiuss\": 1}}]}"),
+            "test.json:3: unknown key \"radiuss\" for sphere \"Sphere\"");
+  EXPECT_EQ(ReadError("{\"objects\": [{\"type\": \"cube\",\n \"posiiton\": [0, 0, 0]}]}"),
+            "test.json:2: unknown field \"posiiton\" in an object");
+  EXPECT_EQ(ReadError("{\"objects\": [{\"type\": \"texture\"}]}").find("test.json:1:"), 0u);
+  EXPECT_NE(ReadError("{\"objects\": [{\"type\": \"cube\", \"data\": {\"size\": [1, 2]}}]}").find("expects vector"),
+            std::string::npos);
+  EXPECT_NE(ReadError("{\"objects\": [{\"type\": \"cube\", \"data\": {\"1\": {\"link\": \"Nobody\"}}}]}")
+                .find("no node is named"),
+            std::string::npos);
+  EXPECT_NE(ReadError("{\"objects\": [{\"type\": \"cube\"}, {\"type\": \"cube\"}, {\"type\": \"light\", \"data\": "
+                      "{\"list\": {\"inexclude\": [{\"link\": \"Cube\"}]}}}]}")
+                .find("a name 2 nodes carry"),
+            std::string::npos);
+  EXPECT_NE(ReadError("{\"objects\": [{\"type\": \"polygon\", \"points\": [[0, 0, 0]], \"triangles\": [[0, 1, 2]]}]}")
+                .find("must be three indices of points (0 to 0)"),
+            std::string::npos);
+  EXPECT_NE(ReadError("[1, 2]").find("one JSON object"), std::string::npos);
+  EXPECT_NE(ReadError("{\"active_camera\": \"Sky\", \"objects\": [{\"type\": \"sky\"}]}").find("which is no camera"),
+            std::string::npos);
+  EXPECT_NE(ReadError("{\"render_settings\": [{\"type\": \"render_settings\", \"video_posts\": [{\"type\": \"Lensar\"}]}]}")
+                .find("unknown video post type \"Lensar\""),
+            std::string::npos);
+  EXPECT_NE(ReadError("{\"render_settings\": [{\"type\": \"render_settings\", \"video_posts\": [{\"type\": \"Lensara\", "
+                      "\"data\": {\"DOF_FILTER\": \"DOF_FILTER_NONE\"}}]}]}")
+                .find("unknown cycle value \"DOF_FILTER_NONE\""),
+            std::string::npos);
+  EXPECT_NE(ReadError("{\"objects\": [{\"type\": 99999999999}]}").find("unknown object type 99999999999"),
+            std::string::npos);
+  EXPECT_NE(ReadError(std::string(5000, '[') + std::string(5000, ']')).find("nested deeper than"), std::string::npos);
+  EXPECT_EQ(ReadError(""), "test.json:1: malformed JSON: syntax error while parsing value - unexpected end of input; "
+                           "expected '[', '{', or a literal");
+}
+
+TEST_F(SceneFile, MissingMeshFileIsReportedWithItsLine)
+{
+  std::filesystem::path scene = kExamples / "missing.json";
+  std::string message = ReadError("{\"objects\": [\n{\"type\": \"polygon\",\n \"mesh\": \"meshes/nothing.obj\"}]}", scene);
+  EXPECT_EQ(message.find(scene.string() + ":3: "), 0u) << message;
+  EXPECT_NE(message.find("nothing.obj"), std::string::npos);
+}
+
+TEST_F(SceneFile, ReferencedMeshesKeepTheirRelativePath)
+{
+  std::string text = R"({"objects": [{"type": "polygon", "name": "Vase", "mesh": "meshes/vase.obj"}]})";
+  std::unique_ptr<Document> doc = ReadScene(text, kExamples / "mesh.json");
+  ASSERT_TRUE(doc->FirstObject()->GetMesh());
+  EXPECT_GT(doc->FirstObject()->GetMesh()->triangles.size(), 100u);
+  EXPECT_NE(WriteScene(*doc, kExamples / "mesh.json").find("\"mesh\": \"meshes/vase.obj\""), std::string::npos);
+  EXPECT_NE(WriteScene(*doc, kExamples / "sub" / "mesh.json").find("\"mesh\": \"../meshes/vase.obj\""),
+            std::string::npos);
+}
+
+TEST_F(SceneFile, ADocumentAlwaysHasRenderSettings)
+{
+  std::unique_ptr<Document> doc = ReadScene("{}", "empty.json");
+  ASSERT_TRUE(doc->ActiveRenderData());
+  EXPECT_EQ(doc->ActiveRenderData()->Data().GetLong(5008, 0), 640);
+  EXPECT_EQ(doc->ActiveCamera(), nullptr);
+}
+
+TEST_F(SceneFile, SaveReplacesTheFileWhole)
+{
+  std::filesystem::path dir = std::filesystem::temp_directory_path() / "lensara-scene-test";
+  std::filesystem::create_directories(dir);
+  std::unique_ptr<Document> doc = ReadScene("{\"objects\": [{\"type\": \"cube\"}]}", dir / "in.json");
+  SaveScene(*doc, dir / "out.json");
+  EXPECT_TRUE(std::filesystem::exists(dir / "out.json"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "out.json.part"));
+  EXPECT_THROW(SaveScene(*doc, dir / "no" / "such" / "out.json"), Error);
+  EXPECT_EQ(LoadScene(dir / "out.json")->FirstObject()->Type(), 5159);
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace lensara
