@@ -59,3 +59,16 @@ String BaseList2D::GetName() const
 }
 
 void BaseList2D::SetName(const String& name) { gC4DOS->node->set_name(Handle(), name.GetCString()); }
+
+void BaseList2D::SetData(const BaseContainer& bc, Bool merge)
+{
+  BaseContainer* data = GetDataInstance();
+  if (!merge) {
+    bc.CopyTo(data);
+    return;
+  }
+  for (Int32 i = 0; i < bc.GetCount(); ++i) {
+    Int32 id = bc.GetIndexId(i);
+    data->SetData(id, bc.GetData(id));
+  }
+}

@@ -58,6 +58,9 @@ public:
   // The node's live data container, owned by the node.
   BaseContainer* GetDataInstance();
   const BaseContainer* GetDataInstance() const;
+  // Writes bc into the node's container: merged, bc's keys are set and the others kept;
+  // otherwise the container becomes a copy of bc.
+  void SetData(const BaseContainer& bc, Bool merge = true);
   String GetName() const;
   void SetName(const String& name);
 };

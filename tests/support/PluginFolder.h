@@ -1,0 +1,26 @@
+// The built plug-in folder, and copies of the Lensara plug-in with altered resources.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "TempDir.h"
+
+// Where the build puts liblensara.so and its resources.
+inline std::filesystem::path BuiltPluginFolder() { return LENSARA_TEST_PLUGIN_DIR; }
+inline std::filesystem::path BuiltLensaraFolder() { return BuiltPluginFolder() / "lensara"; }
+
+// Copies the built Lensara plug-in folder into dir/lensara and returns that folder.
+inline std::filesystem::path CopyLensara(const std::filesystem::path& dir)
+{
+  std::filesystem::path target = dir / "lensara";
+  std::filesystem::copy(BuiltLensaraFolder(), target, std::filesystem::copy_options::recursive);
+  return target;
+}
+
+inline void WriteFile(const std::filesystem::path& file, const std::string& text)
+{
+  std::filesystem::create_directories(file.parent_path());
+  std::ofstream(file) << text;
+}
