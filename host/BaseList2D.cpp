@@ -72,3 +72,4 @@ String BaseList2D::GetName() const
 }
 
 void BaseList2D::SetName(const String& name) { gC4DOS->node->set_name(Handle(), name.GetCString()); }
+

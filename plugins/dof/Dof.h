@@ -3,8 +3,6 @@
 
 #include "host/c4d.h"
 
-class BaseObject;
-
 class Dof : public VideoPostData {
 public:
   // The settings that change the depth image, as the last validation saw them; the
@@ -30,6 +28,29 @@ public:
   Bool Init(GeListNode* node) override;
 
   const Snapshot& GetSnapshot() const { return snapshot; }
+
+  // Depth-pass preparation of the depth scene, a clone of the rendered document.
+
+  // Places the depth lights at the camera (or at place, when given) with the focus
+  // distance and the blur ranges of effect's settings or of the camera, adds the
+  // enclosing sphere and lists the effect's excluded objects on the exclusion light.
+  // Returns true when a front or rear range is in use. When a light or the sphere cannot
+  // be allocated no depth light is placed (and false is returned): callers find no main
+  // light.
+  static Bool AdjustLightAtCamera(BaseDocument* doc, BaseList2D* effect, BaseObject* place);
+  // Makes every material of doc plain white (dropping kinds the depth pass cannot use),
+  // adds the white depth material first and textures every untextured object with it.
+  // False when the depth material or its texture tag cannot be allocated.
+  static Bool AdjustMaterials(BaseDocument* doc, const BaseContainer* settings);
+  // For op and its following siblings: drops texture tags whose material is gone and
+  // gives untextured objects a clone of tag; lights and cameras pass it to their children.
+  static void SetMaterialForAllObjects(BaseObject* op, TextureTag* tag);
+  // Switches the compositing-background flag off on every compositing tag of op, its
+  // following siblings and all their descendants.
+  static void DisableCompositingTags(BaseObject* op);
+  // Forces the depth render's settings: one layer per light, no other video post (but a
+  // hair renderer, with hair), the anti-aliasing asked for.
+  static void AdjustRenderData(RenderData* rd, Bool reflections, Bool hair, Int32 antiAliasing);
 
 private:
   // The preview thread object joins here, ahead of the snapshot, with the preview.

@@ -1,0 +1,254 @@
+#include <algorithm>
+
+#include "DepthLights.h"
+#include "plugins/dof/Dof.h"
+#include "resources/description/vpdof.h"
+
+namespace {
+
+constexpr Int32 kLight = 5102;
+constexpr Int32 kSphere = 5160;
+constexpr Int32 kTargetTag = 5676;
+constexpr Int32 kHairLightTag = 1017874;
+constexpr Int32 kInExclude = 1009290;
+constexpr Int32 kDofId = 1020104;
+constexpr Int32 kListFlags = 15;  // illumination, specular, shadow casting, reflections
+constexpr Float kSphereRadius = 10000000.0;
+
+struct DepthLights {
+  BaseObject* front = nullptr;
+  BaseObject* rear = nullptr;
+  BaseObject* main = nullptr;
+  BaseObject* exclusion = nullptr;
+};
+
+// Distances from the light position; each stays 0 while its range is off.
+struct Distances {
+  Float focus = 0.0;
+  Float frontOuter = 0.0;
+  Float frontInner = 0.0;
+  Float rearInner = 0.0;
+  Float rearOuter = 0.0;
+};
+
+void SetLong(BaseObject* op, Int32 id, Int32 v) { op->SetParameter(DescID(id), GeData(v), 0); }
+void SetReal(BaseObject* op, Int32 id, Float v) { op->SetParameter(DescID(id), GeData(v), 0); }
+
+Int32 GetLong(const BaseObject* op, Int32 id)
+{
+  GeData value;
+  op->GetParameter(DescID(id), value, 0);
+  return value.GetLong();
+}
+
+void FreeLights(DepthLights& lights)
+{
+  for (BaseObject** light : {&lights.front, &lights.rear, &lights.main, &lights.exclusion}) BaseObject::Free(*light);
+}
+
+Bool AllocLights(DepthLights& lights)
+{
+  lights.front = BaseObject::Alloc(kLight);
+  lights.rear = BaseObject::Alloc(kLight);
+  lights.main = BaseObject::Alloc(kLight);
+  lights.exclusion = BaseObject::Alloc(kLight);
+  if (lights.front && lights.rear && lights.main && lights.exclusion) return true;
+  FreeLights(lights);
+  return false;
+}
+
+// Switches the near clip (front) or far clip (rear) on for the range's light and the main light.
+void SwitchRangeOn(BaseObject* rangeLight, BaseObject* mainLight, Int32 clip)
+{
+  SetLong(rangeLight, clip, 1);
+  SetLong(mainLight, clip, 1);
+}
+
+Distances EffectDistances(const BaseContainer* data, const DepthLights& lights)
+{
+  Distances d;
+  d.focus = data->GetReal(DOF_FOCUS_DISTANCE);
+  if (data->GetBool(DOF_FRONT_BLUR)) {
+    SwitchRangeOn(lights.front, lights.main, 90027);
+    d.frontInner = d.focus - data->GetReal(DOF_FRONT_START);
+    d.frontOuter = d.focus - data->GetReal(DOF_FRONT_END);
+  }
+  if (data->GetBool(DOF_REAR_BLUR)) {
+    SwitchRangeOn(lights.rear, lights.main, 90028);
+    d.rearInner = d.focus + data->GetReal(DOF_REAR_START);
+    d.rearOuter = d.focus + data->GetReal(DOF_REAR_END);
+  }
+  return d;
+}
+
+// The camera's focus distance, or its distance to the target object it focuses on.
+Float CameraFocus(const BaseDocument* doc, const BaseObject* camera)
+{
+  const BaseContainer* settings = camera->GetDataInstance();
+  Float focus = settings->GetReal(1010);
+  BaseTag* target = camera->GetTag(kTargetTag);
+  if (!target || !settings->GetBool(1009)) return focus;
+  auto* object = static_cast<BaseObject*>(target->GetDataInstance()->GetLink(1001, doc));
+  return object ? Len(camera->GetMg().off - object->GetMg().off) : focus;
+}
+
+Distances CameraDistances(const BaseDocument* doc, const BaseObject* camera, const DepthLights& lights)
+{
+  Distances d;
+  d.focus = CameraFocus(doc, camera);
+  const BaseContainer* settings = camera->GetDataInstance();
+  if (settings->GetBool(1111)) {
+    SwitchRangeOn(lights.front, lights.main, 90027);
+    d.frontInner = std::max(0.0, d.focus - settings->GetReal(1112));
+    d.frontOuter = std::max(0.0, d.focus - settings->GetReal(1113));
+  }
+  if (settings->GetBool(1114)) {
+    SwitchRangeOn(lights.rear, lights.main, 90028);
+    d.rearInner = std::max(0.0, d.focus + settings->GetReal(1115));
+    d.rearOuter = std::max(0.0, d.focus + settings->GetReal(1116));
+  }
+  return d;
+}
+
+// True when the main light has a range on; otherwise it falls off linearly to the focus.
+Bool CheckRanges(BaseObject* mainLight, Float focus)
+{
+  if (GetLong(mainLight, 90027) || GetLong(mainLight, 90028)) return true;
+  SetLong(mainLight, 90014, 8);
+  SetReal(mainLight, 90025, focus);
+  return false;
+}
+
+void WriteClips(BaseObject* light, Float nearFrom, Float nearTo, Float farFrom, Float farTo)
+{
+  SetReal(light, 90029, nearFrom);
+  SetReal(light, 90030, nearTo);
+  SetReal(light, 90031, farFrom);
+  SetReal(light, 90032, farTo);
+}
+
+void WriteClips(const DepthLights& lights, const Distances& d)
+{
+  Float middle = (d.frontInner + d.rearInner) * 0.5;
+  WriteClips(lights.front, d.frontOuter, d.frontInner, middle, middle);
+  WriteClips(lights.rear, middle, middle, d.rearInner, d.rearOuter);
+  WriteClips(lights.main, d.frontOuter, d.frontInner, d.rearInner, d.rearOuter);
+}
+
+void NameLight(BaseObject* light, const char* name)
+{
+  SetLong(light, 90015, 1);
+  light->SetName(String(name));
+  light->Message(7);
+}
+
+void InsertFirst(BaseDocument* doc, BaseObject* op) { doc->InsertObject(op, nullptr, nullptr); }
+
+void RemoveLight(BaseObject*& light)
+{
+  light->Remove();
+  BaseObject::Free(light);
+}
+
+// Reads the light's object list, lets edit change it and writes it back.
+template <class Edit>
+void EditList(BaseObject* light, Edit edit)
+{
+  GeData list;
+  light->GetParameter(DescID(100000), list, 0);
+  auto* entries = static_cast<InExcludeData*>(list.GetCustomDataType(kInExclude));
+  if (!entries) return;
+  edit(entries);
+  light->SetParameter(DescID(100000), list, 0);
+}
+
+// The sphere around everything gives rays that would miss the scene a far surface.
+Bool AddEnclosingSphere(BaseDocument* doc, const DepthLights& lights)
+{
+  BaseObject* sphere = BaseObject::Alloc(kSphere);
+  if (!sphere) return false;
+  sphere->SetAbsScale(Vector(1.0));
+  SetReal(sphere, 1110, kSphereRadius);
+  InsertFirst(doc, sphere);
+  for (BaseObject* light : {lights.rear, lights.main})
+    EditList(light, [sphere](InExcludeData* entries) { entries->InsertObject(sphere, kListFlags); });
+  return true;
+}
+
+// The exclusion list of the effect in doc's active render settings, or null.
+InExcludeData* EffectExcludeList(const BaseDocument* doc)
+{
+  RenderData* rd = doc->GetActiveRenderData();
+  PluginVideoPost* vp = rd ? rd->GetFirstVideoPost() : nullptr;
+  while (vp && vp->GetType() != kDofId) vp = vp->GetNext();
+  if (!vp) return nullptr;
+  return static_cast<InExcludeData*>(vp->GetDataInstance()->GetCustomDataType(DOF_EXCLUDE, kInExclude));
+}
+
+// Lists the effect's excluded objects of doc on the exclusion light, last first.
+// Returns the number of entries of the effect's list, 0 without one.
+Int32 ListExcludedObjects(BaseDocument* doc, BaseObject* exclusion)
+{
+  InExcludeData* excluded = EffectExcludeList(doc);
+  if (!excluded) return 0;
+  Int32 count = excluded->GetObjectCount();
+  SetLong(exclusion, 100001, 0);
+  EditList(exclusion, [doc, excluded, count](InExcludeData* entries) {
+    for (Int32 i = count - 1; i >= 0; --i)
+      if (BaseList2D* op = excluded->ObjectFromIndex(doc, i)) entries->InsertObject(op, kListFlags);
+  });
+  return count;
+}
+
+// With hair, the exclusion light casts no hair shadows, and goes when it lists nothing.
+void PrepareExclusionForHair(BaseObject*& exclusion, Int32 excludedCount)
+{
+  if (excludedCount == 0) {
+    RemoveLight(exclusion);
+    return;
+  }
+  BaseTag* tag = BaseTag::Alloc(kHairLightTag);
+  if (!tag) return;
+  tag->GetDataInstance()->SetBool(1000, false);
+  exclusion->InsertTag(tag);
+}
+
+}  // namespace
+
+Bool Dof::AdjustLightAtCamera(BaseDocument* doc, BaseList2D* effect, BaseObject* place)
+{
+  BaseObject* camera = doc->GetRenderBaseDraw()->GetSceneCamera(doc);
+  DepthLights lights;
+  if (!camera || !AllocLights(lights)) return false;
+
+  Matrix mg = (place ? place : camera)->GetMg();
+  for (BaseObject* light : {lights.front, lights.rear, lights.main, lights.exclusion}) light->SetMg(mg);
+
+  const BaseContainer* data = effect->GetDataInstance();
+  Distances d = data->GetBool(DOF_USE_CAMERA_DOF) ? CameraDistances(doc, camera, lights) : EffectDistances(data, lights);
+  Bool polarity = CheckRanges(lights.main, d.focus);
+  WriteClips(lights, d);
+
+  NameLight(lights.front, kFrontLightName);
+  InsertFirst(doc, lights.front);
+  NameLight(lights.rear, kRearLightName);
+  InsertFirst(doc, lights.rear);
+  NameLight(lights.main, kMainLightName);
+  NameLight(lights.exclusion, kExclusionLightName);
+  InsertFirst(doc, lights.exclusion);
+
+  Bool reflections = data->GetBool(DOF_REFLECTIONS);
+  Bool hair = data->GetBool(DOF_HAIR);
+  if (!reflections && !AddEnclosingSphere(doc, lights)) {
+    FreeLights(lights);
+    return false;
+  }
+  if (reflections || hair) {
+    RemoveLight(lights.front);
+    RemoveLight(lights.rear);
+  }
+  InsertFirst(doc, lights.main);
+  Int32 excludedCount = ListExcludedObjects(doc, lights.exclusion);
+  if (hair) PrepareExclusionForHair(lights.exclusion, excludedCount);
+  return polarity;
+}

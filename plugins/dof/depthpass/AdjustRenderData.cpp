@@ -1,0 +1,72 @@
+#include "plugins/dof/Dof.h"
+#include "resources/description/vpdof.h"
+
+namespace {
+
+constexpr Int32 kHairVideoPost = 1017325;
+constexpr Int32 kMultipassNode = 300001048;
+constexpr Int32 kLightPasses = 100;
+constexpr Int32 kReflectionPass = 6;
+constexpr Int32 kDofId = 1020104;
+
+// Frees every video post of rd but, with hair, the last hair renderer, which stays first.
+void KeepOnlyHairVideoPost(RenderData* rd, Bool hair)
+{
+  PluginVideoPost* kept = nullptr;
+  while (PluginVideoPost* vp = rd->GetFirstVideoPost()) {
+    vp->Remove();
+    if (hair && vp->GetType() == kHairVideoPost) {
+      PluginVideoPost::Free(kept);
+      kept = vp;
+    } else {
+      PluginVideoPost::Free(vp);
+    }
+  }
+  if (kept) rd->InsertVideoPost(kept);
+}
+
+// The effect's pass options: empty, or with reflections a container at 6 holding TRUE
+// at the effect's id.
+void WritePassOptions(BaseContainer* data, Bool reflections)
+{
+  BaseContainer* options = BaseContainer::Alloc();
+  BaseContainer* reflection = reflections ? BaseContainer::Alloc() : nullptr;
+  if (options && reflection) {
+    reflection->SetBool(kDofId, true);
+    options->SetContainer(kReflectionPass, *reflection);
+  }
+  if (options) data->SetContainer(kDofId, *options);
+  BaseContainer::Free(reflection);
+  BaseContainer::Free(options);
+}
+
+// Puts a pass entry of passType first in rd's list; skipped when it cannot be allocated.
+void InsertPass(RenderData* rd, Int32 passType)
+{
+  BaseList2D* pass = BaseList2D::Alloc(kMultipassNode);
+  if (!pass) return;
+  pass->GetDataInstance()->SetLong(1000, passType);
+  rd->InsertMultipass(pass);
+  rd->Message(5);
+}
+
+}  // namespace
+
+void Dof::AdjustRenderData(RenderData* rd, Bool reflections, Bool hair, Int32 antiAliasing)
+{
+  BaseContainer* data = rd->GetDataInstance();
+  if (hair && !reflections) data->SetLong(6018, 0);
+  data->SetLong(6019, 0);
+  if (antiAliasing != DOF_DEPTH_ANTIALIASING_UNCHANGED) data->SetLong(5002, antiAliasing - DOF_DEPTH_ANTIALIASING_NONE);
+  KeepOnlyHairVideoPost(rd, hair);
+  data->SetBool(5076, false);
+  data->SetLong(5016, 1);
+  data->SetBool(5200, false);
+  data->SetBool(5202, true);
+  data->SetLong(5205, 1);
+  data->SetLong(5208, 0);
+  WritePassOptions(data, reflections);
+  InsertPass(rd, kLightPasses);
+  if (reflections) InsertPass(rd, kReflectionPass);
+  rd->Message(7);
+}
