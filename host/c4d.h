@@ -1,6 +1,7 @@
 // The plug-in interface: everything a plug-in may call of the host.
 #pragma once
 
+#include "BaseBitmap.h"
 #include "BaseContainer.h"
 #include "BaseList2D.h"
 #include "Binding.h"
@@ -13,3 +14,4 @@
 #include "PluginVideoPost.h"
 #include "String.h"
 #include "Types.h"
+#include "VideoPostStruct.h"

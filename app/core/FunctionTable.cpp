@@ -15,10 +15,9 @@
 namespace lensara {
 
 namespace {
-
 std::atomic<long> allocationBudget{-1};
+}
 
-// Takes one allocation from the budget; false when it is spent.
 bool MayAllocate()
 {
   long budget = allocationBudget.load();
@@ -28,6 +27,8 @@ bool MayAllocate()
   }
   return true;
 }
+
+namespace {
 
 // Allocates a host object of type T for a handle, or null when memory is short.
 template <class T>
@@ -211,6 +212,8 @@ std::shared_ptr<const C4DOS> MakeFunctionTable(int32_t version)
   table->data = &kData;
   table->container = &kContainer;
   table->node = &kNode;
+  table->bitmap = &kBitmapTable;
+  table->render_call = &kRenderCallTable;
   return table;
 }
 

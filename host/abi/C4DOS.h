@@ -4,12 +4,14 @@
 #ifndef LENSARA_C4DOS_H
 #define LENSARA_C4DOS_H
 
+#include "HstBitmap.h"
 #include "HstContainer.h"
 #include "HstData.h"
 #include "HstHandles.h"
 #include "HstMemory.h"
 #include "HstNode.h"
 #include "HstPlugin.h"
+#include "HstRenderCall.h"
 #include "HstString.h"
 
 /* The version this interface describes; plug-ins refuse hosts below 12000. */
@@ -24,6 +26,8 @@ typedef struct C4DOS {
   const HstDataTable* data;
   const HstContainerTable* container;
   const HstNodeTable* node;
+  const HstBitmapTable* bitmap;
+  const HstRenderCallTable* render_call;
 } C4DOS;
 
 #endif

@@ -17,6 +17,10 @@ typedef struct HstString_* HstString;       /* UTF-8 text */
 typedef struct HstFilename_* HstFilename;   /* a file system path */
 typedef struct HstResource_* HstResource;   /* a plug-in's strings and descriptions */
 typedef struct HstPluginObject_* HstPluginObject; /* a plug-in's own node data; opaque to the host */
+typedef struct HstBitmap_* HstBitmap;       /* an 8-bit RGB image */
+typedef struct HstThread_* HstThread;       /* a host thread, asked for its break test */
+typedef struct HstProgress_* HstProgress;   /* a render's progress display: text and value */
+typedef struct HstRender_* HstRender;       /* the render that calls a video post */
 
 /* Value type codes of HstData. */
 enum {

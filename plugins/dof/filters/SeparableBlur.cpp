@@ -1,0 +1,313 @@
+#include "SeparableBlur.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+
+#include "ColumnSweep.h"
+#include "EdgeIndex.h"
+
+namespace {
+
+// Red, green, blue and 1: a sample and its contribution to the weight sum, so that one
+// vector operation adds w x (r, g, b) to the colour sums and w to the weight sum.
+typedef double Vec4 __attribute__((vector_size(32)));
+
+// Columns per block of the passes that work row by row.
+constexpr Int32 kRowBlock = 64;
+constexpr Int32 kBoxRowBlock = 256;
+
+// The two passes over one image; each blurs the columns x0 .. x1 - 1 of the pass.
+class SeparablePasses {
+public:
+  virtual ~SeparablePasses() = default;
+  virtual void Horizontal(const UChar* in, UChar* out, Int32 x0, Int32 x1) = 0;
+  virtual void Vertical(const UChar* in, UChar* out, Int32 x0, Int32 x1) = 0;
+  virtual Int32 HorizontalBlock() const = 0;
+  virtual Int32 VerticalBlock() const = 0;
+};
+
+Bool SizesMatch(FastBitmap* source, FastBitmap* target, FastBitmap* map)
+{
+  return target->SameSize(source) && target->SameSize(map);
+}
+
+// Both passes with their break tests and progress; the working copy replaces the target.
+void RunPasses(SeparablePasses& passes, FastBitmap* work, FastBitmap* target, VideoPostStruct* vps, Float passShare)
+{
+  Int32 width = target->GetWidth();
+  UChar* t = work->GetData();
+  UChar* d = target->GetData();
+  ColumnProgress first{0.0, passShare};
+  ColumnProgress second{1.0 - 1.0 / passShare, passShare};
+  SweepColumns(vps, width, passes.HorizontalBlock(), &first,
+               [&](Int32 x0, Int32 x1) { passes.Horizontal(t, d, x0, x1); });
+  SweepColumns(vps, width, passes.VerticalBlock(), &second,
+               [&](Int32 x0, Int32 x1) { passes.Vertical(d, t, x0, x1); });
+  work->CopyTo(target);
+}
+
+// A block of the host's memory, released with the holder.
+template <class T>
+class Scratch {
+public:
+  explicit Scratch(std::int64_t count)
+      : data(static_cast<T*>(MemAlloc(static_cast<std::size_t>(std::max<std::int64_t>(count, 1)) * sizeof(T))))
+  {
+  }
+  ~Scratch() { MemFree(data); }
+  Scratch(const Scratch&) = delete;
+  Scratch& operator=(const Scratch&) = delete;
+  T* Get() const { return data; }
+
+private:
+  T* data;
+};
+
+// --- weighted sums
+
+template <Bool DepthTest>
+inline double Weight(double weight, Int32 centre, Int32 neighbour)
+{
+  return !DepthTest || centre <= neighbour + 5 ? weight : 0.0;
+}
+
+inline void StoreQuotient(Vec4 sum, UChar* out)
+{
+  Vec4 quotient = sum / sum[3];
+  for (int c = 0; c < 3; ++c) out[c] = static_cast<UChar>(static_cast<Int32>(quotient[c]));
+}
+
+// N neighbouring pixels of a line at once, with independent sums. samples and neighbours
+// point at the first pixel's position; out at its bytes, step bytes to the next.
+template <Bool DepthTest, int N>
+inline void BlurPixels(const BlurKernel& kernel, const Vec4* samples, const Int32* neighbours, UChar* out,
+                       std::ptrdiff_t step)
+{
+  const double* weights[N];
+  Int32 centre[N];
+  Int32 extent = 0;
+  for (int i = 0; i < N; ++i) {
+    centre[i] = neighbours[i];
+    weights[i] = kernel.Row(centre[i]);
+    extent = std::max(extent, kernel.Extent(centre[i]));
+  }
+  Vec4 sum[N] = {};
+  for (Int32 k = -extent; k <= extent; ++k)
+    for (int i = 0; i < N; ++i) sum[i] += Weight<DepthTest>(weights[i][k], centre[i], neighbours[i + k]) * samples[i + k];
+  for (int i = 0; i < N; ++i) StoreQuotient(sum[i], out + i * step);
+}
+
+template <Bool DepthTest>
+inline void BlurLineOf(const BlurKernel& kernel, const Vec4* samples, const Int32* neighbours, Int32 count, UChar* out,
+                       std::ptrdiff_t step)
+{
+  Int32 p = 0;
+  for (; p + 4 <= count; p += 4) BlurPixels<DepthTest, 4>(kernel, samples + p, neighbours + p, out + p * step, step);
+  for (; p < count; ++p) BlurPixels<DepthTest, 1>(kernel, samples + p, neighbours + p, out + p * step, step);
+}
+
+// Blurs count pixels of a line whose samples and map values (reflected borders included)
+// start radius positions before the first pixel.
+__attribute__((target_clones("avx2", "default"))) void BlurLine(const BlurKernel& kernel, const Vec4* samples,
+                                                                 const Int32* neighbours, Bool depthTest,
+                                                                 Int32 count, UChar* out, std::ptrdiff_t step)
+{
+  Int32 r = kernel.GetRadius();
+  if (depthTest)
+    BlurLineOf<true>(kernel, samples + r, neighbours + r, count, out, step);
+  else
+    BlurLineOf<false>(kernel, samples + r, neighbours + r, count, out, step);
+}
+
+class WeightedPasses : public SeparablePasses {
+public:
+  WeightedPasses(const BlurKernel& kernel, const FastBitmap* map, Bool depthTest)
+      : kernel(kernel), map(map->GetData()), width(map->GetWidth()), height(map->GetHeight()),
+        radius(kernel.GetRadius()), depthTest(depthTest),
+        length(std::max<std::int64_t>(std::min(kRowBlock, width), height) + 2 * std::int64_t(radius)),
+        samples(length), neighbours(length)
+  {
+  }
+
+  Bool Ready() const { return samples.Get() && neighbours.Get(); }
+  Int32 HorizontalBlock() const override { return kRowBlock; }
+  Int32 VerticalBlock() const override { return 1; }
+
+  void Horizontal(const UChar* in, UChar* out, Int32 x0, Int32 x1) override
+  {
+    for (Int32 y = 0; y < height; ++y) {
+      std::ptrdiff_t row = std::ptrdiff_t(y) * width * 3;
+      FillLine(in + row, map + row, 3, width, std::int64_t(x0) - radius, x1 - x0 + 2 * radius);
+      BlurLine(kernel, samples.Get(), neighbours.Get(), depthTest, x1 - x0, out + row + x0 * 3, 3);
+    }
+  }
+
+  void Vertical(const UChar* in, UChar* out, Int32 x0, Int32 x1) override
+  {
+    std::ptrdiff_t step = std::ptrdiff_t(width) * 3;
+    for (Int32 x = x0; x < x1; ++x) {
+      FillLine(in + x * 3, map + x * 3, step, height, -radius, height + 2 * radius);
+      BlurLine(kernel, samples.Get(), neighbours.Get(), depthTest, height, out + x * 3, step);
+    }
+  }
+
+private:
+  // Reads positions from .. from + count - 1 of a line of n pixels, step bytes apart.
+  void FillLine(const UChar* line, const UChar* mapLine, std::ptrdiff_t step, Int32 n, std::int64_t from, Int32 count)
+  {
+    Vec4* s = samples.Get();
+    Int32* m = neighbours.Get();
+    for (Int32 j = 0; j < count; ++j) {
+      std::ptrdiff_t at = EdgeIndex(from + j, n) * step;
+      s[j] = Vec4{double(line[at]), double(line[at + 1]), double(line[at + 2]), 1.0};
+      m[j] = mapLine[at];
+    }
+  }
+
+  const BlurKernel& kernel;
+  const UChar* map;
+  Int32 width, height, radius;
+  Bool depthTest;
+  std::int64_t length;
+  Scratch<Vec4> samples;
+  Scratch<Int32> neighbours;
+};
+
+// --- running sums
+
+class BoxPasses : public SeparablePasses {
+public:
+  BoxPasses(Int32 radius, Int32 width, Int32 height)
+      : radius(radius), width(width), height(height), inverse(1.0 / (2.0 * radius + 1.0)),
+        segment((std::int64_t(std::min(kBoxRowBlock, width)) + 2 * std::int64_t(radius) + 1) * 3),
+        sums(std::int64_t(std::max(kBoxRowBlock, kRowBlock)) * 3)
+  {
+  }
+
+  Bool Ready() const { return segment.Get() && sums.Get(); }
+  Int32 HorizontalBlock() const override { return kBoxRowBlock; }
+  Int32 VerticalBlock() const override { return kRowBlock; }
+
+  // Per row: the reflected segment, then its running sums, then the quotients.
+  void Horizontal(const UChar* in, UChar* out, Int32 x0, Int32 x1) override
+  {
+    Int32 count = x1 - x0;
+    Int32 window = 2 * radius + 1;
+    UChar* seg = segment.Get();
+    Int32* s = sums.Get();
+    for (Int32 y = 0; y < height; ++y) {
+      const UChar* row = in + std::ptrdiff_t(y) * width * 3;
+      FillSegment(row, std::int64_t(x0) - radius, count + window);
+      Int32 run[3] = {0, 0, 0};
+      for (Int32 j = 0; j < window; ++j)
+        for (int c = 0; c < 3; ++c) run[c] += seg[j * 3 + c];
+      for (Int32 i = 0; i < count; ++i)
+        for (int c = 0; c < 3; ++c) {
+          s[i * 3 + c] = run[c];
+          run[c] += seg[(i + window) * 3 + c] - seg[i * 3 + c];
+        }
+      StoreQuotients(s, count * 3, out + (std::ptrdiff_t(y) * width + x0) * 3);
+    }
+  }
+
+  // Column sums of the block's bytes, carried down the rows.
+  void Vertical(const UChar* in, UChar* out, Int32 x0, Int32 x1) override
+  {
+    Int32 bytes = (x1 - x0) * 3;
+    Int32* s = sums.Get();
+    std::fill(s, s + bytes, 0);
+    for (Int32 k = -radius; k <= radius; ++k) AddRow(s, Row(in, k, x0), nullptr, bytes);
+    for (Int32 y = 0; y < height; ++y) {
+      StoreQuotients(s, bytes, out + (std::ptrdiff_t(y) * width + x0) * 3);
+      AddRow(s, Row(in, std::int64_t(y) + radius + 1, x0), Row(in, std::int64_t(y) - radius, x0), bytes);
+    }
+  }
+
+private:
+  const UChar* Row(const UChar* image, std::int64_t y, Int32 x0) const
+  {
+    return image + (std::ptrdiff_t(EdgeIndex(y, height)) * width + x0) * 3;
+  }
+
+  static void AddRow(Int32* s, const UChar* add, const UChar* remove, Int32 bytes)
+  {
+    for (Int32 j = 0; j < bytes; ++j) s[j] += add[j] - (remove ? remove[j] : 0);
+  }
+
+  // Pixels from .. from + count - 1 of a row, reflected at its ends.
+  void FillSegment(const UChar* row, std::int64_t from, Int32 count)
+  {
+    UChar* seg = segment.Get();
+    for (Int32 j = 0; j < count; ++j) {
+      const UChar* p = row + EdgeIndex(from + j, width) * 3;
+      seg[j * 3] = p[0];
+      seg[j * 3 + 1] = p[1];
+      seg[j * 3 + 2] = p[2];
+    }
+  }
+
+  // floor(sum / window), exactly: (sum + 0.5) / window lies at least 0.5 / window away
+  // from every integer, far beyond the rounding of the multiplication.
+  void StoreQuotients(const Int32* s, Int32 bytes, UChar* out) const
+  {
+    for (Int32 j = 0; j < bytes; ++j) out[j] = static_cast<UChar>(static_cast<Int32>((s[j] + 0.5) * inverse));
+  }
+
+  Int32 radius, width, height;
+  double inverse;
+  Scratch<UChar> segment;
+  Scratch<Int32> sums;
+};
+
+// True when the working copy, the target and the map have storage and all sizes agree.
+Bool CanBlur(FastBitmap* work, FastBitmap* source, FastBitmap* target, FastBitmap* map)
+{
+  return work->GetData() && target && target->GetData() && map && map->GetData() &&
+         SizesMatch(source, target, map);
+}
+
+}  // namespace
+
+BlurKernel::~BlurKernel() { MemFree(storage); }
+
+Bool BlurKernel::Init(Int32 r, Bool perCentre)
+{
+  std::int64_t span = 2 * std::int64_t(r) + 1;
+  storage = static_cast<double*>(MemAlloc(static_cast<std::size_t>(span * (perCentre ? 256 : 1)) * sizeof(double)));
+  if (!storage) return false;
+  radius = r;
+  for (Int32 c = 0; c < 256; ++c) rows[c] = storage + (perCentre ? c * span : 0);
+  return true;
+}
+
+void BlurKernel::Finish()
+{
+  for (Int32 c = 0; c < 256; ++c) {
+    const double* row = Row(c);
+    Int32 extent = radius;
+    while (extent > 0 && row[extent] == 0.0 && row[-extent] == 0.0) --extent;
+    extents[c] = extent;
+  }
+}
+
+Bool RunWeightedBlur(const BlurKernel& kernel, FastBitmap* source, FastBitmap* target, FastBitmap* map,
+                     Bool depthTest, VideoPostStruct* vps, Float passShare)
+{
+  FastBitmap work(source);
+  if (!CanBlur(&work, source, target, map)) return false;
+  WeightedPasses passes(kernel, map, depthTest);
+  if (!passes.Ready()) return false;
+  RunPasses(passes, &work, target, vps, passShare);
+  return true;
+}
+
+Bool RunBoxBlur(Int32 radius, FastBitmap* source, FastBitmap* target, FastBitmap* map, VideoPostStruct* vps)
+{
+  FastBitmap work(source);
+  if (!CanBlur(&work, source, target, map)) return false;
+  BoxPasses passes(radius, target->GetWidth(), target->GetHeight());
+  if (!passes.Ready()) return false;
+  RunPasses(passes, &work, target, vps, 1.0);
+  return true;
+}
