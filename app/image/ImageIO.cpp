@@ -41,7 +41,10 @@ std::filesystem::path TemporaryBeside(const std::filesystem::path& file)
 
 Bitmap ReadImage(const std::filesystem::path& file)
 {
-  auto input = OIIO::ImageInput::open(file.string());
+  // Colours as stored, not multiplied by an alpha that is dropped anyway.
+  OIIO::ImageSpec config;
+  config.attribute("oiio:UnassociatedAlpha", 1);
+  auto input = OIIO::ImageInput::open(file.string(), &config);
   if (!input) throw FileError(file, "cannot be read as an image: " + OIIO::geterror());
   const OIIO::ImageSpec& spec = input->spec();
   if (spec.width <= 0 || spec.height <= 0 || spec.nchannels <= 0) throw FileError(file, "the image is empty");

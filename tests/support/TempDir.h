@@ -1,0 +1,30 @@
+// A fresh directory for a test's files, removed with everything in it at the end.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include <unistd.h>
+
+namespace test {
+
+class TempDir {
+public:
+  TempDir()
+  {
+    std::string pattern = (std::filesystem::temp_directory_path() / "lensara-test-XXXXXX").string();
+    path = mkdtemp(pattern.data()) ? pattern : "";
+  }
+  ~TempDir()
+  {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  std::filesystem::path operator/(const std::string& name) const { return path / name; }
+  std::filesystem::path path;
+};
+
+}  // namespace test
