@@ -30,16 +30,17 @@ HstBool BitmapInit(HstBitmap b, int32_t width, int32_t height, int32_t bits)
 int32_t BitmapWidth(HstBitmap b) { return b ? B(b)->Width() : 0; }
 int32_t BitmapHeight(HstBitmap b) { return b ? B(b)->Height() : 0; }
 bool HasRow(HstBitmap b, int32_t y) { return b && y >= 0 && y < B(b)->Height(); }
+std::size_t RowBytes(HstBitmap b) { return static_cast<std::size_t>(B(b)->Width()) * 3; }
 HstBool BitmapGetLine(HstBitmap b, int32_t y, uint8_t* rgb)
 {
   if (!HasRow(b, y) || !rgb) return false;
-  std::memcpy(rgb, B(b)->Row(y), static_cast<std::size_t>(B(b)->Width()) * 3);
+  if (RowBytes(b) > 0) std::memcpy(rgb, B(b)->Row(y), RowBytes(b));
   return true;
 }
 HstBool BitmapSetLine(HstBitmap b, int32_t y, const uint8_t* rgb, int32_t bits)
 {
   if (!HasRow(b, y) || !rgb || bits != 24) return false;
-  std::memcpy(B(b)->Row(y), rgb, static_cast<std::size_t>(B(b)->Width()) * 3);
+  if (RowBytes(b) > 0) std::memcpy(B(b)->Row(y), rgb, RowBytes(b));
   return true;
 }
 HstBitmap BitmapClone(HstBitmap b)
