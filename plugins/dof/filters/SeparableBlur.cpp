@@ -10,8 +10,9 @@
 namespace {
 
 // Red, green, blue and 1: a sample and its contribution to the weight sum, so that one
-// vector operation adds w x (r, g, b) to the colour sums and w to the weight sum.
-typedef double Vec4 __attribute__((vector_size(32)));
+// vector operation adds w x (r, g, b) to the colour sums and w to the weight sum. The
+// host's allocator promises no more than the alignment of a double.
+typedef double Vec4 __attribute__((vector_size(32), aligned(8)));
 
 // Columns per block of the passes that work row by row.
 constexpr Int32 kRowBlock = 64;
@@ -66,58 +67,101 @@ private:
 
 // --- weighted sums
 
+// Inlined into each clone of the functions below, so that it is compiled for its
+// instruction set.
+#define LENSARA_INLINE inline __attribute__((always_inline))
+#define LENSARA_CLONES __attribute__((target_clones("avx2", "default")))
+
+// Columns per block of the vertical weighted pass, which converts a block of columns once
+// and then works row by row.
+constexpr Int32 kColumnBlock = 8;
+
 template <Bool DepthTest>
-inline double Weight(double weight, Int32 centre, Int32 neighbour)
+LENSARA_INLINE double Weight(double weight, Int32 centre, Int32 neighbour)
 {
   return !DepthTest || centre <= neighbour + 5 ? weight : 0.0;
 }
 
-inline void StoreQuotient(Vec4 sum, UChar* out)
+LENSARA_INLINE void StoreQuotient(Vec4 sum, UChar* out)
 {
   Vec4 quotient = sum / sum[3];
   for (int c = 0; c < 3; ++c) out[c] = static_cast<UChar>(static_cast<Int32>(quotient[c]));
 }
 
-// N neighbouring pixels of a line at once, with independent sums. samples and neighbours
-// point at the first pixel's position; out at its bytes, step bytes to the next.
+LENSARA_INLINE void Convert(const UChar* pixel, const UChar* mapPixel, Vec4* sample, Int32* neighbour)
+{
+  *sample = Vec4{double(pixel[0]), double(pixel[1]), double(pixel[2]), 1.0};
+  *neighbour = mapPixel[0];
+}
+
+// N adjacent pixels at once, with independent sums (enough of them to hide the latency of
+// the additions). samples and neighbours point at the
+// first pixel's centre; the sample at offset k lies k x kStride further.
 template <Bool DepthTest, int N>
-inline void BlurPixels(const BlurKernel& kernel, const Vec4* samples, const Int32* neighbours, UChar* out,
-                       std::ptrdiff_t step)
+LENSARA_INLINE void BlurPixels(const BlurKernel& kernel, const Vec4* samples, const Int32* neighbours,
+                               std::ptrdiff_t kStride, UChar* out)
 {
   const double* weights[N];
   Int32 centre[N];
   Int32 extent = 0;
+#pragma GCC unroll 8
   for (int i = 0; i < N; ++i) {
     centre[i] = neighbours[i];
     weights[i] = kernel.Row(centre[i]);
     extent = std::max(extent, kernel.Extent(centre[i]));
   }
   Vec4 sum[N] = {};
-  for (Int32 k = -extent; k <= extent; ++k)
-    for (int i = 0; i < N; ++i) sum[i] += Weight<DepthTest>(weights[i][k], centre[i], neighbours[i + k]) * samples[i + k];
-  for (int i = 0; i < N; ++i) StoreQuotient(sum[i], out + i * step);
+  const Vec4* s = samples - extent * kStride;
+  const Int32* m = neighbours - extent * kStride;
+  for (Int32 k = -extent; k <= extent; ++k, s += kStride, m += kStride) {
+#pragma GCC unroll 8
+    for (int i = 0; i < N; ++i) sum[i] += Weight<DepthTest>(weights[i][k], centre[i], m[i]) * s[i];
+  }
+#pragma GCC unroll 8
+  for (int i = 0; i < N; ++i) StoreQuotient(sum[i], out + i * 3);
 }
 
 template <Bool DepthTest>
-inline void BlurLineOf(const BlurKernel& kernel, const Vec4* samples, const Int32* neighbours, Int32 count, UChar* out,
-                       std::ptrdiff_t step)
+LENSARA_INLINE void BlurPixelRun(const BlurKernel& kernel, const Vec4* samples, const Int32* neighbours,
+                                 std::ptrdiff_t kStride, Int32 count, UChar* out)
 {
   Int32 p = 0;
-  for (; p + 4 <= count; p += 4) BlurPixels<DepthTest, 4>(kernel, samples + p, neighbours + p, out + p * step, step);
-  for (; p < count; ++p) BlurPixels<DepthTest, 1>(kernel, samples + p, neighbours + p, out + p * step, step);
+  for (; p + 8 <= count; p += 8) BlurPixels<DepthTest, 8>(kernel, samples + p, neighbours + p, kStride, out + p * 3);
+  for (; p + 4 <= count; p += 4) BlurPixels<DepthTest, 4>(kernel, samples + p, neighbours + p, kStride, out + p * 3);
+  for (; p < count; ++p) BlurPixels<DepthTest, 1>(kernel, samples + p, neighbours + p, kStride, out + p * 3);
 }
 
-// Blurs count pixels of a line whose samples and map values (reflected borders included)
-// start radius positions before the first pixel.
-__attribute__((target_clones("avx2", "default"))) void BlurLine(const BlurKernel& kernel, const Vec4* samples,
-                                                                 const Int32* neighbours, Bool depthTest,
-                                                                 Int32 count, UChar* out, std::ptrdiff_t step)
+// Blurs count adjacent pixels into out (3 bytes each); samples and neighbours point at the
+// first pixel's centre.
+LENSARA_CLONES void BlurPixelsInto(const BlurKernel& kernel, const Vec4* samples, const Int32* neighbours,
+                                   std::ptrdiff_t kStride, Bool depthTest, Int32 count, UChar* out)
 {
-  Int32 r = kernel.GetRadius();
   if (depthTest)
-    BlurLineOf<true>(kernel, samples + r, neighbours + r, count, out, step);
+    BlurPixelRun<true>(kernel, samples, neighbours, kStride, count, out);
   else
-    BlurLineOf<false>(kernel, samples + r, neighbours + r, count, out, step);
+    BlurPixelRun<false>(kernel, samples, neighbours, kStride, count, out);
+}
+
+// Pixels from .. from + count - 1 of a row of width pixels, reflected at its ends.
+LENSARA_CLONES void ConvertRow(const UChar* row, const UChar* mapRow, Int32 width, std::int64_t from, Int32 count,
+                               Vec4* samples, Int32* neighbours)
+{
+  for (Int32 j = 0; j < count; ++j) {
+    std::ptrdiff_t at = EdgeIndex(from + j, width) * 3;
+    Convert(row + at, mapRow + at, samples + j, neighbours + j);
+  }
+}
+
+// Columns x0 .. x0 + lanes - 1 of rows -radius .. height - 1 + radius, reflected at the
+// top and bottom: the sample of column x0 + p in row y lies at (y + radius) x lanes + p.
+LENSARA_CLONES void ConvertColumns(const UChar* image, const UChar* map, Int32 width, Int32 height, Int32 radius,
+                                   Int32 x0, Int32 lanes, Vec4* samples, Int32* neighbours)
+{
+  for (std::int64_t y = -radius; y < std::int64_t(height) + radius; ++y) {
+    std::ptrdiff_t at = (std::ptrdiff_t(EdgeIndex(y, height)) * width + x0) * 3;
+    std::ptrdiff_t to = (y + radius) * lanes;
+    for (Int32 p = 0; p < lanes; ++p) Convert(image + at + p * 3, map + at + p * 3, samples + to + p, neighbours + to + p);
+  }
 }
 
 class WeightedPasses : public SeparablePasses {
@@ -125,52 +169,45 @@ public:
   WeightedPasses(const BlurKernel& kernel, const FastBitmap* map, Bool depthTest)
       : kernel(kernel), map(map->GetData()), width(map->GetWidth()), height(map->GetHeight()),
         radius(kernel.GetRadius()), depthTest(depthTest),
-        length(std::max<std::int64_t>(std::min(kRowBlock, width), height) + 2 * std::int64_t(radius)),
-        samples(length), neighbours(length)
+        length(std::max<std::int64_t>(std::min(kRowBlock, width) + 2 * std::int64_t(radius),
+                                      (height + 2 * std::int64_t(radius)) * kColumnBlock)),
+        samples(length * 4), neighbours(length)
   {
   }
 
   Bool Ready() const { return samples.Get() && neighbours.Get(); }
   Int32 HorizontalBlock() const override { return kRowBlock; }
-  Int32 VerticalBlock() const override { return 1; }
+  Int32 VerticalBlock() const override { return kColumnBlock; }
 
   void Horizontal(const UChar* in, UChar* out, Int32 x0, Int32 x1) override
   {
     for (Int32 y = 0; y < height; ++y) {
       std::ptrdiff_t row = std::ptrdiff_t(y) * width * 3;
-      FillLine(in + row, map + row, 3, width, std::int64_t(x0) - radius, x1 - x0 + 2 * radius);
-      BlurLine(kernel, samples.Get(), neighbours.Get(), depthTest, x1 - x0, out + row + x0 * 3, 3);
+      ConvertRow(in + row, map + row, width, std::int64_t(x0) - radius, x1 - x0 + 2 * radius, Samples(), neighbours.Get());
+      BlurPixelsInto(kernel, Samples() + radius, neighbours.Get() + radius, 1, depthTest, x1 - x0, out + row + x0 * 3);
     }
   }
 
   void Vertical(const UChar* in, UChar* out, Int32 x0, Int32 x1) override
   {
-    std::ptrdiff_t step = std::ptrdiff_t(width) * 3;
-    for (Int32 x = x0; x < x1; ++x) {
-      FillLine(in + x * 3, map + x * 3, step, height, -radius, height + 2 * radius);
-      BlurLine(kernel, samples.Get(), neighbours.Get(), depthTest, height, out + x * 3, step);
+    Int32 lanes = x1 - x0;
+    ConvertColumns(in, map, width, height, radius, x0, lanes, Samples(), neighbours.Get());
+    for (Int32 y = 0; y < height; ++y) {
+      std::ptrdiff_t centre = (std::ptrdiff_t(y) + radius) * lanes;
+      BlurPixelsInto(kernel, Samples() + centre, neighbours.Get() + centre, lanes, depthTest, lanes,
+                     out + (std::ptrdiff_t(y) * width + x0) * 3);
     }
   }
 
 private:
-  // Reads positions from .. from + count - 1 of a line of n pixels, step bytes apart.
-  void FillLine(const UChar* line, const UChar* mapLine, std::ptrdiff_t step, Int32 n, std::int64_t from, Int32 count)
-  {
-    Vec4* s = samples.Get();
-    Int32* m = neighbours.Get();
-    for (Int32 j = 0; j < count; ++j) {
-      std::ptrdiff_t at = EdgeIndex(from + j, n) * step;
-      s[j] = Vec4{double(line[at]), double(line[at + 1]), double(line[at + 2]), 1.0};
-      m[j] = mapLine[at];
-    }
-  }
+  Vec4* Samples() { return reinterpret_cast<Vec4*>(samples.Get()); }
 
   const BlurKernel& kernel;
   const UChar* map;
   Int32 width, height, radius;
   Bool depthTest;
   std::int64_t length;
-  Scratch<Vec4> samples;
+  Scratch<double> samples; // length samples of 4 doubles
   Scratch<Int32> neighbours;
 };
 
