@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "ColumnSweep.h"
 #include "EdgeIndex.h"
@@ -17,6 +18,7 @@ typedef double Vec4 __attribute__((vector_size(32), aligned(8)));
 // Columns per block of the passes that work row by row.
 constexpr Int32 kRowBlock = 64;
 constexpr Int32 kBoxRowBlock = 256;
+constexpr Int32 kBoxColumnBlock = 128;
 
 // The two passes over one image; each blurs the columns x0 .. x1 - 1 of the pass.
 class SeparablePasses {
@@ -213,38 +215,72 @@ private:
 
 // --- running sums
 
+// floor(sum / window) for every sum, exactly: (sum + 0.5) / window lies at least
+// 0.5 / window away from every integer, while the rounding of the multiplication moves it
+// by at most 2 x 2^-24 x 256 in float (so float serves windows below 2^14) and far less
+// in double.
+constexpr Int32 kFloatWindowLimit = 1 << 14;
+
+template <class Real>
+LENSARA_INLINE void StoreQuotientsIn(const Int32* sums, Int32 count, Real inverse, UChar* out)
+{
+  for (Int32 j = 0; j < count; ++j)
+    out[j] = static_cast<UChar>(static_cast<Int32>((static_cast<Real>(sums[j]) + Real(0.5)) * inverse));
+}
+
+LENSARA_CLONES void StoreQuotients(const Int32* sums, Int32 count, Int32 window, UChar* out)
+{
+  if (window < kFloatWindowLimit)
+    StoreQuotientsIn(sums, count, 1.0f / static_cast<float>(window), out);
+  else
+    StoreQuotientsIn(sums, count, 1.0 / static_cast<double>(window), out);
+}
+
+LENSARA_CLONES void AddBytes(Int32* sums, const UChar* add, Int32 count)
+{
+  for (Int32 j = 0; j < count; ++j) sums[j] += add[j];
+}
+
+LENSARA_CLONES void SlideBytes(Int32* sums, const UChar* add, const UChar* remove, Int32 count)
+{
+  for (Int32 j = 0; j < count; ++j) sums[j] += add[j] - remove[j];
+}
+
+// The window sums of count pixels of a segment that starts with the first pixel's window.
+LENSARA_CLONES void RunningSums(const UChar* segment, Int32 count, Int32 window, Int32* sums)
+{
+  Int32 run[3] = {0, 0, 0};
+  for (Int32 j = 0; j < window; ++j)
+    for (int c = 0; c < 3; ++c) run[c] += segment[j * 3 + c];
+  const UChar* add = segment + window * 3;
+  for (Int32 i = 0; i < count * 3; i += 3)
+    for (int c = 0; c < 3; ++c) {
+      sums[i + c] = run[c];
+      run[c] += add[i + c] - segment[i + c];
+    }
+}
+
 class BoxPasses : public SeparablePasses {
 public:
   BoxPasses(Int32 radius, Int32 width, Int32 height)
-      : radius(radius), width(width), height(height), inverse(1.0 / (2.0 * radius + 1.0)),
+      : radius(radius), width(width), height(height), window(2 * radius + 1),
         segment((std::int64_t(std::min(kBoxRowBlock, width)) + 2 * std::int64_t(radius) + 1) * 3),
-        sums(std::int64_t(std::max(kBoxRowBlock, kRowBlock)) * 3)
+        sums(std::int64_t(std::max(kBoxRowBlock, kBoxColumnBlock)) * 3)
   {
   }
 
   Bool Ready() const { return segment.Get() && sums.Get(); }
   Int32 HorizontalBlock() const override { return kBoxRowBlock; }
-  Int32 VerticalBlock() const override { return kRowBlock; }
+  Int32 VerticalBlock() const override { return kBoxColumnBlock; }
 
   // Per row: the reflected segment, then its running sums, then the quotients.
   void Horizontal(const UChar* in, UChar* out, Int32 x0, Int32 x1) override
   {
     Int32 count = x1 - x0;
-    Int32 window = 2 * radius + 1;
-    UChar* seg = segment.Get();
-    Int32* s = sums.Get();
     for (Int32 y = 0; y < height; ++y) {
-      const UChar* row = in + std::ptrdiff_t(y) * width * 3;
-      FillSegment(row, std::int64_t(x0) - radius, count + window);
-      Int32 run[3] = {0, 0, 0};
-      for (Int32 j = 0; j < window; ++j)
-        for (int c = 0; c < 3; ++c) run[c] += seg[j * 3 + c];
-      for (Int32 i = 0; i < count; ++i)
-        for (int c = 0; c < 3; ++c) {
-          s[i * 3 + c] = run[c];
-          run[c] += seg[(i + window) * 3 + c] - seg[i * 3 + c];
-        }
-      StoreQuotients(s, count * 3, out + (std::ptrdiff_t(y) * width + x0) * 3);
+      FillSegment(in + std::ptrdiff_t(y) * width * 3, std::int64_t(x0) - radius, count + window);
+      RunningSums(segment.Get(), count, window, sums.Get());
+      StoreQuotients(sums.Get(), count * 3, window, out + (std::ptrdiff_t(y) * width + x0) * 3);
     }
   }
 
@@ -254,10 +290,10 @@ public:
     Int32 bytes = (x1 - x0) * 3;
     Int32* s = sums.Get();
     std::fill(s, s + bytes, 0);
-    for (Int32 k = -radius; k <= radius; ++k) AddRow(s, Row(in, k, x0), nullptr, bytes);
+    for (Int32 k = -radius; k <= radius; ++k) AddBytes(s, Row(in, k, x0), bytes);
     for (Int32 y = 0; y < height; ++y) {
-      StoreQuotients(s, bytes, out + (std::ptrdiff_t(y) * width + x0) * 3);
-      AddRow(s, Row(in, std::int64_t(y) + radius + 1, x0), Row(in, std::int64_t(y) - radius, x0), bytes);
+      StoreQuotients(s, bytes, window, out + (std::ptrdiff_t(y) * width + x0) * 3);
+      SlideBytes(s, Row(in, std::int64_t(y) + radius + 1, x0), Row(in, std::int64_t(y) - radius, x0), bytes);
     }
   }
 
@@ -267,32 +303,24 @@ private:
     return image + (std::ptrdiff_t(EdgeIndex(y, height)) * width + x0) * 3;
   }
 
-  static void AddRow(Int32* s, const UChar* add, const UChar* remove, Int32 bytes)
-  {
-    for (Int32 j = 0; j < bytes; ++j) s[j] += add[j] - (remove ? remove[j] : 0);
-  }
-
-  // Pixels from .. from + count - 1 of a row, reflected at its ends.
+  // Pixels from .. from + count - 1 of a row, reflected at its ends: the part inside the
+  // row in one copy.
   void FillSegment(const UChar* row, std::int64_t from, Int32 count)
   {
     UChar* seg = segment.Get();
-    for (Int32 j = 0; j < count; ++j) {
-      const UChar* p = row + EdgeIndex(from + j, width) * 3;
-      seg[j * 3] = p[0];
-      seg[j * 3 + 1] = p[1];
-      seg[j * 3 + 2] = p[2];
-    }
+    std::int64_t inside = std::max<std::int64_t>(from, 0);
+    std::int64_t end = std::min<std::int64_t>(from + count, width);
+    for (std::int64_t j = from; j < std::min(inside, from + count); ++j) CopyPixel(row, j, seg + (j - from) * 3);
+    if (end > inside) std::memcpy(seg + (inside - from) * 3, row + inside * 3, (end - inside) * 3);
+    for (std::int64_t j = std::max(end, inside); j < from + count; ++j) CopyPixel(row, j, seg + (j - from) * 3);
   }
 
-  // floor(sum / window), exactly: (sum + 0.5) / window lies at least 0.5 / window away
-  // from every integer, far beyond the rounding of the multiplication.
-  void StoreQuotients(const Int32* s, Int32 bytes, UChar* out) const
+  void CopyPixel(const UChar* row, std::int64_t position, UChar* to) const
   {
-    for (Int32 j = 0; j < bytes; ++j) out[j] = static_cast<UChar>(static_cast<Int32>((s[j] + 0.5) * inverse));
+    std::memcpy(to, row + EdgeIndex(position, width) * 3, 3);
   }
 
-  Int32 radius, width, height;
-  double inverse;
+  Int32 radius, width, height, window;
   Scratch<UChar> segment;
   Scratch<Int32> sums;
 };

@@ -57,6 +57,16 @@ TEST_F(SeparableFilters, MatchTheStraightforwardFiltersByteForByte)
   }
 }
 
+TEST_F(SeparableFilters, MatchTheStraightforwardFiltersAtRadiiFarBeyondTheImage)
+{
+  std::mt19937 random(4321);
+  Image source = test::RandomImage(random, 5, 3);
+  Image map = test::RandomMap(random, 5, 3);
+  for (Filter filter : kFilters)
+    for (bool depthTest : {false, true})
+      EXPECT_TRUE(Run(filter, source, map, 9000, depthTest) == reference::Blur(filter, source, map, 9000, depthTest));
+}
+
 TEST_F(SeparableFilters, ZeroOrNegativeRadiusCopiesTheSource)
 {
   std::mt19937 random(7);
