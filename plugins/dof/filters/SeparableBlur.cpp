@@ -90,10 +90,27 @@ LENSARA_INLINE void StoreQuotient(Vec4 sum, UChar* out)
   for (int c = 0; c < 3; ++c) out[c] = static_cast<UChar>(static_cast<Int32>(quotient[c]));
 }
 
+typedef UChar Bytes4 __attribute__((vector_size(4)));
+
 LENSARA_INLINE void Convert(const UChar* pixel, const UChar* mapPixel, Vec4* sample, Int32* neighbour)
 {
-  *sample = Vec4{double(pixel[0]), double(pixel[1]), double(pixel[2]), 1.0};
+  Bytes4 bytes = {pixel[0], pixel[1], pixel[2], 1};
+  *sample = __builtin_convertvector(bytes, Vec4);
   *neighbour = mapPixel[0];
+}
+
+// count adjacent pixels. All but the last are read 4 bytes at a time (the fourth belongs
+// to the next pixel and is replaced by 1), which compiles to one widening conversion.
+LENSARA_INLINE void ConvertRun(const UChar* pixels, const UChar* mapPixels, Int32 count, Vec4* samples, Int32* neighbours)
+{
+  for (Int32 j = 0; j + 1 < count; ++j) {
+    Bytes4 bytes;
+    std::memcpy(&bytes, pixels + j * 3, 4);
+    bytes[3] = 1;
+    samples[j] = __builtin_convertvector(bytes, Vec4);
+    neighbours[j] = mapPixels[j * 3];
+  }
+  if (count > 0) Convert(pixels + (count - 1) * 3, mapPixels + (count - 1) * 3, samples + count - 1, neighbours + count - 1);
 }
 
 // N adjacent pixels at once, with independent sums (enough of them to hide the latency of
@@ -148,7 +165,15 @@ LENSARA_CLONES void BlurPixelsInto(const BlurKernel& kernel, const Vec4* samples
 LENSARA_CLONES void ConvertRow(const UChar* row, const UChar* mapRow, Int32 width, std::int64_t from, Int32 count,
                                Vec4* samples, Int32* neighbours)
 {
+  std::int64_t inside = std::clamp<std::int64_t>(-from, 0, count);
+  std::int64_t end = std::clamp<std::int64_t>(width - from, inside, count);
   for (Int32 j = 0; j < count; ++j) {
+    if (j == inside) {
+      ConvertRun(row + (from + j) * 3, mapRow + (from + j) * 3, static_cast<Int32>(end - inside), samples + j,
+                 neighbours + j);
+      j = static_cast<Int32>(end);
+      if (j == count) break;
+    }
     std::ptrdiff_t at = EdgeIndex(from + j, width) * 3;
     Convert(row + at, mapRow + at, samples + j, neighbours + j);
   }
@@ -162,7 +187,7 @@ LENSARA_CLONES void ConvertColumns(const UChar* image, const UChar* map, Int32 w
   for (std::int64_t y = -radius; y < std::int64_t(height) + radius; ++y) {
     std::ptrdiff_t at = (std::ptrdiff_t(EdgeIndex(y, height)) * width + x0) * 3;
     std::ptrdiff_t to = (y + radius) * lanes;
-    for (Int32 p = 0; p < lanes; ++p) Convert(image + at + p * 3, map + at + p * 3, samples + to + p, neighbours + to + p);
+    ConvertRun(image + at, map + at, lanes, samples + to, neighbours + to);
   }
 }
 
