@@ -1,6 +1,7 @@
 // Dof::MedianBlur, Dof::GaussianBlur and Dof::GaussianBlend: repeated filter passes and
 // the blend of the result with the source by the blur map.
 #include "ColumnSweep.h"
+#include "InstructionSets.h"
 #include "plugins/dof/Dof.h"
 #include "plugins/dof/FastBitmap.h"
 
@@ -9,6 +10,7 @@ namespace {
 using PassFilter = Bool (*)(FastBitmap*, FastBitmap*, FastBitmap*, Int32, Bool, VideoPostStruct*);
 
 constexpr Int32 kFormatLong = 0x666C6E67; // 'flng': integers in decimal
+constexpr Int32 kBlendBlock = 64;          // columns blended row by row between break tests
 
 void SetProgressText(VideoPostStruct* vps, const String& text)
 {
@@ -22,19 +24,27 @@ String PassText(const char* label, Int32 pass, Int32 passes)
   return String(label) + FormatNumber(GeData(pass), kFormatLong, 0, true);
 }
 
-// Rows y of columns x0 .. x1 - 1: target = trunc(filtered x F + source x (1 - F)).
+// count adjacent pixels: out = trunc(filtered x F + source x (1 - F)), F from the map.
+LENSARA_CLONES void BlendPixels(const UChar* filtered, const UChar* source, const UChar* map, const double* factor,
+                                Int32 count, UChar* out)
+{
+  double f[3 * kBlendBlock], g[3 * kBlendBlock];
+  for (Int32 p = 0; p < count; ++p) {
+    double fp = factor[map[p * 3] + map[p * 3 + 1] + map[p * 3 + 2]];
+    f[p * 3] = f[p * 3 + 1] = f[p * 3 + 2] = fp;
+    g[p * 3] = g[p * 3 + 1] = g[p * 3 + 2] = 1.0 - fp;
+  }
+  for (Int32 j = 0; j < count * 3; ++j) out[j] = static_cast<UChar>(static_cast<Int32>(filtered[j] * f[j] + source[j] * g[j]));
+}
+
+// Rows of columns x0 .. x1 - 1.
 void BlendColumns(const FastBitmap* source, const FastBitmap* filtered, FastBitmap* target, const FastBitmap* map,
                   const double* factor, Int32 x0, Int32 x1)
 {
-  Int32 width = target->GetWidth();
   for (Int32 y = 0; y < target->GetHeight(); ++y) {
-    for (std::ptrdiff_t at = (std::ptrdiff_t(y) * width + x0) * 3; at < (std::ptrdiff_t(y) * width + x1) * 3; at += 3) {
-      const UChar* m = map->GetData() + at;
-      double f = factor[m[0] + m[1] + m[2]];
-      for (int c = 0; c < 3; ++c)
-        target->GetData()[at + c] =
-            static_cast<UChar>(static_cast<Int32>(filtered->GetData()[at + c] * f + source->GetData()[at + c] * (1.0 - f)));
-    }
+    std::ptrdiff_t at = (std::ptrdiff_t(y) * target->GetWidth() + x0) * 3;
+    BlendPixels(filtered->GetData() + at, source->GetData() + at, map->GetData() + at, factor, x1 - x0,
+                target->GetData() + at);
   }
 }
 
@@ -46,7 +56,7 @@ Bool BlendByMap(FastBitmap* source, FastBitmap* filtered, FastBitmap* target, Fa
   if (!target->SameSize(source) || !target->SameSize(map) || !target->SameSize(filtered)) return false;
   double factor[766];
   for (Int32 sum = 0; sum < 766; ++sum) factor[sum] = (static_cast<double>(sum) / 3.0) / 255.0;
-  SweepColumns(vps, target->GetWidth(), 64, nullptr,
+  SweepColumns(vps, target->GetWidth(), kBlendBlock, nullptr,
                [&](Int32 x0, Int32 x1) { BlendColumns(source, filtered, target, map, factor, x0, x1); });
   return true;
 }

@@ -7,6 +7,7 @@
 
 #include "ColumnSweep.h"
 #include "EdgeIndex.h"
+#include "InstructionSets.h"
 
 namespace {
 
@@ -68,11 +69,6 @@ private:
 };
 
 // --- weighted sums
-
-// Inlined into each clone of the functions below, so that it is compiled for its
-// instruction set.
-#define LENSARA_INLINE inline __attribute__((always_inline))
-#define LENSARA_CLONES __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
 
 // Columns per block of the vertical weighted pass, which converts a block of columns once
 // and then works row by row.
