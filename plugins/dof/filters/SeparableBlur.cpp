@@ -16,7 +16,9 @@ namespace {
 // host's allocator promises no more than the alignment of a double.
 typedef double Vec4 __attribute__((vector_size(32), aligned(8)));
 
-// Columns per block of the passes that work row by row.
+// Columns per block. A pass asks the break test for every column of a block and then
+// works through the block row by row: the weighted sums along the rows (kRowBlock) and
+// along the columns (kColumnBlock, below), the box mean along the rows and the columns.
 constexpr Int32 kRowBlock = 64;
 constexpr Int32 kBoxRowBlock = 256;
 constexpr Int32 kBoxColumnBlock = 128;
@@ -70,8 +72,7 @@ private:
 
 // --- weighted sums
 
-// Columns per block of the vertical weighted pass, which converts a block of columns once
-// and then works row by row.
+// The vertical weighted pass converts a block of columns once and then works row by row.
 constexpr Int32 kColumnBlock = 8;
 
 template <Bool DepthTest>
