@@ -15,3 +15,10 @@ Bool RegisterVideoPostPlugin(Int32 id, const String& name, Int32 info, DataAlloc
   registration.node_class = MakeNodeClass(allocator);
   return gC4DOS->plugin->register_video_post(&registration);
 }
+
+String FormatNumber(const GeData& value, Int32 format, Int32 fps, Bool unit)
+{
+  String text;
+  gC4DOS->render_call->format_number(value.Handle(), format, fps, unit, text.Handle());
+  return text;
+}

@@ -1,6 +1,7 @@
 // What the plug-in asks of the host as a whole.
 #pragma once
 
+#include "GeData.h"
 #include "NodeData.h"
 #include "String.h"
 #include "Types.h"
@@ -16,3 +17,7 @@ Filename GeGetPluginPath();
 // Registers a video post class; false when the host refuses it.
 Bool RegisterVideoPostPlugin(Int32 id, const String& name, Int32 info, DataAllocator* allocator,
                              const String& description, Int32 disklevel, Int32 priority, void* icon);
+
+// value written in the host's number format (0x666C6E67: an integer in decimal); fps is
+// the frame rate of time formats, unit asks for the unit. Empty for an unknown format.
+String FormatNumber(const GeData& value, Int32 format, Int32 fps, Bool unit);

@@ -1,6 +1,7 @@
 // The plug-in interface: everything a plug-in may call of the host.
 #pragma once
 
+#include "BaseBitmap.h"
 #include "BaseContainer.h"
 #include "BaseDocument.h"
 #include "BaseList2D.h"
@@ -20,3 +21,4 @@
 #include "String.h"
 #include "Types.h"
 #include "Vector.h"
+#include "VideoPostStruct.h"

@@ -19,7 +19,6 @@ namespace {
 std::atomic<long> allocationBudget{-1};
 }  // namespace
 
-// Takes one allocation from the budget; false when it is spent.
 bool MayAllocate()
 {
   long budget = allocationBudget.load();
@@ -222,6 +221,8 @@ std::shared_ptr<const C4DOS> MakeFunctionTable(int32_t version)
   table->object = &kObjectTable;
   table->material = &kMaterialTable;
   table->custom = &kCustomDataTable;
+  table->bitmap = &kBitmapTable;
+  table->render_call = &kRenderCallTable;
   return table;
 }
 

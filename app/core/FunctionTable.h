@@ -16,4 +16,11 @@ std::shared_ptr<const C4DOS> MakeFunctionTable(int32_t version);
 // and every later one fails; a negative count lifts the limit.
 void SetAllocationBudget(long count);
 
+// Takes one allocation from that budget; false when it is spent.
+bool MayAllocate();
+
+// The bitmap and render call sections (RenderTables.cpp).
+extern const HstBitmapTable kBitmapTable;
+extern const HstRenderCallTable kRenderCallTable;
+
 }  // namespace lensara

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Container.h"
+#include "FunctionTable.h"
 #include "Node.h"
 #include "Value.h"
 #include "host/abi/C4DOS.h"
@@ -24,9 +25,6 @@ extern const HstDocumentTable kDocumentTable;
 extern const HstObjectTable kObjectTable;
 extern const HstMaterialTable kMaterialTable;
 extern const HstCustomDataTable kCustomDataTable;
-
-// Allocation through the table counts against the budget of SetAllocationBudget.
-bool MayAllocate();
 
 HstNode NodeAlloc(int32_t type);
 void NodeFree(HstNode n);

@@ -4,6 +4,7 @@
 #ifndef LENSARA_C4DOS_H
 #define LENSARA_C4DOS_H
 
+#include "HstBitmap.h"
 #include "HstContainer.h"
 #include "HstCustomData.h"
 #include "HstData.h"
@@ -14,6 +15,7 @@
 #include "HstNode.h"
 #include "HstObject.h"
 #include "HstPlugin.h"
+#include "HstRenderCall.h"
 #include "HstString.h"
 
 /* The version this interface describes; plug-ins refuse hosts below 12000. */
@@ -32,6 +34,8 @@ typedef struct C4DOS {
   const HstObjectTable* object;
   const HstMaterialTable* material;
   const HstCustomDataTable* custom;
+  const HstBitmapTable* bitmap;
+  const HstRenderCallTable* render_call;
 } C4DOS;
 
 #endif

@@ -20,6 +20,10 @@ typedef struct HstPluginObject_* HstPluginObject; /* a plug-in's own node data; 
 typedef struct HstChannel_* HstChannel;     /* a channel of a standard material, owned by it */
 typedef struct HstInExclude_* HstInExclude; /* an in/exclude list (custom data 1009290) */
 typedef struct HstGradient_* HstGradient;   /* a gradient (custom data 1000481) */
+typedef struct HstBitmap_* HstBitmap;       /* an 8-bit RGB image */
+typedef struct HstThread_* HstThread;       /* a host thread, asked for its break test */
+typedef struct HstProgress_* HstProgress;   /* a render's progress display: text and value */
+typedef struct HstRender_* HstRender;       /* the render that calls a video post */
 
 /* Value type codes of HstData. */
 enum {

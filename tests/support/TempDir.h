@@ -1,16 +1,19 @@
-// A temporary folder for one test, removed with everything in it.
+// A fresh directory for a test's files, removed with everything in it at the end.
 #pragma once
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
+
+#include <unistd.h>
+
+namespace test {
 
 class TempDir {
 public:
   TempDir()
   {
     std::string pattern = (std::filesystem::temp_directory_path() / "lensara-test-XXXXXX").string();
-    path = mkdtemp(pattern.data());
+    path = mkdtemp(pattern.data()) ? pattern : "";
   }
   ~TempDir()
   {
@@ -20,8 +23,8 @@ public:
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
-  const std::filesystem::path& Path() const { return path; }
-
-private:
+  std::filesystem::path operator/(const std::string& name) const { return path / name; }
   std::filesystem::path path;
 };
+
+}  // namespace test

@@ -27,17 +27,17 @@ TEST(Host, LoadsTheBuiltPluginAndItsEffect)
 
 TEST(Host, ReportsUnusableLibrariesAndLoadsTheRest)
 {
-  TempDir dir;
-  CopyLensara(dir.Path());
-  WriteFile(dir.Path() / "broken.so", "not a library");
-  std::filesystem::copy(LENSARA_TEST_NOENTRY_LIBRARY, dir.Path() / "noentry.so");
+  test::TempDir dir;
+  CopyLensara(dir.path);
+  WriteFile(dir.path / "broken.so", "not a library");
+  std::filesystem::copy(LENSARA_TEST_NOENTRY_LIBRARY, dir.path / "noentry.so");
 
   lensara::Host host;
-  host.LoadPlugins(dir.Path());
+  host.LoadPlugins(dir.path);
   ASSERT_EQ(host.Failures().size(), 2u);
-  EXPECT_EQ(host.Failures()[0].library, dir.Path() / "broken.so");
+  EXPECT_EQ(host.Failures()[0].library, dir.path / "broken.so");
   EXPECT_THAT(host.Failures()[0].reason, HasSubstr("cannot be loaded"));
-  EXPECT_EQ(host.Failures()[1].library, dir.Path() / "noentry.so");
+  EXPECT_EQ(host.Failures()[1].library, dir.path / "noentry.so");
   EXPECT_THAT(host.Failures()[1].reason, HasSubstr("no c4d_main"));
   ASSERT_EQ(host.VideoPosts().size(), 1u);
   EXPECT_EQ(host.VideoPosts()[0]->name, "Lensara");
@@ -56,12 +56,12 @@ TEST(Host, AnOldHostIsRefusedByThePlugin)
 
 TEST(Host, APluginWithoutItsDisplayNameLoadsButOffersNothing)
 {
-  TempDir dir;
-  std::filesystem::path folder = CopyLensara(dir.Path());
+  test::TempDir dir;
+  std::filesystem::path folder = CopyLensara(dir.path);
   WriteFile(folder / "res" / "strings.json", "{}");
 
   lensara::Host host;
-  host.LoadPlugins(dir.Path());
+  host.LoadPlugins(dir.path);
   EXPECT_TRUE(host.Failures().empty());
   EXPECT_EQ(host.Libraries().size(), 1u);
   EXPECT_TRUE(host.VideoPosts().empty());
@@ -69,12 +69,12 @@ TEST(Host, APluginWithoutItsDisplayNameLoadsButOffersNothing)
 
 TEST(Host, APluginWithoutResourcesLoadsWithAWarning)
 {
-  TempDir dir;
-  std::filesystem::path folder = CopyLensara(dir.Path());
+  test::TempDir dir;
+  std::filesystem::path folder = CopyLensara(dir.path);
   std::filesystem::remove_all(folder / "res");
 
   lensara::Host host;
-  host.LoadPlugins(dir.Path());
+  host.LoadPlugins(dir.path);
   EXPECT_TRUE(host.Failures().empty());
   ASSERT_EQ(host.Warnings().size(), 1u);
   EXPECT_THAT(host.Warnings()[0].reason, HasSubstr("resources could not be loaded"));
@@ -84,13 +84,13 @@ TEST(Host, APluginWithoutResourcesLoadsWithAWarning)
 TEST(Host, AMissingOrBrokenDescriptionFailsTheRegistration)
 {
   for (const char* text : {"", "{\"name\": \"vpdof\", \"groups\": [{\"parameters\": [{\"id\": 1}]}]}"}) {
-    TempDir dir;
-    std::filesystem::path file = CopyLensara(dir.Path()) / "res" / "description" / "vpdof.json";
+    test::TempDir dir;
+    std::filesystem::path file = CopyLensara(dir.path) / "res" / "description" / "vpdof.json";
     std::filesystem::remove(file);
     if (*text) WriteFile(file, text);
 
     lensara::Host host;
-    host.LoadPlugins(dir.Path());
+    host.LoadPlugins(dir.path);
     ASSERT_EQ(host.Failures().size(), 1u) << text;
     EXPECT_THAT(host.Failures()[0].reason, HasSubstr("failed to register"));
     EXPECT_THAT(host.Failures()[0].reason, HasSubstr(file.string()));

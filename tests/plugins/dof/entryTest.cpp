@@ -122,17 +122,17 @@ TEST_F(Entry, MessagesZeroAndOneAreHandledOthersAreNot)
 
 TEST_F(Entry, ResourcesThatCannotBeReadFailMessageOne)
 {
-  TempDir dir;
-  HostFilename empty(host.Table(), dir.Path());
+  test::TempDir dir;
+  HostFilename empty(host.Table(), dir.path);
   ASSERT_EQ(Start(host.Table(), empty.Handle()), 1);
   EXPECT_EQ(Message(1), -1);
 }
 
 TEST_F(Entry, AMissingDisplayNameRegistersNothingAndStillStarts)
 {
-  TempDir dir;
-  WriteFile(dir.Path() / "res" / "strings.json", "{}");
-  HostFilename noName(host.Table(), dir.Path());
+  test::TempDir dir;
+  WriteFile(dir.path / "res" / "strings.json", "{}");
+  HostFilename noName(host.Table(), dir.path);
   ASSERT_EQ(Start(host.Table(), noName.Handle()), 1);
   ASSERT_EQ(Message(1), 1);
   EXPECT_EQ(c4d_main(2, nullptr, nullptr, nullptr), 1);

@@ -1,0 +1,54 @@
+#include "Blur.h"
+
+#include <cstring>
+
+#include "app/core/Error.h"
+#include "app/image/ImageIO.h"
+#include "plugins/dof/Dof.h"
+#include "plugins/dof/FastBitmap.h"
+
+namespace lensara {
+
+namespace {
+
+using Driver = Bool (*)(FastBitmap*, FastBitmap*, FastBitmap*, Int32, Int32, Bool, Bool, VideoPostStruct*);
+
+Driver FindDriver(const std::string& filter)
+{
+  const Driver drivers[] = {Dof::MedianBlur, Dof::GaussianBlur, Dof::GaussianBlend};
+  for (std::size_t i = 0; i < std::size(drivers); ++i)
+    if (filter == kBlurFilters[i]) return drivers[i];
+  throw Error("unknown filter \"" + filter + "\" (median, gaussian or gaussian-blend)");
+}
+
+std::string SizeText(const Bitmap& b) { return std::to_string(b.Width()) + " x " + std::to_string(b.Height()); }
+
+BaseBitmap* AsBaseBitmap(Bitmap& bitmap) { return BaseBitmap::FromHandle(bitmap.Handle()); }
+
+}  // namespace
+
+bool RunBlur(const Host& host, const BlurOptions& options, BreakTest* breakTest, ProgressDisplay* progress)
+{
+  Driver driver = FindDriver(options.filter);
+  InitOS(const_cast<C4DOS*>(host.Table()));
+  Bitmap image = ReadImage(options.image);
+  Bitmap map = ReadImage(options.map);
+  if (image.Width() != map.Width() || image.Height() != map.Height())
+    throw Error(options.map.string() + ": the blur map is " + SizeText(map) + " but the image " +
+                options.image.string() + " is " + SizeText(image));
+  Bitmap result(image.Width(), image.Height());
+  FastBitmap source(AsBaseBitmap(image));
+  FastBitmap blurMap(AsBaseBitmap(map));
+  FastBitmap target(AsBaseBitmap(result));
+  HstVideoPostStruct record = MakeCallRecord(breakTest, progress);
+  bool done = source.GetData() && blurMap.GetData() && target.GetData() &&
+              driver(&source, &target, &blurMap, options.radius, options.passes, options.depthAware, options.blend,
+                     VideoPostStruct::FromHandle(&record));
+  if (!done) throw Error(options.image.string() + ": the " + options.filter + " filter failed: out of memory");
+  if (breakTest && breakTest->Stop()) return false;
+  target.CopyTo(AsBaseBitmap(result));
+  WriteImage(options.output, result);
+  return true;
+}
+
+}  // namespace lensara

@@ -1,0 +1,34 @@
+// `lensara blur`: the effect's filter drivers on an image and a blur map from files.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "app/core/Host.h"
+#include "app/core/RenderCall.h"
+
+namespace lensara {
+
+struct BlurOptions {
+  std::filesystem::path image;
+  std::filesystem::path map;
+  std::filesystem::path output;
+  std::string filter = "gaussian"; // median, gaussian or gaussian-blend
+  int32_t radius = 3;
+  int32_t passes = 1;
+  bool depthAware = false;
+  bool blend = false;
+};
+
+// The filter names RunBlur takes.
+const char* const kBlurFilters[] = {"median", "gaussian", "gaussian-blend"};
+
+// Runs the chosen driver with source image, the blur map and a target that starts black,
+// and writes the target to options.output. The plug-in interface is bound to host's table.
+// Returns false, writing nothing, when breakTest stopped the filter. Throws Error naming
+// the file and the problem for unreadable or mismatched images, an unknown filter or a
+// filter that fails.
+bool RunBlur(const Host& host, const BlurOptions& options, BreakTest* breakTest, ProgressDisplay* progress);
+
+}  // namespace lensara

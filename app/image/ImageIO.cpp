@@ -1,0 +1,83 @@
+#include "ImageIO.h"
+
+#include <unistd.h>
+
+#include <OpenImageIO/imageio.h>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "app/core/Error.h"
+
+namespace lensara {
+
+namespace {
+
+// zlib's fastest level: most of the size of the default for a fraction of its time.
+constexpr int kPngCompression = 1;
+
+Error FileError(const std::filesystem::path& file, const std::string& problem)
+{
+  return Error(file.string() + ": " + problem);
+}
+
+// Pixels of channels samples each into the red, green and blue of bitmap.
+void ToRgb(const std::vector<uint8_t>& pixels, int channels, Bitmap& bitmap)
+{
+  uint8_t* out = bitmap.Row(0);
+  std::size_t count = static_cast<std::size_t>(bitmap.Width()) * bitmap.Height();
+  for (std::size_t i = 0; i < count; ++i) {
+    const uint8_t* p = pixels.data() + i * channels;
+    bool grey = channels < 3;
+    out[i * 3] = p[0];
+    out[i * 3 + 1] = grey ? p[0] : p[1];
+    out[i * 3 + 2] = grey ? p[0] : p[2];
+  }
+}
+
+std::filesystem::path TemporaryBeside(const std::filesystem::path& file)
+{
+  return file.parent_path() / ("." + file.filename().string() + ".tmp" + std::to_string(getpid()));
+}
+
+}  // namespace
+
+Bitmap ReadImage(const std::filesystem::path& file)
+{
+  // Colours as stored, not multiplied by an alpha that is dropped anyway.
+  OIIO::ImageSpec config;
+  config.attribute("oiio:UnassociatedAlpha", 1);
+  auto input = OIIO::ImageInput::open(file.string(), &config);
+  if (!input) throw FileError(file, "cannot be read as an image: " + OIIO::geterror());
+  const OIIO::ImageSpec& spec = input->spec();
+  if (spec.width <= 0 || spec.height <= 0 || spec.nchannels <= 0) throw FileError(file, "the image is empty");
+  if (static_cast<int64_t>(spec.width) * spec.height * 3 >= (int64_t(1) << 31))
+    throw FileError(file, "the image is too large (" + std::to_string(spec.width) + " x " + std::to_string(spec.height) + ")");
+  int channels = spec.nchannels;
+  std::vector<uint8_t> pixels(static_cast<std::size_t>(spec.width) * spec.height * channels);
+  if (!input->read_image(0, 0, 0, channels, OIIO::TypeDesc::UINT8, pixels.data()))
+    throw FileError(file, "cannot be read: " + input->geterror());
+  Bitmap bitmap(spec.width, spec.height);
+  ToRgb(pixels, channels, bitmap);
+  return bitmap;
+}
+
+void WriteImage(const std::filesystem::path& file, const Bitmap& bitmap)
+{
+  auto output = OIIO::ImageOutput::create(file.string());
+  if (!output) throw FileError(file, "cannot be written: no image format for this file name");
+  std::filesystem::path temporary = TemporaryBeside(file);
+  OIIO::ImageSpec spec(bitmap.Width(), bitmap.Height(), 3, OIIO::TypeDesc::UINT8);
+  spec.attribute("png:compressionLevel", kPngCompression);
+  bool written = output->open(temporary.string(), spec) &&
+                 output->write_image(OIIO::TypeDesc::UINT8, bitmap.Pixels().data()) && output->close();
+  std::error_code ec;
+  if (written) std::filesystem::rename(temporary, file, ec);
+  if (!written || ec) {
+    std::string problem = !written ? output->geterror() : ec.message();
+    std::filesystem::remove(temporary, ec);
+    throw FileError(file, "cannot be written: " + problem);
+  }
+}
+
+}  // namespace lensara

@@ -1,0 +1,21 @@
+// Reading and writing 8-bit RGB images (PNG, and whatever else OpenImageIO knows by the
+// file's extension).
+#pragma once
+
+#include <filesystem>
+
+#include "app/core/Bitmap.h"
+
+namespace lensara {
+
+// Reads an image as 8-bit RGB: one channel (grey) fills red, green and blue alike; a
+// channel beyond the colour (alpha) is dropped; other depths are scaled to 8 bits. Throws
+// Error naming the file and the problem.
+Bitmap ReadImage(const std::filesystem::path& file);
+
+// Writes bitmap as 8-bit RGB, in the format of file's extension, through a temporary file
+// beside it that is renamed into place, so that no half-written file is left. Throws Error
+// naming the file and the problem.
+void WriteImage(const std::filesystem::path& file, const Bitmap& bitmap);
+
+}  // namespace lensara

@@ -1,0 +1,184 @@
+// Times every filter and driver of the effect on a 1920 x 1080 frame with a varied blur map
+// at radius 3, 8 and 16, next to a straightforward GaussImproved (one exp per sample) and
+// OpenCV's box filter, and prints the ratios the filters must meet: GaussImproved at least
+// 20 times faster than the straightforward version, MedianLowPass without the depth test
+// at most 2 times the box filter's time.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+#include <random>
+#include <string>
+
+#include "app/core/Host.h"
+#include "plugins/dof/Dof.h"
+#include "plugins/dof/FastBitmap.h"
+#include "tests/support/ReferenceFilters.h"
+
+namespace {
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+
+// A frame of smooth colour with detail, and a map that runs through every blur amount
+// in bands and patches, with runs of 0 (sharp) and noise.
+struct Frame {
+  reference::Image image{kWidth, kHeight};
+  reference::Image map{kWidth, kHeight};
+
+  Frame()
+  {
+    std::mt19937 random(5);
+    std::uniform_int_distribution<int> noise(0, 40);
+    for (int y = 0; y < kHeight; ++y)
+      for (int x = 0; x < kWidth; ++x) {
+        uint8_t* p = image.At(x, y);
+        p[0] = static_cast<uint8_t>((x * 255) / kWidth * 3 / 4 + noise(random));
+        p[1] = static_cast<uint8_t>((y * 255) / kHeight * 3 / 4 + noise(random));
+        p[2] = static_cast<uint8_t>(((x / 37 + y / 29) % 2) * 200 + noise(random));
+        int band = static_cast<int>(127.5 + 127.5 * std::sin(x * 0.004) * std::cos(y * 0.006));
+        int value = (x / 160 + y / 120) % 7 == 0 ? 0 : std::min(255, band + noise(random) / 4);
+        uint8_t* m = map.At(x, y);
+        m[0] = m[1] = m[2] = static_cast<uint8_t>(value);
+      }
+  }
+};
+
+const Frame& TheFrame()
+{
+  static Frame frame;
+  return frame;
+}
+
+FastBitmap* Load(FastBitmap* bitmap, const reference::Image& image)
+{
+  std::memcpy(bitmap->GetData(), image.bytes.data(), image.bytes.size());
+  return bitmap;
+}
+
+// Source, target and map of the frame, refreshed before every iteration outside the timing.
+struct Buffers {
+  FastBitmap source{kWidth, kHeight}, target{kWidth, kHeight}, map{kWidth, kHeight};
+  Buffers()
+  {
+    Load(&source, TheFrame().image);
+    Load(&map, TheFrame().map);
+  }
+};
+
+using Filter = Bool (*)(FastBitmap*, FastBitmap*, FastBitmap*, Int32, Bool, VideoPostStruct*);
+using Driver = Bool (*)(FastBitmap*, FastBitmap*, FastBitmap*, Int32, Int32, Bool, Bool, VideoPostStruct*);
+
+void RunFilter(benchmark::State& state, Filter filter, Bool depthTest)
+{
+  Buffers b;
+  for (auto _ : state) filter(&b.source, &b.target, &b.map, static_cast<Int32>(state.range(0)), depthTest, nullptr);
+}
+
+void RunDriver(benchmark::State& state, Driver driver)
+{
+  Buffers b;
+  for (auto _ : state) driver(&b.source, &b.target, &b.map, static_cast<Int32>(state.range(0)), 1, false, true, nullptr);
+}
+
+void GaussImproved(benchmark::State& s) { RunFilter(s, Dof::GaussImproved, false); }
+void GaussImprovedDepth(benchmark::State& s) { RunFilter(s, Dof::GaussImproved, true); }
+void GaussBlending(benchmark::State& s) { RunFilter(s, Dof::GaussBlending, false); }
+void MedianLowPass(benchmark::State& s) { RunFilter(s, Dof::MedianLowPass, false); }
+void MedianLowPassDepth(benchmark::State& s) { RunFilter(s, Dof::MedianLowPass, true); }
+void MedianBlurBlend(benchmark::State& s) { RunDriver(s, Dof::MedianBlur); }
+void GaussianBlurBlend(benchmark::State& s) { RunDriver(s, Dof::GaussianBlur); }
+void GaussianBlendBlend(benchmark::State& s) { RunDriver(s, Dof::GaussianBlend); }
+
+void Dilate(benchmark::State& state)
+{
+  Buffers b;
+  for (auto _ : state) Dof::Dilate(&b.map, &b.target, 1, static_cast<Int32>(state.range(0)), nullptr);
+}
+
+void StraightGaussImproved(benchmark::State& state)
+{
+  const Frame& f = TheFrame();
+  for (auto _ : state)
+    benchmark::DoNotOptimize(
+        reference::Blur(reference::Filter::GaussImproved, f.image, f.map, static_cast<int>(state.range(0)), false));
+}
+
+void OpenCvBoxFilter(benchmark::State& state)
+{
+  cv::setNumThreads(1);
+  const Frame& f = TheFrame();
+  cv::Mat source(kHeight, kWidth, CV_8UC3, const_cast<uint8_t*>(f.image.bytes.data()));
+  cv::Mat target;
+  int size = 2 * static_cast<int>(state.range(0)) + 1;
+  for (auto _ : state) cv::boxFilter(source, target, -1, cv::Size(size, size), cv::Point(-1, -1), true, cv::BORDER_REFLECT_101);
+}
+
+#define LENSARA_BENCH(name) BENCHMARK(name)->Arg(3)->Arg(8)->Arg(16)->Unit(benchmark::kMillisecond)
+LENSARA_BENCH(GaussImproved);
+LENSARA_BENCH(StraightGaussImproved)->Iterations(2);
+LENSARA_BENCH(GaussImprovedDepth);
+LENSARA_BENCH(GaussBlending);
+LENSARA_BENCH(MedianLowPass);
+LENSARA_BENCH(OpenCvBoxFilter);
+LENSARA_BENCH(MedianLowPassDepth);
+LENSARA_BENCH(MedianBlurBlend);
+LENSARA_BENCH(GaussianBlurBlend);
+LENSARA_BENCH(GaussianBlendBlend);
+LENSARA_BENCH(Dilate);
+
+// The console report, then the ratios of the targets.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+  void ReportRuns(const std::vector<Run>& runs) override
+  {
+    for (const Run& run : runs)
+      if (run.run_type == Run::RT_Iteration) times[run.benchmark_name()] = run.GetAdjustedRealTime();
+    ConsoleReporter::ReportRuns(runs);
+  }
+
+  void Finalize() override
+  {
+    ConsoleReporter::Finalize();
+    std::printf("\nradius  straight GaussImproved / GaussImproved (>= 20)   MedianLowPass / OpenCV box (<= 2)\n");
+    for (const char* r : {"3", "8", "16"}) {
+      std::printf("%6s  %46s   %33s\n", r, Ratio("StraightGaussImproved", "GaussImproved", r).c_str(),
+                  Ratio("MedianLowPass", "OpenCvBoxFilter", r).c_str());
+    }
+  }
+
+private:
+  std::string Ratio(const std::string& a, const std::string& b, const std::string& r)
+  {
+    auto x = Find(a, r), y = Find(b, r);
+    if (x <= 0 || y <= 0) return "-";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", x / y);
+    return text;
+  }
+  double Find(const std::string& name, const std::string& r)
+  {
+    for (const auto& [key, time] : times)
+      if (key.rfind(name + "/" + r, 0) == 0) return time;
+    return 0;
+  }
+
+  std::map<std::string, double> times;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+  lensara::Host host;
+  InitOS(const_cast<C4DOS*>(host.Table()));
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,52 @@
+// The machinery behind Dof::GaussImproved, Dof::GaussBlending and Dof::MedianLowPass: two
+// one-dimensional passes, along the rows from the working copy into the target and along
+// the columns from the target back into the working copy, which then replaces the target.
+//
+// Every result is bit-identical to the plain loops: per pixel the colour sums and the
+// weight sum are doubles added in the order of the offsets, from -radius to +radius, and
+// each result is the quotient truncated. Samples of weight exactly 0 are skipped (adding
+// 0 changes no sum), and byte sums are exact integers in any order, so the box mean keeps
+// them as running integer sums.
+#pragma once
+
+#include "plugins/dof/FastBitmap.h"
+
+// The weights of a separable blur for every centre value (byte 0 of the map at the pixel
+// being computed) and offset k = -radius .. +radius.
+class BlurKernel {
+public:
+  BlurKernel() = default;
+  ~BlurKernel();
+  BlurKernel(const BlurKernel&) = delete;
+  BlurKernel& operator=(const BlurKernel&) = delete;
+
+  // Room for the weights: one row per centre value when perCentre is set, else one row
+  // that all centre values share. False when memory is short.
+  Bool Init(Int32 radius, Bool perCentre);
+  Int32 GetRadius() const { return radius; }
+  // The weights of centre value c, indexed by the offset (-radius .. +radius).
+  double* Row(Int32 c) { return rows[c] + radius; }
+  const double* Row(Int32 c) const { return rows[c] + radius; }
+  // Notes, for every centre value, the largest offset with a non-zero weight. Call after
+  // the rows are filled.
+  void Finish();
+  Int32 Extent(Int32 c) const { return extents[c]; }
+
+private:
+  double* storage = nullptr;
+  double* rows[256] = {};
+  Int32 extents[256] = {};
+  Int32 radius = 0;
+};
+
+// Blurs source into target by the kernel's weights; a neighbour counts only if centre
+// value <= neighbour value + 5 when depthTest is set. The progress value runs from 0 to
+// 1 / passShare over the first pass and from 1 - 1 / passShare onwards in the second.
+// False when a buffer has no storage, the sizes differ or memory is short.
+Bool RunWeightedBlur(const BlurKernel& kernel, FastBitmap* source, FastBitmap* target, FastBitmap* map,
+                     Bool depthTest, VideoPostStruct* vps, Float passShare);
+
+// The plain mean of the 2 x radius + 1 samples of every window (no depth test), with
+// running integer sums; the progress value runs from 0 to 1 in each pass. Results as
+// RunWeightedBlur with all weights 1; radius must be below 2^22.
+Bool RunBoxBlur(Int32 radius, FastBitmap* source, FastBitmap* target, FastBitmap* map, VideoPostStruct* vps);

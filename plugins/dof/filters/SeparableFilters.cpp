@@ -1,0 +1,86 @@
+// Dof::GaussImproved, Dof::GaussBlending and Dof::MedianLowPass: their weights; the passes
+// are SeparableBlur's.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "SeparableBlur.h"
+#include "plugins/dof/Dof.h"
+
+namespace {
+
+// Running sums of a box of this radius or more would overflow 32 bits.
+constexpr Int32 kBoxRadiusLimit = 1 << 22;
+
+double GaussWeight(Int32 k, float d) { return std::exp(-static_cast<double>(std::int64_t(k) * k) / static_cast<double>(d)); }
+
+// The Gaussian width term D of centre value c: 2 sigma^2 with sigma from c, in float.
+float ImprovedWidth(Int32 c)
+{
+  float sigma = static_cast<float>(static_cast<double>(c + 1) * 0.0078125 * static_cast<double>(3.456f));
+  return 2.0f * sigma * sigma;
+}
+
+// The offsets beyond which every centre value's weight is exactly 0 (the widest Gaussian,
+// c = 255, underflows first at about 267), capped by radius.
+Int32 ImprovedReach(Int32 radius)
+{
+  float widest = ImprovedWidth(255);
+  Int32 reach = 0;
+  while (reach < radius && GaussWeight(reach + 1, widest) != 0.0) ++reach;
+  return reach;
+}
+
+void FillRow(double* row, Int32 radius, float d)
+{
+  for (Int32 k = -radius; k <= radius; ++k) row[k] = GaussWeight(k, d);
+}
+
+// A single sample of weight 1: the pixel itself.
+void FillIdentity(double* row, Int32 radius)
+{
+  for (Int32 k = -radius; k <= radius; ++k) row[k] = k == 0 ? 1.0 : 0.0;
+}
+
+constexpr Float kGaussShare = 2.0; // each Gaussian pass takes half the progress range
+constexpr Float kMeanShare = 1.0;  // each pass of the mean runs the progress from 0 to 1
+
+}  // namespace
+
+Bool Dof::GaussImproved(FastBitmap* source, FastBitmap* target, FastBitmap* map, Int32 radius, Bool depthTest,
+                        VideoPostStruct* vps)
+{
+  BlurKernel kernel;
+  if (!kernel.Init(ImprovedReach(radius), true)) return false;
+  FillIdentity(kernel.Row(0), kernel.GetRadius());
+  for (Int32 c = 1; c < 256; ++c) FillRow(kernel.Row(c), kernel.GetRadius(), ImprovedWidth(c));
+  kernel.Finish();
+  return RunWeightedBlur(kernel, source, target, map, depthTest, vps, kGaussShare);
+}
+
+Bool Dof::GaussBlending(FastBitmap* source, FastBitmap* target, FastBitmap* map, Int32 radius, Bool depthTest,
+                        VideoPostStruct* vps)
+{
+  BlurKernel kernel;
+  if (!kernel.Init(std::max(radius, 0), false)) return false;
+  if (radius > 0) {
+    float s = 3.456f * static_cast<float>(radius);
+    FillRow(kernel.Row(0), radius, 2.0f * s * s);
+  } else {
+    FillIdentity(kernel.Row(0), 0);
+  }
+  kernel.Finish();
+  return RunWeightedBlur(kernel, source, target, map, depthTest, vps, kGaussShare);
+}
+
+Bool Dof::MedianLowPass(FastBitmap* source, FastBitmap* target, FastBitmap* map, Int32 radius, Bool depthTest,
+                        VideoPostStruct* vps)
+{
+  radius = std::max(radius, 0);
+  if (!depthTest && radius < kBoxRadiusLimit) return RunBoxBlur(radius, source, target, map, vps);
+  BlurKernel kernel;
+  if (!kernel.Init(radius, false)) return false;
+  for (Int32 k = -radius; k <= radius; ++k) kernel.Row(0)[k] = 1.0;
+  kernel.Finish();
+  return RunWeightedBlur(kernel, source, target, map, depthTest, vps, kMeanShare);
+}

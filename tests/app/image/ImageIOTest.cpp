@@ -1,0 +1,65 @@
+#include "app/image/ImageIO.h"
+
+#include <gtest/gtest.h>
+
+#include <OpenImageIO/imageio.h>
+#include <fstream>
+#include <vector>
+
+#include "app/core/Error.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+// Writes a PNG of channels samples per pixel directly through OpenImageIO.
+void WriteRaw(const std::filesystem::path& file, int width, int height, int channels, const std::vector<uint8_t>& data)
+{
+  auto out = OIIO::ImageOutput::create(file.string());
+  ASSERT_TRUE(out);
+  OIIO::ImageSpec spec(width, height, channels, OIIO::TypeDesc::UINT8);
+  spec.attribute("oiio:UnassociatedAlpha", 1); // store the bytes as given
+  ASSERT_TRUE(out->open(file.string(), spec));
+  ASSERT_TRUE(out->write_image(OIIO::TypeDesc::UINT8, data.data()));
+  out->close();
+}
+
+TEST(ImageIO, GreyFillsAllChannelsAndAlphaIsDropped)
+{
+  test::TempDir dir;
+  WriteRaw(dir / "grey.png", 2, 1, 1, {7, 200});
+  WriteRaw(dir / "rgba.png", 1, 1, 4, {1, 2, 3, 4});
+  lensara::Bitmap grey = lensara::ReadImage(dir / "grey.png");
+  lensara::Bitmap rgba = lensara::ReadImage(dir / "rgba.png");
+  EXPECT_EQ(grey.Pixels(), (std::vector<uint8_t>{7, 7, 7, 200, 200, 200}));
+  EXPECT_EQ(rgba.Pixels(), (std::vector<uint8_t>{1, 2, 3}));
+}
+
+TEST(ImageIO, WrittenImagesReadBackByteForByte)
+{
+  test::TempDir dir;
+  lensara::Bitmap bitmap(5, 3);
+  for (int y = 0; y < 3; ++y)
+    for (int i = 0; i < 15; ++i) bitmap.Row(y)[i] = static_cast<uint8_t>(y * 50 + i * 13);
+  lensara::WriteImage(dir / "out.png", bitmap);
+  EXPECT_TRUE(lensara::ReadImage(dir / "out.png") == bitmap);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 1); // no temporary left
+}
+
+TEST(ImageIO, ErrorsNameTheFileAndLeaveNothingBehind)
+{
+  test::TempDir dir;
+  std::ofstream(dir / "junk.png") << "not an image";
+  for (const char* name : {"missing.png", "junk.png"}) {
+    try {
+      lensara::ReadImage(dir / name);
+      ADD_FAILURE() << name;
+    } catch (const lensara::Error& e) {
+      EXPECT_NE(std::string(e.what()).find(name), std::string::npos) << e.what();
+    }
+  }
+  EXPECT_THROW(lensara::WriteImage(dir / "no" / "such.png", lensara::Bitmap(2, 2)), lensara::Error);
+  EXPECT_THROW(lensara::WriteImage(dir / "out.unknownformat", lensara::Bitmap(2, 2)), lensara::Error);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 1);
+}
+
+}  // namespace

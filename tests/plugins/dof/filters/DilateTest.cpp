@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include "plugins/dof/Dof.h"
+#include "tests/support/FilterTest.h"
+
+namespace {
+
+using reference::Image;
+
+class DilateTest : public test::FilterTest {
+protected:
+  Image Run(const Image& source, const Image& target, UInt32 passes, Int32 radius, VideoPostStruct* vps = nullptr)
+  {
+    FastBitmap s(source.width, source.height), t(target.width, target.height);
+    test::Fill(s, source);
+    test::Fill(t, target);
+    EXPECT_TRUE(Dof::Dilate(&s, &t, passes, radius, vps));
+    return test::ToImage(t);
+  }
+};
+
+TEST_F(DilateTest, SpreadsOnePixelByTheRadiusPerPass)
+{
+  Image dot(15, 15);
+  dot.At(7, 7)[0] = 255;
+  for (int passes = 1; passes <= 3; ++passes) {
+    Image out = Run(dot, Image(15, 15), passes, 1);
+    for (int y = 0; y < 15; ++y)
+      for (int x = 0; x < 15; ++x) {
+        bool inside = std::abs(x - 7) <= passes && std::abs(y - 7) <= passes;
+        ASSERT_EQ(out.At(x, y)[0], inside ? 255 : 0) << passes << ": " << x << "," << y;
+        ASSERT_EQ(out.At(x, y)[2], out.At(x, y)[0]);
+      }
+  }
+}
+
+TEST_F(DilateTest, MatchesTheStraightforwardWindowMaximum)
+{
+  std::mt19937 random(31);
+  for (auto [w, h] : {std::pair{1, 1}, std::pair{1, 6}, std::pair{5, 2}, std::pair{33, 19}}) {
+    Image source = test::RandomImage(random, w, h);
+    Image target = test::RandomImage(random, w, h);
+    for (int passes : {1, 2, 3})
+      for (int radius : {0, 1, 2, 7}) {
+        SCOPED_TRACE(::testing::Message() << w << "x" << h << " passes " << passes << " radius " << radius);
+        EXPECT_TRUE(Run(source, target, passes, radius) == reference::Dilate(source, passes, radius));
+      }
+  }
+}
+
+TEST_F(DilateTest, ZeroPassesKeepTheTargetAndNegativeRadiusSpreadsByteZero)
+{
+  std::mt19937 random(32);
+  Image source = test::RandomImage(random, 9, 4), target = test::RandomImage(random, 9, 4);
+  EXPECT_TRUE(Run(source, target, 0, 1) == target);
+  EXPECT_TRUE(Run(source, target, 1, -2) == reference::Dilate(source, 1, 0));
+}
+
+TEST_F(DilateTest, StopsAtTheBreakAndStillAlternatesTheBuffers)
+{
+  std::mt19937 random(33);
+  const int w = 20, h = 6, stopColumn = 12;
+  Image source = test::RandomImage(random, w, h), target = test::RandomImage(random, w, h);
+  {
+    test::CountingBreak stop(stopColumn);
+    test::CallRecord call(&stop);
+    Image out = Run(source, target, 1, 1, call.Get());
+    Image full = reference::Dilate(source, 1, 1);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) ASSERT_EQ(out.At(x, y)[0], (x < stopColumn ? full : target).At(x, y)[0]);
+  }
+  test::CountingBreak stop(stopColumn);
+  test::RecordingProgress progress;
+  test::CallRecord call(&stop, &progress);
+  // Two passes, the second stopped at once: the untouched working copy lands in the target.
+  EXPECT_TRUE(Run(source, target, 2, 1, call.Get()) == source);
+  EXPECT_EQ(stop.asked, stopColumn + 2);
+  ASSERT_EQ(progress.values.size(), std::size_t(stopColumn));
+  EXPECT_DOUBLE_EQ(progress.values.back(), (stopColumn - 1) / double(w));
+}
+
+TEST_F(DilateTest, MissingStorageOrDifferentSizesGiveFalse)
+{
+  FastBitmap source(4, 4), target(4, 4), empty, other(4, 5);
+  EXPECT_FALSE(Dof::Dilate(&empty, &target, 1, 1, nullptr));
+  EXPECT_FALSE(Dof::Dilate(&source, &empty, 1, 1, nullptr));
+  EXPECT_FALSE(Dof::Dilate(&source, &other, 1, 1, nullptr));
+  EXPECT_FALSE(Dof::Dilate(&source, nullptr, 1, 1, nullptr));
+}
+
+}  // namespace

@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include "plugins/dof/Dof.h"
+#include "tests/support/FilterTest.h"
+
+namespace {
+
+using reference::Filter;
+using reference::Image;
+
+using Driver = Bool (*)(FastBitmap*, FastBitmap*, FastBitmap*, Int32, Int32, Bool, Bool, VideoPostStruct*);
+
+struct DriverCase {
+  Driver driver;
+  Filter filter;
+  const char* label;
+};
+
+const DriverCase kDrivers[] = {{Dof::MedianBlur, Filter::MedianLowPass, "Median Filter "},
+                               {Dof::GaussianBlur, Filter::GaussImproved, "Gaussian Filter "},
+                               {Dof::GaussianBlend, Filter::GaussBlending, "Gaussian Filter "}};
+
+class PassDrivers : public test::FilterTest {
+protected:
+  Image Run(Driver driver, const Image& source, const Image& target, const Image& map, int radius, int passes,
+            bool depthTest, bool blend, VideoPostStruct* vps = nullptr, Bool* result = nullptr)
+  {
+    FastBitmap s(source.width, source.height), t(target.width, target.height), m(map.width, map.height);
+    test::Fill(s, source);
+    test::Fill(t, target);
+    test::Fill(m, map);
+    Bool ok = driver(&s, &t, &m, radius, passes, depthTest, blend, vps);
+    if (result) *result = ok;
+    return test::ToImage(t);
+  }
+};
+
+TEST_F(PassDrivers, MatchTheStraightforwardPassesAndBlend)
+{
+  std::mt19937 random(21);
+  for (auto [w, h] : {std::pair{1, 1}, std::pair{4, 9}, std::pair{37, 23}}) {
+    Image source = test::RandomImage(random, w, h);
+    Image target = test::RandomImage(random, w, h);
+    Image map = test::RandomMap(random, w, h);
+    for (const DriverCase& d : kDrivers)
+      for (int passes : {-1, 0, 1, 3})
+        for (bool blend : {false, true})
+          for (bool depthTest : {false, true}) {
+            SCOPED_TRACE(::testing::Message() << w << "x" << h << " " << d.label << static_cast<int>(d.filter)
+                                              << " passes " << passes << " blend " << blend << " depth " << depthTest);
+            Bool ok = false;
+            Image fast = Run(d.driver, source, target, map, 3, passes, depthTest, blend, nullptr, &ok);
+            EXPECT_TRUE(ok);
+            EXPECT_TRUE(fast == reference::Drive(d.filter, source, target, map, 3, passes, depthTest, blend));
+          }
+  }
+}
+
+TEST_F(PassDrivers, BlendKeepsTheSourceWhereTheMapIsZeroAndTheFilteredImageWhereItIsFull)
+{
+  std::mt19937 random(22);
+  Image source = test::RandomImage(random, 25, 14);
+  Image black(25, 14);
+  Image zero(25, 14), full = test::Uniform(25, 14, 255, 255, 255);
+  for (const DriverCase& d : kDrivers) {
+    EXPECT_TRUE(Run(d.driver, source, black, zero, 3, 2, false, true) == source);
+    EXPECT_TRUE(Run(d.driver, source, black, full, 3, 2, false, true) ==
+                Run(d.driver, source, black, full, 3, 2, false, false));
+  }
+}
+
+TEST_F(PassDrivers, BlendReadsTheMeanOfTheMapBytes)
+{
+  Image source = test::Uniform(4, 4, 0, 0, 0);
+  Image target = test::Uniform(4, 4, 90, 90, 90);
+  Image map = test::Uniform(4, 4, 255, 0, 0);
+  // No pass: the target's own contents are blended with F = 1/3.
+  Image out = Run(Dof::MedianBlur, source, target, map, 1, 0, false, true);
+  EXPECT_EQ(out.At(2, 2)[0], static_cast<int>(90 * ((255.0 / 3.0) / 255.0)));
+}
+
+TEST_F(PassDrivers, ProgressTextNamesThePassOnlyWhenThereAreSeveral)
+{
+  std::mt19937 random(23);
+  Image image = test::RandomImage(random, 6, 6);
+  test::RecordingProgress three, one;
+  test::CallRecord threeCall(nullptr, &three), oneCall(nullptr, &one);
+  Run(Dof::MedianBlur, image, image, image, 1, 3, false, false, threeCall.Get());
+  Run(Dof::GaussianBlend, image, image, image, 1, 1, false, true, oneCall.Get());
+  EXPECT_EQ(three.texts, (std::vector<std::string>{"Median Filter 1", "", "Median Filter 2", "", "Median Filter 3", ""}));
+  EXPECT_EQ(one.texts, (std::vector<std::string>{"Gaussian Filter ", ""}));
+  EXPECT_EQ(three.values.size(), 3u * 2 * 6); // the filter's values; the driver sets none
+}
+
+TEST_F(PassDrivers, FailingPassLeavesTheTargetAndGivesFalse)
+{
+  std::mt19937 random(24);
+  Image source = test::RandomImage(random, 8, 8), target = test::RandomImage(random, 8, 8);
+  FastBitmap s(8, 8), t(8, 8), noMap, smallMap(4, 8);
+  test::Fill(s, source);
+  test::Fill(t, target);
+  for (const DriverCase& d : kDrivers) {
+    EXPECT_FALSE(d.driver(&s, &t, &noMap, 2, 2, false, false, nullptr));
+    EXPECT_FALSE(d.driver(&s, &t, &smallMap, 2, 1, false, true, nullptr));
+    EXPECT_FALSE(d.driver(&s, &t, &smallMap, 2, 0, false, true, nullptr));
+    EXPECT_FALSE(d.driver(&s, &t, nullptr, 2, 0, false, false, nullptr));
+    EXPECT_TRUE(test::ToImage(t) == target);
+  }
+}
+
+TEST_F(PassDrivers, FailedWorkingCopiesGiveFalse)
+{
+  std::mt19937 random(25);
+  Image image = test::RandomImage(random, 8, 8);
+  FastBitmap s(8, 8), t(8, 8), m(8, 8);
+  test::Fill(s, image);
+  test::Fill(t, image);
+  test::Fill(m, image);
+  for (long budget : {0, 1, 2, 3, 4, 5}) {
+    lensara::SetAllocationBudget(budget);
+    EXPECT_FALSE(Dof::GaussianBlur(&s, &t, &m, 2, 1, false, true, nullptr)) << budget;
+  }
+  lensara::SetAllocationBudget(-1);
+  EXPECT_TRUE(test::ToImage(t) == image);
+}
+
+TEST_F(PassDrivers, StoppedBlendLeavesTheLaterColumnsAsTheyWere)
+{
+  std::mt19937 random(26);
+  const int w = 90, h = 5, stopColumn = 70;
+  Image source = test::RandomImage(random, w, h), target = test::RandomImage(random, w, h);
+  Image map = test::RandomMap(random, w, h);
+  test::CountingBreak stop(stopColumn);
+  test::CallRecord call(&stop);
+  Bool ok = false;
+  Image out = Run(Dof::GaussianBlur, source, target, map, 2, 0, false, true, call.Get(), &ok);
+  Image full = reference::Drive(Filter::GaussImproved, source, target, map, 2, 0, false, true);
+  EXPECT_TRUE(ok);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) ASSERT_EQ(out.At(x, y)[1], (x < stopColumn ? full : target).At(x, y)[1]);
+}
+
+}  // namespace

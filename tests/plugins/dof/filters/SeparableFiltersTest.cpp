@@ -1,0 +1,203 @@
+#include <gtest/gtest.h>
+
+#include "plugins/dof/Dof.h"
+#include "tests/support/FilterTest.h"
+
+namespace {
+
+using reference::Filter;
+using reference::Image;
+
+Bool RunFilter(Filter filter, FastBitmap* source, FastBitmap* target, FastBitmap* map, Int32 radius, Bool depthTest,
+               VideoPostStruct* vps)
+{
+  switch (filter) {
+    case Filter::GaussImproved: return Dof::GaussImproved(source, target, map, radius, depthTest, vps);
+    case Filter::GaussBlending: return Dof::GaussBlending(source, target, map, radius, depthTest, vps);
+    case Filter::MedianLowPass: return Dof::MedianLowPass(source, target, map, radius, depthTest, vps);
+  }
+  return false;
+}
+
+const Filter kFilters[] = {Filter::GaussImproved, Filter::GaussBlending, Filter::MedianLowPass};
+
+class SeparableFilters : public test::FilterTest {
+protected:
+  // Runs filter on copies of the images, the target starting black; returns the target.
+  Image Run(Filter filter, const Image& source, const Image& map, int radius, bool depthTest,
+            VideoPostStruct* vps = nullptr, Bool* result = nullptr)
+  {
+    FastBitmap s(source.width, source.height), t(source.width, source.height), m(map.width, map.height);
+    test::Fill(s, source);
+    test::Fill(t, Image(source.width, source.height));
+    test::Fill(m, map);
+    Bool ok = RunFilter(filter, &s, &t, &m, radius, depthTest, vps);
+    if (result) *result = ok;
+    return test::ToImage(t);
+  }
+};
+
+TEST_F(SeparableFilters, MatchTheStraightforwardFiltersByteForByte)
+{
+  std::mt19937 random(1234);
+  const int sizes[][2] = {{1, 1}, {1, 7}, {9, 1}, {2, 2}, {3, 5}, {23, 17}, {70, 41}};
+  for (auto [w, h] : sizes) {
+    Image source = test::RandomImage(random, w, h);
+    Image map = test::RandomMap(random, w, h);
+    for (int radius : {0, 1, 2, 3, 5, 8, 16, 21, 80, 300})
+      for (Filter filter : kFilters)
+        for (bool depthTest : {false, true}) {
+          SCOPED_TRACE(::testing::Message() << w << "x" << h << " radius " << radius << " filter "
+                                            << static_cast<int>(filter) << " depth " << depthTest);
+          Bool ok = false;
+          Image fast = Run(filter, source, map, radius, depthTest, nullptr, &ok);
+          EXPECT_TRUE(ok);
+          EXPECT_TRUE(fast == reference::Blur(filter, source, map, radius, depthTest));
+        }
+  }
+}
+
+TEST_F(SeparableFilters, MatchTheStraightforwardFiltersAtRadiiFarBeyondTheImage)
+{
+  std::mt19937 random(4321);
+  Image source = test::RandomImage(random, 5, 3);
+  Image map = test::RandomMap(random, 5, 3);
+  for (Filter filter : kFilters)
+    for (bool depthTest : {false, true})
+      EXPECT_TRUE(Run(filter, source, map, 9000, depthTest) == reference::Blur(filter, source, map, 9000, depthTest));
+}
+
+TEST_F(SeparableFilters, ZeroOrNegativeRadiusCopiesTheSource)
+{
+  std::mt19937 random(7);
+  Image source = test::RandomImage(random, 12, 9);
+  Image map = test::RandomMap(random, 12, 9);
+  for (Filter filter : kFilters)
+    for (int radius : {0, -1, -40}) EXPECT_TRUE(Run(filter, source, map, radius, true) == source);
+}
+
+TEST_F(SeparableFilters, ZeroMapKeepsTheImageOnlyUnderGaussImproved)
+{
+  std::mt19937 random(8);
+  Image source = test::RandomImage(random, 16, 16);
+  Image zero(16, 16);
+  EXPECT_TRUE(Run(Filter::GaussImproved, source, zero, 4, false) == source);
+  EXPECT_FALSE(Run(Filter::GaussBlending, source, zero, 4, false) == source);
+  EXPECT_FALSE(Run(Filter::MedianLowPass, source, zero, 4, false) == source);
+}
+
+// Each Gaussian pass may truncate a normalised sum just below the colour: one unit per pass.
+TEST_F(SeparableFilters, UniformColourStaysUnderTheMeanAndLosesAtMostOnePerPassUnderGaussians)
+{
+  Image source = test::Uniform(20, 10, 200, 13, 255);
+  std::mt19937 random(9);
+  Image map = test::RandomMap(random, 20, 10);
+  EXPECT_TRUE(Run(Filter::MedianLowPass, source, map, 3, false) == source);
+  for (Filter filter : {Filter::GaussImproved, Filter::GaussBlending}) {
+    Image out = Run(filter, source, map, 3, false);
+    for (std::size_t i = 0; i < out.bytes.size(); ++i) {
+      EXPECT_LE(out.bytes[i], source.bytes[i]);
+      EXPECT_GE(out.bytes[i] + 2, source.bytes[i]);
+    }
+  }
+}
+
+TEST_F(SeparableFilters, DepthTestCountsNeighboursUpToFiveBelowTheCentre)
+{
+  Image source(3, 1), map(3, 1);
+  const uint8_t colours[] = {10, 100, 250};
+  const uint8_t depths[] = {195, 200, 194};
+  for (int x = 0; x < 3; ++x) {
+    source.At(x, 0)[0] = colours[x];
+    map.At(x, 0)[0] = depths[x];
+  }
+  Image out = Run(Filter::MedianLowPass, source, map, 1, true);
+  EXPECT_EQ(out.At(1, 0)[0], (10 + 100) / 2);  // 194 is left out, 195 counts
+  EXPECT_EQ(out.At(0, 0)[0], (100 + 10 + 100) / 3); // higher neighbours always count
+}
+
+TEST_F(SeparableFilters, EdgesReflectWithoutRepeatingTheFirstSample)
+{
+  Image source(3, 1), map = test::Uniform(3, 1, 255, 255, 255);
+  const uint8_t colours[] = {0, 30, 240};
+  for (int x = 0; x < 3; ++x) source.At(x, 0)[0] = colours[x];
+  Image out = Run(Filter::MedianLowPass, source, map, 1, false);
+  EXPECT_EQ(out.At(0, 0)[0], (30 + 0 + 30) / 3);    // columns 1, 0, 1
+  EXPECT_EQ(out.At(2, 0)[0], (30 + 240 + 240) / 3); // columns 1, 2, 2
+}
+
+TEST_F(SeparableFilters, MissingStorageOrDifferentSizesGiveFalseAndLeaveTheTarget)
+{
+  std::mt19937 random(10);
+  Image image = test::RandomImage(random, 6, 5);
+  FastBitmap source(6, 5), target(6, 5), map(6, 5), empty, narrow(5, 5);
+  test::Fill(source, image);
+  test::Fill(target, image);
+  test::Fill(map, image);
+  for (Filter filter : kFilters) {
+    EXPECT_FALSE(RunFilter(filter, &empty, &target, &map, 2, false, nullptr));
+    EXPECT_FALSE(RunFilter(filter, &source, &empty, &map, 2, false, nullptr));
+    EXPECT_FALSE(RunFilter(filter, &source, &target, &empty, 2, false, nullptr));
+    EXPECT_FALSE(RunFilter(filter, &source, &target, &narrow, 2, false, nullptr));
+    EXPECT_FALSE(RunFilter(filter, &narrow, &target, &map, 2, false, nullptr));
+    EXPECT_TRUE(test::ToImage(target) == image);
+  }
+}
+
+TEST_F(SeparableFilters, StopInTheFirstPassLeavesTheSource)
+{
+  std::mt19937 random(11);
+  Image source = test::RandomImage(random, 30, 12);
+  Image map = test::RandomMap(random, 30, 12);
+  for (Filter filter : kFilters) {
+    test::CountingBreak stop(7);
+    test::CallRecord call(&stop);
+    Bool ok = false;
+    EXPECT_TRUE(Run(filter, source, map, 3, true, call.Get(), &ok) == source);
+    EXPECT_TRUE(ok);
+  }
+}
+
+TEST_F(SeparableFilters, StopInTheSecondPassKeepsTheColumnsBeforeIt)
+{
+  std::mt19937 random(12);
+  const int w = 150, h = 20, stopColumn = 97;
+  Image source = test::RandomImage(random, w, h);
+  Image map = test::RandomMap(random, w, h);
+  for (Filter filter : kFilters)
+    for (bool depthTest : {false, true}) {
+      test::CountingBreak stop(w + stopColumn);
+      test::CallRecord call(&stop);
+      Image out = Run(filter, source, map, 4, depthTest, call.Get());
+      Image full = reference::Blur(filter, source, map, 4, depthTest);
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+          for (int c = 0; c < 3; ++c)
+            ASSERT_EQ(out.At(x, y)[c], (x < stopColumn ? full : source).At(x, y)[c]) << x << "," << y;
+    }
+}
+
+TEST_F(SeparableFilters, AskTheBreakTestAndSetTheProgressOncePerColumn)
+{
+  std::mt19937 random(13);
+  const int w = 80, h = 3;
+  Image source = test::RandomImage(random, w, h);
+  Image map = test::RandomMap(random, w, h);
+  for (Filter filter : kFilters) {
+    test::CountingBreak never;
+    test::RecordingProgress progress;
+    test::CallRecord call(&never, &progress);
+    Run(filter, source, map, 2, false, call.Get());
+    EXPECT_EQ(never.asked, 2 * w);
+    ASSERT_EQ(progress.values.size(), 2u * w);
+    bool halves = filter != Filter::MedianLowPass;
+    for (int x = 0; x < w; ++x) {
+      double first = halves ? x / (2.0 * w) : x / double(w);
+      EXPECT_DOUBLE_EQ(progress.values[x], first);
+      EXPECT_DOUBLE_EQ(progress.values[w + x], halves ? 0.5 + first : first);
+    }
+    EXPECT_TRUE(progress.texts.empty());
+  }
+}
+
+}  // namespace
