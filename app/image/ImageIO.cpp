@@ -49,15 +49,15 @@ Bitmap ReadImage(const std::filesystem::path& file)
   config.attribute("oiio:UnassociatedAlpha", 1);
   auto input = OIIO::ImageInput::open(file.string(), &config);
   if (!input) throw FileError(file, "cannot be read as an image: " + OIIO::geterror());
-  const OIIO::ImageSpec& spec = input->spec();
-  if (spec.width <= 0 || spec.height <= 0 || spec.nchannels <= 0) throw FileError(file, "the image is empty");
-  if (static_cast<int64_t>(spec.width) * spec.height * 3 >= (int64_t(1) << 31))
-    throw FileError(file, "the image is too large (" + std::to_string(spec.width) + " x " + std::to_string(spec.height) + ")");
-  int channels = spec.nchannels;
-  std::vector<uint8_t> pixels(static_cast<std::size_t>(spec.width) * spec.height * channels);
+  const OIIO::ImageSpec format = input->spec_dimensions(0, 0);
+  if (format.width <= 0 || format.height <= 0 || format.nchannels <= 0) throw FileError(file, "the image is empty");
+  if (static_cast<int64_t>(format.width) * format.height * 3 >= (int64_t(1) << 31))
+    throw FileError(file, "the image is too large (" + std::to_string(format.width) + " x " + std::to_string(format.height) + ")");
+  int channels = format.nchannels;
+  std::vector<uint8_t> pixels(static_cast<std::size_t>(format.width) * format.height * channels);
   if (!input->read_image(0, 0, 0, channels, OIIO::TypeDesc::UINT8, pixels.data()))
     throw FileError(file, "cannot be read: " + input->geterror());
-  Bitmap bitmap(spec.width, spec.height);
+  Bitmap bitmap(format.width, format.height);
   ToRgb(pixels, channels, bitmap);
   return bitmap;
 }
@@ -67,9 +67,9 @@ void WriteImage(const std::filesystem::path& file, const Bitmap& bitmap)
   auto output = OIIO::ImageOutput::create(file.string());
   if (!output) throw FileError(file, "cannot be written: no image format for this file name");
   std::filesystem::path temporary = TemporaryBeside(file);
-  OIIO::ImageSpec spec(bitmap.Width(), bitmap.Height(), 3, OIIO::TypeDesc::UINT8);
-  spec.attribute("png:compressionLevel", kPngCompression);
-  bool written = output->open(temporary.string(), spec) &&
+  OIIO::ImageSpec format(bitmap.Width(), bitmap.Height(), 3, OIIO::TypeDesc::UINT8);
+  format.attribute("png:compressionLevel", kPngCompression);
+  bool written = output->open(temporary.string(), format) &&
                  output->write_image(OIIO::TypeDesc::UINT8, bitmap.Pixels().data()) && output->close();
   std::error_code ec;
   if (written) std::filesystem::rename(temporary, file, ec);

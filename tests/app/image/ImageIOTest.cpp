@@ -16,9 +16,9 @@ void WriteRaw(const std::filesystem::path& file, int width, int height, int chan
 {
   auto out = OIIO::ImageOutput::create(file.string());
   ASSERT_TRUE(out);
-  OIIO::ImageSpec spec(width, height, channels, OIIO::TypeDesc::UINT8);
-  spec.attribute("oiio:UnassociatedAlpha", 1); // store the bytes as given
-  ASSERT_TRUE(out->open(file.string(), spec));
+  OIIO::ImageSpec format(width, height, channels, OIIO::TypeDesc::UINT8);
+  format.attribute("oiio:UnassociatedAlpha", 1); // store the bytes as given
+  ASSERT_TRUE(out->open(file.string(), format));
   ASSERT_TRUE(out->write_image(OIIO::TypeDesc::UINT8, data.data()));
   out->close();
 }
