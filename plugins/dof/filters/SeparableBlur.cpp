@@ -78,6 +78,7 @@ constexpr int kLanes = 8;
 typedef double Lanes __attribute__((vector_size(kLanes * 8), aligned(8)));
 typedef Int32 LaneInts __attribute__((vector_size(kLanes * 4), aligned(4)));
 typedef std::int64_t LaneMask __attribute__((vector_size(kLanes * 8)));
+typedef UChar LaneBytes __attribute__((vector_size(kLanes * 4)));
 
 // The vertical pass converts a block of this many columns (a multiple of kLanes) at once
 // and then works row by row.
@@ -150,21 +151,22 @@ LENSARA_INLINE void TruncatedQuotients(const Lanes* sums, Lanes inverse, WeightS
   for (int c = 0; c < 3; ++c) results[c] = __builtin_convertvector(sums[c] / w, LaneInts);
 }
 
-typedef UChar LaneBytes __attribute__((vector_size(32)));
-
 // The lanes' bytes of the three colours, pixel by pixel, into out (count pixels at most).
 LENSARA_INLINE void StorePixels(const LaneInts* colours, Int32 count, UChar* out)
 {
-  typedef UChar Bytes8 __attribute__((vector_size(8)));
   LaneBytes planar = {};
   for (int c = 0; c < 3; ++c) {
+    typedef UChar Bytes8 __attribute__((vector_size(kLanes)));
     Bytes8 bytes = __builtin_convertvector(colours[c], Bytes8);
     std::memcpy(reinterpret_cast<UChar*>(&planar) + c * 8, &bytes, 8);
   }
   LaneBytes pixels = __builtin_shuffle(planar,
                                        LaneBytes{0, 8, 16, 1, 9, 17, 2, 10, 18, 3, 11, 19, 4, 12, 20, 5,
                                                  13, 21, 6, 14, 22, 7, 15, 23, 24, 24, 24, 24, 24, 24, 24, 24});
-  std::memcpy(out, &pixels, std::min(count, kLanes) * 3);
+  if (count >= kLanes)
+    std::memcpy(out, &pixels, kLanes * 3); // a fixed size compiles to two stores
+  else
+    std::memcpy(out, &pixels, count * 3);
 }
 
 // rows[i][j] becomes out[j][i] for 8 x 8 doubles: three rounds of pairing halves.
@@ -272,11 +274,23 @@ LENSARA_INLINE void ConvertPixel(const UChar* pixel, const UChar* mapPixel, cons
   to.map[j] = mapPixel[0];
 }
 
-// count adjacent pixels into the planes from j on.
+// count adjacent pixels into the planes from j on (a loop the compiler vectorises).
+LENSARA_CLONES void ConvertRun(const UChar* __restrict pixels, const UChar* __restrict mapPixels, Int32 count,
+                               double* __restrict red, double* __restrict green, double* __restrict blue,
+                               Int32* __restrict values)
+{
+  for (Int32 i = 0; i < count; ++i) {
+    red[i] = pixels[i * 3];
+    green[i] = pixels[i * 3 + 1];
+    blue[i] = pixels[i * 3 + 2];
+    values[i] = mapPixels[i * 3];
+  }
+}
+
 LENSARA_INLINE void ConvertRun(const UChar* pixels, const UChar* mapPixels, Int32 count, const Planes& to,
                                std::ptrdiff_t j)
 {
-  for (Int32 i = 0; i < count; ++i) ConvertPixel(pixels + i * 3, mapPixels + i * 3, to, j + i);
+  ConvertRun(pixels, mapPixels, count, to.colour[0] + j, to.colour[1] + j, to.colour[2] + j, to.map + j);
 }
 
 // Zero samples of map value 0 at j .. j + count - 1: lanes that only fill a vector.
