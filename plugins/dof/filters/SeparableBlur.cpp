@@ -151,18 +151,15 @@ LENSARA_INLINE void TruncatedQuotients(const Lanes* sums, Lanes inverse, WeightS
   for (int c = 0; c < 3; ++c) results[c] = __builtin_convertvector(sums[c] / w, LaneInts);
 }
 
-// The lanes' bytes of the three colours, pixel by pixel, into out (count pixels at most).
+// The lanes' bytes of the three colours, pixel by pixel, into out (count pixels at most):
+// each lane's colours packed into one word, then the words' fourth bytes dropped.
 LENSARA_INLINE void StorePixels(const LaneInts* colours, Int32 count, UChar* out)
 {
-  LaneBytes planar = {};
-  for (int c = 0; c < 3; ++c) {
-    typedef UChar Bytes8 __attribute__((vector_size(kLanes)));
-    Bytes8 bytes = __builtin_convertvector(colours[c], Bytes8);
-    std::memcpy(reinterpret_cast<UChar*>(&planar) + c * 8, &bytes, 8);
-  }
-  LaneBytes pixels = __builtin_shuffle(planar,
-                                       LaneBytes{0, 8, 16, 1, 9, 17, 2, 10, 18, 3, 11, 19, 4, 12, 20, 5,
-                                                 13, 21, 6, 14, 22, 7, 15, 23, 24, 24, 24, 24, 24, 24, 24, 24});
+  LaneInts words = colours[0] | colours[1] << 8 | colours[2] << 16;
+  LaneBytes bytes;
+  std::memcpy(&bytes, &words, sizeof bytes);
+  LaneBytes pixels = __builtin_shuffle(bytes, LaneBytes{0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20,
+                                                        21, 22, 24, 25, 26, 28, 29, 30, 3, 3, 3, 3, 3, 3, 3, 3});
   if (count >= kLanes)
     std::memcpy(out, &pixels, kLanes * 3); // a fixed size compiles to two stores
   else
