@@ -98,6 +98,20 @@ struct Planes {
 LENSARA_INLINE Lanes LoadLanes(const double* at) { return *reinterpret_cast<const Lanes*>(at); }
 LENSARA_INLINE LaneInts LoadLaneInts(const Int32* at) { return *reinterpret_cast<const LaneInts*>(at); }
 
+// Adds the samples at offset at (a multiple of the stride) with the lanes' weights w.
+template <Bool DepthTest>
+LENSARA_INLINE void AddSamples(const Planes& centre, std::ptrdiff_t at, LaneInts value, Lanes w, Lanes* sums,
+                               Lanes* weightSum)
+{
+  if (DepthTest) {
+    LaneInts counts = value <= LoadLaneInts(centre.map + at) + 5;
+    w = __builtin_convertvector(counts, LaneMask) ? w : Lanes{};
+    *weightSum += w;
+  }
+#pragma GCC unroll 3
+  for (int c = 0; c < 3; ++c) sums[c] += w * LoadLanes(centre.colour[c] + at);
+}
+
 // The sums of the lanes at offsets -extent .. extent, stride apart; weights[k] holds the
 // lanes' weights of offsets k and -k.
 template <Bool DepthTest>
@@ -105,17 +119,24 @@ LENSARA_INLINE void SumLanes(const Planes& centre, std::ptrdiff_t stride, Int32 
                              Lanes* sums, Lanes* weightSum)
 {
   LaneInts value = LoadLaneInts(centre.map);
-  for (Int32 k = -extent; k <= extent; ++k) {
-    std::ptrdiff_t at = k * stride;
-    Lanes w = weights[k < 0 ? -k : k];
-    if (DepthTest) {
-      LaneInts counts = value <= LoadLaneInts(centre.map + at) + 5;
-      w = __builtin_convertvector(counts, LaneMask) ? w : Lanes{};
-      *weightSum += w;
-    }
-#pragma GCC unroll 3
-    for (int c = 0; c < 3; ++c) sums[c] += w * LoadLanes(centre.colour[c] + at);
+  for (Int32 k = -extent; k <= extent; ++k)
+    AddSamples<DepthTest>(centre, k * stride, value, weights[k < 0 ? -k : k], sums, weightSum);
+}
+
+// SumLanes for an extent of Extent .. Largest, with the loop unrolled for each extent so
+// that the weights can stay in registers.
+template <Bool DepthTest, Int32 Extent, Int32 Largest>
+LENSARA_INLINE void SumUnrolled(const Planes& centre, std::ptrdiff_t stride, Int32 extent, const Lanes* weights,
+                                Lanes* sums, Lanes* weightSum)
+{
+  if constexpr (Extent < Largest) {
+    if (extent > Extent)
+      return SumUnrolled<DepthTest, Extent + 1, Largest>(centre, stride, extent, weights, sums, weightSum);
   }
+  LaneInts value = LoadLaneInts(centre.map);
+#pragma GCC unroll 32
+  for (Int32 k = -Extent; k <= Extent; ++k)
+    AddSamples<DepthTest>(centre, k * stride, value, weights[k < 0 ? -k : k], sums, weightSum);
 }
 
 // Twice the largest error of a quotient taken as sum x rounded inverse (at most about
@@ -186,21 +207,19 @@ LENSARA_INLINE void Transpose(const Lanes* rows, Lanes* out)
   }
 }
 
-// The lanes' slots (the kernel's inverse and weights of their centre values) up to and
-// including slot last, slot s of all lanes in slots[s].
+// The lanes' slots s .. s + kLanes - 1 (the kernel's inverse and weights of their centre
+// values), slot j of all lanes in slots[j].
 template <Bool PerCentre>
-LENSARA_INLINE void LoadSlots(const BlurKernel& kernel, const Int32* centre, Int32 last, Lanes* slots)
+LENSARA_INLINE void LoadSlotBlock(const BlurKernel& kernel, const Int32* centre, Int32 s, Lanes* slots)
 {
   if (!PerCentre) {
-    for (Int32 s = 0; s <= last; ++s) slots[s] = Lanes{} + kernel.Slots(0)[s];
+    for (Int32 j = s; j < s + kLanes; ++j) slots[j] = Lanes{} + kernel.Slots(0)[j];
     return;
   }
-  for (Int32 s = 0; s <= last; s += kLanes) {
-    Lanes rows[kLanes];
+  Lanes rows[kLanes];
 #pragma GCC unroll 8
-    for (int i = 0; i < kLanes; ++i) rows[i] = LoadLanes(kernel.Slots(centre[i]) + s);
-    Transpose(rows, slots + s);
-  }
+  for (int i = 0; i < kLanes; ++i) rows[i] = LoadLanes(kernel.Slots(centre[i]) + s);
+  Transpose(rows, slots + s);
 }
 
 // The furthest offset any lane needs: beyond it every lane's weight is 0.
@@ -214,6 +233,18 @@ LENSARA_INLINE Int32 LaneExtent(const BlurKernel& kernel, const Int32* centre)
   return extent;
 }
 
+// SumLanes for extents whose slots fit one load of each lane, with the slots kept in
+// registers; returns the inverse weight sums.
+template <Bool DepthTest, Bool PerCentre>
+LENSARA_INLINE Lanes SumFewLanes(const BlurKernel& kernel, const Planes& centre, std::ptrdiff_t stride,
+                                 Int32 extent, Lanes* sums, Lanes* weightSum)
+{
+  Lanes slots[kLanes];
+  LoadSlotBlock<PerCentre>(kernel, centre.map, 0, slots);
+  SumUnrolled<DepthTest, 0, kLanes - 2>(centre, stride, extent, slots + 1, sums, weightSum);
+  return slots[0];
+}
+
 // Blurs the kLanes pixels whose samples sit at centre into out (3 bytes each, count of
 // them at most): without the depth test every pixel's weight sum is its centre value's.
 // slots has room for the kernel's SlotCount() lane vectors.
@@ -222,10 +253,15 @@ LENSARA_INLINE void BlurLanes(const BlurKernel& kernel, const Planes& centre, st
                               Lanes* slots, UChar* out)
 {
   Int32 extent = LaneExtent<PerCentre>(kernel, centre.map);
-  LoadSlots<PerCentre>(kernel, centre.map, extent + 1, slots);
-  Lanes sums[3] = {}, weightSum = {};
-  SumLanes<DepthTest>(centre, stride, extent, slots + 1, sums, &weightSum);
-  Lanes inverse = DepthTest ? 1.0 / weightSum : slots[0];
+  Lanes sums[3] = {}, weightSum = {}, inverse;
+  if (extent + 1 < kLanes) {
+    inverse = SumFewLanes<DepthTest, PerCentre>(kernel, centre, stride, extent, sums, &weightSum);
+  } else {
+    for (Int32 s = 0; s <= extent + 1; s += kLanes) LoadSlotBlock<PerCentre>(kernel, centre.map, s, slots);
+    SumLanes<DepthTest>(centre, stride, extent, slots + 1, sums, &weightSum);
+    inverse = slots[0];
+  }
+  if (DepthTest) inverse = 1.0 / weightSum;
   auto weights = [&] {
     if (DepthTest) return weightSum;
     Lanes w;
