@@ -307,23 +307,52 @@ LENSARA_INLINE void ConvertPixel(const UChar* pixel, const UChar* mapPixel, cons
   to.map[j] = mapPixel[0];
 }
 
-// count adjacent pixels into the planes from j on (a loop the compiler vectorises).
-LENSARA_CLONES void ConvertRun(const UChar* __restrict pixels, const UChar* __restrict mapPixels, Int32 count,
-                               double* __restrict red, double* __restrict green, double* __restrict blue,
-                               Int32* __restrict values)
+typedef UChar Bytes16 __attribute__((vector_size(16), aligned(1)));
+
+// The 24 bytes of kLanes pixels: bytes 0 .. 15 first, then 8 .. 23 (two loads that stay
+// within them).
+LENSARA_INLINE LaneBytes LoadPixels(const UChar* pixels)
 {
-  for (Int32 i = 0; i < count; ++i) {
-    red[i] = pixels[i * 3];
-    green[i] = pixels[i * 3 + 1];
-    blue[i] = pixels[i * 3 + 2];
-    values[i] = mapPixels[i * 3];
-  }
+  Bytes16 low = *reinterpret_cast<const Bytes16*>(pixels);
+  Bytes16 high = *reinterpret_cast<const Bytes16*>(pixels + 8);
+  return __builtin_shufflevector(low, high, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19,
+                                 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31);
 }
 
+// Where LoadPixels puts colour c of pixel i.
+constexpr UChar Source(int i, int c) { return i * 3 + c < 16 ? i * 3 + c : i * 3 + c + 8; }
+
+// Colour C of the lanes' pixels, widened to words (index 32 picks a zero byte).
+template <int C>
+LENSARA_INLINE LaneInts Colour(LaneBytes pixels)
+{
+  constexpr UChar z = 32;
+  LaneBytes words = __builtin_shuffle(pixels, LaneBytes{},
+                                      LaneBytes{Source(0, C), z, z, z, Source(1, C), z, z, z, Source(2, C), z, z, z,
+                                                Source(3, C), z, z, z, Source(4, C), z, z, z, Source(5, C), z, z, z,
+                                                Source(6, C), z, z, z, Source(7, C), z, z, z});
+  LaneInts colour;
+  std::memcpy(&colour, &words, sizeof colour);
+  return colour;
+}
+
+// kLanes adjacent pixels into the planes from j on.
+LENSARA_INLINE void ConvertLanes(const UChar* pixels, const UChar* mapPixels, const Planes& to, std::ptrdiff_t j)
+{
+  LaneBytes colours = LoadPixels(pixels);
+  *reinterpret_cast<Lanes*>(to.colour[0] + j) = __builtin_convertvector(Colour<0>(colours), Lanes);
+  *reinterpret_cast<Lanes*>(to.colour[1] + j) = __builtin_convertvector(Colour<1>(colours), Lanes);
+  *reinterpret_cast<Lanes*>(to.colour[2] + j) = __builtin_convertvector(Colour<2>(colours), Lanes);
+  *reinterpret_cast<LaneInts*>(to.map + j) = Colour<0>(LoadPixels(mapPixels));
+}
+
+// count adjacent pixels into the planes from j on.
 LENSARA_INLINE void ConvertRun(const UChar* pixels, const UChar* mapPixels, Int32 count, const Planes& to,
                                std::ptrdiff_t j)
 {
-  ConvertRun(pixels, mapPixels, count, to.colour[0] + j, to.colour[1] + j, to.colour[2] + j, to.map + j);
+  Int32 i = 0;
+  for (; i + kLanes <= count; i += kLanes) ConvertLanes(pixels + i * 3, mapPixels + i * 3, to, j + i);
+  for (; i < count; ++i) ConvertPixel(pixels + i * 3, mapPixels + i * 3, to, j + i);
 }
 
 // Zero samples of map value 0 at j .. j + count - 1: lanes that only fill a vector.
