@@ -79,6 +79,8 @@ typedef double Lanes __attribute__((vector_size(kLanes * 8), aligned(8)));
 typedef Int32 LaneInts __attribute__((vector_size(kLanes * 4), aligned(4)));
 typedef std::int64_t LaneMask __attribute__((vector_size(kLanes * 8)));
 typedef UChar LaneBytes __attribute__((vector_size(kLanes * 4)));
+typedef UChar Bytes16 __attribute__((vector_size(16), aligned(1)));
+typedef UChar Bytes8 __attribute__((vector_size(8), aligned(1)));
 
 // The vertical pass converts a block of this many columns (a multiple of kLanes) at once
 // and then works row by row.
@@ -181,10 +183,12 @@ LENSARA_INLINE void StorePixels(const LaneInts* colours, Int32 count, UChar* out
   std::memcpy(&bytes, &words, sizeof bytes);
   LaneBytes pixels = __builtin_shuffle(bytes, LaneBytes{0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20,
                                                         21, 22, 24, 25, 26, 28, 29, 30, 3, 3, 3, 3, 3, 3, 3, 3});
-  if (count >= kLanes)
-    std::memcpy(out, &pixels, kLanes * 3); // a fixed size compiles to two stores
-  else
-    std::memcpy(out, &pixels, count * 3);
+  if (count < kLanes) return (void)std::memcpy(out, &pixels, count * 3);
+  // Two stores straight from the register (a copy of the vector would go through memory).
+  Bytes16 low = __builtin_shufflevector(pixels, pixels, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+  Bytes8 high = __builtin_shufflevector(pixels, pixels, 16, 17, 18, 19, 20, 21, 22, 23);
+  std::memcpy(out, &low, sizeof low);
+  std::memcpy(out + sizeof low, &high, sizeof high);
 }
 
 // rows[i][j] becomes out[j][i] for 8 x 8 doubles: three rounds of pairing halves.
@@ -307,7 +311,6 @@ LENSARA_INLINE void ConvertPixel(const UChar* pixel, const UChar* mapPixel, cons
   to.map[j] = mapPixel[0];
 }
 
-typedef UChar Bytes16 __attribute__((vector_size(16), aligned(1)));
 
 // The 24 bytes of kLanes pixels: bytes 0 .. 15 first, then 8 .. 23 (two loads that stay
 // within them).
