@@ -100,18 +100,22 @@ struct Planes {
 LENSARA_INLINE Lanes LoadLanes(const double* at) { return *reinterpret_cast<const Lanes*>(at); }
 LENSARA_INLINE LaneInts LoadLaneInts(const Int32* at) { return *reinterpret_cast<const LaneInts*>(at); }
 
-// Adds the samples at offset at (a multiple of the stride) with the lanes' weights w.
+// Adds the samples at offset at (a multiple of the stride) with the lanes' weights w; the
+// first offset's products start the sums (0 + x is x, as no product is -0).
 template <Bool DepthTest>
-LENSARA_INLINE void AddSamples(const Planes& centre, std::ptrdiff_t at, LaneInts value, Lanes w, Lanes* sums,
-                               Lanes* weightSum)
+LENSARA_INLINE void AddSamples(const Planes& centre, std::ptrdiff_t at, LaneInts value, Lanes w, Bool first,
+                               Lanes* sums, Lanes* weightSum)
 {
   if (DepthTest) {
     LaneInts counts = value <= LoadLaneInts(centre.map + at) + 5;
     w = __builtin_convertvector(counts, LaneMask) ? w : Lanes{};
-    *weightSum += w;
+    *weightSum = first ? w : *weightSum + w;
   }
 #pragma GCC unroll 3
-  for (int c = 0; c < 3; ++c) sums[c] += w * LoadLanes(centre.colour[c] + at);
+  for (int c = 0; c < 3; ++c) {
+    Lanes product = w * LoadLanes(centre.colour[c] + at);
+    sums[c] = first ? product : sums[c] + product;
+  }
 }
 
 // The sums of the lanes at offsets -extent .. extent, stride apart; weights[k] holds the
@@ -121,8 +125,9 @@ LENSARA_INLINE void SumLanes(const Planes& centre, std::ptrdiff_t stride, Int32 
                              Lanes* sums, Lanes* weightSum)
 {
   LaneInts value = LoadLaneInts(centre.map);
-  for (Int32 k = -extent; k <= extent; ++k)
-    AddSamples<DepthTest>(centre, k * stride, value, weights[k < 0 ? -k : k], sums, weightSum);
+  AddSamples<DepthTest>(centre, -extent * stride, value, weights[extent], true, sums, weightSum);
+  for (Int32 k = 1 - extent; k <= extent; ++k)
+    AddSamples<DepthTest>(centre, k * stride, value, weights[k < 0 ? -k : k], false, sums, weightSum);
 }
 
 // SumLanes for an extent of Extent .. Largest, with the loop unrolled for each extent so
@@ -138,7 +143,7 @@ LENSARA_INLINE void SumUnrolled(const Planes& centre, std::ptrdiff_t stride, Int
   LaneInts value = LoadLaneInts(centre.map);
 #pragma GCC unroll 32
   for (Int32 k = -Extent; k <= Extent; ++k)
-    AddSamples<DepthTest>(centre, k * stride, value, weights[k < 0 ? -k : k], sums, weightSum);
+    AddSamples<DepthTest>(centre, k * stride, value, weights[k < 0 ? -k : k], k == -Extent, sums, weightSum);
 }
 
 // Twice the largest error of a quotient taken as sum x rounded inverse (at most about
@@ -257,7 +262,7 @@ LENSARA_INLINE void BlurLanes(const BlurKernel& kernel, const Planes& centre, st
                               Lanes* slots, UChar* out)
 {
   Int32 extent = LaneExtent<PerCentre>(kernel, centre.map);
-  Lanes sums[3] = {}, weightSum = {}, inverse;
+  Lanes sums[3], weightSum, inverse;
   if (extent + 1 < kLanes) {
     inverse = SumFewLanes<DepthTest, PerCentre>(kernel, centre, stride, extent, sums, &weightSum);
   } else {
