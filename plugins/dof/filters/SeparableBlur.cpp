@@ -316,7 +316,6 @@ LENSARA_INLINE void ConvertPixel(const UChar* pixel, const UChar* mapPixel, cons
   to.map[j] = mapPixel[0];
 }
 
-
 // The 24 bytes of kLanes pixels: bytes 0 .. 15 first, then 8 .. 23 (two loads that stay
 // within them).
 LENSARA_INLINE LaneBytes LoadPixels(const UChar* pixels)

@@ -5,8 +5,10 @@
 // Every result is bit-identical to the plain loops: per pixel the colour sums and the
 // weight sum are doubles added in the order of the offsets, from -radius to +radius, and
 // each result is the quotient truncated. Samples of weight exactly 0 are skipped (adding
-// 0 changes no sum), and byte sums are exact integers in any order, so the box mean keeps
-// them as running integer sums.
+// 0 changes no sum); without the depth test a pixel's weight sum is its centre value's,
+// computed once; the quotient is taken as a product with the rounded inverse weight sum
+// wherever no integer lies within that product's error, and divided elsewhere. Byte sums
+// are exact integers in any order, so the box mean keeps them as running integer sums.
 #pragma once
 
 #include "plugins/dof/FastBitmap.h"
