@@ -11,15 +11,10 @@
 
 namespace {
 
-// Red, green, blue and 1: a sample and its contribution to the weight sum, so that one
-// vector operation adds w x (r, g, b) to the colour sums and w to the weight sum. The
-// host's allocator promises no more than the alignment of a double.
-typedef double Vec4 __attribute__((vector_size(32), aligned(8)));
-
 // Columns per block. A pass asks the break test for every column of a block and then
 // works through the block row by row: the weighted sums along the rows (kRowBlock) and
 // along the columns (kColumnBlock, below), the box mean along the rows and the columns.
-constexpr Int32 kRowBlock = 64;
+constexpr Int32 kRowBlock = 256;
 constexpr Int32 kBoxRowBlock = 256;
 constexpr Int32 kBoxColumnBlock = 128;
 
@@ -71,168 +66,399 @@ private:
 };
 
 // --- weighted sums
+//
+// The samples are converted once into planes of doubles, one per colour, and a plane of
+// map values; kLanes adjacent pixels (along a row in both passes) are computed together,
+// one pixel per lane, so that one vector operation advances the sums of all of them.
 
-// The vertical weighted pass converts a block of columns once and then works row by row.
-constexpr Int32 kColumnBlock = 8;
+constexpr int kLanes = 8;
+// Vector arguments and results only pass between functions inlined into the same clone,
+// so the calling convention that GCC warns about is never used.
+#pragma GCC diagnostic ignored "-Wpsabi"
+typedef double Lanes __attribute__((vector_size(kLanes * 8), aligned(8)));
+typedef Int32 LaneInts __attribute__((vector_size(kLanes * 4), aligned(4)));
+typedef std::int64_t LaneMask __attribute__((vector_size(kLanes * 8)));
+typedef UChar LaneBytes __attribute__((vector_size(kLanes * 4)));
+typedef UChar Bytes16 __attribute__((vector_size(16), aligned(1)));
+typedef UChar Bytes8 __attribute__((vector_size(8), aligned(1)));
 
-template <Bool DepthTest>
-LENSARA_INLINE double Weight(double weight, Int32 centre, Int32 neighbour)
-{
-  return !DepthTest || centre <= neighbour + 5 ? weight : 0.0;
-}
+// The vertical pass converts a block of this many columns (a multiple of kLanes) at once
+// and then works row by row.
+constexpr Int32 kColumnBlock = 16;
 
-LENSARA_INLINE void StoreQuotient(Vec4 sum, UChar* out)
-{
-  Vec4 quotient = sum / sum[3];
-  for (int c = 0; c < 3; ++c) out[c] = static_cast<UChar>(static_cast<Int32>(quotient[c]));
-}
+// Three colour planes and the map plane of one stretch of samples.
+struct Planes {
+  double* colour[3];
+  Int32* map;
 
-typedef UChar Bytes4 __attribute__((vector_size(4)));
-
-LENSARA_INLINE void Convert(const UChar* pixel, const UChar* mapPixel, Vec4* sample, Int32* neighbour)
-{
-  Bytes4 bytes = {pixel[0], pixel[1], pixel[2], 1};
-  *sample = __builtin_convertvector(bytes, Vec4);
-  *neighbour = mapPixel[0];
-}
-
-// count adjacent pixels. All but the last are read 4 bytes at a time (the fourth belongs
-// to the next pixel and is replaced by 1), which compiles to one widening conversion.
-LENSARA_INLINE void ConvertRun(const UChar* pixels, const UChar* mapPixels, Int32 count, Vec4* samples, Int32* neighbours)
-{
-  for (Int32 j = 0; j + 1 < count; ++j) {
-    Bytes4 bytes;
-    std::memcpy(&bytes, pixels + j * 3, 4);
-    bytes[3] = 1;
-    samples[j] = __builtin_convertvector(bytes, Vec4);
-    neighbours[j] = mapPixels[j * 3];
+  Planes At(std::ptrdiff_t offset) const
+  {
+    return {{colour[0] + offset, colour[1] + offset, colour[2] + offset}, map + offset};
   }
-  if (count > 0) Convert(pixels + (count - 1) * 3, mapPixels + (count - 1) * 3, samples + count - 1, neighbours + count - 1);
+};
+
+LENSARA_INLINE Lanes LoadLanes(const double* at) { return *reinterpret_cast<const Lanes*>(at); }
+LENSARA_INLINE LaneInts LoadLaneInts(const Int32* at) { return *reinterpret_cast<const LaneInts*>(at); }
+
+// Adds the samples at offset at (a multiple of the stride) with the lanes' weights w; the
+// first offset's products start the sums (0 + x is x, as no product is -0).
+template <Bool DepthTest>
+LENSARA_INLINE void AddSamples(const Planes& centre, std::ptrdiff_t at, LaneInts value, Lanes w, Bool first,
+                               Lanes* sums, Lanes* weightSum)
+{
+  if (DepthTest) {
+    LaneInts counts = value <= LoadLaneInts(centre.map + at) + 5;
+    w = __builtin_convertvector(counts, LaneMask) ? w : Lanes{};
+    *weightSum = first ? w : *weightSum + w;
+  }
+#pragma GCC unroll 3
+  for (int c = 0; c < 3; ++c) {
+    Lanes product = w * LoadLanes(centre.colour[c] + at);
+    sums[c] = first ? product : sums[c] + product;
+  }
 }
 
-// N adjacent pixels at once, with independent sums (enough of them to hide the latency of
-// the additions). samples and neighbours point at the
-// first pixel's centre; the sample at offset k lies k x kStride further.
-template <Bool DepthTest, int N>
-LENSARA_INLINE void BlurPixels(const BlurKernel& kernel, const Vec4* samples, const Int32* neighbours,
-                               std::ptrdiff_t kStride, UChar* out)
+// The sums of the lanes at offsets -extent .. extent, stride apart; weights[k] holds the
+// lanes' weights of offsets k and -k.
+template <Bool DepthTest>
+LENSARA_INLINE void SumLanes(const Planes& centre, std::ptrdiff_t stride, Int32 extent, const Lanes* weights,
+                             Lanes* sums, Lanes* weightSum)
 {
-  const double* weights[N];
-  Int32 centre[N];
+  LaneInts value = LoadLaneInts(centre.map);
+  AddSamples<DepthTest>(centre, -extent * stride, value, weights[extent], true, sums, weightSum);
+  for (Int32 k = 1 - extent; k <= extent; ++k)
+    AddSamples<DepthTest>(centre, k * stride, value, weights[k < 0 ? -k : k], false, sums, weightSum);
+}
+
+// SumLanes for an extent of Extent .. Largest, with the loop unrolled for each extent so
+// that the weights can stay in registers.
+template <Bool DepthTest, Int32 Extent, Int32 Largest>
+LENSARA_INLINE void SumUnrolled(const Planes& centre, std::ptrdiff_t stride, Int32 extent, const Lanes* weights,
+                                Lanes* sums, Lanes* weightSum)
+{
+  if constexpr (Extent < Largest) {
+    if (extent > Extent)
+      return SumUnrolled<DepthTest, Extent + 1, Largest>(centre, stride, extent, weights, sums, weightSum);
+  }
+  LaneInts value = LoadLaneInts(centre.map);
+#pragma GCC unroll 32
+  for (Int32 k = -Extent; k <= Extent; ++k)
+    AddSamples<DepthTest>(centre, k * stride, value, weights[k < 0 ? -k : k], k == -Extent, sums, weightSum);
+}
+
+// Twice the largest error of a quotient taken as sum x rounded inverse (at most about
+// 2^-52 relative on values below 2^8) and of the correctly rounded quotient (2^-53
+// relative).
+constexpr double kQuotientSlack = 0x1p-40;
+
+typedef std::uint64_t LaneWords __attribute__((vector_size(kLanes * 4), aligned(4)));
+
+LENSARA_INLINE Bool AnySet(LaneInts lanes)
+{
+  LaneWords words;
+  std::memcpy(&words, &lanes, sizeof words);
+  return (words[0] | words[1] | words[2] | words[3]) != 0;
+}
+
+// trunc(sums[c] / weight sum) per lane and colour, where inverse is 1 / weight sum
+// rounded. The product truncates to the same integer as the quotient unless an integer
+// lies within the slack of it, where the quotient's rounding could decide; only then are
+// the lanes divided, by the weight sums that weights() gives.
+template <class WeightSums>
+LENSARA_INLINE void TruncatedQuotients(const Lanes* sums, Lanes inverse, WeightSums weights, LaneInts* results)
+{
+  LaneInts differ = {};
+#pragma GCC unroll 3
+  for (int c = 0; c < 3; ++c) {
+    Lanes approximate = sums[c] * inverse;
+    results[c] = __builtin_convertvector(approximate - kQuotientSlack, LaneInts);
+    differ |= results[c] ^ __builtin_convertvector(approximate + kQuotientSlack, LaneInts);
+  }
+  if (!AnySet(differ)) return;
+  Lanes w = weights();
+  for (int c = 0; c < 3; ++c) results[c] = __builtin_convertvector(sums[c] / w, LaneInts);
+}
+
+// The lanes' bytes of the three colours, pixel by pixel, into out (count pixels at most):
+// each lane's colours packed into one word, then the words' fourth bytes dropped.
+LENSARA_INLINE void StorePixels(const LaneInts* colours, Int32 count, UChar* out)
+{
+  LaneInts words = colours[0] | colours[1] << 8 | colours[2] << 16;
+  LaneBytes bytes;
+  std::memcpy(&bytes, &words, sizeof bytes);
+  LaneBytes pixels = __builtin_shuffle(bytes, LaneBytes{0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20,
+                                                        21, 22, 24, 25, 26, 28, 29, 30, 3, 3, 3, 3, 3, 3, 3, 3});
+  if (count < kLanes) return (void)std::memcpy(out, &pixels, count * 3);
+  // Two stores straight from the register (a copy of the vector would go through memory).
+  Bytes16 low = __builtin_shufflevector(pixels, pixels, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+  Bytes8 high = __builtin_shufflevector(pixels, pixels, 16, 17, 18, 19, 20, 21, 22, 23);
+  std::memcpy(out, &low, sizeof low);
+  std::memcpy(out + sizeof low, &high, sizeof high);
+}
+
+// rows[i][j] becomes out[j][i] for 8 x 8 doubles: three rounds of pairing halves.
+static_assert(kLanes == 8, "the transpose is written for 8 lanes");
+LENSARA_INLINE void Transpose(const Lanes* rows, Lanes* out)
+{
+  Lanes pairs[8], quads[8];
+  for (int i = 0; i < 8; i += 2) {
+    pairs[i] = __builtin_shuffle(rows[i], rows[i + 1], LaneMask{0, 8, 2, 10, 4, 12, 6, 14});
+    pairs[i + 1] = __builtin_shuffle(rows[i], rows[i + 1], LaneMask{1, 9, 3, 11, 5, 13, 7, 15});
+  }
+  for (int i = 0; i < 8; i += 4)
+    for (int j = 0; j < 2; ++j) {
+      quads[i + j] = __builtin_shuffle(pairs[i + j], pairs[i + j + 2], LaneMask{0, 1, 8, 9, 4, 5, 12, 13});
+      quads[i + j + 2] = __builtin_shuffle(pairs[i + j], pairs[i + j + 2], LaneMask{2, 3, 10, 11, 6, 7, 14, 15});
+    }
+  for (int j = 0; j < 4; ++j) {
+    out[j] = __builtin_shuffle(quads[j], quads[j + 4], LaneMask{0, 1, 2, 3, 8, 9, 10, 11});
+    out[j + 4] = __builtin_shuffle(quads[j], quads[j + 4], LaneMask{4, 5, 6, 7, 12, 13, 14, 15});
+  }
+}
+
+// The lanes' slots s .. s + kLanes - 1 (the kernel's inverse and weights of their centre
+// values), slot j of all lanes in slots[j].
+template <Bool PerCentre>
+LENSARA_INLINE void LoadSlotBlock(const BlurKernel& kernel, const Int32* centre, Int32 s, Lanes* slots)
+{
+  if (!PerCentre) {
+    for (Int32 j = s; j < s + kLanes; ++j) slots[j] = Lanes{} + kernel.Slots(0)[j];
+    return;
+  }
+  Lanes rows[kLanes];
+#pragma GCC unroll 8
+  for (int i = 0; i < kLanes; ++i) rows[i] = LoadLanes(kernel.Slots(centre[i]) + s);
+  Transpose(rows, slots + s);
+}
+
+// The furthest offset any lane needs: beyond it every lane's weight is 0.
+template <Bool PerCentre>
+LENSARA_INLINE Int32 LaneExtent(const BlurKernel& kernel, const Int32* centre)
+{
+  if (!PerCentre) return kernel.Extent(0);
   Int32 extent = 0;
 #pragma GCC unroll 8
-  for (int i = 0; i < N; ++i) {
-    centre[i] = neighbours[i];
-    weights[i] = kernel.Row(centre[i]);
-    extent = std::max(extent, kernel.Extent(centre[i]));
-  }
-  Vec4 sum[N] = {};
-  const Vec4* s = samples - extent * kStride;
-  const Int32* m = neighbours - extent * kStride;
-  for (Int32 k = -extent; k <= extent; ++k, s += kStride, m += kStride) {
-#pragma GCC unroll 8
-    for (int i = 0; i < N; ++i) sum[i] += Weight<DepthTest>(weights[i][k], centre[i], m[i]) * s[i];
-  }
-#pragma GCC unroll 8
-  for (int i = 0; i < N; ++i) StoreQuotient(sum[i], out + i * 3);
+  for (int i = 0; i < kLanes; ++i) extent = std::max(extent, kernel.Extent(centre[i]));
+  return extent;
 }
 
-template <Bool DepthTest>
-LENSARA_INLINE void BlurPixelRun(const BlurKernel& kernel, const Vec4* samples, const Int32* neighbours,
-                                 std::ptrdiff_t kStride, Int32 count, UChar* out)
+// SumLanes for extents whose slots fit one load of each lane, with the slots kept in
+// registers; returns the inverse weight sums.
+template <Bool DepthTest, Bool PerCentre>
+LENSARA_INLINE Lanes SumFewLanes(const BlurKernel& kernel, const Planes& centre, std::ptrdiff_t stride,
+                                 Int32 extent, Lanes* sums, Lanes* weightSum)
 {
-  Int32 p = 0;
-  for (; p + 8 <= count; p += 8) BlurPixels<DepthTest, 8>(kernel, samples + p, neighbours + p, kStride, out + p * 3);
-  for (; p + 4 <= count; p += 4) BlurPixels<DepthTest, 4>(kernel, samples + p, neighbours + p, kStride, out + p * 3);
-  for (; p < count; ++p) BlurPixels<DepthTest, 1>(kernel, samples + p, neighbours + p, kStride, out + p * 3);
+  Lanes slots[kLanes];
+  LoadSlotBlock<PerCentre>(kernel, centre.map, 0, slots);
+  SumUnrolled<DepthTest, 0, kLanes - 2>(centre, stride, extent, slots + 1, sums, weightSum);
+  return slots[0];
 }
 
-// Blurs count adjacent pixels into out (3 bytes each); samples and neighbours point at the
-// first pixel's centre.
-LENSARA_CLONES void BlurPixelsInto(const BlurKernel& kernel, const Vec4* samples, const Int32* neighbours,
-                                   std::ptrdiff_t kStride, Bool depthTest, Int32 count, UChar* out)
+// Blurs the kLanes pixels whose samples sit at centre into out (3 bytes each, count of
+// them at most): without the depth test every pixel's weight sum is its centre value's.
+// slots has room for the kernel's SlotCount() lane vectors.
+template <Bool DepthTest, Bool PerCentre>
+LENSARA_INLINE void BlurLanes(const BlurKernel& kernel, const Planes& centre, std::ptrdiff_t stride, Int32 count,
+                              Lanes* slots, UChar* out)
 {
-  if (depthTest)
-    BlurPixelRun<true>(kernel, samples, neighbours, kStride, count, out);
-  else
-    BlurPixelRun<false>(kernel, samples, neighbours, kStride, count, out);
+  Int32 extent = LaneExtent<PerCentre>(kernel, centre.map);
+  Lanes sums[3], weightSum, inverse;
+  if (extent + 1 < kLanes) {
+    inverse = SumFewLanes<DepthTest, PerCentre>(kernel, centre, stride, extent, sums, &weightSum);
+  } else {
+    for (Int32 s = 0; s <= extent + 1; s += kLanes) LoadSlotBlock<PerCentre>(kernel, centre.map, s, slots);
+    SumLanes<DepthTest>(centre, stride, extent, slots + 1, sums, &weightSum);
+    inverse = slots[0];
+  }
+  if (DepthTest) inverse = 1.0 / weightSum;
+  auto weights = [&] {
+    if (DepthTest) return weightSum;
+    Lanes w;
+    for (int i = 0; i < kLanes; ++i) w[i] = kernel.WeightSum(centre.map[i]);
+    return w;
+  };
+  LaneInts result[3];
+  TruncatedQuotients(sums, inverse, weights, result);
+  StorePixels(result, count, out);
 }
 
-// Pixels from .. from + count - 1 of a row of width pixels, reflected at its ends.
+template <Bool DepthTest, Bool PerCentre>
+LENSARA_INLINE void BlurRun(const BlurKernel& kernel, const Planes& centre, std::ptrdiff_t stride, Int32 count,
+                            Lanes* slots, UChar* out)
+{
+  for (Int32 p = 0; p < count; p += kLanes)
+    BlurLanes<DepthTest, PerCentre>(kernel, centre.At(p), stride, count - p, slots, out + p * 3);
+}
+
+// Blurs count adjacent pixels into out (3 bytes each); centre holds the first pixel's
+// samples, the sample at offset k lies k x stride further, and the planes have room for
+// count rounded up to whole kLanes. slots has room for the kernel's SlotCount() lane
+// vectors.
+LENSARA_CLONES void BlurPixelsInto(const BlurKernel& kernel, const Planes& centre, std::ptrdiff_t stride,
+                                   Bool depthTest, Int32 count, Lanes* slots, UChar* out)
+{
+  if (kernel.PerCentre()) {
+    if (depthTest)
+      BlurRun<true, true>(kernel, centre, stride, count, slots, out);
+    else
+      BlurRun<false, true>(kernel, centre, stride, count, slots, out);
+  } else {
+    if (depthTest)
+      BlurRun<true, false>(kernel, centre, stride, count, slots, out);
+    else
+      BlurRun<false, false>(kernel, centre, stride, count, slots, out);
+  }
+}
+
+LENSARA_INLINE void ConvertPixel(const UChar* pixel, const UChar* mapPixel, const Planes& to, std::ptrdiff_t j)
+{
+  for (int c = 0; c < 3; ++c) to.colour[c][j] = pixel[c];
+  to.map[j] = mapPixel[0];
+}
+
+// The 24 bytes of kLanes pixels: bytes 0 .. 15 first, then 8 .. 23 (two loads that stay
+// within them).
+LENSARA_INLINE LaneBytes LoadPixels(const UChar* pixels)
+{
+  Bytes16 low = *reinterpret_cast<const Bytes16*>(pixels);
+  Bytes16 high = *reinterpret_cast<const Bytes16*>(pixels + 8);
+  return __builtin_shufflevector(low, high, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19,
+                                 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31);
+}
+
+// Where LoadPixels puts colour c of pixel i.
+constexpr UChar Source(int i, int c) { return i * 3 + c < 16 ? i * 3 + c : i * 3 + c + 8; }
+
+// Colour C of the lanes' pixels, widened to words (index 32 picks a zero byte).
+template <int C>
+LENSARA_INLINE LaneInts Colour(LaneBytes pixels)
+{
+  constexpr UChar z = 32;
+  LaneBytes words = __builtin_shuffle(pixels, LaneBytes{},
+                                      LaneBytes{Source(0, C), z, z, z, Source(1, C), z, z, z, Source(2, C), z, z, z,
+                                                Source(3, C), z, z, z, Source(4, C), z, z, z, Source(5, C), z, z, z,
+                                                Source(6, C), z, z, z, Source(7, C), z, z, z});
+  LaneInts colour;
+  std::memcpy(&colour, &words, sizeof colour);
+  return colour;
+}
+
+// kLanes adjacent pixels into the planes from j on.
+LENSARA_INLINE void ConvertLanes(const UChar* pixels, const UChar* mapPixels, const Planes& to, std::ptrdiff_t j)
+{
+  LaneBytes colours = LoadPixels(pixels);
+  *reinterpret_cast<Lanes*>(to.colour[0] + j) = __builtin_convertvector(Colour<0>(colours), Lanes);
+  *reinterpret_cast<Lanes*>(to.colour[1] + j) = __builtin_convertvector(Colour<1>(colours), Lanes);
+  *reinterpret_cast<Lanes*>(to.colour[2] + j) = __builtin_convertvector(Colour<2>(colours), Lanes);
+  *reinterpret_cast<LaneInts*>(to.map + j) = Colour<0>(LoadPixels(mapPixels));
+}
+
+// count adjacent pixels into the planes from j on.
+LENSARA_INLINE void ConvertRun(const UChar* pixels, const UChar* mapPixels, Int32 count, const Planes& to,
+                               std::ptrdiff_t j)
+{
+  Int32 i = 0;
+  for (; i + kLanes <= count; i += kLanes) ConvertLanes(pixels + i * 3, mapPixels + i * 3, to, j + i);
+  for (; i < count; ++i) ConvertPixel(pixels + i * 3, mapPixels + i * 3, to, j + i);
+}
+
+// Zero samples of map value 0 at j .. j + count - 1: lanes that only fill a vector.
+LENSARA_INLINE void ClearRun(const Planes& to, std::ptrdiff_t j, Int32 count)
+{
+  for (Int32 i = 0; i < count; ++i) {
+    for (int c = 0; c < 3; ++c) to.colour[c][j + i] = 0.0;
+    to.map[j + i] = 0;
+  }
+}
+
+// Pixels from .. from + count - 1 of a row of width pixels, reflected at its ends, then
+// pad cleared samples.
 LENSARA_CLONES void ConvertRow(const UChar* row, const UChar* mapRow, Int32 width, std::int64_t from, Int32 count,
-                               Vec4* samples, Int32* neighbours)
+                               Int32 pad, const Planes& to)
 {
   std::int64_t inside = std::clamp<std::int64_t>(-from, 0, count);
   std::int64_t end = std::clamp<std::int64_t>(width - from, inside, count);
-  for (Int32 j = 0; j < count; ++j) {
-    if (j == inside) {
-      ConvertRun(row + (from + j) * 3, mapRow + (from + j) * 3, static_cast<Int32>(end - inside), samples + j,
-                 neighbours + j);
-      j = static_cast<Int32>(end);
-      if (j == count) break;
-    }
+  for (Int32 j = 0; j < inside; ++j) {
     std::ptrdiff_t at = EdgeIndex(from + j, width) * 3;
-    Convert(row + at, mapRow + at, samples + j, neighbours + j);
+    ConvertPixel(row + at, mapRow + at, to, j);
   }
+  ConvertRun(row + (from + inside) * 3, mapRow + (from + inside) * 3, static_cast<Int32>(end - inside), to, inside);
+  for (Int32 j = static_cast<Int32>(end); j < count; ++j) {
+    std::ptrdiff_t at = EdgeIndex(from + j, width) * 3;
+    ConvertPixel(row + at, mapRow + at, to, j);
+  }
+  ClearRun(to, count, pad);
 }
 
 // Columns x0 .. x0 + lanes - 1 of rows -radius .. height - 1 + radius, reflected at the
-// top and bottom: the sample of column x0 + p in row y lies at (y + radius) x lanes + p.
+// top and bottom, kColumnBlock samples per row (cleared beyond lanes): the sample of
+// column x0 + p in row y lies at (y + radius) x kColumnBlock + p.
 LENSARA_CLONES void ConvertColumns(const UChar* image, const UChar* map, Int32 width, Int32 height, Int32 radius,
-                                   Int32 x0, Int32 lanes, Vec4* samples, Int32* neighbours)
+                                   Int32 x0, Int32 lanes, const Planes& to)
 {
   for (std::int64_t y = -radius; y < std::int64_t(height) + radius; ++y) {
     std::ptrdiff_t at = (std::ptrdiff_t(EdgeIndex(y, height)) * width + x0) * 3;
-    std::ptrdiff_t to = (y + radius) * lanes;
-    ConvertRun(image + at, map + at, lanes, samples + to, neighbours + to);
+    std::ptrdiff_t row = (y + radius) * kColumnBlock;
+    ConvertRun(image + at, map + at, lanes, to, row);
+    ClearRun(to, row + lanes, kColumnBlock - lanes);
   }
 }
+
+// Whole vectors of lanes that hold count pixels.
+Int32 RoundToLanes(Int32 count) { return (count + kLanes - 1) / kLanes * kLanes; }
 
 class WeightedPasses : public SeparablePasses {
 public:
   WeightedPasses(const BlurKernel& kernel, const FastBitmap* map, Bool depthTest)
       : kernel(kernel), map(map->GetData()), width(map->GetWidth()), height(map->GetHeight()),
         radius(kernel.GetRadius()), depthTest(depthTest),
-        length(std::max<std::int64_t>(std::min(kRowBlock, width) + 2 * std::int64_t(radius),
+        length(std::max<std::int64_t>(RoundToLanes(std::min(kRowBlock, width)) + 2 * std::int64_t(radius),
                                       (height + 2 * std::int64_t(radius)) * kColumnBlock)),
-        samples(length * 4), neighbours(length)
+        samples(length * 3), values(length), slots(std::int64_t(kernel.SlotCount()) * kLanes)
   {
   }
 
-  Bool Ready() const { return samples.Get() && neighbours.Get(); }
+  Bool Ready() const { return samples.Get() && values.Get() && slots.Get(); }
   Int32 HorizontalBlock() const override { return kRowBlock; }
   Int32 VerticalBlock() const override { return kColumnBlock; }
 
   void Horizontal(const UChar* in, UChar* out, Int32 x0, Int32 x1) override
   {
+    Int32 count = x1 - x0;
     for (Int32 y = 0; y < height; ++y) {
       std::ptrdiff_t row = std::ptrdiff_t(y) * width * 3;
-      ConvertRow(in + row, map + row, width, std::int64_t(x0) - radius, x1 - x0 + 2 * radius, Samples(), neighbours.Get());
-      BlurPixelsInto(kernel, Samples() + radius, neighbours.Get() + radius, 1, depthTest, x1 - x0, out + row + x0 * 3);
+      ConvertRow(in + row, map + row, width, std::int64_t(x0) - radius, count + 2 * radius,
+                 RoundToLanes(count) - count, GetPlanes());
+      BlurPixelsInto(kernel, GetPlanes().At(radius), 1, depthTest, count, Slots(), out + row + x0 * 3);
     }
   }
 
   void Vertical(const UChar* in, UChar* out, Int32 x0, Int32 x1) override
   {
-    Int32 lanes = x1 - x0;
-    ConvertColumns(in, map, width, height, radius, x0, lanes, Samples(), neighbours.Get());
+    ConvertColumns(in, map, width, height, radius, x0, x1 - x0, GetPlanes());
     for (Int32 y = 0; y < height; ++y) {
-      std::ptrdiff_t centre = (std::ptrdiff_t(y) + radius) * lanes;
-      BlurPixelsInto(kernel, Samples() + centre, neighbours.Get() + centre, lanes, depthTest, lanes,
+      Planes centre = GetPlanes().At((std::ptrdiff_t(y) + radius) * kColumnBlock);
+      BlurPixelsInto(kernel, centre, kColumnBlock, depthTest, x1 - x0, Slots(),
                      out + (std::ptrdiff_t(y) * width + x0) * 3);
     }
   }
 
 private:
-  Vec4* Samples() { return reinterpret_cast<Vec4*>(samples.Get()); }
+  Planes GetPlanes() const
+  {
+    double* s = samples.Get();
+    return {{s, s + length, s + 2 * length}, values.Get()};
+  }
+  Lanes* Slots() const { return reinterpret_cast<Lanes*>(slots.Get()); }
 
   const BlurKernel& kernel;
   const UChar* map;
   Int32 width, height, radius;
   Bool depthTest;
-  std::int64_t length;
-  Scratch<double> samples; // length samples of 4 doubles
-  Scratch<Int32> neighbours;
+  std::int64_t length;     // samples per plane
+  Scratch<double> samples; // three colour planes
+  Scratch<Int32> values;   // the map plane
+  Scratch<double> slots;   // the kernel's slots of one vector of lanes
 };
 
 // --- running sums
@@ -358,13 +584,18 @@ Bool CanBlur(FastBitmap* work, FastBitmap* source, FastBitmap* target, FastBitma
 
 BlurKernel::~BlurKernel() { MemFree(storage); }
 
-Bool BlurKernel::Init(Int32 r, Bool perCentre)
+Bool BlurKernel::Init(Int32 r, Bool centres)
 {
   std::int64_t span = 2 * std::int64_t(r) + 1;
-  storage = static_cast<double*>(MemAlloc(static_cast<std::size_t>(span * (perCentre ? 256 : 1)) * sizeof(double)));
+  std::int64_t slotSpan = (std::int64_t(r) + 2 + kLanes - 1) / kLanes * kLanes;
+  std::int64_t count = (centres ? 256 : 1) * (span + slotSpan);
+  storage = static_cast<double*>(MemAlloc(static_cast<std::size_t>(count) * sizeof(double)));
   if (!storage) return false;
   radius = r;
-  for (Int32 c = 0; c < 256; ++c) rows[c] = storage + (perCentre ? c * span : 0);
+  perCentre = centres;
+  slotCount = static_cast<Int32>(slotSpan);
+  slots = storage + (centres ? 256 : 1) * span;
+  for (Int32 c = 0; c < 256; ++c) rows[c] = storage + (centres ? c * span : 0);
   return true;
 }
 
@@ -375,6 +606,14 @@ void BlurKernel::Finish()
     Int32 extent = radius;
     while (extent > 0 && row[extent] == 0.0 && row[-extent] == 0.0) --extent;
     extents[c] = extent;
+    double sum = 0.0;
+    for (Int32 k = -radius; k <= radius; ++k) sum += row[k];
+    weightSums[c] = sum;
+  }
+  for (Int32 c = 0; c < (perCentre ? 256 : 1); ++c) {
+    double* slot = slots + c * slotCount;
+    slot[0] = 1.0 / weightSums[c];
+    for (Int32 s = 1; s < slotCount; ++s) slot[s] = s - 1 <= radius ? Row(c)[s - 1] : 0.0;
   }
 }
 

@@ -5,14 +5,17 @@
 // Every result is bit-identical to the plain loops: per pixel the colour sums and the
 // weight sum are doubles added in the order of the offsets, from -radius to +radius, and
 // each result is the quotient truncated. Samples of weight exactly 0 are skipped (adding
-// 0 changes no sum), and byte sums are exact integers in any order, so the box mean keeps
-// them as running integer sums.
+// 0 changes no sum); without the depth test a pixel's weight sum is its centre value's,
+// computed once; the quotient is taken as a product with the rounded inverse weight sum
+// wherever no integer lies within that product's error, and divided elsewhere. Byte sums
+// are exact integers in any order, so the box mean keeps them as running integer sums.
 #pragma once
 
 #include "plugins/dof/FastBitmap.h"
 
 // The weights of a separable blur for every centre value (byte 0 of the map at the pixel
-// being computed) and offset k = -radius .. +radius.
+// being computed) and offset k = -radius .. +radius. The weights must be symmetric
+// (offsets k and -k weigh the same), as every Gaussian and the mean are.
 class BlurKernel {
 public:
   BlurKernel() = default;
@@ -24,19 +27,31 @@ public:
   // that all centre values share. False when memory is short.
   Bool Init(Int32 radius, Bool perCentre);
   Int32 GetRadius() const { return radius; }
+  Bool PerCentre() const { return perCentre; }
   // The weights of centre value c, indexed by the offset (-radius .. +radius).
   double* Row(Int32 c) { return rows[c] + radius; }
   const double* Row(Int32 c) const { return rows[c] + radius; }
-  // Notes, for every centre value, the largest offset with a non-zero weight. Call after
-  // the rows are filled.
+  // Derives the tables below from the rows. Call after the rows are filled.
   void Finish();
+  // The largest offset with a non-zero weight for centre value c.
   Int32 Extent(Int32 c) const { return extents[c]; }
+  // Centre value c's 1 / weight sum (rounded) followed by its weights of offsets 0, 1, ..
+  // radius, then zeros up to SlotCount(): what the lanes of a vector load at once.
+  const double* Slots(Int32 c) const { return slots + (perCentre ? c * slotCount : 0); }
+  Int32 SlotCount() const { return slotCount; }
+  // The sum of centre value c's weights, added in the order of the offsets: the weight
+  // sum of every pixel when all samples count.
+  double WeightSum(Int32 c) const { return weightSums[c]; }
 
 private:
   double* storage = nullptr;
+  double* slots = nullptr;
   double* rows[256] = {};
   Int32 extents[256] = {};
+  double weightSums[256] = {};
   Int32 radius = 0;
+  Int32 slotCount = 0;
+  Bool perCentre = false;
 };
 
 // Blurs source into target by the kernel's weights; a neighbour counts only if centre

@@ -57,6 +57,62 @@ TEST_F(SeparableFilters, MatchTheStraightforwardFiltersByteForByte)
   }
 }
 
+// A map whose byte 0 takes every value, neighbours far apart in value.
+Image EveryMapValue(int width, int height)
+{
+  Image map(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) map.At(x, y)[0] = static_cast<uint8_t>((x * 37 + y * 101) % 256);
+  return map;
+}
+
+// Columns and rows alternating between two colours one apart.
+Image Checks(int width, int height)
+{
+  Image image(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      for (int c = 0; c < 3; ++c) image.At(x, y)[c] = static_cast<uint8_t>(100 * c + (x + y) % 2);
+  return image;
+}
+
+// Under a uniform colour every weighted mean is the colour up to rounding, and the
+// quotient's own rounding decides whether it truncates to the colour or one below; checks
+// of two colours give means close to whole numbers too.
+TEST_F(SeparableFilters, MatchTheStraightforwardFiltersWhereMeansAreNearlyWhole)
+{
+  const int w = 37, h = 29;
+  Image map = EveryMapValue(w, h);
+  for (const Image& source : {test::Uniform(w, h, 0, 1, 255), test::Uniform(w, h, 200, 13, 128), Checks(w, h)})
+    for (int radius : {1, 3, 6, 7, 8, 16})
+      for (Filter filter : kFilters)
+        for (bool depthTest : {false, true}) {
+          SCOPED_TRACE(::testing::Message() << "radius " << radius << " filter " << static_cast<int>(filter)
+                                            << " depth " << depthTest);
+          EXPECT_TRUE(Run(filter, source, map, radius, depthTest) ==
+                      reference::Blur(filter, source, map, radius, depthTest));
+        }
+}
+
+// Pixels are computed in groups and blocks of columns: widths around their sizes leave
+// partial groups and blocks at the right edge.
+TEST_F(SeparableFilters, MatchTheStraightforwardFiltersAtEveryWidthAroundTheGroups)
+{
+  std::mt19937 random(15);
+  for (int w : {7, 8, 9, 15, 16, 17, 31, 33, 255, 256, 257, 263}) {
+    Image source = test::RandomImage(random, w, 6);
+    Image map = test::RandomMap(random, w, 6);
+    for (int radius : {2, 7})
+      for (Filter filter : kFilters)
+        for (bool depthTest : {false, true}) {
+          SCOPED_TRACE(::testing::Message() << "width " << w << " radius " << radius << " filter "
+                                            << static_cast<int>(filter) << " depth " << depthTest);
+          EXPECT_TRUE(Run(filter, source, map, radius, depthTest) ==
+                      reference::Blur(filter, source, map, radius, depthTest));
+        }
+  }
+}
+
 TEST_F(SeparableFilters, MatchTheStraightforwardFiltersAtRadiiFarBeyondTheImage)
 {
   std::mt19937 random(4321);
