@@ -203,12 +203,4 @@ bool Node::Message(int32_t messageType, void* messageData)
   return nodeClass->callbacks.message(instance, Handle(), messageType, messageData);
 }
 
-bool Node::GetEnabling(const HstDescID& id, const Value& value, int32_t flags)
-{
-  if (!instance) return true;
-  Value copy = value;
-  return nodeClass->callbacks.get_enabling(instance, Handle(), &id, reinterpret_cast<HstData>(&copy), flags,
-                                           nullptr);
-}
-
 }  // namespace lensara

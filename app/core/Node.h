@@ -134,8 +134,6 @@ public:
   // Message 7 bumps the change count. The plug-in instance, if any, answers; nodes
   // without one accept every message.
   bool Message(int32_t messageType, void* messageData);
-  // Asks the plug-in instance whether a parameter is editable; true without one.
-  bool GetEnabling(const HstDescID& id, const Value& value, int32_t flags);
 
   HstNode Handle() { return reinterpret_cast<HstNode>(this); }
   static Node* FromHandle(HstNode n) { return reinterpret_cast<Node*>(n); }
