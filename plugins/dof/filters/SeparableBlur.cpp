@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "ColumnSweep.h"
 #include "EdgeIndex.h"
@@ -48,21 +49,28 @@ void RunPasses(SeparablePasses& passes, FastBitmap* work, FastBitmap* target, Vi
   work->CopyTo(target);
 }
 
-// A block of the host's memory, released with the holder.
+// A block of the host's memory for count values, starting on a cache line (whole vectors
+// then never straddle two lines), released with the holder.
 template <class T>
 class Scratch {
 public:
   explicit Scratch(std::int64_t count)
-      : data(static_cast<T*>(MemAlloc(static_cast<std::size_t>(std::max<std::int64_t>(count, 1)) * sizeof(T))))
+      : block(MemAlloc(static_cast<std::size_t>(std::max<std::int64_t>(count, 1)) * sizeof(T) + kLine))
   {
   }
-  ~Scratch() { MemFree(data); }
+  ~Scratch() { MemFree(block); }
   Scratch(const Scratch&) = delete;
   Scratch& operator=(const Scratch&) = delete;
-  T* Get() const { return data; }
+  T* Get() const
+  {
+    if (!block) return nullptr;
+    std::uintptr_t at = reinterpret_cast<std::uintptr_t>(block);
+    return reinterpret_cast<T*>((at + kLine - 1) / kLine * kLine);
+  }
 
 private:
-  T* data;
+  static constexpr std::size_t kLine = 64;
+  void* block;
 };
 
 // --- weighted sums
@@ -82,9 +90,15 @@ typedef UChar LaneBytes __attribute__((vector_size(kLanes * 4)));
 typedef UChar Bytes16 __attribute__((vector_size(16), aligned(1)));
 typedef UChar Bytes8 __attribute__((vector_size(8), aligned(1)));
 
-// The vertical pass converts a block of this many columns (a multiple of kLanes) at once
-// and then works row by row.
-constexpr Int32 kColumnBlock = 16;
+// The vertical pass works on blocks of this many columns (a multiple of kLanes), row by
+// row, converting each row of the block once into a window of rows that slides down the
+// image; kSpareRows rows beyond the 2 x radius + 1 a result needs let it slide that far
+// before its last rows move back to its start.
+constexpr Int32 kColumnBlock = 128;
+// Samples per row of the window: one vector more than the block, so that the rows a
+// result reads do not all fall into the same few cache sets.
+constexpr Int32 kWindowStride = kColumnBlock + kLanes;
+constexpr Int32 kSpareRows = 64;
 
 // Three colour planes and the map plane of one stretch of samples.
 struct Planes {
@@ -188,12 +202,18 @@ LENSARA_INLINE void StorePixels(const LaneInts* colours, Int32 count, UChar* out
   std::memcpy(&bytes, &words, sizeof bytes);
   LaneBytes pixels = __builtin_shuffle(bytes, LaneBytes{0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20,
                                                         21, 22, 24, 25, 26, 28, 29, 30, 3, 3, 3, 3, 3, 3, 3, 3});
-  if (count < kLanes) return (void)std::memcpy(out, &pixels, count * 3);
   // Two stores straight from the register (a copy of the vector would go through memory).
   Bytes16 low = __builtin_shufflevector(pixels, pixels, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
   Bytes8 high = __builtin_shufflevector(pixels, pixels, 16, 17, 18, 19, 20, 21, 22, 23);
-  std::memcpy(out, &low, sizeof low);
-  std::memcpy(out + sizeof low, &high, sizeof high);
+  if (__builtin_expect(count >= kLanes, 1)) {
+    std::memcpy(out, &low, sizeof low);
+    std::memcpy(out + sizeof low, &high, sizeof high);
+    return;
+  }
+  UChar partial[sizeof low + sizeof high];
+  std::memcpy(partial, &low, sizeof low);
+  std::memcpy(partial + sizeof low, &high, sizeof high);
+  std::memcpy(out, partial, count * 3);
 }
 
 // rows[i][j] becomes out[j][i] for 8 x 8 doubles: three rounds of pairing halves.
@@ -231,15 +251,23 @@ LENSARA_INLINE void LoadSlotBlock(const BlurKernel& kernel, const Int32* centre,
   Transpose(rows, slots + s);
 }
 
+// The larger of a and b in each lane.
+LENSARA_INLINE LaneInts Larger(LaneInts a, LaneInts b) { return a > b ? a : b; }
+
+// The largest of the lanes' values.
+LENSARA_INLINE Int32 LargestLane(LaneInts v)
+{
+  v = Larger(v, __builtin_shufflevector(v, v, 4, 5, 6, 7, 0, 1, 2, 3));
+  v = Larger(v, __builtin_shufflevector(v, v, 2, 3, 0, 1, 6, 7, 4, 5));
+  v = Larger(v, __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6));
+  return v[0];
+}
+
 // The furthest offset any lane needs: beyond it every lane's weight is 0.
 template <Bool PerCentre>
 LENSARA_INLINE Int32 LaneExtent(const BlurKernel& kernel, const Int32* centre)
 {
-  if (!PerCentre) return kernel.Extent(0);
-  Int32 extent = 0;
-#pragma GCC unroll 8
-  for (int i = 0; i < kLanes; ++i) extent = std::max(extent, kernel.Extent(centre[i]));
-  return extent;
+  return kernel.Extent(PerCentre ? LargestLane(LoadLaneInts(centre)) : 0);
 }
 
 // SumLanes for extents whose slots fit one load of each lane, with the slots kept in
@@ -262,6 +290,12 @@ LENSARA_INLINE void BlurLanes(const BlurKernel& kernel, const Planes& centre, st
                               Lanes* slots, UChar* out)
 {
   Int32 extent = LaneExtent<PerCentre>(kernel, centre.map);
+  LaneInts result[3];
+  if (extent == 0) {
+    // Each lane's only sample is its own pixel, with weight 1: the pixel stays as it is.
+    for (int c = 0; c < 3; ++c) result[c] = __builtin_convertvector(LoadLanes(centre.colour[c]), LaneInts);
+    return StorePixels(result, count, out);
+  }
   Lanes sums[3], weightSum, inverse;
   if (extent + 1 < kLanes) {
     inverse = SumFewLanes<DepthTest, PerCentre>(kernel, centre, stride, extent, sums, &weightSum);
@@ -277,7 +311,6 @@ LENSARA_INLINE void BlurLanes(const BlurKernel& kernel, const Planes& centre, st
     for (int i = 0; i < kLanes; ++i) w[i] = kernel.WeightSum(centre.map[i]);
     return w;
   };
-  LaneInts result[3];
   TruncatedQuotients(sums, inverse, weights, result);
   StorePixels(result, count, out);
 }
@@ -316,41 +349,69 @@ LENSARA_INLINE void ConvertPixel(const UChar* pixel, const UChar* mapPixel, cons
   to.map[j] = mapPixel[0];
 }
 
-// The 24 bytes of kLanes pixels: bytes 0 .. 15 first, then 8 .. 23 (two loads that stay
-// within them).
+// The 24 bytes of kLanes pixels are loaded as bytes 0 .. 15 and 8 .. 23 (two loads that
+// stay within them), so that the bytes of pixels 0 .. 3 lie in the first and those of
+// pixels 4 .. 7 in the second; byte shuffles then never cross a 16-byte lane, which
+// every instruction set does in one step.
+typedef UChar Bytes64 __attribute__((vector_size(64)));
+
+// Bytes 0 .. 15 and 8 .. 23 of the pixels, one after the other.
 LENSARA_INLINE LaneBytes LoadPixels(const UChar* pixels)
 {
-  Bytes16 low = *reinterpret_cast<const Bytes16*>(pixels);
-  Bytes16 high = *reinterpret_cast<const Bytes16*>(pixels + 8);
+  Bytes16 low = *reinterpret_cast<const Bytes16*>(pixels), high = *reinterpret_cast<const Bytes16*>(pixels + 8);
   return __builtin_shufflevector(low, high, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19,
                                  20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31);
 }
 
-// Where LoadPixels puts colour c of pixel i.
-constexpr UChar Source(int i, int c) { return i * 3 + c < 16 ? i * 3 + c : i * 3 + c + 8; }
-
-// Colour C of the lanes' pixels, widened to words (index 32 picks a zero byte).
-template <int C>
-LENSARA_INLINE LaneInts Colour(LaneBytes pixels)
+// Where byte c of pixel i lies when 16-byte lane l holds the bytes from (l / repeat) x 8
+// on: pixel i's lane is i / (4 / repeat).
+constexpr UChar InLane(int i, int c, int repeat)
 {
-  constexpr UChar z = 32;
-  LaneBytes words = __builtin_shuffle(pixels, LaneBytes{},
-                                      LaneBytes{Source(0, C), z, z, z, Source(1, C), z, z, z, Source(2, C), z, z, z,
-                                                Source(3, C), z, z, z, Source(4, C), z, z, z, Source(5, C), z, z, z,
-                                                Source(6, C), z, z, z, Source(7, C), z, z, z});
-  LaneInts colour;
-  std::memcpy(&colour, &words, sizeof colour);
-  return colour;
+  int lane = i / (4 / repeat);
+  return static_cast<UChar>(lane * 16 + i * 3 + c - lane / repeat * 8);
+}
+
+// A shuffle pattern that moves byte c of pixel i to the start of element i (elements of
+// size bytes each); the element's other bytes pick any byte of the same lane.
+template <int C, int Size, int Repeat, std::size_t... B>
+constexpr auto ElementPattern(std::index_sequence<B...>)
+{
+  typedef UChar Pattern __attribute__((vector_size(sizeof...(B))));
+  return Pattern{(B % Size == 0 ? InLane(B / Size, C, Repeat) : InLane(B / Size, 0, Repeat) / 16 * 16)...};
+}
+
+// The bits of 2^52 + b for a byte b in the low bits; less 2^52, the double is b.
+constexpr std::int64_t kByteBias = 0x4330000000000000;
+
+// Colour C of the lanes' pixels as doubles, from the pixel bytes loaded twice over.
+template <int C>
+LENSARA_INLINE Lanes ColourLanes(Bytes64 pixels)
+{
+  Bytes64 moved = __builtin_shuffle(pixels, ElementPattern<C, 8, 2>(std::make_index_sequence<64>()));
+  LaneMask words;
+  std::memcpy(&words, &moved, sizeof words);
+  words = (words & 0xFF) | kByteBias;
+  Lanes biased;
+  std::memcpy(&biased, &words, sizeof biased);
+  return biased - 0x1p52;
 }
 
 // kLanes adjacent pixels into the planes from j on.
 LENSARA_INLINE void ConvertLanes(const UChar* pixels, const UChar* mapPixels, const Planes& to, std::ptrdiff_t j)
 {
-  LaneBytes colours = LoadPixels(pixels);
-  *reinterpret_cast<Lanes*>(to.colour[0] + j) = __builtin_convertvector(Colour<0>(colours), Lanes);
-  *reinterpret_cast<Lanes*>(to.colour[1] + j) = __builtin_convertvector(Colour<1>(colours), Lanes);
-  *reinterpret_cast<Lanes*>(to.colour[2] + j) = __builtin_convertvector(Colour<2>(colours), Lanes);
-  *reinterpret_cast<LaneInts*>(to.map + j) = Colour<0>(LoadPixels(mapPixels));
+  LaneBytes once = LoadPixels(pixels);
+  Bytes64 twice = __builtin_shufflevector(once, once, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3,
+                                          4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24,
+                                          25, 26, 27, 28, 29, 30, 31, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27,
+                                          28, 29, 30, 31);
+  *reinterpret_cast<Lanes*>(to.colour[0] + j) = ColourLanes<0>(twice);
+  *reinterpret_cast<Lanes*>(to.colour[1] + j) = ColourLanes<1>(twice);
+  *reinterpret_cast<Lanes*>(to.colour[2] + j) = ColourLanes<2>(twice);
+  LaneBytes values = LoadPixels(mapPixels);
+  LaneBytes moved = __builtin_shuffle(values, ElementPattern<0, 4, 1>(std::make_index_sequence<32>()));
+  LaneInts words;
+  std::memcpy(&words, &moved, sizeof words);
+  *reinterpret_cast<LaneInts*>(to.map + j) = words & 0xFF;
 }
 
 // count adjacent pixels into the planes from j on.
@@ -390,30 +451,31 @@ LENSARA_CLONES void ConvertRow(const UChar* row, const UChar* mapRow, Int32 widt
   ClearRun(to, count, pad);
 }
 
-// Columns x0 .. x0 + lanes - 1 of rows -radius .. height - 1 + radius, reflected at the
-// top and bottom, kColumnBlock samples per row (cleared beyond lanes): the sample of
-// column x0 + p in row y lies at (y + radius) x kColumnBlock + p.
-LENSARA_CLONES void ConvertColumns(const UChar* image, const UChar* map, Int32 width, Int32 height, Int32 radius,
-                                   Int32 x0, Int32 lanes, const Planes& to)
+// Columns x0 .. x0 + lanes - 1 of image row y (reflected into the image) as one row of
+// kWindowStride samples at sample j of the planes, cleared beyond lanes.
+LENSARA_CLONES void ConvertBlockRow(const UChar* image, const UChar* map, Int32 width, Int32 height,
+                                    std::int64_t y, Int32 x0, Int32 lanes, const Planes& to, std::ptrdiff_t j)
 {
-  for (std::int64_t y = -radius; y < std::int64_t(height) + radius; ++y) {
-    std::ptrdiff_t at = (std::ptrdiff_t(EdgeIndex(y, height)) * width + x0) * 3;
-    std::ptrdiff_t row = (y + radius) * kColumnBlock;
-    ConvertRun(image + at, map + at, lanes, to, row);
-    ClearRun(to, row + lanes, kColumnBlock - lanes);
-  }
+  std::ptrdiff_t at = (std::ptrdiff_t(EdgeIndex(y, height)) * width + x0) * 3;
+  ConvertRun(image + at, map + at, lanes, to, j);
+  ClearRun(to, j + lanes, kWindowStride - lanes);
 }
 
 // Whole vectors of lanes that hold count pixels.
-Int32 RoundToLanes(Int32 count) { return (count + kLanes - 1) / kLanes * kLanes; }
+template <class Count>
+Count RoundToLanes(Count count)
+{
+  return (count + kLanes - 1) / kLanes * kLanes;
+}
 
 class WeightedPasses : public SeparablePasses {
 public:
   WeightedPasses(const BlurKernel& kernel, const FastBitmap* map, Bool depthTest)
       : kernel(kernel), map(map->GetData()), width(map->GetWidth()), height(map->GetHeight()),
         radius(kernel.GetRadius()), depthTest(depthTest),
-        length(std::max<std::int64_t>(RoundToLanes(std::min(kRowBlock, width)) + 2 * std::int64_t(radius),
-                                      (height + 2 * std::int64_t(radius)) * kColumnBlock)),
+        windowRows(std::min<std::int64_t>(height, kSpareRows) + 2 * std::int64_t(radius)),
+        length(RoundToLanes(std::max<std::int64_t>(std::min(kRowBlock, width) + 2 * std::int64_t(radius) + kLanes,
+                                                   windowRows * kWindowStride))),
         samples(length * 3), values(length), slots(std::int64_t(kernel.SlotCount()) * kLanes)
   {
   }
@@ -433,17 +495,33 @@ public:
     }
   }
 
+  // Row y of the result needs image rows y - radius .. y + radius; the window holds image
+  // rows first .. first + windowRows - 1 of the block, row i at (i - first) x kWindowStride.
   void Vertical(const UChar* in, UChar* out, Int32 x0, Int32 x1) override
   {
-    ConvertColumns(in, map, width, height, radius, x0, x1 - x0, GetPlanes());
+    Int32 lanes = x1 - x0;
+    std::int64_t first = -radius;
+    for (std::int64_t i = first; i < radius; ++i) ConvertBlockRow(in, map, width, height, i, x0, lanes, GetPlanes(), (i - first) * kWindowStride);
     for (Int32 y = 0; y < height; ++y) {
-      Planes centre = GetPlanes().At((std::ptrdiff_t(y) + radius) * kColumnBlock);
-      BlurPixelsInto(kernel, centre, kColumnBlock, depthTest, x1 - x0, Slots(),
-                     out + (std::ptrdiff_t(y) * width + x0) * 3);
+      std::int64_t last = std::int64_t(y) + radius;
+      if (last - first >= windowRows) first = SlideWindow(first, y - std::int64_t(radius));
+      ConvertBlockRow(in, map, width, height, last, x0, lanes, GetPlanes(), (last - first) * kWindowStride);
+      Planes centre = GetPlanes().At((y - first) * kWindowStride);
+      BlurPixelsInto(kernel, centre, kWindowStride, depthTest, lanes, Slots(), out + (std::ptrdiff_t(y) * width + x0) * 3);
     }
   }
 
 private:
+  // Moves the window's rows from image row to on to its start; returns the new first row.
+  std::int64_t SlideWindow(std::int64_t first, std::int64_t to)
+  {
+    Planes planes = GetPlanes();
+    std::ptrdiff_t from = (to - first) * kWindowStride, count = (first + windowRows - to) * kWindowStride;
+    for (double* colour : planes.colour) std::memmove(colour, colour + from, count * sizeof(double));
+    std::memmove(planes.map, planes.map + from, count * sizeof(Int32));
+    return to;
+  }
+
   Planes GetPlanes() const
   {
     double* s = samples.Get();
@@ -455,7 +533,8 @@ private:
   const UChar* map;
   Int32 width, height, radius;
   Bool depthTest;
-  std::int64_t length;     // samples per plane
+  std::int64_t windowRows; // rows of the vertical pass's window
+  std::int64_t length;     // samples per plane, whole vectors
   Scratch<double> samples; // three colour planes
   Scratch<Int32> values;   // the map plane
   Scratch<double> slots;   // the kernel's slots of one vector of lanes
@@ -601,11 +680,12 @@ Bool BlurKernel::Init(Int32 r, Bool centres)
 
 void BlurKernel::Finish()
 {
+  Int32 widest = 0;
   for (Int32 c = 0; c < 256; ++c) {
     const double* row = Row(c);
     Int32 extent = radius;
-    while (extent > 0 && row[extent] == 0.0 && row[-extent] == 0.0) --extent;
-    extents[c] = extent;
+    while (extent > widest && row[extent] == 0.0 && row[-extent] == 0.0) --extent;
+    extents[c] = widest = extent;
     double sum = 0.0;
     for (Int32 k = -radius; k <= radius; ++k) sum += row[k];
     weightSums[c] = sum;

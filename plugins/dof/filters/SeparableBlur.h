@@ -15,7 +15,8 @@
 
 // The weights of a separable blur for every centre value (byte 0 of the map at the pixel
 // being computed) and offset k = -radius .. +radius. The weights must be symmetric
-// (offsets k and -k weigh the same), as every Gaussian and the mean are.
+// (offsets k and -k weigh the same), as every Gaussian and the mean are, and offset 0
+// must weigh 1.
 class BlurKernel {
 public:
   BlurKernel() = default;
@@ -33,7 +34,8 @@ public:
   const double* Row(Int32 c) const { return rows[c] + radius; }
   // Derives the tables below from the rows. Call after the rows are filled.
   void Finish();
-  // The largest offset with a non-zero weight for centre value c.
+  // The largest offset with a non-zero weight for centre value c or any smaller one, so
+  // that the largest centre value of a group of pixels gives the group's extent.
   Int32 Extent(Int32 c) const { return extents[c]; }
   // Centre value c's 1 / weight sum (rounded) followed by its weights of offsets 0, 1, ..
   // radius, then zeros up to SlotCount(): what the lanes of a vector load at once.
