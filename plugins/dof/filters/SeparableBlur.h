@@ -11,6 +11,8 @@
 // are exact integers in any order, so the box mean keeps them as running integer sums.
 #pragma once
 
+#include <cstddef>
+
 #include "plugins/dof/FastBitmap.h"
 
 // The weights of a separable blur for every centre value (byte 0 of the map at the pixel
@@ -39,7 +41,7 @@ public:
   Int32 Extent(Int32 c) const { return extents[c]; }
   // Centre value c's 1 / weight sum (rounded) followed by its weights of offsets 0, 1, ..
   // radius, then zeros up to SlotCount(): what the lanes of a vector load at once.
-  const double* Slots(Int32 c) const { return slots + (perCentre ? c * slotCount : 0); }
+  const double* Slots(Int32 c) const { return slots + (perCentre ? std::ptrdiff_t(c) * slotCount : 0); }
   Int32 SlotCount() const { return slotCount; }
   // The sum of centre value c's weights, added in the order of the offsets: the weight
   // sum of every pixel when all samples count.

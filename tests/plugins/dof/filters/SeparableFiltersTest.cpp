@@ -99,13 +99,31 @@ TEST_F(SeparableFilters, MatchTheStraightforwardFiltersWhereMeansAreNearlyWhole)
 TEST_F(SeparableFilters, MatchTheStraightforwardFiltersAtEveryWidthAroundTheGroups)
 {
   std::mt19937 random(15);
-  for (int w : {7, 8, 9, 15, 16, 17, 31, 33, 255, 256, 257, 263}) {
+  for (int w : {7, 8, 9, 15, 16, 17, 31, 33, 127, 128, 129, 137, 255, 256, 257, 263}) {
     Image source = test::RandomImage(random, w, 6);
     Image map = test::RandomMap(random, w, 6);
     for (int radius : {2, 7})
       for (Filter filter : kFilters)
         for (bool depthTest : {false, true}) {
           SCOPED_TRACE(::testing::Message() << "width " << w << " radius " << radius << " filter "
+                                            << static_cast<int>(filter) << " depth " << depthTest);
+          EXPECT_TRUE(Run(filter, source, map, radius, depthTest) ==
+                      reference::Blur(filter, source, map, radius, depthTest));
+        }
+  }
+}
+
+// The columns are blurred through a window of rows that slides down tall images.
+TEST_F(SeparableFilters, MatchTheStraightforwardFiltersOnTallImages)
+{
+  std::mt19937 random(16);
+  for (int h : {63, 64, 65, 66, 130, 211}) {
+    Image source = test::RandomImage(random, 11, h);
+    Image map = test::RandomMap(random, 11, h);
+    for (int radius : {1, 2, 7, 40})
+      for (Filter filter : kFilters)
+        for (bool depthTest : {false, true}) {
+          SCOPED_TRACE(::testing::Message() << "height " << h << " radius " << radius << " filter "
                                             << static_cast<int>(filter) << " depth " << depthTest);
           EXPECT_TRUE(Run(filter, source, map, radius, depthTest) ==
                       reference::Blur(filter, source, map, radius, depthTest));
