@@ -140,6 +140,7 @@ LENSARA_INLINE void SumLanes(const Planes& centre, std::ptrdiff_t stride, Int32 
 {
   LaneInts value = LoadLaneInts(centre.map);
   AddSamples<DepthTest>(centre, -extent * stride, value, weights[extent], true, sums, weightSum);
+#pragma GCC unroll 4
   for (Int32 k = 1 - extent; k <= extent; ++k)
     AddSamples<DepthTest>(centre, k * stride, value, weights[k < 0 ? -k : k], false, sums, weightSum);
 }
@@ -165,13 +166,12 @@ LENSARA_INLINE void SumUnrolled(const Planes& centre, std::ptrdiff_t stride, Int
 // relative).
 constexpr double kQuotientSlack = 0x1p-40;
 
-typedef std::uint64_t LaneWords __attribute__((vector_size(kLanes * 4), aligned(4)));
-
 LENSARA_INLINE Bool AnySet(LaneInts lanes)
 {
-  LaneWords words;
-  std::memcpy(&words, &lanes, sizeof words);
-  return (words[0] | words[1] | words[2] | words[3]) != 0;
+  lanes |= __builtin_shufflevector(lanes, lanes, 4, 5, 6, 7, 0, 1, 2, 3);
+  lanes |= __builtin_shufflevector(lanes, lanes, 2, 3, 0, 1, 6, 7, 4, 5);
+  lanes |= __builtin_shufflevector(lanes, lanes, 1, 0, 3, 2, 5, 4, 7, 6);
+  return lanes[0] != 0;
 }
 
 // trunc(sums[c] / weight sum) per lane and colour, where inverse is 1 / weight sum
