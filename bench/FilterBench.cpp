@@ -120,7 +120,7 @@ void OpenCvBoxFilter(benchmark::State& state)
 
 #define LENSARA_BENCH(name) BENCHMARK(name)->Arg(3)->Arg(8)->Arg(16)->Unit(benchmark::kMillisecond)
 LENSARA_BENCH(GaussImproved);
-LENSARA_BENCH(StraightGaussImproved)->Iterations(2);
+LENSARA_BENCH(StraightGaussImproved)->Iterations(3);
 LENSARA_BENCH(GaussImprovedDepth);
 LENSARA_BENCH(GaussBlending);
 LENSARA_BENCH(MedianLowPass);

@@ -5,5 +5,12 @@
 // doubles.
 #pragma once
 
+// A build for testing may compile them for one of the three only (LENSARA_FILTER_ISA).
+#if defined(LENSARA_FILTER_BASELINE)
+#define LENSARA_CLONES
+#elif defined(LENSARA_FILTER_TARGET)
+#define LENSARA_CLONES __attribute__((target(LENSARA_FILTER_TARGET)))
+#else
 #define LENSARA_CLONES __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
+#endif
 #define LENSARA_INLINE inline __attribute__((always_inline))
