@@ -35,6 +35,22 @@ protected:
     if (result) *result = ok;
     return test::ToImage(t);
   }
+
+  // Every filter, with and without the depth test, at each radius equals the
+  // straightforward one and reports success.
+  void ExpectStraightforwardResults(const Image& source, const Image& map, std::initializer_list<int> radii)
+  {
+    for (int radius : radii)
+      for (Filter filter : kFilters)
+        for (bool depthTest : {false, true}) {
+          SCOPED_TRACE(::testing::Message() << source.width << "x" << source.height << " radius " << radius
+                                            << " filter " << static_cast<int>(filter) << " depth " << depthTest);
+          Bool ok = false;
+          Image fast = Run(filter, source, map, radius, depthTest, nullptr, &ok);
+          EXPECT_TRUE(ok);
+          EXPECT_TRUE(fast == reference::Blur(filter, source, map, radius, depthTest));
+        }
+  }
 };
 
 TEST_F(SeparableFilters, MatchTheStraightforwardFiltersByteForByte)
@@ -44,16 +60,7 @@ TEST_F(SeparableFilters, MatchTheStraightforwardFiltersByteForByte)
   for (auto [w, h] : sizes) {
     Image source = test::RandomImage(random, w, h);
     Image map = test::RandomMap(random, w, h);
-    for (int radius : {0, 1, 2, 3, 5, 8, 16, 21, 80, 300})
-      for (Filter filter : kFilters)
-        for (bool depthTest : {false, true}) {
-          SCOPED_TRACE(::testing::Message() << w << "x" << h << " radius " << radius << " filter "
-                                            << static_cast<int>(filter) << " depth " << depthTest);
-          Bool ok = false;
-          Image fast = Run(filter, source, map, radius, depthTest, nullptr, &ok);
-          EXPECT_TRUE(ok);
-          EXPECT_TRUE(fast == reference::Blur(filter, source, map, radius, depthTest));
-        }
+    ExpectStraightforwardResults(source, map, {0, 1, 2, 3, 5, 8, 16, 21, 80, 300});
   }
 }
 
@@ -84,14 +91,7 @@ TEST_F(SeparableFilters, MatchTheStraightforwardFiltersWhereMeansAreNearlyWhole)
   const int w = 37, h = 29;
   Image map = EveryMapValue(w, h);
   for (const Image& source : {test::Uniform(w, h, 0, 1, 255), test::Uniform(w, h, 200, 13, 128), Checks(w, h)})
-    for (int radius : {1, 3, 6, 7, 8, 16})
-      for (Filter filter : kFilters)
-        for (bool depthTest : {false, true}) {
-          SCOPED_TRACE(::testing::Message() << "radius " << radius << " filter " << static_cast<int>(filter)
-                                            << " depth " << depthTest);
-          EXPECT_TRUE(Run(filter, source, map, radius, depthTest) ==
-                      reference::Blur(filter, source, map, radius, depthTest));
-        }
+    ExpectStraightforwardResults(source, map, {1, 3, 6, 7, 8, 16});
 }
 
 // Pixels are computed in groups and blocks of columns: widths around their sizes leave
@@ -102,14 +102,7 @@ TEST_F(SeparableFilters, MatchTheStraightforwardFiltersAtEveryWidthAroundTheGrou
   for (int w : {7, 8, 9, 15, 16, 17, 31, 33, 127, 128, 129, 137, 255, 256, 257, 263}) {
     Image source = test::RandomImage(random, w, 6);
     Image map = test::RandomMap(random, w, 6);
-    for (int radius : {2, 7})
-      for (Filter filter : kFilters)
-        for (bool depthTest : {false, true}) {
-          SCOPED_TRACE(::testing::Message() << "width " << w << " radius " << radius << " filter "
-                                            << static_cast<int>(filter) << " depth " << depthTest);
-          EXPECT_TRUE(Run(filter, source, map, radius, depthTest) ==
-                      reference::Blur(filter, source, map, radius, depthTest));
-        }
+    ExpectStraightforwardResults(source, map, {2, 7});
   }
 }
 
@@ -120,14 +113,7 @@ TEST_F(SeparableFilters, MatchTheStraightforwardFiltersOnTallImages)
   for (int h : {63, 64, 65, 66, 130, 211}) {
     Image source = test::RandomImage(random, 11, h);
     Image map = test::RandomMap(random, 11, h);
-    for (int radius : {1, 2, 7, 40})
-      for (Filter filter : kFilters)
-        for (bool depthTest : {false, true}) {
-          SCOPED_TRACE(::testing::Message() << "height " << h << " radius " << radius << " filter "
-                                            << static_cast<int>(filter) << " depth " << depthTest);
-          EXPECT_TRUE(Run(filter, source, map, radius, depthTest) ==
-                      reference::Blur(filter, source, map, radius, depthTest));
-        }
+    ExpectStraightforwardResults(source, map, {1, 2, 7, 40});
   }
 }
 
