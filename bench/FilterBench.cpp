@@ -2,9 +2,10 @@
 // at radius 3, 8 and 16, next to a straightforward GaussImproved (one exp per sample) and
 // OpenCV's box filter, and prints the ratios the filters must meet: GaussImproved at least
 // 20 times faster than the straightforward version, MedianLowPass without the depth test
-// at most 2 times the box filter's time.
+// at most 2 times the box filter's time (each from the fastest of three repetitions).
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include <opencv2/imgproc.hpp>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "app/core/Host.h"
 #include "plugins/dof/Dof.h"
@@ -118,13 +120,19 @@ void OpenCvBoxFilter(benchmark::State& state)
   for (auto _ : state) cv::boxFilter(source, target, -1, cv::Size(size, size), cv::Point(-1, -1), true, cv::BORDER_REFLECT_101);
 }
 
+double Smallest(const std::vector<double>& times) { return *std::min_element(times.begin(), times.end()); }
+
 #define LENSARA_BENCH(name) BENCHMARK(name)->Arg(3)->Arg(8)->Arg(16)->Unit(benchmark::kMillisecond)
-LENSARA_BENCH(GaussImproved);
-LENSARA_BENCH(StraightGaussImproved)->Iterations(3);
+// The timings behind the ratios are repeated, and the ratios taken from the fastest
+// repetitions, so that a passing disturbance of the machine does not decide them.
+#define LENSARA_RATIO_BENCH(name) \
+  LENSARA_BENCH(name)->Repetitions(3)->DisplayAggregatesOnly(true)->ComputeStatistics("min", Smallest)
+LENSARA_RATIO_BENCH(GaussImproved);
+LENSARA_RATIO_BENCH(StraightGaussImproved)->Iterations(2);
 LENSARA_BENCH(GaussImprovedDepth);
 LENSARA_BENCH(GaussBlending);
-LENSARA_BENCH(MedianLowPass);
-LENSARA_BENCH(OpenCvBoxFilter);
+LENSARA_RATIO_BENCH(MedianLowPass);
+LENSARA_RATIO_BENCH(OpenCvBoxFilter);
 LENSARA_BENCH(MedianLowPassDepth);
 LENSARA_BENCH(MedianBlurBlend);
 LENSARA_BENCH(GaussianBlurBlend);
@@ -137,7 +145,8 @@ public:
   void ReportRuns(const std::vector<Run>& runs) override
   {
     for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration) times[run.benchmark_name()] = run.GetAdjustedRealTime();
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "min")
+        times[run.run_name.str()] = run.GetAdjustedRealTime();
     ConsoleReporter::ReportRuns(runs);
   }
 
