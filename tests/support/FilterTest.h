@@ -26,14 +26,14 @@ protected:
   lensara::Host host;
 };
 
-// A break test that answers true from its stopAt-th question on (counting from 0); never
-// when stopAt is negative.
+// A break test that answers true from its stopAt-th question on (counting from 0), or at
+// that question only when once is set; never when stopAt is negative.
 class CountingBreak : public lensara::BreakTest {
 public:
-  explicit CountingBreak(long stopAt = -1) : stopAt(stopAt) {}
+  explicit CountingBreak(long stopAt = -1, bool once = false) : stopAt(stopAt), once(once) {}
   bool Stop() noexcept override
   {
-    bool stop = stopAt >= 0 && asked >= stopAt;
+    bool stop = stopAt >= 0 && (once ? asked == stopAt : asked >= stopAt);
     ++asked;
     return stop;
   }
@@ -41,6 +41,7 @@ public:
 
 private:
   long stopAt;
+  bool once;
 };
 
 class RecordingProgress : public lensara::ProgressDisplay {

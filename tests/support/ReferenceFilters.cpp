@@ -31,10 +31,11 @@ double SampleWeight(Filter filter, int c, int k, int radius)
   return std::exp(-static_cast<double>(static_cast<long>(k) * k) / static_cast<double>(d));
 }
 
-// One pass: along rows (dx = 1) or columns (dy = 1), from in to out.
-void Pass(Filter filter, const Image& in, Image& out, const Image& map, int radius, bool depthTest, bool alongRows)
+// One pass over the columns before columns: along rows or columns, from in to out.
+void Pass(Filter filter, const Image& in, Image& out, const Image& map, int radius, bool depthTest, bool alongRows,
+          int columns)
 {
-  for (int x = 0; x < in.width; ++x) {
+  for (int x = 0; x < columns; ++x) {
     for (int y = 0; y < in.height; ++y) {
       int c = map.At(x, y)[0];
       if (filter == Filter::GaussImproved && c == 0) {
@@ -59,11 +60,17 @@ void Pass(Filter filter, const Image& in, Image& out, const Image& map, int radi
 
 Image Blur(Filter filter, const Image& source, const Image& map, int radius, bool depthTest)
 {
+  return Blur(filter, source, source, map, radius, depthTest, source.width, source.width);
+}
+
+Image Blur(Filter filter, const Image& source, const Image& target, const Image& map, int radius, bool depthTest,
+           int firstColumns, int secondColumns)
+{
   if (radius < 0) radius = 0;
   Image work = source;
-  Image target = source;
-  Pass(filter, work, target, map, radius, depthTest, true);
-  Pass(filter, target, work, map, radius, depthTest, false);
+  Image out = target;
+  Pass(filter, work, out, map, radius, depthTest, true, firstColumns);
+  Pass(filter, out, work, map, radius, depthTest, false, secondColumns);
   return work;
 }
 

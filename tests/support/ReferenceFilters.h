@@ -25,6 +25,12 @@ enum class Filter { GaussImproved, GaussBlending, MedianLowPass };
 // One run of a single-pass filter, not stopped; returns the blurred image.
 Image Blur(Filter filter, const Image& source, const Image& map, int radius, bool depthTest);
 
+// One run whose first pass stops before column firstColumns and whose second pass stops
+// before column secondColumns (the width: not stopped), on a target that holds target at
+// the start; returns the target at the end.
+Image Blur(Filter filter, const Image& source, const Image& target, const Image& map, int radius, bool depthTest,
+           int firstColumns, int secondColumns);
+
 // Repeated passes, then the copy or the blend by the map, starting from target.
 Image Drive(Filter filter, const Image& source, const Image& target, const Image& map, int radius, int passes,
             bool depthTest, bool blend);

@@ -24,16 +24,17 @@ inline Bool StartColumn(VideoPostStruct* vps, Int32 x, Int32 width, const Column
 }
 
 // Calls work(x0, x1) for consecutive blocks of at most blockWidth columns of 0 .. width - 1.
-// Returns false when the host asked to stop.
+// Returns the number of columns done: width, or the column before which the host asked
+// to stop.
 template <class Work>
-Bool SweepColumns(VideoPostStruct* vps, Int32 width, Int32 blockWidth, const ColumnProgress* progress, Work work)
+Int32 SweepColumns(VideoPostStruct* vps, Int32 width, Int32 blockWidth, const ColumnProgress* progress, Work work)
 {
   for (Int32 x0 = 0; x0 < width; x0 += blockWidth) {
     Int32 x1 = std::min(width - x0, blockWidth) + x0;
     Int32 x = x0;
     while (x < x1 && StartColumn(vps, x, width, progress)) ++x;
     if (x > x0) work(x0, x);
-    if (x < x1) return false;
+    if (x < x1) return x;
   }
-  return true;
+  return width;
 }

@@ -19,34 +19,49 @@ constexpr Int32 kRowBlock = 256;
 constexpr Int32 kBoxRowBlock = 256;
 constexpr Int32 kBoxColumnBlock = 128;
 
-// The two passes over one image; each blurs the columns x0 .. x1 - 1 of the pass.
+// The two passes over one image; each blurs the columns x0 .. x1 - 1 of the pass. The
+// vertical pass writes its results back into the image it reads.
 class SeparablePasses {
 public:
   virtual ~SeparablePasses() = default;
   virtual void Horizontal(const UChar* in, UChar* out, Int32 x0, Int32 x1) = 0;
-  virtual void Vertical(const UChar* in, UChar* out, Int32 x0, Int32 x1) = 0;
+  virtual void Vertical(UChar* image, Int32 x0, Int32 x1) = 0;
   virtual Int32 HorizontalBlock() const = 0;
   virtual Int32 VerticalBlock() const = 0;
 };
 
-Bool SizesMatch(FastBitmap* source, FastBitmap* target, FastBitmap* map)
+// Columns x0 .. width - 1 of every row of from into to.
+void CopyColumns(const UChar* from, UChar* to, Int32 width, Int32 height, Int32 x0)
 {
-  return target->SameSize(source) && target->SameSize(map);
+  for (Int32 y = 0; y < height; ++y) {
+    std::ptrdiff_t at = (std::ptrdiff_t(y) * width + x0) * 3;
+    std::memcpy(to + at, from + at, std::size_t(width - x0) * 3);
+  }
 }
 
-// Both passes with their break tests and progress; the working copy replaces the target.
-void RunPasses(SeparablePasses& passes, FastBitmap* work, FastBitmap* target, VideoPostStruct* vps, Float passShare)
+// Both passes with their break tests and progress: the rows of the source into the target,
+// then the columns of the target in place. The result is that of passes over a working
+// copy of the source that replaces the target at the end: the columns the second pass
+// left undone after a stop take the source's pixels (all of them when it was told to
+// stop before its first column). The source is read as it is unless it is the target
+// itself, whose pixels the first pass overwrites; then a copy of it is made first.
+// False when that copy finds no memory.
+Bool RunPasses(SeparablePasses& passes, FastBitmap* source, FastBitmap* target, VideoPostStruct* vps,
+               Float passShare)
 {
+  FastBitmap copy(source == target ? source : nullptr);
+  const UChar* original = source == target ? copy.GetData() : source->GetData();
+  if (!original) return false;
   Int32 width = target->GetWidth();
-  UChar* t = work->GetData();
-  UChar* d = target->GetData();
+  UChar* image = target->GetData();
   ColumnProgress first{0.0, passShare};
   ColumnProgress second{1.0 - 1.0 / passShare, passShare};
   SweepColumns(vps, width, passes.HorizontalBlock(), &first,
-               [&](Int32 x0, Int32 x1) { passes.Horizontal(t, d, x0, x1); });
-  SweepColumns(vps, width, passes.VerticalBlock(), &second,
-               [&](Int32 x0, Int32 x1) { passes.Vertical(d, t, x0, x1); });
-  work->CopyTo(target);
+               [&](Int32 x0, Int32 x1) { passes.Horizontal(original, image, x0, x1); });
+  Int32 done = SweepColumns(vps, width, passes.VerticalBlock(), &second,
+                            [&](Int32 x0, Int32 x1) { passes.Vertical(image, x0, x1); });
+  if (done < width) CopyColumns(original, image, width, target->GetHeight(), done);
+  return true;
 }
 
 // A block of the host's memory for count values, starting on a cache line (whole vectors
@@ -497,17 +512,25 @@ public:
 
   // Row y of the result needs image rows y - radius .. y + radius; the window holds image
   // rows first .. first + windowRows - 1 of the block, row i at (i - first) x kWindowStride.
-  void Vertical(const UChar* in, UChar* out, Int32 x0, Int32 x1) override
+  // Results go into the image row by row, each after the last row it needs is converted;
+  // rows past the bottom reflect rows that may already hold results, so they are copied
+  // from the window, which still holds those rows as they were.
+  void Vertical(UChar* image, Int32 x0, Int32 x1) override
   {
     Int32 lanes = x1 - x0;
     std::int64_t first = -radius;
-    for (std::int64_t i = first; i < radius; ++i) ConvertBlockRow(in, map, width, height, i, x0, lanes, GetPlanes(), (i - first) * kWindowStride);
+    for (std::int64_t i = first; i < radius; ++i)
+      ConvertBlockRow(image, map, width, height, i, x0, lanes, GetPlanes(), (i - first) * kWindowStride);
     for (Int32 y = 0; y < height; ++y) {
       std::int64_t last = std::int64_t(y) + radius;
       if (last - first >= windowRows) first = SlideWindow(first, y - std::int64_t(radius));
-      ConvertBlockRow(in, map, width, height, last, x0, lanes, GetPlanes(), (last - first) * kWindowStride);
+      if (last < height)
+        ConvertBlockRow(image, map, width, height, last, x0, lanes, GetPlanes(), (last - first) * kWindowStride);
+      else
+        CopyWindowRow(EdgeIndex(last, height) - first, last - first);
       Planes centre = GetPlanes().At((y - first) * kWindowStride);
-      BlurPixelsInto(kernel, centre, kWindowStride, depthTest, lanes, Slots(), out + (std::ptrdiff_t(y) * width + x0) * 3);
+      BlurPixelsInto(kernel, centre, kWindowStride, depthTest, lanes, Slots(),
+                     image + (std::ptrdiff_t(y) * width + x0) * 3);
     }
   }
 
@@ -520,6 +543,14 @@ private:
     for (double* colour : planes.colour) std::memmove(colour, colour + from, count * sizeof(double));
     std::memmove(planes.map, planes.map + from, count * sizeof(Int32));
     return to;
+  }
+
+  void CopyWindowRow(std::int64_t from, std::int64_t to)
+  {
+    Planes planes = GetPlanes();
+    for (double* colour : planes.colour)
+      std::memcpy(colour + to * kWindowStride, colour + from * kWindowStride, kWindowStride * sizeof(double));
+    std::memcpy(planes.map + to * kWindowStride, planes.map + from * kWindowStride, kWindowStride * sizeof(Int32));
   }
 
   Planes GetPlanes() const
@@ -592,11 +623,12 @@ public:
   BoxPasses(Int32 radius, Int32 width, Int32 height)
       : radius(radius), width(width), height(height), window(2 * radius + 1),
         segment((std::int64_t(std::min(kBoxRowBlock, width)) + 2 * std::int64_t(radius) + 1) * 3),
-        sums(std::int64_t(std::max(kBoxRowBlock, kBoxColumnBlock)) * 3)
+        sums(std::int64_t(std::max(kBoxRowBlock, kBoxColumnBlock)) * 3),
+        strip(std::int64_t(height) * kBoxColumnBlock * 3)
   {
   }
 
-  Bool Ready() const { return segment.Get() && sums.Get(); }
+  Bool Ready() const { return segment.Get() && sums.Get() && strip.Get(); }
   Int32 HorizontalBlock() const override { return kBoxRowBlock; }
   Int32 VerticalBlock() const override { return kBoxColumnBlock; }
 
@@ -611,23 +643,27 @@ public:
     }
   }
 
-  // Column sums of the block's bytes, carried down the rows.
-  void Vertical(const UChar* in, UChar* out, Int32 x0, Int32 x1) override
+  // Column sums of the block's bytes, carried down the rows. The rows are read from a copy
+  // of the block, as the results overwrite them.
+  void Vertical(UChar* image, Int32 x0, Int32 x1) override
   {
     Int32 bytes = (x1 - x0) * 3;
+    for (Int32 y = 0; y < height; ++y)
+      std::memcpy(strip.Get() + std::ptrdiff_t(y) * bytes, image + (std::ptrdiff_t(y) * width + x0) * 3, bytes);
     Int32* s = sums.Get();
     std::fill(s, s + bytes, 0);
-    for (Int32 k = -radius; k <= radius; ++k) AddBytes(s, Row(in, k, x0), bytes);
+    for (Int32 k = -radius; k <= radius; ++k) AddBytes(s, StripRow(k, bytes), bytes);
     for (Int32 y = 0; y < height; ++y) {
-      StoreQuotients(s, bytes, window, out + (std::ptrdiff_t(y) * width + x0) * 3);
-      SlideBytes(s, Row(in, std::int64_t(y) + radius + 1, x0), Row(in, std::int64_t(y) - radius, x0), bytes);
+      StoreQuotients(s, bytes, window, image + (std::ptrdiff_t(y) * width + x0) * 3);
+      SlideBytes(s, StripRow(std::int64_t(y) + radius + 1, bytes), StripRow(std::int64_t(y) - radius, bytes), bytes);
     }
   }
 
 private:
-  const UChar* Row(const UChar* image, std::int64_t y, Int32 x0) const
+  // Row y of the copied block (bytes per row), reflected into the image.
+  const UChar* StripRow(std::int64_t y, Int32 bytes) const
   {
-    return image + (std::ptrdiff_t(EdgeIndex(y, height)) * width + x0) * 3;
+    return strip.Get() + std::ptrdiff_t(EdgeIndex(y, height)) * bytes;
   }
 
   // Pixels from .. from + count - 1 of a row, reflected at its ends: the part inside the
@@ -650,13 +686,14 @@ private:
   Int32 radius, width, height, window;
   Scratch<UChar> segment;
   Scratch<Int32> sums;
+  Scratch<UChar> strip; // the vertical pass's block of columns
 };
 
-// True when the working copy, the target and the map have storage and all sizes agree.
-Bool CanBlur(FastBitmap* work, FastBitmap* source, FastBitmap* target, FastBitmap* map)
+// True when the source, the target and the map have storage and all sizes agree.
+Bool CanBlur(FastBitmap* source, FastBitmap* target, FastBitmap* map)
 {
-  return work->GetData() && target && target->GetData() && map && map->GetData() &&
-         SizesMatch(source, target, map);
+  return source && source->GetData() && target && target->GetData() && map && map->GetData() &&
+         target->SameSize(source) && target->SameSize(map);
 }
 
 }  // namespace
@@ -700,20 +737,14 @@ void BlurKernel::Finish()
 Bool RunWeightedBlur(const BlurKernel& kernel, FastBitmap* source, FastBitmap* target, FastBitmap* map,
                      Bool depthTest, VideoPostStruct* vps, Float passShare)
 {
-  FastBitmap work(source);
-  if (!CanBlur(&work, source, target, map)) return false;
+  if (!CanBlur(source, target, map)) return false;
   WeightedPasses passes(kernel, map, depthTest);
-  if (!passes.Ready()) return false;
-  RunPasses(passes, &work, target, vps, passShare);
-  return true;
+  return passes.Ready() && RunPasses(passes, source, target, vps, passShare);
 }
 
 Bool RunBoxBlur(Int32 radius, FastBitmap* source, FastBitmap* target, FastBitmap* map, VideoPostStruct* vps)
 {
-  FastBitmap work(source);
-  if (!CanBlur(&work, source, target, map)) return false;
+  if (!CanBlur(source, target, map)) return false;
   BoxPasses passes(radius, target->GetWidth(), target->GetHeight());
-  if (!passes.Ready()) return false;
-  RunPasses(passes, &work, target, vps, 1.0);
-  return true;
+  return passes.Ready() && RunPasses(passes, source, target, vps, 1.0);
 }

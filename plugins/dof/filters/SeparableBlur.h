@@ -1,6 +1,8 @@
 // The machinery behind Dof::GaussImproved, Dof::GaussBlending and Dof::MedianLowPass: two
-// one-dimensional passes, along the rows from the working copy into the target and along
-// the columns from the target back into the working copy, which then replaces the target.
+// one-dimensional passes, along the rows from the source into the target and along the
+// columns of the target in place. The results, also after a stop, are those of passes
+// from a working copy of the source into the target and back into the copy, which then
+// replaces the target; the copy itself is only made when the source is the target.
 //
 // Every result is bit-identical to the plain loops: per pixel the colour sums and the
 // weight sum are doubles added in the order of the offsets, from -radius to +radius, and

@@ -218,6 +218,23 @@ TEST_F(SeparableFilters, StopInTheFirstPassLeavesTheSource)
   }
 }
 
+// A stop the host takes back before the second pass: that pass blurs the columns the
+// first one finished together with the target's own pixels beyond them.
+TEST_F(SeparableFilters, StopOnlyInTheFirstPassBlursTheTargetBeyondIt)
+{
+  std::mt19937 random(17);
+  const int w = 300, h = 9, stopColumn = 211;
+  Image source = test::RandomImage(random, w, h);
+  Image map = test::RandomMap(random, w, h);
+  for (Filter filter : kFilters)
+    for (bool depthTest : {false, true}) {
+      test::CountingBreak stop(stopColumn, true);
+      test::CallRecord call(&stop);
+      EXPECT_TRUE(Run(filter, source, map, 5, depthTest, call.Get()) ==
+                  reference::Blur(filter, source, Image(w, h), map, 5, depthTest, stopColumn, w));
+    }
+}
+
 TEST_F(SeparableFilters, StopInTheSecondPassKeepsTheColumnsBeforeIt)
 {
   std::mt19937 random(12);
@@ -234,6 +251,28 @@ TEST_F(SeparableFilters, StopInTheSecondPassKeepsTheColumnsBeforeIt)
         for (int x = 0; x < w; ++x)
           for (int c = 0; c < 3; ++c)
             ASSERT_EQ(out.At(x, y)[c], (x < stopColumn ? full : source).At(x, y)[c]) << x << "," << y;
+    }
+}
+
+// The source may be the target itself: the results are those of separate images, also
+// after a stop in either pass.
+TEST_F(SeparableFilters, BlurTheTargetItself)
+{
+  std::mt19937 random(18);
+  const int w = 140, h = 70;
+  Image source = test::RandomImage(random, w, h);
+  Image map = test::RandomMap(random, w, h);
+  for (Filter filter : kFilters)
+    for (long stopAt : {-1L, 30L, w + 133L}) {
+      SCOPED_TRACE(::testing::Message() << "filter " << static_cast<int>(filter) << " stop " << stopAt);
+      FastBitmap image(w, h), m(w, h);
+      test::Fill(image, source);
+      test::Fill(m, map);
+      test::CountingBreak stop(stopAt);
+      test::CallRecord call(&stop);
+      EXPECT_TRUE(RunFilter(filter, &image, &image, &m, 6, true, call.Get()));
+      int first = stopAt < 0 ? w : std::min<int>(stopAt, w), second = stopAt < 0 ? w : std::max<int>(stopAt - w, 0);
+      EXPECT_TRUE(test::ToImage(image) == reference::Blur(filter, source, source, map, 6, true, first, second));
     }
 }
 
