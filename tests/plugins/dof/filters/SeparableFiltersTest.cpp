@@ -218,40 +218,32 @@ TEST_F(SeparableFilters, StopInTheFirstPassLeavesTheSource)
   }
 }
 
-// A stop the host takes back before the second pass: that pass blurs the columns the
-// first one finished together with the target's own pixels beyond them.
-TEST_F(SeparableFilters, StopOnlyInTheFirstPassBlursTheTargetBeyondIt)
+// A stop ends a pass before the column it is asked at. Asked once in the first pass, the
+// second pass still runs and blurs the target's own pixels beyond the stop along with the
+// rest; asked from a column of the second pass on, the columns before it are blurred and
+// the others keep the source's pixels.
+TEST_F(SeparableFilters, StoppedRunsMatchTheStraightforwardOnesStoppedAlike)
 {
   std::mt19937 random(17);
-  const int w = 300, h = 9, stopColumn = 211;
+  const int w = 300, h = 9;
   Image source = test::RandomImage(random, w, h);
   Image map = test::RandomMap(random, w, h);
-  for (Filter filter : kFilters)
-    for (bool depthTest : {false, true}) {
-      test::CountingBreak stop(stopColumn, true);
-      test::CallRecord call(&stop);
-      EXPECT_TRUE(Run(filter, source, map, 5, depthTest, call.Get()) ==
-                  reference::Blur(filter, source, Image(w, h), map, 5, depthTest, stopColumn, w));
-    }
-}
-
-TEST_F(SeparableFilters, StopInTheSecondPassKeepsTheColumnsBeforeIt)
-{
-  std::mt19937 random(12);
-  const int w = 150, h = 20, stopColumn = 97;
-  Image source = test::RandomImage(random, w, h);
-  Image map = test::RandomMap(random, w, h);
-  for (Filter filter : kFilters)
-    for (bool depthTest : {false, true}) {
-      test::CountingBreak stop(w + stopColumn);
-      test::CallRecord call(&stop);
-      Image out = Run(filter, source, map, 4, depthTest, call.Get());
-      Image full = reference::Blur(filter, source, map, 4, depthTest);
-      for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-          for (int c = 0; c < 3; ++c)
-            ASSERT_EQ(out.At(x, y)[c], (x < stopColumn ? full : source).At(x, y)[c]) << x << "," << y;
-    }
+  struct Stop {
+    long at;
+    bool once;
+    int firstColumns, secondColumns;
+  };
+  const Stop stops[] = {{211, true, 211, w}, {w + 97, false, w, 97}};
+  for (const Stop& s : stops)
+    for (Filter filter : kFilters)
+      for (bool depthTest : {false, true}) {
+        SCOPED_TRACE(::testing::Message() << "stop " << s.at << " filter " << static_cast<int>(filter) << " depth "
+                                          << depthTest);
+        test::CountingBreak stop(s.at, s.once);
+        test::CallRecord call(&stop);
+        EXPECT_TRUE(Run(filter, source, map, 5, depthTest, call.Get()) ==
+                    reference::Blur(filter, source, Image(w, h), map, 5, depthTest, s.firstColumns, s.secondColumns));
+      }
 }
 
 // The source may be the target itself: the results are those of separate images, also
