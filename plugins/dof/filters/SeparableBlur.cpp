@@ -217,18 +217,12 @@ LENSARA_INLINE void StorePixels(const LaneInts* colours, Int32 count, UChar* out
   std::memcpy(&bytes, &words, sizeof bytes);
   LaneBytes pixels = __builtin_shuffle(bytes, LaneBytes{0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20,
                                                         21, 22, 24, 25, 26, 28, 29, 30, 3, 3, 3, 3, 3, 3, 3, 3});
+  if (count < kLanes) return (void)std::memcpy(out, &pixels, count * 3);
   // Two stores straight from the register (a copy of the vector would go through memory).
   Bytes16 low = __builtin_shufflevector(pixels, pixels, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
   Bytes8 high = __builtin_shufflevector(pixels, pixels, 16, 17, 18, 19, 20, 21, 22, 23);
-  if (__builtin_expect(count >= kLanes, 1)) {
-    std::memcpy(out, &low, sizeof low);
-    std::memcpy(out + sizeof low, &high, sizeof high);
-    return;
-  }
-  UChar partial[sizeof low + sizeof high];
-  std::memcpy(partial, &low, sizeof low);
-  std::memcpy(partial + sizeof low, &high, sizeof high);
-  std::memcpy(out, partial, count * 3);
+  std::memcpy(out, &low, sizeof low);
+  std::memcpy(out + sizeof low, &high, sizeof high);
 }
 
 // rows[i][j] becomes out[j][i] for 8 x 8 doubles: three rounds of pairing halves.
@@ -538,19 +532,19 @@ private:
   // Moves the window's rows from image row to on to its start; returns the new first row.
   std::int64_t SlideWindow(std::int64_t first, std::int64_t to)
   {
-    Planes planes = GetPlanes();
-    std::ptrdiff_t from = (to - first) * kWindowStride, count = (first + windowRows - to) * kWindowStride;
-    for (double* colour : planes.colour) std::memmove(colour, colour + from, count * sizeof(double));
-    std::memmove(planes.map, planes.map + from, count * sizeof(Int32));
+    MoveWindowRows(to - first, 0, first + windowRows - to);
     return to;
   }
 
-  void CopyWindowRow(std::int64_t from, std::int64_t to)
+  void CopyWindowRow(std::int64_t from, std::int64_t to) { MoveWindowRows(from, to, 1); }
+
+  // rows rows of the window from row from on to row to on.
+  void MoveWindowRows(std::int64_t from, std::int64_t to, std::int64_t rows)
   {
     Planes planes = GetPlanes();
-    for (double* colour : planes.colour)
-      std::memcpy(colour + to * kWindowStride, colour + from * kWindowStride, kWindowStride * sizeof(double));
-    std::memcpy(planes.map + to * kWindowStride, planes.map + from * kWindowStride, kWindowStride * sizeof(Int32));
+    std::ptrdiff_t at = from * kWindowStride, into = to * kWindowStride, count = rows * kWindowStride;
+    for (double* colour : planes.colour) std::memmove(colour + into, colour + at, count * sizeof(double));
+    std::memmove(planes.map + into, planes.map + at, count * sizeof(Int32));
   }
 
   Planes GetPlanes() const
