@@ -460,21 +460,21 @@ LENSARA_CLONES void ConvertRow(const UChar* row, const UChar* mapRow, Int32 widt
   ClearRun(to, count, pad);
 }
 
-// Columns x0 .. x0 + lanes - 1 of image row y (reflected into the image) as one row of
-// kWindowStride samples at sample j of the planes, cleared beyond lanes.
-LENSARA_CLONES void ConvertBlockRow(const UChar* image, const UChar* map, Int32 width, Int32 height,
-                                    std::int64_t y, Int32 x0, Int32 lanes, const Planes& to, std::ptrdiff_t j)
-{
-  std::ptrdiff_t at = (std::ptrdiff_t(EdgeIndex(y, height)) * width + x0) * 3;
-  ConvertRun(image + at, map + at, lanes, to, j);
-  ClearRun(to, j + lanes, kWindowStride - lanes);
-}
-
 // Whole vectors of lanes that hold count pixels.
 template <class Count>
 Count RoundToLanes(Count count)
 {
   return (count + kLanes - 1) / kLanes * kLanes;
+}
+
+// Columns x0 .. x0 + lanes - 1 of image row y (reflected into the image) into the planes
+// from sample j on, cleared up to whole vectors of lanes.
+LENSARA_CLONES void ConvertBlockRow(const UChar* image, const UChar* map, Int32 width, Int32 height,
+                                    std::int64_t y, Int32 x0, Int32 lanes, const Planes& to, std::ptrdiff_t j)
+{
+  std::ptrdiff_t at = (std::ptrdiff_t(EdgeIndex(y, height)) * width + x0) * 3;
+  ConvertRun(image + at, map + at, lanes, to, j);
+  ClearRun(to, j + lanes, RoundToLanes(lanes) - lanes);
 }
 
 class WeightedPasses : public SeparablePasses {
