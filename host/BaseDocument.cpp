@@ -1,8 +1,6 @@
 #include "BaseDocument.h"
 
-namespace {
-constexpr Int32 kDocument = 110059;
-}  // namespace
+#include "TypeIds.h"
 
 BaseObject* BaseDraw::GetSceneCamera(const BaseDocument* doc) const
 {

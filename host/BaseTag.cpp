@@ -1,9 +1,9 @@
 #include "BaseTag.h"
 
 #include "BaseMaterial.h"
+#include "TypeIds.h"
 
 namespace {
-constexpr Int32 kTextureTag = 5616;
 constexpr Int32 kMaterialLink = 1010;
 }  // namespace
 

@@ -1,8 +1,6 @@
 #include "RenderData.h"
 
-namespace {
-constexpr Int32 kRenderData = 110304;
-}  // namespace
+#include "TypeIds.h"
 
 PluginVideoPost* PluginVideoPost::Alloc(Int32 id) { return NodeCast<PluginVideoPost>(gC4DOS->node->alloc(id)); }
 

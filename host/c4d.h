@@ -19,6 +19,7 @@
 #include "PluginVideoPost.h"
 #include "RenderData.h"
 #include "String.h"
+#include "TypeIds.h"
 #include "Types.h"
 #include "Vector.h"
 #include "VideoPostStruct.h"

@@ -5,6 +5,9 @@
 
 class FastBitmap;
 
+// The effect's plug-in id: its video post's type and the key of its settings in render data.
+constexpr Int32 kDofId = 1020104;
+
 class Dof : public VideoPostData {
 public:
   // The settings that change the depth image, as the last validation saw them; the

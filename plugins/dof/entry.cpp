@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr Int32 kDofId = 1020104;
 constexpr Int32 kNameString = 10000;
 constexpr Int32 kMinHostVersion = 12000;
 

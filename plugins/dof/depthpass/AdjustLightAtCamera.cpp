@@ -6,12 +6,6 @@
 
 namespace {
 
-constexpr Int32 kLight = 5102;
-constexpr Int32 kSphere = 5160;
-constexpr Int32 kTargetTag = 5676;
-constexpr Int32 kHairLightTag = 1017874;
-constexpr Int32 kInExclude = 1009290;
-constexpr Int32 kDofId = 1020104;
 constexpr Int32 kListFlags = 15;  // illumination, specular, shadow casting, reflections
 constexpr Float kSphereRadius = 10000000.0;
 

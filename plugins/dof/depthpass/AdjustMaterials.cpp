@@ -3,13 +3,6 @@
 
 namespace {
 
-constexpr Int32 kStandardMaterial = 5703;
-constexpr Int32 kHairMaterial = 1017730;
-constexpr Int32 kTextureTag = 5616;
-constexpr Int32 kCompositingTag = 5637;
-constexpr Int32 kLight = 5102;
-constexpr Int32 kCamera = 5103;
-constexpr Int32 kGradient = 1000481;
 
 const Vector kWhite(1.0, 1.0, 1.0);
 

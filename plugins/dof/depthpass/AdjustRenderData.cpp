@@ -3,11 +3,8 @@
 
 namespace {
 
-constexpr Int32 kHairVideoPost = 1017325;
-constexpr Int32 kMultipassNode = 300001048;
 constexpr Int32 kLightPasses = 100;
 constexpr Int32 kReflectionPass = 6;
-constexpr Int32 kDofId = 1020104;
 
 // Frees every video post of rd but, with hair, the last hair renderer, which stays first.
 void KeepOnlyHairVideoPost(RenderData* rd, Bool hair)
