@@ -1,4 +1,5 @@
-// Type ids of the host's nodes and data types that the plug-in creates or looks for.
+// Type ids of the host's nodes that the plug-in creates or looks for (custom data types:
+// CustomData.h).
 #pragma once
 
 #include "Types.h"
@@ -23,7 +24,3 @@ constexpr Int32 kDocument = 110059;
 constexpr Int32 kRenderData = 110304;
 constexpr Int32 kHairVideoPost = 1017325;
 constexpr Int32 kMultipassNode = 300001048;
-
-// Custom data types held by GeData.
-constexpr Int32 kInExclude = 1009290;
-constexpr Int32 kGradient = 1000481;

@@ -10,8 +10,6 @@ namespace lensara {
 
 namespace {
 
-constexpr int32_t kTextureTag = 5616;
-constexpr int32_t kTagMaterial = 1010;
 
 std::string Describe(const Node& n) { return TypeNameOf(n.Type()) + " \"" + n.Name() + "\""; }
 
@@ -26,7 +24,7 @@ void PrintTags(Document& doc, const Node& object, std::ostream& out)
 {
   for (const Node* tag = object.FirstIn(HST_BRANCH_TAGS); tag; tag = tag->Next()) {
     out << " [" << TypeNameOf(tag->Type());
-    const Value* link = tag->Type() == kTextureTag ? tag->Data().Find(kTagMaterial) : nullptr;
+    const Value* link = tag->Type() == kTextureTagType ? tag->Data().Find(kTextureTagMaterial) : nullptr;
     if (link && link->GetLink()) {
       Node* mat = doc.Resolve(*link->GetLink());
       out << " -> " << (mat ? "\"" + mat->Name() + "\"" : std::string("(no material)"));

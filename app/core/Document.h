@@ -10,8 +10,6 @@ namespace lensara {
 
 constexpr int32_t kDocumentType = 110059;
 constexpr int32_t kRenderViewType = 110305;
-constexpr int32_t kCameraType = 5103;
-constexpr int32_t kRenderDataType = 110304;
 
 class Document : public Node {
 public:

@@ -6,6 +6,8 @@
 
 namespace lensara {
 
+constexpr double kDegree = 3.14159265358979323846 / 180.0; // radians
+
 struct Vector {
   double x = 0.0, y = 0.0, z = 0.0;
 

@@ -4,16 +4,13 @@
 #include <atomic>
 
 #include "Document.h"
+#include "NodeTypes.h"
 
 namespace lensara {
 
 namespace {
 
 std::atomic<Identity> lastIdentity{0};
-
-constexpr int32_t kStandardMaterial = 5703;
-constexpr int32_t kChannelCount = 13;
-constexpr int32_t kChannelShaderKey = 2102;
 
 }  // namespace
 
@@ -168,7 +165,7 @@ void Node::SetGlobalMatrix(const Matrix& m)
 
 MaterialChannel* Node::Channel(int32_t number)
 {
-  if (type != kStandardMaterial || number < 0 || number >= kChannelCount) return nullptr;
+  if (type != kStandardMaterialType || number < 0 || number >= kChannelCount) return nullptr;
   if (channels.empty()) {
     for (int32_t i = 0; i < kChannelCount; ++i)
       channels.push_back(std::make_unique<MaterialChannel>(MaterialChannel{this, i}));

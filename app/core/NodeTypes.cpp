@@ -27,12 +27,12 @@ std::vector<KeyInfo> StandardMaterialKeys()
                                    "fog",      "bump",      "alpha",        "specular",   "specular_color",
                                    "glow",     "displacement", "diffusion"};
   std::vector<KeyInfo> keys;
-  for (int32_t ch = 0; ch < 13; ++ch)
+  for (int32_t ch = 0; ch < kChannelCount; ++ch)
     keys.push_back({2000 + ch, std::string(channels[ch]) + "_on", Value(ch == 0 || ch == 8 ? 1 : 0)});
   std::vector<KeyInfo> settings = {
       {2100, "color", V(0.8, 0.8, 0.8)},
       {2101, "color_brightness", Value(1.0)},
-      {2102, "color_shader", Value(Link{})},
+      {kChannelShaderKey, "color_shader", Value(Link{})},
       {2110, "luminance_color", V(1.0, 1.0, 1.0)},
       {2111, "luminance_brightness", Value(1.0)},
       {2120, "transparency_color", V(1.0, 1.0, 1.0)},
@@ -50,7 +50,7 @@ std::vector<KeyInfo> StandardMaterialKeys()
 std::vector<NodeType> MakeTypes()
 {
   return {
-      {5100, K::Object, "polygon", "Polygon", {}},
+      {kPolygonType, K::Object, "polygon", "Polygon", {}},
       {5102, K::Object, "light", "Light",
        {{90000, "color", V(1.0, 1.0, 1.0)},
         {90001, "brightness", Value(1.0)},
@@ -94,7 +94,7 @@ std::vector<NodeType> MakeTypes()
        {{1001, "color", V(1.0, 1.0, 1.0)}, {1002, "strength", Value(1.0)}, {1003, "sky_color", V(0.55, 0.7, 0.9)}}},
       {200000118, K::Object, "foreground", "Foreground",
        {{1000, "color", V(0.0, 0.0, 0.0)}, {1001, "opacity", Value(0.0)}}},
-      {5616, K::Tag, "texture", "Texture", {{1010, "material", Value(Link{})}}},
+      {kTextureTagType, K::Tag, "texture", "Texture", {{kTextureTagMaterial, "material", Value(Link{})}}},
       {5637, K::Tag, "compositing", "Compositing",
        {{1000, "cast_shadows", Value(1)},
         {1001, "receive_shadows", Value(1)},
@@ -103,7 +103,7 @@ std::vector<NodeType> MakeTypes()
         {1005, "seen_by_reflection", Value(1)}}},
       {5676, K::Tag, "target", "Target", {{1001, "target", Value(Link{})}}},
       {1017874, K::Tag, "hair_light", "Hair Light", {{1000, "hair_shadows", Value(1)}}},
-      {5703, K::Material, "standard", "Material", StandardMaterialKeys()},
+      {kStandardMaterialType, K::Material, "standard", "Material", StandardMaterialKeys()},
       {1017730, K::Material, "hair", "Hair Material", {{3139, "gradient", Value(WhiteToBlack())}}},
       {5833, K::Shader, "bitmap", "Bitmap", {{1000, "file", Value(std::string())}}},
       {1018766, K::Shader, "checkerboard", "Checkerboard",
@@ -158,7 +158,7 @@ std::unique_ptr<Node> CreateNode(int32_t type)
   if (!t) return Host::Active() ? Host::Active()->CreateVideoPost(type) : nullptr;
   auto node = std::make_unique<Node>(type, t->defaultName);
   for (const KeyInfo& k : t->keys) node->Data().Set(k.key, k.preset);
-  if (type == 5100) node->SetMesh(std::make_shared<Mesh>());
+  if (type == kPolygonType) node->SetMesh(std::make_shared<Mesh>());
   return node;
 }
 

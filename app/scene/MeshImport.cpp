@@ -14,11 +14,7 @@ namespace lensara {
 
 namespace {
 
-constexpr int32_t kPolygonObject = 5100;
-constexpr int32_t kStandardMaterial = 5703;
-constexpr int32_t kTextureTag = 5616;
 constexpr int32_t kMaterialColor = 2100;
-constexpr int32_t kTagMaterial = 1010;
 
 // The file's scene, triangulated; throws Error when Assimp cannot read it.
 class ImportedFile {
@@ -99,7 +95,7 @@ std::unique_ptr<Document> ImportMeshDocument(const std::filesystem::path& file)
   auto material = [&](unsigned index) {
     Node*& made = materials[index];
     if (made) return made;
-    std::unique_ptr<Node> mat = CreateNode(kStandardMaterial);
+    std::unique_ptr<Node> mat = CreateNode(kStandardMaterialType);
     mat->SetName(MaterialName(*scene.mMaterials[index], index));
     mat->Data().Set(kMaterialColor, Value(BaseColor(*scene.mMaterials[index])));
     made = mat.get();
@@ -109,12 +105,12 @@ std::unique_ptr<Document> ImportMeshDocument(const std::filesystem::path& file)
   auto addObject = [&](const aiMesh& m, const aiMatrix4x4& world, const aiNode& node) {
     auto mesh = std::make_shared<Mesh>();
     AppendMesh(m, world, *mesh);
-    std::unique_ptr<Node> object = CreateNode(kPolygonObject);
+    std::unique_ptr<Node> object = CreateNode(kPolygonType);
     object->SetName(m.mName.length ? m.mName.C_Str() : node.mName.C_Str());
     object->SetMesh(std::move(mesh));
     if (m.mMaterialIndex < scene.mNumMaterials) {
-      std::unique_ptr<Node> tag = CreateNode(kTextureTag);
-      tag->Data().Set(kTagMaterial, Value(Link{material(m.mMaterialIndex)->GetIdentity()}));
+      std::unique_ptr<Node> tag = CreateNode(kTextureTagType);
+      tag->Data().Set(kTextureTagMaterial, Value(Link{material(m.mMaterialIndex)->GetIdentity()}));
       object->Branch(HST_BRANCH_TAGS).Append(std::move(tag));
     }
     doc->Branch(HST_BRANCH_OBJECTS).Append(std::move(object));

@@ -17,7 +17,6 @@ namespace lensara {
 
 namespace {
 
-constexpr double kDegree = 3.14159265358979323846 / 180.0;
 
 using Fields = std::initializer_list<const char*>;
 
@@ -181,7 +180,7 @@ private:
     if (j.contains("rotation")) node.SetRotation(VectorField(j, "rotation") * kDegree);
     if (j.contains("scale")) node.SetScale(VectorField(j, "scale"));
     bool inline_ = j.contains("points") || j.contains("triangles");
-    if ((inline_ || j.contains("mesh")) && node.Type() != 5100)
+    if ((inline_ || j.contains("mesh")) && node.Type() != kPolygonType)
       Fail(j, inline_ ? "points" : "mesh", "only polygon objects have a mesh");
     if (j.contains("mesh") && inline_) Fail(j, "mesh", "a mesh is given by a file or inline, not both");
     if (j.contains("mesh")) ReadMeshFile(j, node);

@@ -15,7 +15,6 @@ namespace lensara {
 
 namespace {
 
-constexpr double kDegree = 3.14159265358979323846 / 180.0;
 
 // Degrees rounded to 1e-9, so that reading and writing again gives the same text.
 double Degrees(double radians) { return std::round(radians / kDegree * 1e9) / 1e9; }

@@ -150,7 +150,7 @@ void EditList(BaseObject* light, Edit edit)
 {
   GeData list;
   light->GetParameter(DescID(100000), list, 0);
-  auto* entries = static_cast<InExcludeData*>(list.GetCustomDataType(kInExclude));
+  auto* entries = static_cast<InExcludeData*>(list.GetCustomDataType(CUSTOMDATATYPE_INEXCLUDE_LIST));
   if (!entries) return;
   edit(entries);
   light->SetParameter(DescID(100000), list, 0);
@@ -176,7 +176,7 @@ InExcludeData* EffectExcludeList(const BaseDocument* doc)
   PluginVideoPost* vp = rd ? rd->GetFirstVideoPost() : nullptr;
   while (vp && vp->GetType() != kDofId) vp = vp->GetNext();
   if (!vp) return nullptr;
-  return static_cast<InExcludeData*>(vp->GetDataInstance()->GetCustomDataType(DOF_EXCLUDE, kInExclude));
+  return static_cast<InExcludeData*>(vp->GetDataInstance()->GetCustomDataType(DOF_EXCLUDE, CUSTOMDATATYPE_INEXCLUDE_LIST));
 }
 
 // Lists the effect's excluded objects of doc on the exclusion light, last first.

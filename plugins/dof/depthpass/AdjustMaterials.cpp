@@ -28,7 +28,7 @@ void WhitenHairMaterial(BaseMaterial* mat)
   data->SetBool(1500, true);
   data->SetBool(1515, false);
   data->SetReal(3110, 0.0);
-  if (auto* gradient = static_cast<Gradient*>(data->GetCustomDataType(3139, kGradient))) WhitenGradient(gradient);
+  if (auto* gradient = static_cast<Gradient*>(data->GetCustomDataType(3139, CUSTOMDATATYPE_GRADIENT))) WhitenGradient(gradient);
   data->SetBool(3141, true);
   for (Int32 key : {3001, 3146, 3000, 3007}) data->RemoveData(key);
 }
