@@ -7,15 +7,20 @@
 #include "GeData.h"
 #include "String.h"
 #include "Types.h"
+#include "abi/HstNode.h"
 
 class BaseDocument;
+
+// Messages the plug-in sends to nodes: the node's data changed; a pass entry was added to
+// render settings.
+constexpr Int32 MSG_UPDATE = HST_MSG_UPDATE;
+constexpr Int32 MSG_PASSES_CHANGED = HST_MSG_PASSES_CHANGED;
 
 class C4DAtom {
 public:
   // The node's type id.
   Int32 GetType() const;
-  // Sends a message to the node; returns its answer. Message 7 tells the host the node
-  // changed.
+  // Sends a message to the node; returns its answer.
   Bool Message(Int32 type, void* data = nullptr);
   Bool SetParameter(const DescID& id, const GeData& value, Int32 flags);
   Bool GetParameter(const DescID& id, GeData& value, Int32 flags) const;

@@ -18,6 +18,10 @@ enum {
   HST_BRANCH_RENDER_DATA = 7
 };
 
+/* Messages a plug-in sends to nodes: a pass entry was added to render settings, the
+   node's data changed. */
+enum { HST_MSG_PASSES_CHANGED = 5, HST_MSG_UPDATE = 7 };
+
 typedef struct HstNodeTable {
   /* The node's type id (object, tag, material or plug-in id). */
   int32_t (*type)(HstNode n);

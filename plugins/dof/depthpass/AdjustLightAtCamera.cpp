@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <tuple>
 
 #include "DepthLights.h"
 #include "plugins/dof/Dof.h"
@@ -19,21 +20,25 @@ struct DepthLights {
 // Distances from the light position; each stays 0 while its range is off.
 struct Distances {
   Float focus = 0.0;
+  Bool front = false;
+  Bool rear = false;
   Float frontOuter = 0.0;
   Float frontInner = 0.0;
   Float rearInner = 0.0;
   Float rearOuter = 0.0;
 };
 
+// Where a container keeps the front and rear range switches and their start and end.
+struct RangeKeys {
+  Int32 frontOn, frontStart, frontEnd, rearOn, rearStart, rearEnd;
+};
+
+constexpr RangeKeys kEffectRanges{DOF_FRONT_BLUR, DOF_FRONT_START, DOF_FRONT_END,
+                                  DOF_REAR_BLUR,  DOF_REAR_START,  DOF_REAR_END};
+constexpr RangeKeys kCameraRanges{1111, 1112, 1113, 1114, 1115, 1116};
+
 void SetLong(BaseObject* op, Int32 id, Int32 v) { op->SetParameter(DescID(id), GeData(v), 0); }
 void SetReal(BaseObject* op, Int32 id, Float v) { op->SetParameter(DescID(id), GeData(v), 0); }
-
-Int32 GetLong(const BaseObject* op, Int32 id)
-{
-  GeData value;
-  op->GetParameter(DescID(id), value, 0);
-  return value.GetLong();
-}
 
 void FreeLights(DepthLights& lights)
 {
@@ -51,26 +56,21 @@ Bool AllocLights(DepthLights& lights)
   return false;
 }
 
-// Switches the near clip (front) or far clip (rear) on for the range's light and the main light.
-void SwitchRangeOn(BaseObject* rangeLight, BaseObject* mainLight, Int32 clip)
+// The ranges that settings switch on around focus; with clamp, distances below 0 are raised to 0.
+Distances RangeDistances(const BaseContainer* settings, const RangeKeys& keys, Float focus, Bool clamp)
 {
-  SetLong(rangeLight, clip, 1);
-  SetLong(mainLight, clip, 1);
-}
-
-Distances EffectDistances(const BaseContainer* data, const DepthLights& lights)
-{
+  auto distance = [clamp](Float v) { return clamp ? std::max(0.0, v) : v; };
   Distances d;
-  d.focus = data->GetReal(DOF_FOCUS_DISTANCE);
-  if (data->GetBool(DOF_FRONT_BLUR)) {
-    SwitchRangeOn(lights.front, lights.main, 90027);
-    d.frontInner = d.focus - data->GetReal(DOF_FRONT_START);
-    d.frontOuter = d.focus - data->GetReal(DOF_FRONT_END);
+  d.focus = focus;
+  d.front = settings->GetBool(keys.frontOn);
+  d.rear = settings->GetBool(keys.rearOn);
+  if (d.front) {
+    d.frontInner = distance(focus - settings->GetReal(keys.frontStart));
+    d.frontOuter = distance(focus - settings->GetReal(keys.frontEnd));
   }
-  if (data->GetBool(DOF_REAR_BLUR)) {
-    SwitchRangeOn(lights.rear, lights.main, 90028);
-    d.rearInner = d.focus + data->GetReal(DOF_REAR_START);
-    d.rearOuter = d.focus + data->GetReal(DOF_REAR_END);
+  if (d.rear) {
+    d.rearInner = distance(focus + settings->GetReal(keys.rearStart));
+    d.rearOuter = distance(focus + settings->GetReal(keys.rearEnd));
   }
   return d;
 }
@@ -86,30 +86,19 @@ Float CameraFocus(const BaseDocument* doc, const BaseObject* camera)
   return object ? Len(camera->GetMg().off - object->GetMg().off) : focus;
 }
 
-Distances CameraDistances(const BaseDocument* doc, const BaseObject* camera, const DepthLights& lights)
+// Switches the near clip (front range) and the far clip (rear range) on for the range's
+// light and the main light. Returns true when a range is on; otherwise the main light
+// falls off linearly to the focus.
+Bool SwitchRanges(const DepthLights& lights, const Distances& d)
 {
-  Distances d;
-  d.focus = CameraFocus(doc, camera);
-  const BaseContainer* settings = camera->GetDataInstance();
-  if (settings->GetBool(1111)) {
-    SwitchRangeOn(lights.front, lights.main, 90027);
-    d.frontInner = std::max(0.0, d.focus - settings->GetReal(1112));
-    d.frontOuter = std::max(0.0, d.focus - settings->GetReal(1113));
-  }
-  if (settings->GetBool(1114)) {
-    SwitchRangeOn(lights.rear, lights.main, 90028);
-    d.rearInner = std::max(0.0, d.focus + settings->GetReal(1115));
-    d.rearOuter = std::max(0.0, d.focus + settings->GetReal(1116));
-  }
-  return d;
-}
-
-// True when the main light has a range on; otherwise it falls off linearly to the focus.
-Bool CheckRanges(BaseObject* mainLight, Float focus)
-{
-  if (GetLong(mainLight, 90027) || GetLong(mainLight, 90028)) return true;
-  SetLong(mainLight, 90014, 8);
-  SetReal(mainLight, 90025, focus);
+  for (auto [on, light, clip] : {std::tuple{d.front, lights.front, 90027}, std::tuple{d.rear, lights.rear, 90028}})
+    if (on) {
+      SetLong(light, clip, 1);
+      SetLong(lights.main, clip, 1);
+    }
+  if (d.front || d.rear) return true;
+  SetLong(lights.main, 90014, 8);
+  SetReal(lights.main, 90025, d.focus);
   return false;
 }
 
@@ -133,7 +122,7 @@ void NameLight(BaseObject* light, const char* name)
 {
   SetLong(light, 90015, 1);
   light->SetName(String(name));
-  light->Message(7);
+  light->Message(MSG_UPDATE);
 }
 
 void InsertFirst(BaseDocument* doc, BaseObject* op) { doc->InsertObject(op, nullptr, nullptr); }
@@ -219,8 +208,10 @@ Bool Dof::AdjustLightAtCamera(BaseDocument* doc, BaseList2D* effect, BaseObject*
   for (BaseObject* light : {lights.front, lights.rear, lights.main, lights.exclusion}) light->SetMg(mg);
 
   const BaseContainer* data = effect->GetDataInstance();
-  Distances d = data->GetBool(DOF_USE_CAMERA_DOF) ? CameraDistances(doc, camera, lights) : EffectDistances(data, lights);
-  Bool polarity = CheckRanges(lights.main, d.focus);
+  Distances d = data->GetBool(DOF_USE_CAMERA_DOF)
+                    ? RangeDistances(camera->GetDataInstance(), kCameraRanges, CameraFocus(doc, camera), true)
+                    : RangeDistances(data, kEffectRanges, data->GetReal(DOF_FOCUS_DISTANCE), false);
+  Bool polarity = SwitchRanges(lights, d);
   WriteClips(lights, d);
 
   NameLight(lights.front, kFrontLightName);

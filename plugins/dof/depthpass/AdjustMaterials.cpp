@@ -3,7 +3,6 @@
 
 namespace {
 
-
 const Vector kWhite(1.0, 1.0, 1.0);
 
 void WhitenColour(BaseContainer* data)
@@ -45,14 +44,11 @@ void WhitenStandardMaterial(BaseMaterial* mat, Bool reflections)
     WhitenColour(data);
     data->RemoveData(8000);
   }
-  if (colour) {
-    auto* shader = static_cast<BaseList2D*>(colour->GetShader());
-    if (shader) {
-      shader->Remove();
-      BaseList2D::Free(shader);
-    }
+  if (BaseShader* shader = colour ? colour->GetShader() : nullptr) {
+    shader->Remove();
+    BaseShader::Free(shader);
   }
-  mat->Message(7);
+  mat->Message(MSG_UPDATE);
 }
 
 BaseMaterial* AllocDepthMaterial()
@@ -64,18 +60,22 @@ BaseMaterial* AllocDepthMaterial()
   return mat;
 }
 
-// Unlinks and frees every texture tag of op whose material is gone.
-void RemoveTexturesWithoutMaterial(BaseObject* op)
+// Unlinks and frees every texture tag of op whose material is gone; true when op keeps
+// a texture tag.
+Bool RemoveTexturesWithoutMaterial(BaseObject* op)
 {
-  Int32 index = 0;
-  while (auto* tag = static_cast<TextureTag*>(op->GetTag(kTextureTag, index))) {
-    if (tag->GetMaterial()) {
-      ++index;
+  Bool textured = false;
+  for (BaseTag *tag = op->GetFirstTag(), *next; tag; tag = next) {
+    next = tag->GetNext();
+    if (tag->GetType() != kTextureTag) continue;
+    if (static_cast<TextureTag*>(tag)->GetMaterial()) {
+      textured = true;
       continue;
     }
     tag->Remove();
-    TextureTag::Free(tag);
+    BaseTag::Free(tag);
   }
+  return textured;
 }
 
 }  // namespace
@@ -86,9 +86,10 @@ Bool Dof::AdjustMaterials(BaseDocument* doc, const BaseContainer* settings)
   BaseMaterial* mat = doc->GetFirstMaterial();
   while (mat) {
     BaseMaterial* next = mat->GetNext();
-    if (mat->GetType() == kHairMaterial) {
+    Int32 type = mat->GetType();
+    if (type == kHairMaterial) {
       WhitenHairMaterial(mat);
-    } else if (mat->GetType() == kStandardMaterial) {
+    } else if (type == kStandardMaterial) {
       WhitenStandardMaterial(mat, reflections);
     } else {
       mat->Remove();
@@ -112,9 +113,8 @@ Bool Dof::AdjustMaterials(BaseDocument* doc, const BaseContainer* settings)
 void Dof::SetMaterialForAllObjects(BaseObject* op, TextureTag* tag)
 {
   for (; op; op = op->GetNext()) {
-    RemoveTexturesWithoutMaterial(op);
-    if (op->GetTag(kTextureTag)) continue;
-    if (op->GetType() == kLight || op->GetType() == kCamera) {
+    if (RemoveTexturesWithoutMaterial(op)) continue;
+    if (Int32 type = op->GetType(); type == kLight || type == kCamera) {
       SetMaterialForAllObjects(op->GetDown(), tag);
       continue;
     }
@@ -132,7 +132,7 @@ void Dof::DisableCompositingTags(BaseObject* op)
       copy->SetBool(1004, false);
       tag->SetData(copy, true);
       BaseContainer::Free(copy);
-      tag->Message(7);
+      tag->Message(MSG_UPDATE);
     }
     DisableCompositingTags(op->GetDown());
   }

@@ -44,7 +44,7 @@ void InsertPass(RenderData* rd, Int32 passType)
   if (!pass) return;
   pass->GetDataInstance()->SetLong(1000, passType);
   rd->InsertMultipass(pass);
-  rd->Message(5);
+  rd->Message(MSG_PASSES_CHANGED);
 }
 
 }  // namespace
@@ -65,5 +65,5 @@ void Dof::AdjustRenderData(RenderData* rd, Bool reflections, Bool hair, Int32 an
   WritePassOptions(data, reflections);
   InsertPass(rd, kLightPasses);
   if (reflections) InsertPass(rd, kReflectionPass);
-  rd->Message(7);
+  rd->Message(MSG_UPDATE);
 }

@@ -13,32 +13,35 @@ void PromoteChildren(BaseObject* op)
   }
 }
 
+// Deletes the objects of type among first() and its followers and in their subtrees.
+// A deletion restarts the walk at first(), as it moves the deleted object's children.
+template <class First>
+void DeleteAmong(First first, Int32 type)
+{
+  BaseObject* current = first();
+  while (current) {
+    BaseObject* next = current->GetNext();
+    DeleteObjectsOfTypeRec(current, type);
+    if (!current) next = first();
+    current = next;
+  }
+}
+
 }  // namespace
 
 void DeleteObjectsOfType(BaseDocument* doc, Int32 type)
 {
-  BaseObject* current = doc->GetFirstObject();
-  while (current) {
-    BaseObject* next = current->GetNext();
-    DeleteObjectsOfTypeRec(current, type);
-    if (!current) next = doc->GetFirstObject();  // a deletion restarts the walk
-    current = next;
-  }
+  DeleteAmong([doc] { return doc->GetFirstObject(); }, type);
 }
 
 void DeleteObjectsOfTypeRec(BaseObject*& op, Int32 type)
 {
   if (!op) return;
-  Bool doomed = op->GetType() == type;
-  if (doomed) PromoteChildren(op);
-  BaseObject* child = op->GetDown();
-  while (child) {
-    BaseObject* next = child->GetNext();
-    DeleteObjectsOfTypeRec(child, type);
-    if (!child) next = op->GetDown();  // a deletion restarts the walk
-    child = next;
+  if (op->GetType() != type) {
+    DeleteAmong([op] { return op->GetDown(); }, type);
+    return;
   }
-  if (!doomed) return;
+  PromoteChildren(op);
   op->Remove();
   BaseObject::Free(op);
 }
