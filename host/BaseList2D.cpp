@@ -23,13 +23,13 @@ C4DAtom* C4DAtom::GetClone(Int32 flags, void*) const
   return NodeCast<C4DAtom>(gC4DOS->node->clone(Handle(), flags));
 }
 
-GeListNode* GeListNode::GetNext() const { return FromHandle(gC4DOS->node->next(Handle())); }
+GeListNode* GeListNode::GetNext() const { return NodeCast<GeListNode>(gC4DOS->node->next(Handle())); }
 
-GeListNode* GeListNode::GetPred() const { return FromHandle(gC4DOS->node->pred(Handle())); }
+GeListNode* GeListNode::GetPred() const { return NodeCast<GeListNode>(gC4DOS->node->pred(Handle())); }
 
-GeListNode* GeListNode::GetUp() const { return FromHandle(gC4DOS->node->up(Handle())); }
+GeListNode* GeListNode::GetUp() const { return NodeCast<GeListNode>(gC4DOS->node->up(Handle())); }
 
-GeListNode* GeListNode::GetDown() const { return FromHandle(gC4DOS->node->first_in(Handle(), HST_BRANCH_CHILDREN)); }
+GeListNode* GeListNode::GetDown() const { return NodeCast<GeListNode>(gC4DOS->node->first_in(Handle(), HST_BRANCH_CHILDREN)); }
 
 void GeListNode::Remove() { gC4DOS->node->remove(Handle()); }
 
@@ -40,7 +40,7 @@ Bool GeListNode::InsertAfter(GeListNode* pred)
 
 BaseDocument* GeListNode::GetDocument() const { return NodeCast<BaseDocument>(gC4DOS->node->document(Handle())); }
 
-BaseList2D* BaseList2D::Alloc(Int32 type) { return Cast(gC4DOS->node->alloc(type)); }
+BaseList2D* BaseList2D::Alloc(Int32 type) { return NodeCast<BaseList2D>(gC4DOS->node->alloc(type)); }
 
 void BaseList2D::Free(BaseList2D*& node) { FreeNode(node); }
 

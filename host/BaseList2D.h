@@ -36,8 +36,6 @@ public:
 
 class GeListNode : public C4DAtom {
 public:
-  static GeListNode* FromHandle(HstNode n) { return reinterpret_cast<GeListNode*>(n); }
-
   // Neighbours in the node's list or tree; null when there is none.
   GeListNode* GetNext() const;
   GeListNode* GetPred() const;
@@ -58,7 +56,6 @@ public:
   static BaseList2D* Alloc(Int32 type);
   // Destroys a node (unlinking it first if needed) and clears the pointer.
   static void Free(BaseList2D*& node);
-  static BaseList2D* Cast(HstNode n) { return reinterpret_cast<BaseList2D*>(n); }
 
   // The node's live data container, owned by the node.
   BaseContainer* GetDataInstance();

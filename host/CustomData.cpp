@@ -8,7 +8,7 @@ Int32 InExcludeData::GetObjectCount() const { return gC4DOS->custom->inexclude_c
 
 BaseList2D* InExcludeData::ObjectFromIndex(const BaseDocument* doc, Int32 index) const
 {
-  return BaseList2D::Cast(gC4DOS->custom->inexclude_object(Handle(), HandleOf(doc), index));
+  return NodeCast<BaseList2D>(gC4DOS->custom->inexclude_object(Handle(), HandleOf(doc), index));
 }
 
 Int32 InExcludeData::GetFlags(Int32 index) const { return gC4DOS->custom->inexclude_flags(Handle(), index); }

@@ -53,7 +53,7 @@ Matrix GeData::GetMatrix() const { return Matrix(gC4DOS->data->get_matrix(handle
 
 BaseList2D* GeData::GetLink(const BaseDocument* doc) const
 {
-  return BaseList2D::Cast(gC4DOS->data->get_link(handle, HandleOf(doc)));
+  return NodeCast<BaseList2D>(gC4DOS->data->get_link(handle, HandleOf(doc)));
 }
 
 BaseContainer* GeData::GetContainer() const { return BaseContainer::FromHandle(gC4DOS->data->get_container(handle)); }

@@ -24,18 +24,18 @@ void Destroy(HstPluginObject self)
   DeleteObj(instance);
 }
 
-HstBool Init(HstPluginObject self, HstNode node) { return Instance(self)->Init(GeListNode::FromHandle(node)); }
+HstBool Init(HstPluginObject self, HstNode node) { return Instance(self)->Init(NodeCast<GeListNode>(node)); }
 
 HstBool Message(HstPluginObject self, HstNode node, int32_t type, void* data)
 {
-  return Instance(self)->Message(GeListNode::FromHandle(node), type, data);
+  return Instance(self)->Message(NodeCast<GeListNode>(node), type, data);
 }
 
 HstBool GetDEnabling(HstPluginObject self, HstNode node, const HstDescID* id, HstData value, int32_t flags,
                      HstContainer itemdesc)
 {
   GeData borrowed(value, GeData::Borrowed{});
-  return Instance(self)->GetDEnabling(GeListNode::FromHandle(node), DescID(*id), borrowed, flags,
+  return Instance(self)->GetDEnabling(NodeCast<GeListNode>(node), DescID(*id), borrowed, flags,
                                       BaseContainer::FromHandle(itemdesc));
 }
 
