@@ -5,6 +5,7 @@
 #include <set>
 
 #include "Error.h"
+#include "Lookup.h"
 
 namespace lensara {
 
@@ -92,9 +93,7 @@ Description Description::Load(const std::filesystem::path& file)
 
 const ParameterDescription* Description::Find(int32_t id) const
 {
-  for (const ParameterDescription& p : parameters)
-    if (p.id == id) return &p;
-  return nullptr;
+  return FindFirst(parameters, [id](const ParameterDescription& p) { return p.id == id; });
 }
 
 const ParameterDescription* Description::Find(const std::string& parameterName) const

@@ -5,6 +5,7 @@
 
 #include "Error.h"
 #include "FunctionTable.h"
+#include "Lookup.h"
 #include "Resource.h"
 
 namespace lensara {
@@ -95,19 +96,23 @@ void Host::DropClassesOf(const PluginLibrary* library)
                    videoPosts.end());
 }
 
+const std::shared_ptr<const VideoPostClass>* Host::FindClass(int32_t id) const
+{
+  return FindFirst(videoPosts, [id](const auto& c) { return c->id == id; });
+}
+
 const VideoPostClass* Host::FindVideoPost(int32_t id) const
 {
-  for (const auto& c : videoPosts)
-    if (c->id == id) return c.get();
-  return nullptr;
+  const auto* cls = FindClass(id);
+  return cls ? cls->get() : nullptr;
 }
 
 std::unique_ptr<Node> Host::CreateVideoPost(int32_t id)
 {
-  auto it = std::find_if(videoPosts.begin(), videoPosts.end(), [id](const auto& c) { return c->id == id; });
-  if (it == videoPosts.end()) return nullptr;
-  auto node = std::make_unique<Node>(id, (*it)->name);
-  if (!node->AttachInstance(*it)) return nullptr;
+  const auto* cls = FindClass(id);
+  if (!cls) return nullptr;
+  auto node = std::make_unique<Node>(id, (*cls)->name);
+  if (!node->AttachInstance(*cls)) return nullptr;
   return node;
 }
 

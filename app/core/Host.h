@@ -77,6 +77,7 @@ private:
   void Fail(const std::filesystem::path& file, std::string reason);
   std::string TakeProblems(const std::string& lead);
   void DropClassesOf(const PluginLibrary* library);
+  const std::shared_ptr<const VideoPostClass>* FindClass(int32_t id) const;
 
   HostOptions options;
   std::shared_ptr<const C4DOS> table;
