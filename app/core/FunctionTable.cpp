@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <new>
 
 #include "Container.h"
 #include "Error.h"
@@ -30,13 +29,6 @@ bool MayAllocate()
 }
 
 namespace {
-
-// Allocates a host object of type T for a handle, or null when memory is short.
-template <class T>
-T* NewHostObject()
-{
-  return MayAllocate() ? new (std::nothrow) T() : nullptr;
-}
 
 Resource* R(HstResource r) { return reinterpret_cast<Resource*>(r); }
 

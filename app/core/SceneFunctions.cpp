@@ -8,17 +8,6 @@ namespace lensara {
 
 namespace {
 
-// Runs f, turning any host exception (out of memory above all) into fallback.
-template <class F, class R>
-R Guarded(F f, R fallback) noexcept
-{
-  try {
-    return f();
-  } catch (...) {
-    return fallback;
-  }
-}
-
 Document* DocumentOf(HstNode n) { return n ? N(n)->GetDocument() : nullptr; }
 
 Document* AsDocument(HstNode n)
