@@ -38,6 +38,13 @@ R Guarded(F f, R fallback) noexcept
   }
 }
 
+// Runs f, which returns nothing, stopping it at any host exception.
+template <class F>
+void Guarded(F f) noexcept
+{
+  Guarded([&f] { return (f(), true); }, false);
+}
+
 // The bitmap and render call sections (RenderTables.cpp).
 extern const HstBitmapTable kBitmapTable;
 extern const HstRenderCallTable kRenderCallTable;

@@ -25,7 +25,7 @@ HstNode Resolve(Identity target, HstNode doc)
 template <class T>
 void Assign(HstData d, T value)
 {
-  if (d) Guarded([&] { return (*V(d) = Value(std::move(value)), true); }, false);
+  if (d) Guarded([&] { *V(d) = Value(std::move(value)); });
 }
 
 HstNode Release(std::unique_ptr<Node> n) { return n ? n.release()->Handle() : nullptr; }
@@ -156,7 +156,7 @@ namespace {
 HstNode DocSearchObject(HstNode doc, const char* name)
 {
   Document* d = AsDocument(doc);
-  return d && name ? ToHandle(d->SearchObject(name)) : nullptr;
+  return d && name ? Guarded([&] { return ToHandle(d->SearchObject(name)); }, HstNode{}) : nullptr;
 }
 
 HstNode DocActiveRenderData(HstNode doc)
