@@ -128,9 +128,6 @@ bool Host::RegisterVideoPost(const HstVideoPostRegistration& r)
   cls->library = starting;
   cls->id = r.id;
   cls->name = r.name ? r.name : "";
-  cls->info = r.info;
-  cls->disklevel = r.disklevel;
-  cls->priority = r.priority;
   try {
     cls->description = Description::Load(Resource::DescriptionFile(starting->Folder(), r.description ? r.description : ""));
   } catch (const Error& e) {

@@ -24,9 +24,6 @@ struct HostOptions {
 struct VideoPostClass : NodeClass {
   int32_t id = 0;
   std::string name;
-  int32_t info = 0;
-  int32_t disklevel = 0;
-  int32_t priority = 0;
   Description description;
 };
 
