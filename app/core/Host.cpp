@@ -38,13 +38,14 @@ void Host::LoadPlugins(const std::filesystem::path& folder)
     return;
   }
   std::vector<std::filesystem::path> files;
-  auto collect = [&files](const std::filesystem::path& dir) {
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
-      if (entry.is_regular_file() && entry.path().extension() == ".so") files.push_back(entry.path());
+  auto collect = [&files](const std::filesystem::directory_entry& entry) {
+    if (entry.is_regular_file() && entry.path().extension() == ".so") files.push_back(entry.path());
   };
-  collect(folder);
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    if (entry.is_directory()) collect(entry.path());
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    collect(entry);
+    if (entry.is_directory())
+      for (const auto& inner : std::filesystem::directory_iterator(entry.path())) collect(inner);
+  }
   std::sort(files.begin(), files.end());
   for (const auto& file : files) LoadPlugin(file);
 }
