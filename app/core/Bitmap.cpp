@@ -19,7 +19,6 @@ bool Bitmap::Init(int32_t w, int32_t h, int32_t b) noexcept
   }
   width = w;
   height = h;
-  bits = b;
   return true;
 }
 

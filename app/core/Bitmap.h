@@ -21,7 +21,6 @@ public:
 
   int32_t Width() const { return width; }
   int32_t Height() const { return height; }
-  int32_t Bits() const { return bits; }
   uint8_t* Row(int32_t y) { return pixels.data() + RowOffset(y); }
   const uint8_t* Row(int32_t y) const { return pixels.data() + RowOffset(y); }
   const std::vector<uint8_t>& Pixels() const { return pixels; }
@@ -35,7 +34,6 @@ private:
 
   int32_t width = 0;
   int32_t height = 0;
-  int32_t bits = 24;
   std::vector<uint8_t> pixels;
 };
 

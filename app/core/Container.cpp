@@ -15,13 +15,10 @@ Value* Container::FindLive(int32_t key)
 
 void Container::Set(int32_t key, Value value)
 {
-  for (Entry& e : entries) {
-    if (e.first == key) {
-      e.second = std::move(value);
-      return;
-    }
-  }
-  entries.emplace_back(key, std::move(value));
+  if (Value* v = FindLive(key))
+    *v = std::move(value);
+  else
+    entries.emplace_back(key, std::move(value));
 }
 
 bool Container::Remove(int32_t key)
@@ -35,13 +32,13 @@ bool Container::Remove(int32_t key)
 int32_t Container::GetLong(int32_t key, int32_t preset) const
 {
   const Value* v = Find(key);
-  return v && (v->IsLong() || v->IsReal()) ? v->ToLong() : preset;
+  return v && v->IsNumber() ? v->ToLong() : preset;
 }
 
 double Container::GetReal(int32_t key, double preset) const
 {
   const Value* v = Find(key);
-  return v && (v->IsLong() || v->IsReal()) ? v->ToReal() : preset;
+  return v && v->IsNumber() ? v->ToReal() : preset;
 }
 
 }  // namespace lensara

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "Error.h"
+#include "Lookup.h"
 
 namespace lensara {
 
@@ -26,29 +27,30 @@ Type ParseType(const std::string& text)
   throw Error("unknown parameter type \"" + text + "\"");
 }
 
-std::optional<double> OptionalNumber(const Json& j, const char* key)
+// Reads key, when present, as a T only so that a value of the wrong type rejects the
+// file: the host shows no labels, units or limits.
+template <class T>
+void CheckOptional(const Json& j, const char* key)
 {
-  if (!j.contains(key)) return std::nullopt;
-  return j.at(key).get<double>();
+  j.value(key, T());
 }
 
 CycleValue ParseCycleValue(const Json& j)
 {
-  return CycleValue{j.at("id").get<int32_t>(), j.at("name").get<std::string>(), j.value("label", "")};
+  CycleValue c{j.at("id").get<int32_t>(), j.at("name").get<std::string>()};
+  CheckOptional<std::string>(j, "label");
+  return c;
 }
 
-ParameterDescription ParseParameter(const Json& j, const std::string& group)
+ParameterDescription ParseParameter(const Json& j)
 {
   ParameterDescription p;
   p.id = j.at("id").get<int32_t>();
   p.name = j.at("name").get<std::string>();
   p.type = ParseType(j.at("type").get<std::string>());
-  p.label = j.value("label", p.name);
-  p.group = group;
-  p.unit = j.value("unit", "");
-  p.min = OptionalNumber(j, "min");
-  p.max = OptionalNumber(j, "max");
-  p.step = OptionalNumber(j, "step");
+  CheckOptional<std::string>(j, "label");
+  CheckOptional<std::string>(j, "unit");
+  for (const char* limit : {"min", "max", "step"}) CheckOptional<double>(j, limit);
   if (p.type == Type::Cycle) {
     for (const Json& c : j.at("cycle")) p.cycle.push_back(ParseCycleValue(c));
     if (p.cycle.empty()) throw Error("cycle parameter " + p.name + " has no values");
@@ -76,8 +78,8 @@ Description Description::Load(const std::filesystem::path& file)
   try {
     d.name = root.at("name").get<std::string>();
     for (const Json& group : root.at("groups")) {
-      std::string label = group.value("label", "");
-      for (const Json& p : group.at("parameters")) d.parameters.push_back(ParseParameter(p, label));
+      CheckOptional<std::string>(group, "label");
+      for (const Json& p : group.at("parameters")) d.parameters.push_back(ParseParameter(p));
     }
   } catch (const Json::exception& e) {
     throw Error(file.string() + ": " + e.what());
@@ -92,16 +94,7 @@ Description Description::Load(const std::filesystem::path& file)
 
 const ParameterDescription* Description::Find(int32_t id) const
 {
-  for (const ParameterDescription& p : parameters)
-    if (p.id == id) return &p;
-  return nullptr;
-}
-
-const ParameterDescription* Description::Find(const std::string& parameterName) const
-{
-  for (const ParameterDescription& p : parameters)
-    if (p.name == parameterName) return &p;
-  return nullptr;
+  return FindFirst(parameters, [id](const ParameterDescription& p) { return p.id == id; });
 }
 
 const char* TypeName(ParameterDescription::Type type)

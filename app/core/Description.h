@@ -1,10 +1,9 @@
-// A node class's description: its parameters with their ids, names, types, cycle values
-// and what the editor shows of them.
+// A node class's description: its parameters with their ids, names, types and cycle
+// values.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,7 +12,6 @@ namespace lensara {
 struct CycleValue {
   int32_t id = 0;
   std::string name;
-  std::string label;
 };
 
 struct ParameterDescription {
@@ -22,10 +20,6 @@ struct ParameterDescription {
   int32_t id = 0;
   std::string name;
   Type type = Type::Bool;
-  std::string label;
-  std::string group;
-  std::string unit;
-  std::optional<double> min, max, step;
   std::vector<CycleValue> cycle;
 };
 
@@ -38,7 +32,6 @@ public:
   const std::vector<ParameterDescription>& Parameters() const { return parameters; }
   // The parameter with this id, or null.
   const ParameterDescription* Find(int32_t id) const;
-  const ParameterDescription* Find(const std::string& name) const;
 
 private:
   std::string name;

@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <new>
 
 #include "Container.h"
 #include "Error.h"
@@ -31,13 +30,6 @@ bool MayAllocate()
 
 namespace {
 
-// Allocates a host object of type T for a handle, or null when memory is short.
-template <class T>
-T* NewHostObject()
-{
-  return MayAllocate() ? new (std::nothrow) T() : nullptr;
-}
-
 Resource* R(HstResource r) { return reinterpret_cast<Resource*>(r); }
 
 // --- memory
@@ -53,7 +45,14 @@ int32_t VersionType() { return Host::Active() ? Host::Active()->ProductKind() : 
 
 HstBool RegisterVideoPost(const HstVideoPostRegistration* registration)
 {
-  return registration && Host::Active() && Host::Active()->RegisterVideoPost(*registration);
+  if (!registration || !Host::Active()) return false;
+  return Guarded([registration] { return Host::Active()->RegisterVideoPost(*registration); }, false);
+}
+
+// Adds a problem to the report of the plug-in that is starting, when memory allows.
+void NoteProblem(const char* problem)
+{
+  if (Host::Active()) Guarded([problem] { Host::Active()->NotePluginProblem(problem); });
 }
 
 HstResource LoadResource(HstFilename folder)
@@ -62,7 +61,7 @@ HstResource LoadResource(HstFilename folder)
   try {
     return reinterpret_cast<HstResource>(new Resource(Resource::Load(FromHandle(folder)->text)));
   } catch (const std::exception& e) {
-    if (Host::Active()) Host::Active()->NotePluginProblem(e.what());
+    NoteProblem(e.what());
     return nullptr;
   }
 }
@@ -72,8 +71,12 @@ void FreeResource(HstResource r) { delete R(r); }
 HstBool LoadString(HstResource r, int32_t id, HstString out)
 {
   const std::string* text = r ? R(r)->String(id) : nullptr;
-  if (out) FromHandle(out)->text = text ? *text : std::string();
-  return text != nullptr;
+  return Guarded(
+      [&] {
+        if (out) FromHandle(out)->text = text ? *text : std::string();
+        return text != nullptr;
+      },
+      false);
 }
 
 const HstPluginTable kPlugin = {VersionType, RegisterVideoPost, LoadResource, FreeResource, LoadString};
@@ -87,7 +90,7 @@ struct TextSection {
   static std::string* Text(H h) { return &FromHandle(h)->text; }
   static void Set(H h, const char* utf8)
   {
-    if (h) *Text(h) = utf8 ? utf8 : "";
+    if (h) Guarded([&] { *Text(h) = utf8 ? utf8 : ""; });
   }
   static const char* Get(H h) { return h ? Text(h)->c_str() : ""; }
 };
@@ -104,7 +107,7 @@ HstData DataAlloc() { return reinterpret_cast<HstData>(NewHostObject<Value>()); 
 void DataFree(HstData d) { delete V(d); }
 void DataCopy(HstData dst, HstData src)
 {
-  if (dst) *V(dst) = src ? *V(src) : Value();
+  if (dst) Guarded([&] { *V(dst) = src ? *V(src) : Value(); });
 }
 int32_t DataType(HstData d) { return d ? V(d)->TypeCode() : HST_DATA_NONE; }
 void DataSetLong(HstData d, int32_t v)
@@ -117,7 +120,7 @@ void DataSetReal(HstData d, double v)
 }
 void DataSetString(HstData d, const char* utf8)
 {
-  if (d) *V(d) = Value(std::string(utf8 ? utf8 : ""));
+  if (d) Guarded([&] { *V(d) = Value(std::string(utf8 ? utf8 : "")); });
 }
 int32_t DataGetLong(HstData d) { return d ? V(d)->ToLong() : 0; }
 double DataGetReal(HstData d) { return d ? V(d)->ToReal() : 0.0; }
@@ -131,32 +134,37 @@ const HstDataTable kData = {DataAlloc,        DataFree,         DataCopy,       
 
 // --- containers
 
+// Sets key of c to a copy of v (none when v is null); false when memory runs short.
+HstBool SetData(Container& c, int32_t key, HstData v)
+{
+  return Guarded([&] { return (c.Set(key, v ? *V(v) : Value()), true); }, false);
+}
+
+// Sets key of c to value; nothing changes when c is null or memory runs short.
+void SetKey(HstContainer c, int32_t key, Value value)
+{
+  if (c) Guarded([&] { C(c)->Set(key, std::move(value)); });
+}
+
 HstContainer ContainerAlloc() { return reinterpret_cast<HstContainer>(NewHostObject<Container>()); }
 void ContainerFree(HstContainer c) { delete C(c); }
 void ContainerCopy(HstContainer dst, HstContainer src)
 {
-  if (dst) *C(dst) = src ? *C(src) : Container();
+  if (dst) Guarded([&] { *C(dst) = src ? *C(src) : Container(); });
 }
 int32_t ContainerGetLong(HstContainer c, int32_t key, int32_t preset) { return c ? C(c)->GetLong(key, preset) : preset; }
 double ContainerGetReal(HstContainer c, int32_t key, double preset) { return c ? C(c)->GetReal(key, preset) : preset; }
-void ContainerSetLong(HstContainer c, int32_t key, int32_t v)
-{
-  if (c) C(c)->Set(key, Value(v));
-}
-void ContainerSetReal(HstContainer c, int32_t key, double v)
-{
-  if (c) C(c)->Set(key, Value(v));
-}
+void ContainerSetLong(HstContainer c, int32_t key, int32_t v) { SetKey(c, key, Value(v)); }
+void ContainerSetReal(HstContainer c, int32_t key, double v) { SetKey(c, key, Value(v)); }
 HstBool ContainerGetData(HstContainer c, int32_t key, HstData out)
 {
   const Value* v = c ? C(c)->Find(key) : nullptr;
   if (!v) return false;
-  if (out) *V(out) = *v;
-  return true;
+  return !out || Guarded([&] { return (*V(out) = *v, true); }, false);
 }
 void ContainerSetData(HstContainer c, int32_t key, HstData v)
 {
-  if (c) C(c)->Set(key, v ? *V(v) : Value());
+  if (c) SetData(*C(c), key, v);
 }
 HstBool ContainerRemove(HstContainer c, int32_t key) { return c && C(c)->Remove(key); }
 int32_t ContainerCount(HstContainer c) { return c ? static_cast<int32_t>(C(c)->Entries().size()) : 0; }
@@ -178,11 +186,11 @@ int32_t NodeType(HstNode n) { return n ? N(n)->Type() : 0; }
 HstContainer NodeData(HstNode n) { return n ? reinterpret_cast<HstContainer>(&N(n)->Data()) : nullptr; }
 void NodeGetName(HstNode n, HstString out)
 {
-  if (out) FromHandle(out)->text = n ? N(n)->Name() : std::string();
+  if (out) Guarded([&] { FromHandle(out)->text = n ? N(n)->Name() : std::string(); });
 }
 void NodeSetName(HstNode n, const char* utf8)
 {
-  if (n) N(n)->SetName(utf8 ? utf8 : "");
+  if (n) Guarded([&] { N(n)->SetName(utf8 ? utf8 : ""); });
 }
 HstBool NodeMessage(HstNode n, int32_t type, void* data) { return n && N(n)->Message(type, data); }
 
@@ -190,8 +198,7 @@ HstBool NodeMessage(HstNode n, int32_t type, void* data) { return n && N(n)->Mes
 HstBool NodeSetParameter(HstNode n, const HstDescID* id, HstData v, int32_t)
 {
   if (!n || !id || id->depth != 1) return false;
-  N(n)->Data().Set(id->level[0].id, v ? *V(v) : Value());
-  return true;
+  return SetData(N(n)->Data(), id->level[0].id, v);
 }
 HstBool NodeGetParameter(HstNode n, const HstDescID* id, HstData out, int32_t)
 {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 
 #include "host/abi/C4DOS.h"
 
@@ -18,6 +19,31 @@ void SetAllocationBudget(long count);
 
 // Takes one allocation from that budget; false when it is spent.
 bool MayAllocate();
+
+// Allocates a host object of type T for a handle, or null when memory is short.
+template <class T>
+T* NewHostObject()
+{
+  return MayAllocate() ? new (std::nothrow) T() : nullptr;
+}
+
+// Runs f, turning any host exception (out of memory above all) into fallback.
+template <class F, class R>
+R Guarded(F f, R fallback) noexcept
+{
+  try {
+    return f();
+  } catch (...) {
+    return fallback;
+  }
+}
+
+// Runs f, which returns nothing, stopping it at any host exception.
+template <class F>
+void Guarded(F f) noexcept
+{
+  Guarded([&f] { return (f(), true); }, false);
+}
 
 // The bitmap and render call sections (RenderTables.cpp).
 extern const HstBitmapTable kBitmapTable;

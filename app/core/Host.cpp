@@ -5,6 +5,7 @@
 
 #include "Error.h"
 #include "FunctionTable.h"
+#include "Lookup.h"
 #include "Resource.h"
 
 namespace lensara {
@@ -37,13 +38,14 @@ void Host::LoadPlugins(const std::filesystem::path& folder)
     return;
   }
   std::vector<std::filesystem::path> files;
-  auto collect = [&files](const std::filesystem::path& dir) {
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
-      if (entry.is_regular_file() && entry.path().extension() == ".so") files.push_back(entry.path());
+  auto collect = [&files](const std::filesystem::directory_entry& entry) {
+    if (entry.is_regular_file() && entry.path().extension() == ".so") files.push_back(entry.path());
   };
-  collect(folder);
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    if (entry.is_directory()) collect(entry.path());
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    collect(entry);
+    if (entry.is_directory())
+      for (const auto& inner : std::filesystem::directory_iterator(entry.path())) collect(inner);
+  }
   std::sort(files.begin(), files.end());
   for (const auto& file : files) LoadPlugin(file);
 }
@@ -95,19 +97,23 @@ void Host::DropClassesOf(const PluginLibrary* library)
                    videoPosts.end());
 }
 
+const std::shared_ptr<const VideoPostClass>* Host::FindClass(int32_t id) const
+{
+  return FindFirst(videoPosts, [id](const auto& c) { return c->id == id; });
+}
+
 const VideoPostClass* Host::FindVideoPost(int32_t id) const
 {
-  for (const auto& c : videoPosts)
-    if (c->id == id) return c.get();
-  return nullptr;
+  const auto* cls = FindClass(id);
+  return cls ? cls->get() : nullptr;
 }
 
 std::unique_ptr<Node> Host::CreateVideoPost(int32_t id)
 {
-  auto it = std::find_if(videoPosts.begin(), videoPosts.end(), [id](const auto& c) { return c->id == id; });
-  if (it == videoPosts.end()) return nullptr;
-  auto node = std::make_unique<Node>(id, (*it)->name);
-  if (!node->AttachInstance(*it)) return nullptr;
+  const auto* cls = FindClass(id);
+  if (!cls) return nullptr;
+  auto node = std::make_unique<Node>(id, (*cls)->name);
+  if (!node->AttachInstance(*cls)) return nullptr;
   return node;
 }
 
@@ -123,9 +129,6 @@ bool Host::RegisterVideoPost(const HstVideoPostRegistration& r)
   cls->library = starting;
   cls->id = r.id;
   cls->name = r.name ? r.name : "";
-  cls->info = r.info;
-  cls->disklevel = r.disklevel;
-  cls->priority = r.priority;
   try {
     cls->description = Description::Load(Resource::DescriptionFile(starting->Folder(), r.description ? r.description : ""));
   } catch (const Error& e) {

@@ -24,9 +24,6 @@ struct HostOptions {
 struct VideoPostClass : NodeClass {
   int32_t id = 0;
   std::string name;
-  int32_t info = 0;
-  int32_t disklevel = 0;
-  int32_t priority = 0;
   Description description;
 };
 
@@ -77,6 +74,7 @@ private:
   void Fail(const std::filesystem::path& file, std::string reason);
   std::string TakeProblems(const std::string& lead);
   void DropClassesOf(const PluginLibrary* library);
+  const std::shared_ptr<const VideoPostClass>* FindClass(int32_t id) const;
 
   HostOptions options;
   std::shared_ptr<const C4DOS> table;

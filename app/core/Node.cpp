@@ -27,18 +27,14 @@ void NodeList::Insert(std::unique_ptr<Node> node, Node* pred)
   n->list = this;
   n->pred = pred;
   n->next = pred ? pred->next : first;
-  if (n->next) n->next->pred = n;
+  if (n->next)
+    n->next->pred = n;
+  else
+    last = n;
   if (pred)
     pred->next = n;
   else
     first = n;
-}
-
-void NodeList::Append(std::unique_ptr<Node> node)
-{
-  Node* last = first;
-  while (last && last->next) last = last->next;
-  Insert(std::move(node), last);
 }
 
 // --- MaterialChannel
@@ -118,7 +114,10 @@ std::unique_ptr<Node> Node::Unlink()
     pred->next = next;
   else
     list->first = next;
-  if (next) next->pred = pred;
+  if (next)
+    next->pred = pred;
+  else
+    list->last = pred;
   list = nullptr;
   next = pred = nullptr;
   return std::unique_ptr<Node>(this);

@@ -45,13 +45,15 @@ public:
   // Takes the node in after pred, which must be in this list; at the top when pred is null.
   void Insert(std::unique_ptr<Node> node, Node* pred);
   // Inserts after the last node.
-  void Append(std::unique_ptr<Node> node);
+  void Append(std::unique_ptr<Node> node) { Insert(std::move(node), last); }
 
 private:
   friend class Node;
   Node* owner;
   BranchKind kind;
   Node* first = nullptr;
+  // Kept so that appending does not walk the list.
+  Node* last = nullptr;
 };
 
 // A channel of a standard material (0 colour ... 12 diffusion), owned by the material.

@@ -1,6 +1,5 @@
 // The function table's bitmap and render call sections.
 #include <cstring>
-#include <new>
 #include <string>
 
 #include "Bitmap.h"
@@ -19,7 +18,7 @@ Bitmap* B(HstBitmap b) { return Bitmap::FromHandle(b); }
 
 HstBitmap BitmapAlloc()
 {
-  Bitmap* bitmap = MayAllocate() ? new (std::nothrow) Bitmap() : nullptr;
+  Bitmap* bitmap = NewHostObject<Bitmap>();
   return bitmap ? bitmap->Handle() : nullptr;
 }
 void BitmapFree(HstBitmap b) { delete B(b); }
@@ -46,11 +45,7 @@ HstBool BitmapSetLine(HstBitmap b, int32_t y, const uint8_t* rgb, int32_t bits)
 HstBitmap BitmapClone(HstBitmap b)
 {
   if (!b || !MayAllocate()) return nullptr;
-  try {
-    return (new Bitmap(*B(b)))->Handle();
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
+  return Guarded([b] { return (new Bitmap(*B(b)))->Handle(); }, HstBitmap{});
 }
 
 // --- render calls
@@ -67,15 +62,11 @@ void SetProgressValue(HstProgress p, double fraction)
 HstBool FormatNumber(HstData value, int32_t format, int32_t, HstBool, HstString out)
 {
   if (!out) return format == HST_FORMAT_LONG;
-  try {
-    std::string& text = FromHandle(out)->text;
-    text.clear();
-    if (format != HST_FORMAT_LONG) return false;
-    text = std::to_string(value ? reinterpret_cast<Value*>(value)->ToLong() : 0);
-    return true;
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  std::string& text = FromHandle(out)->text;
+  text.clear();
+  if (format != HST_FORMAT_LONG) return false;
+  int32_t number = value ? reinterpret_cast<Value*>(value)->ToLong() : 0;
+  return Guarded([&] { return (text = std::to_string(number), HstBool{true}); }, HstBool{false});
 }
 
 }  // namespace

@@ -12,8 +12,8 @@ namespace lensara {
 
 class Resource {
 public:
-  // Reads the string table under folder; throws Error naming the file and the problem.
-  // A folder without res/ has no resources; one without a string table has no strings.
+  // Reads the string table under folder; throws Error naming the file and the problem,
+  // or the missing res/ folder. A res/ folder without a string table has no strings.
   static Resource Load(const std::filesystem::path& folder);
 
   // String id, or null when there is none.

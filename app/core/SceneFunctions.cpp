@@ -8,17 +8,6 @@ namespace lensara {
 
 namespace {
 
-// Runs f, turning any host exception (out of memory above all) into fallback.
-template <class F, class R>
-R Guarded(F f, R fallback) noexcept
-{
-  try {
-    return f();
-  } catch (...) {
-    return fallback;
-  }
-}
-
 Document* DocumentOf(HstNode n) { return n ? N(n)->GetDocument() : nullptr; }
 
 Document* AsDocument(HstNode n)
@@ -36,7 +25,7 @@ HstNode Resolve(Identity target, HstNode doc)
 template <class T>
 void Assign(HstData d, T value)
 {
-  if (d) Guarded([&] { return (*V(d) = Value(std::move(value)), true); }, false);
+  if (d) Guarded([&] { *V(d) = Value(std::move(value)); });
 }
 
 HstNode Release(std::unique_ptr<Node> n) { return n ? n.release()->Handle() : nullptr; }
@@ -167,7 +156,7 @@ namespace {
 HstNode DocSearchObject(HstNode doc, const char* name)
 {
   Document* d = AsDocument(doc);
-  return d && name ? ToHandle(d->SearchObject(name)) : nullptr;
+  return d && name ? Guarded([&] { return ToHandle(d->SearchObject(name)); }, HstNode{}) : nullptr;
 }
 
 HstNode DocActiveRenderData(HstNode doc)

@@ -20,30 +20,22 @@ Value::Value(std::string v) : v(std::move(v)) {}
 Value::Value(const Vector& v) : v(v) {}
 Value::Value(const Matrix& v) : v(v) {}
 Value::Value(const Link& v) : v(v) {}
-Value::Value(const Container& c) : v(Boxed{std::make_unique<Container>(c)}) {}
+Value::Value(Container c) : v(Boxed(std::move(c))) {}
 Value::Value(InExclude v) : v(std::move(v)) {}
 Value::Value(Gradient v) : v(std::move(v)) {}
+Value::Value(const Value& other) = default;
 Value::Value(Value&& other) noexcept = default;
+Value& Value::operator=(const Value& other) = default;
 Value& Value::operator=(Value&& other) noexcept = default;
 Value::~Value() = default;
 
-Value::Value(const Value& other)
-{
-  if (const Container* c = other.GetContainer())
-    v = Boxed{std::make_unique<Container>(*c)};
-  else
-    std::visit(
-        [this](const auto& alt) {
-          if constexpr (!std::is_same_v<std::decay_t<decltype(alt)>, Boxed>) v = alt;
-        },
-        other.v);
-}
+Value::Boxed::Boxed(Container contents) : c(std::make_unique<Container>(std::move(contents))) {}
 
-Value& Value::operator=(const Value& other)
-{
-  if (this != &other) *this = Value(other);
-  return *this;
-}
+Value::Boxed::Boxed(const Boxed& other) : c(other.c ? std::make_unique<Container>(*other.c) : nullptr) {}
+
+Value::Boxed& Value::Boxed::operator=(const Boxed& other) { return *this = Boxed(other); }
+
+bool Value::Boxed::operator==(const Boxed& other) const { return c && other.c ? *c == *other.c : c == other.c; }
 
 int32_t Value::TypeCode() const
 {
@@ -91,19 +83,6 @@ const Container* Value::GetContainer() const
   return b ? b->c.get() : nullptr;
 }
 
-bool Value::operator==(const Value& other) const
-{
-  if (v.index() != other.v.index()) return false;
-  if (const Container* c = GetContainer()) return *c == *other.GetContainer();
-  return std::visit(
-      [&other](const auto& alt) {
-        using T = std::decay_t<decltype(alt)>;
-        if constexpr (std::is_same_v<T, Boxed>)
-          return false;
-        else
-          return alt == std::get<T>(other.v);
-      },
-      v);
-}
+bool Value::operator==(const Value& other) const { return v == other.v; }
 
 }  // namespace lensara

@@ -58,7 +58,7 @@ public:
   Value(const Vector& v);
   Value(const Matrix& v);
   Value(const Link& v);
-  Value(const Container& v);
+  Value(Container v);
   Value(InExclude v);
   Value(Gradient v);
   Value(const Value& other);
@@ -96,8 +96,15 @@ public:
   bool operator!=(const Value& other) const { return !(*this == other); }
 
 private:
-  // Containers nest, so a container value lives on the heap; copies are deep.
+  // Containers nest, so a container value lives on the heap; copies and comparisons are
+  // deep. A moved-from box holds null.
   struct Boxed {
+    explicit Boxed(Container contents);
+    Boxed(const Boxed& other);
+    Boxed(Boxed&& other) noexcept = default;
+    Boxed& operator=(const Boxed& other);
+    Boxed& operator=(Boxed&& other) noexcept = default;
+    bool operator==(const Boxed& other) const;
     std::unique_ptr<Container> c;
   };
 

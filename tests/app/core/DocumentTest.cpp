@@ -72,6 +72,31 @@ TEST(Document, GlobalMatrixFollowsTheParent)
   EXPECT_NEAR(child->Scale().x, 2.0, 1e-12);
 }
 
+std::string Names(const Node* first)
+{
+  std::string names;
+  for (const Node* n = first; n; n = n->Next()) names += n->Name();
+  return names;
+}
+
+TEST(Document, AppendGoesAfterTheLastNodeAsInsertsAndUnlinksLeaveIt)
+{
+  Document doc;
+  NodeList& objects = doc.Branch(HST_BRANCH_OBJECTS);
+  AddObject(doc, 5159, "A");
+  Node* b = AddObject(doc, 5159, "B");
+  b->Unlink();
+  Node* c = AddObject(doc, 5159, "C");
+  std::unique_ptr<Node> d = CreateNode(5159);
+  d->SetName("D");
+  objects.Insert(std::move(d), c);
+  AddObject(doc, 5159, "E");
+  EXPECT_EQ(Names(objects.First()), "ACDE");
+  while (objects.First()) objects.First()->Unlink();
+  AddObject(doc, 5159, "F");
+  EXPECT_EQ(Names(objects.First()), "F");
+}
+
 TEST(Document, SceneCameraFallsBackToTheDefaultView)
 {
   Document doc;
