@@ -76,6 +76,8 @@ private:
     });
     if (Node* camera = doc.ActiveCamera()) linked.insert(camera->GetIdentity());
     if (Node* rd = doc.ActiveRenderData()) linked.insert(rd->GetIdentity());
+    std::set<std::string> taken;  // names and ids a new id must differ from
+    for (const auto& [name, carriers] : count) taken.insert(name);
     std::map<std::string, int> seen;
     ForEachNode(doc, [&](Node& n) {
       int ordinal = ++seen[n.Name()];
@@ -83,10 +85,19 @@ private:
       if (count[n.Name()] == 1) {
         refs[n.GetIdentity()] = n.Name();
       } else {
-        refs[n.GetIdentity()] = n.Name() + "#" + std::to_string(ordinal);
+        refs[n.GetIdentity()] = NewId(n.Name(), ordinal, taken);
         ids[&n] = refs[n.GetIdentity()];
       }
     });
+  }
+
+  // "name#k" from k up, the first that is no node's name nor an id given before: the
+  // reader looks ids up before names.
+  static std::string NewId(const std::string& name, int k, std::set<std::string>& taken)
+  {
+    std::string id = name + "#" + std::to_string(k);
+    while (!taken.insert(id).second) id = name + "#" + std::to_string(++k);
+    return id;
   }
 
   Json Ref(Identity id) const
