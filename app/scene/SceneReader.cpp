@@ -50,9 +50,7 @@ public:
     if (!root.is_object()) Fail(root, "", "a scene file holds one JSON object");
     CheckFields(root, {kRootFields}, "the scene");
     auto doc = std::make_unique<Document>();
-    ReadList(root, "objects", NodeKind::Object, doc->Branch(HST_BRANCH_OBJECTS));
-    ReadList(root, "materials", NodeKind::Material, doc->Branch(HST_BRANCH_MATERIALS));
-    ReadList(root, "render_settings", NodeKind::RenderData, doc->Branch(HST_BRANCH_RENDER_DATA));
+    for (const ListField& field : kDocumentLists) ReadList(root, field, doc->Branch(field.branch));
     if (!doc->FirstRenderData()) doc->Branch(HST_BRANCH_RENDER_DATA).Append(CreateNode(kRenderDataType));
     for (const auto& [json, node] : pending) ReadData(*json, *node);
     if (root.contains("time")) doc->SetTime(RealField(root, "time"));
@@ -102,12 +100,12 @@ private:
     return j.at(key).get<std::string>();
   }
 
-  void ReadList(const Json& parent, const char* key, NodeKind kind, NodeList& list)
+  void ReadList(const Json& parent, const ListField& field, NodeList& list)
   {
-    if (!parent.contains(key)) return;
-    const Json& items = parent.at(key);
-    if (!items.is_array()) Fail(parent, key, std::string("\"") + key + "\" must be a list");
-    for (const Json& item : items) list.Append(ReadNode(item, kind, parent, key));
+    if (!parent.contains(field.name)) return;
+    const Json& items = parent.at(field.name);
+    if (!items.is_array()) Fail(parent, field.name, std::string("\"") + field.name + "\" must be a list");
+    for (const Json& item : items) list.Append(ReadNode(item, field.kind, parent, field.name));
   }
 
   // The type an entry names, checked against the kind of list it is in.
@@ -157,11 +155,7 @@ private:
     if (j.contains("name")) node->SetName(StringField(j, "name"));
     Register(j, *node);
     if (kind == NodeKind::Object) ReadObject(j, *node);
-    ReadList(j, "tags", NodeKind::Tag, node->Branch(HST_BRANCH_TAGS));
-    ReadList(j, "children", NodeKind::Object, node->Branch(HST_BRANCH_CHILDREN));
-    ReadList(j, "shaders", NodeKind::Shader, node->Branch(HST_BRANCH_SHADERS));
-    ReadList(j, "video_posts", NodeKind::VideoPost, node->Branch(HST_BRANCH_VIDEO_POSTS));
-    ReadList(j, "passes", NodeKind::Pass, node->Branch(HST_BRANCH_PASSES));
+    for (const ListField& field : kNodeLists) ReadList(j, field, node->Branch(field.branch));
     if (j.contains("data")) pending.emplace_back(&j, node.get());
     return node;
   }

@@ -25,17 +25,14 @@ void ForEachNode(Node* first, const F& f)
 {
   for (Node* n = first; n; n = n->Next()) {
     f(*n);
-    for (BranchKind kind : {HST_BRANCH_TAGS, HST_BRANCH_CHILDREN, HST_BRANCH_SHADERS, HST_BRANCH_VIDEO_POSTS,
-                            HST_BRANCH_PASSES})
-      ForEachNode(n->FirstIn(kind), f);
+    for (const ListField& field : kNodeLists) ForEachNode(n->FirstIn(field.branch), f);
   }
 }
 
 template <class F>
 void ForEachNode(Document& doc, const F& f)
 {
-  for (BranchKind kind : {HST_BRANCH_OBJECTS, HST_BRANCH_MATERIALS, HST_BRANCH_RENDER_DATA})
-    ForEachNode(doc.FirstIn(kind), f);
+  for (const ListField& field : kDocumentLists) ForEachNode(doc.FirstIn(field.branch), f);
 }
 
 // The identities a value links to.
@@ -58,9 +55,7 @@ public:
     root["time"] = EncodeReal(doc.Time());
     if (Node* camera = doc.ActiveCamera()) root["active_camera"] = Ref(camera->GetIdentity());
     if (Node* rd = doc.ActiveRenderData()) root["active_render_settings"] = Ref(rd->GetIdentity());
-    root["objects"] = List(doc.FirstObject());
-    root["materials"] = List(doc.FirstMaterial());
-    root["render_settings"] = List(doc.FirstRenderData());
+    for (const ListField& field : kDocumentLists) root[field.name] = List(doc.FirstIn(field.branch));
     return root;
   }
 
@@ -113,11 +108,6 @@ private:
     return list;
   }
 
-  void AddList(Json& j, const char* field, Node* first)
-  {
-    if (first) j[field] = List(first);
-  }
-
   Json NodeJson(Node& n)
   {
     Json j = Json::object();
@@ -128,11 +118,8 @@ private:
     const NodeType* t = FindNodeType(n.Type());
     if (t && t->kind == NodeKind::Object) AddPlacement(j, n);
     j["data"] = EncodeContainer(n.Data(), Schema::ForType(n.Type()), [this](Identity id) { return Ref(id); });
-    AddList(j, "tags", n.FirstIn(HST_BRANCH_TAGS));
-    AddList(j, "children", n.FirstIn(HST_BRANCH_CHILDREN));
-    AddList(j, "shaders", n.FirstIn(HST_BRANCH_SHADERS));
-    AddList(j, "video_posts", n.FirstIn(HST_BRANCH_VIDEO_POSTS));
-    AddList(j, "passes", n.FirstIn(HST_BRANCH_PASSES));
+    for (const ListField& field : kNodeLists)
+      if (Node* first = n.FirstIn(field.branch)) j[field.name] = List(first);
     return j;
   }
 
