@@ -4,10 +4,10 @@
 
 #include <OpenImageIO/imageio.h>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "app/core/Error.h"
+#include "app/core/Files.h"
 
 namespace lensara {
 
@@ -66,18 +66,14 @@ void WriteImage(const std::filesystem::path& file, const Bitmap& bitmap)
 {
   auto output = OIIO::ImageOutput::create(file.string());
   if (!output) throw FileError(file, "cannot be written: no image format for this file name");
-  std::filesystem::path temporary = TemporaryBeside(file);
   OIIO::ImageSpec format(bitmap.Width(), bitmap.Height(), 3, OIIO::TypeDesc::UINT8);
   format.attribute("png:compressionLevel", kPngCompression);
-  bool written = output->open(temporary.string(), format) &&
-                 output->write_image(OIIO::TypeDesc::UINT8, bitmap.Pixels().data()) && output->close();
-  std::error_code ec;
-  if (written) std::filesystem::rename(temporary, file, ec);
-  if (!written || ec) {
-    std::string problem = !written ? output->geterror() : ec.message();
-    std::filesystem::remove(temporary, ec);
-    throw FileError(file, "cannot be written: " + problem);
-  }
+  WriteThroughTemporary(file, TemporaryBeside(file), [&](const std::filesystem::path& temporary, std::string& problem) {
+    bool written = output->open(temporary.string(), format) &&
+                   output->write_image(OIIO::TypeDesc::UINT8, bitmap.Pixels().data()) && output->close();
+    if (!written) problem = output->geterror();
+    return written;
+  });
 }
 
 }  // namespace lensara

@@ -1,6 +1,5 @@
 // Writing documents as canonical scene files.
 #include <cmath>
-#include <cstdio>
 #include <fstream>
 #include <map>
 #include <set>
@@ -9,7 +8,7 @@
 #include "SceneFile.h"
 #include "Schema.h"
 #include "ValueJson.h"
-#include "app/core/Error.h"
+#include "app/core/Files.h"
 
 namespace lensara {
 
@@ -168,24 +167,14 @@ std::string WriteScene(Document& doc, const std::filesystem::path& file)
 void SaveScene(Document& doc, const std::filesystem::path& file)
 {
   std::string text = WriteScene(doc, file);
-  std::filesystem::path temporary = file;
-  temporary += ".part";
-  {
+  std::filesystem::path part = file;
+  part += ".part";
+  WriteThroughTemporary(file, part, [&text](const std::filesystem::path& temporary, std::string&) {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) throw Error(file.string() + ": cannot be written");
     out << text;
     out.close();
-    if (!out) {
-      std::remove(temporary.c_str());
-      throw Error(file.string() + ": cannot be written");
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temporary, file, ec);
-  if (ec) {
-    std::remove(temporary.c_str());
-    throw Error(file.string() + ": cannot be written: " + ec.message());
-  }
+    return !out.fail();
+  });
 }
 
 }  // namespace lensara
