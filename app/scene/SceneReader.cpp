@@ -11,7 +11,6 @@
 #include "Schema.h"
 #include "ValueJson.h"
 #include "app/core/Error.h"
-#include "app/core/Host.h"
 
 namespace lensara {
 
@@ -126,7 +125,7 @@ private:
     // another application) are kept as plain nodes of the list's kind; objects and tags
     // must be known.
     const NodeType* known = FindNodeType(type);
-    bool registered = Host::Active() && Host::Active()->FindVideoPost(type);
+    bool registered = RegisteredVideoPost(type);
     bool kept = t.is_number_integer() && type != 0 && (kind == NodeKind::VideoPost || kind == NodeKind::Material ||
                                                        kind == NodeKind::Shader);
     std::string shown = t.is_string() ? "\"" + t.get<std::string>() + "\"" : t.dump();
@@ -149,7 +148,7 @@ private:
       default: CheckFields(j, {kCommonFields}, Article(kind)); break;
     }
     std::unique_ptr<Node> node = CreateNode(type);
-    if (!node && !(Host::Active() && Host::Active()->FindVideoPost(type)))
+    if (!node && !RegisteredVideoPost(type))
       node = std::make_unique<Node>(type, std::to_string(type));
     if (!node) Fail(j, "type", "video post " + std::to_string(type) + " could not be created by its plug-in");
     if (j.contains("name")) node->SetName(StringField(j, "name"));
@@ -226,9 +225,10 @@ private:
     Schema schema = Schema::ForType(node.Type());
     for (const auto& [name, value] : Members(data)) {
       int32_t key = 0;
-      const KeyRule* rule = ParseKeyNumber(name, key) ? schema.Find(key) : schema.Find(name);
+      bool numbered = ParseKeyNumber(name, key);
+      const KeyRule* rule = numbered ? schema.Find(key) : schema.Find(name);
       if (rule) key = rule->key;
-      else if (!ParseKeyNumber(name, key))
+      else if (!numbered)
         Fail(data, name, "unknown key \"" + name + "\" for " + TypeNameOf(node.Type()) + " \"" + node.Name() + "\"");
       try {
         node.Data().Set(key, DecodeValue(*value, rule, [this](const std::string& ref) { return Resolve(ref); }));

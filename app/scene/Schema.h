@@ -12,6 +12,8 @@
 
 namespace lensara {
 
+struct VideoPostClass;
+
 // A list of nodes as a scene file writes it: its field, the branch it fills and the kind of
 // node it holds.
 struct ListField {
@@ -52,6 +54,9 @@ public:
 private:
   std::vector<KeyRule> keys;
 };
+
+// The video post the active host registers as type; null when none does.
+const VideoPostClass* RegisteredVideoPost(int32_t type);
 
 // The name a file gives node type type: the host type's name, a video post's display
 // name, or the number.
