@@ -178,6 +178,13 @@ std::vector<std::pair<std::string, const Json*>> Members(const Json& object)
   return members;
 }
 
+bool Contains(Fields fields, const std::string& name)
+{
+  for (const char* f : fields)
+    if (name == f) return true;
+  return false;
+}
+
 std::string WriteCanonicalJson(const Json& value)
 {
   std::string out;

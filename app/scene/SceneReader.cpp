@@ -17,8 +17,6 @@ namespace lensara {
 namespace {
 
 
-using Fields = std::initializer_list<const char*>;
-
 const Fields kCommonFields = {"type", "name", "id", "data"};
 const Fields kObjectFields = {"position", "rotation", "scale", "mesh", "points", "triangles", "tags", "children"};
 const Fields kMaterialFields = {"shaders"};
@@ -31,13 +29,6 @@ std::string Article(NodeKind kind)
 {
   std::string name = KindName(kind);
   return (name[0] == 'o' ? "an " : "a ") + name;
-}
-
-bool Contains(Fields fields, const std::string& name)
-{
-  for (const char* f : fields)
-    if (name == f) return true;
-  return false;
 }
 
 class SceneReader {

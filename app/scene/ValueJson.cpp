@@ -104,14 +104,11 @@ Identity DecodeRef(const Json& j, const IdentityOfRef& resolve)
 }
 
 // Members of an object, each required to be one of names.
-void RequireOnly(const Json& j, std::initializer_list<const char*> names, const char* what)
+void RequireOnly(const Json& j, Fields names, const char* what)
 {
   if (!j.is_object()) throw ValueError(std::string(what) + " must be an object, not " + j.dump());
-  for (const auto& [key, value] : Members(j)) {
-    bool known = false;
-    for (const char* n : names) known = known || key == n;
-    if (!known) throw ValueError(std::string("unknown field \"") + key + "\" in " + what);
-  }
+  for (const auto& [key, value] : Members(j))
+    if (!Contains(names, key)) throw ValueError(std::string("unknown field \"") + key + "\" in " + what);
 }
 
 InExclude DecodeInExclude(const Json& j, const IdentityOfRef& resolve)
