@@ -271,14 +271,15 @@ std::string ReadText(const std::filesystem::path& file)
   return text.str();
 }
 
-}  // namespace
-
+// True when file is read as a mesh file rather than a scene file.
 bool IsMeshFile(const std::filesystem::path& file)
 {
   std::string ext = file.extension().string();
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
   return ext != ".json" && !ext.empty();
 }
+
+}  // namespace
 
 std::unique_ptr<Document> ReadScene(const std::string& text, const std::filesystem::path& file)
 {
