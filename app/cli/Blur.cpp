@@ -1,6 +1,6 @@
 #include "Blur.h"
 
-#include <cstring>
+#include <iterator>
 
 #include "app/core/Error.h"
 #include "app/image/ImageIO.h"
@@ -13,12 +13,28 @@ namespace {
 
 using Driver = Bool (*)(FastBitmap*, FastBitmap*, FastBitmap*, Int32, Int32, Bool, Bool, VideoPostStruct*);
 
+struct Filter {
+  const char* name;
+  Driver driver;
+};
+
+const Filter kFilters[] = {
+    {"median", Dof::MedianBlur}, {"gaussian", Dof::GaussianBlur}, {"gaussian-blend", Dof::GaussianBlend}};
+
+// "median, gaussian or gaussian-blend"
+std::string FilterList()
+{
+  std::string list;
+  for (std::size_t i = 0; i < std::size(kFilters); ++i)
+    list += (i == 0 ? "" : i + 1 < std::size(kFilters) ? ", " : " or ") + std::string(kFilters[i].name);
+  return list;
+}
+
 Driver FindDriver(const std::string& filter)
 {
-  const Driver drivers[] = {Dof::MedianBlur, Dof::GaussianBlur, Dof::GaussianBlend};
-  for (std::size_t i = 0; i < std::size(drivers); ++i)
-    if (filter == kBlurFilters[i]) return drivers[i];
-  throw Error("unknown filter \"" + filter + "\" (median, gaussian or gaussian-blend)");
+  for (const Filter& f : kFilters)
+    if (filter == f.name) return f.driver;
+  throw Error("unknown filter \"" + filter + "\" (" + FilterList() + ")");
 }
 
 std::string SizeText(const Bitmap& b) { return std::to_string(b.Width()) + " x " + std::to_string(b.Height()); }
@@ -26,6 +42,13 @@ std::string SizeText(const Bitmap& b) { return std::to_string(b.Width()) + " x "
 BaseBitmap* AsBaseBitmap(Bitmap& bitmap) { return BaseBitmap::FromHandle(bitmap.Handle()); }
 
 }  // namespace
+
+std::vector<std::string> BlurFilters()
+{
+  std::vector<std::string> names;
+  for (const Filter& f : kFilters) names.push_back(f.name);
+  return names;
+}
 
 bool RunBlur(const Host& host, const BlurOptions& options, BreakTest* breakTest, ProgressDisplay* progress)
 {

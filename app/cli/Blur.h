@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/core/Host.h"
 #include "app/core/RenderCall.h"
@@ -22,7 +23,7 @@ struct BlurOptions {
 };
 
 // The filter names RunBlur takes.
-const char* const kBlurFilters[] = {"median", "gaussian", "gaussian-blend"};
+std::vector<std::string> BlurFilters();
 
 // Runs the chosen driver with source image, the blur map and a target that starts black,
 // and writes the target to options.output. The plug-in interface is bound to host's table.

@@ -18,17 +18,14 @@ Json ToJson(const Value& value, const ParameterDescription* p)
   return nullptr;
 }
 
-std::string KeyName(int32_t key, const Description& description)
-{
-  const ParameterDescription* p = description.Find(key);
-  return p ? p->name : std::to_string(key);
-}
-
+// The container's values, each under its parameter's name or else its key's number.
 Json Parameters(const Container& data, const Description& description)
 {
   Json parameters = Json::object();
-  for (const auto& [key, value] : data.Entries())
-    parameters[KeyName(key, description)] = ToJson(value, description.Find(key));
+  for (const auto& [key, value] : data.Entries()) {
+    const ParameterDescription* p = description.Find(key);
+    parameters[p ? p->name : std::to_string(key)] = ToJson(value, p);
+  }
   return parameters;
 }
 

@@ -78,7 +78,7 @@ int main(int argc, char** argv)
   blur->add_option("MAP", blurOptions.map, "Blur map of the same size: 0 sharp .. 255 fully blurred")->required();
   blur->add_option("-o,--output", blurOptions.output, "Output image")->required();
   blur->add_option("--filter", blurOptions.filter, "Filter (default gaussian)")
-      ->check(CLI::IsMember(std::vector<std::string>(std::begin(lensara::kBlurFilters), std::end(lensara::kBlurFilters))));
+      ->check(CLI::IsMember(lensara::BlurFilters()));
   blur->add_option("--radius", blurOptions.radius, "Radius in pixels (default 3)")->check(CLI::Range(-100000, 100000));
   blur->add_option("--passes", blurOptions.passes, "Number of filter passes (default 1)")->check(CLI::Range(0, 10000));
   blur->add_flag("--depth-aware", blurOptions.depthAware, "Leave out neighbours less blurred than the pixel");

@@ -14,8 +14,8 @@ namespace lensara {
 struct Mesh {
   std::vector<Vector> points;
   std::vector<std::array<int32_t, 3>> triangles;
-  // The mesh file this geometry was read from, as the scene file names it (relative to
-  // the scene); empty for geometry given inline.
+  // The mesh file this geometry was read from, absolute and normalised when a scene file
+  // names it (scene files hold it relative to themselves); empty for geometry given inline.
   std::string source;
 };
 

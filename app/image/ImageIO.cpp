@@ -4,10 +4,9 @@
 
 #include <OpenImageIO/imageio.h>
 #include <string>
-#include <system_error>
-#include <vector>
 
 #include "app/core/Error.h"
+#include "app/core/Files.h"
 
 namespace lensara {
 
@@ -21,18 +20,12 @@ Error FileError(const std::filesystem::path& file, const std::string& problem)
   return Error(file.string() + ": " + problem);
 }
 
-// Pixels of channels samples each into the red, green and blue of bitmap.
-void ToRgb(const std::vector<uint8_t>& pixels, int channels, Bitmap& bitmap)
+// Copies the grey read into the red of every pixel to its green and blue.
+void SpreadGrey(Bitmap& bitmap)
 {
-  uint8_t* out = bitmap.Row(0);
+  uint8_t* p = bitmap.Row(0);
   std::size_t count = static_cast<std::size_t>(bitmap.Width()) * bitmap.Height();
-  for (std::size_t i = 0; i < count; ++i) {
-    const uint8_t* p = pixels.data() + i * channels;
-    bool grey = channels < 3;
-    out[i * 3] = p[0];
-    out[i * 3 + 1] = grey ? p[0] : p[1];
-    out[i * 3 + 2] = grey ? p[0] : p[2];
-  }
+  for (std::size_t i = 0; i < count; ++i) p[i * 3 + 1] = p[i * 3 + 2] = p[i * 3];
 }
 
 std::filesystem::path TemporaryBeside(const std::filesystem::path& file)
@@ -53,12 +46,13 @@ Bitmap ReadImage(const std::filesystem::path& file)
   if (format.width <= 0 || format.height <= 0 || format.nchannels <= 0) throw FileError(file, "the image is empty");
   if (static_cast<int64_t>(format.width) * format.height * 3 >= (int64_t(1) << 31))
     throw FileError(file, "the image is too large (" + std::to_string(format.width) + " x " + std::to_string(format.height) + ")");
-  int channels = format.nchannels;
-  std::vector<uint8_t> pixels(static_cast<std::size_t>(format.width) * format.height * channels);
-  if (!input->read_image(0, 0, 0, channels, OIIO::TypeDesc::UINT8, pixels.data()))
-    throw FileError(file, "cannot be read: " + input->geterror());
+  // Red, green and blue, or the grey alone, straight into the bitmap's pixels of 3 bytes;
+  // the channels past them are not read.
+  bool grey = format.nchannels < 3;
   Bitmap bitmap(format.width, format.height);
-  ToRgb(pixels, channels, bitmap);
+  if (!input->read_image(0, 0, 0, grey ? 1 : 3, OIIO::TypeDesc::UINT8, bitmap.Row(0), 3))
+    throw FileError(file, "cannot be read: " + input->geterror());
+  if (grey) SpreadGrey(bitmap);
   return bitmap;
 }
 
@@ -66,18 +60,14 @@ void WriteImage(const std::filesystem::path& file, const Bitmap& bitmap)
 {
   auto output = OIIO::ImageOutput::create(file.string());
   if (!output) throw FileError(file, "cannot be written: no image format for this file name");
-  std::filesystem::path temporary = TemporaryBeside(file);
   OIIO::ImageSpec format(bitmap.Width(), bitmap.Height(), 3, OIIO::TypeDesc::UINT8);
   format.attribute("png:compressionLevel", kPngCompression);
-  bool written = output->open(temporary.string(), format) &&
-                 output->write_image(OIIO::TypeDesc::UINT8, bitmap.Pixels().data()) && output->close();
-  std::error_code ec;
-  if (written) std::filesystem::rename(temporary, file, ec);
-  if (!written || ec) {
-    std::string problem = !written ? output->geterror() : ec.message();
-    std::filesystem::remove(temporary, ec);
-    throw FileError(file, "cannot be written: " + problem);
-  }
+  WriteThroughTemporary(file, TemporaryBeside(file), [&](const std::filesystem::path& temporary, std::string& problem) {
+    bool written = output->open(temporary.string(), format) &&
+                   output->write_image(OIIO::TypeDesc::UINT8, bitmap.Pixels().data()) && output->close();
+    if (!written) problem = output->geterror();
+    return written;
+  });
 }
 
 }  // namespace lensara

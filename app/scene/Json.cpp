@@ -56,14 +56,15 @@ std::string ParseProblem(const std::string& what)
 // The keys ParseJsonWithLines adds, which no writer shows.
 bool IsLineKey(const std::string& key) { return key == kLineKey || key == kMemberLinesKey; }
 
-int Depth(const Json& j)
+// How deeply j nests (0 for a plain value), counted no further than limit: the writer
+// only asks whether a value nests at most two deep.
+int Depth(const Json& j, int limit)
 {
-  int depth = 0;
-  if (j.is_array())
-    for (const Json& inner : j) depth = std::max(depth, Depth(inner));
-  if (j.is_object())
-    for (const auto& [key, inner] : Members(j)) depth = std::max(depth, Depth(*inner));
-  return j.is_object() || j.is_array() ? depth + 1 : 0;
+  if (!j.is_object() && !j.is_array()) return 0;
+  int depth = 1;
+  for (auto it = j.begin(); it != j.end() && depth < limit; ++it)
+    if (!j.is_object() || !IsLineKey(it.key())) depth = std::max(depth, 1 + Depth(*it, limit - 1));
+  return depth;
 }
 
 // j on one line: ", " between elements and ": " after keys.
@@ -89,9 +90,10 @@ constexpr std::size_t kInlineWidth = 72;
 void Write(const Json& j, int indent, std::string& out)
 {
   std::string pad(indent + 2, ' ');
-  if (Depth(j) <= 2) {
+  int depth = Depth(j, 3);
+  if (depth <= 2) {
     std::string compact = Compact(j);
-    if (compact.size() <= kInlineWidth || (Depth(j) <= 1 && j.is_array())) {
+    if (compact.size() <= kInlineWidth || (depth <= 1 && j.is_array())) {
       out += compact;
       return;
     }
@@ -174,6 +176,13 @@ std::vector<std::pair<std::string, const Json*>> Members(const Json& object)
   for (auto it = object.begin(); it != object.end(); ++it)
     if (!IsLineKey(it.key())) members.emplace_back(it.key(), &it.value());
   return members;
+}
+
+bool Contains(Fields fields, const std::string& name)
+{
+  for (const char* f : fields)
+    if (name == f) return true;
+  return false;
 }
 
 std::string WriteCanonicalJson(const Json& value)

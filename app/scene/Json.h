@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <initializer_list>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -20,6 +21,11 @@ int LineOf(const Json& object, const std::string& key = std::string());
 
 // The members of an object without the recorded lines, in file order.
 std::vector<std::pair<std::string, const Json*>> Members(const Json& object);
+
+// Field names an object may hold.
+using Fields = std::initializer_list<const char*>;
+// True when fields holds name.
+bool Contains(Fields fields, const std::string& name);
 
 // Two-space indentation, one member per line, arrays of plain values on one line.
 std::string WriteCanonicalJson(const Json& value);

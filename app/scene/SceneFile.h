@@ -20,7 +20,4 @@ std::string WriteScene(Document& doc, const std::filesystem::path& file);
 // Writes the canonical text to file through a temporary file; throws Error.
 void SaveScene(Document& doc, const std::filesystem::path& file);
 
-// True when file is read as a mesh file rather than a scene file.
-bool IsMeshFile(const std::filesystem::path& file);
-
 }  // namespace lensara

@@ -11,14 +11,11 @@
 #include "Schema.h"
 #include "ValueJson.h"
 #include "app/core/Error.h"
-#include "app/core/Host.h"
 
 namespace lensara {
 
 namespace {
 
-
-using Fields = std::initializer_list<const char*>;
 
 const Fields kCommonFields = {"type", "name", "id", "data"};
 const Fields kObjectFields = {"position", "rotation", "scale", "mesh", "points", "triangles", "tags", "children"};
@@ -34,13 +31,6 @@ std::string Article(NodeKind kind)
   return (name[0] == 'o' ? "an " : "a ") + name;
 }
 
-bool Contains(Fields fields, const std::string& name)
-{
-  for (const char* f : fields)
-    if (name == f) return true;
-  return false;
-}
-
 class SceneReader {
 public:
   explicit SceneReader(const std::filesystem::path& file) : file(file), folder(file.parent_path()) {}
@@ -50,9 +40,7 @@ public:
     if (!root.is_object()) Fail(root, "", "a scene file holds one JSON object");
     CheckFields(root, {kRootFields}, "the scene");
     auto doc = std::make_unique<Document>();
-    ReadList(root, "objects", NodeKind::Object, doc->Branch(HST_BRANCH_OBJECTS));
-    ReadList(root, "materials", NodeKind::Material, doc->Branch(HST_BRANCH_MATERIALS));
-    ReadList(root, "render_settings", NodeKind::RenderData, doc->Branch(HST_BRANCH_RENDER_DATA));
+    for (const ListField& field : kDocumentLists) ReadList(root, field, doc->Branch(field.branch));
     if (!doc->FirstRenderData()) doc->Branch(HST_BRANCH_RENDER_DATA).Append(CreateNode(kRenderDataType));
     for (const auto& [json, node] : pending) ReadData(*json, *node);
     if (root.contains("time")) doc->SetTime(RealField(root, "time"));
@@ -102,12 +90,12 @@ private:
     return j.at(key).get<std::string>();
   }
 
-  void ReadList(const Json& parent, const char* key, NodeKind kind, NodeList& list)
+  void ReadList(const Json& parent, const ListField& field, NodeList& list)
   {
-    if (!parent.contains(key)) return;
-    const Json& items = parent.at(key);
-    if (!items.is_array()) Fail(parent, key, std::string("\"") + key + "\" must be a list");
-    for (const Json& item : items) list.Append(ReadNode(item, kind, parent, key));
+    if (!parent.contains(field.name)) return;
+    const Json& items = parent.at(field.name);
+    if (!items.is_array()) Fail(parent, field.name, std::string("\"") + field.name + "\" must be a list");
+    for (const Json& item : items) list.Append(ReadNode(item, field.kind, parent, field.name));
   }
 
   // The type an entry names, checked against the kind of list it is in.
@@ -128,7 +116,7 @@ private:
     // another application) are kept as plain nodes of the list's kind; objects and tags
     // must be known.
     const NodeType* known = FindNodeType(type);
-    bool registered = Host::Active() && Host::Active()->FindVideoPost(type);
+    bool registered = RegisteredVideoPost(type);
     bool kept = t.is_number_integer() && type != 0 && (kind == NodeKind::VideoPost || kind == NodeKind::Material ||
                                                        kind == NodeKind::Shader);
     std::string shown = t.is_string() ? "\"" + t.get<std::string>() + "\"" : t.dump();
@@ -151,17 +139,13 @@ private:
       default: CheckFields(j, {kCommonFields}, Article(kind)); break;
     }
     std::unique_ptr<Node> node = CreateNode(type);
-    if (!node && !(Host::Active() && Host::Active()->FindVideoPost(type)))
+    if (!node && !RegisteredVideoPost(type))
       node = std::make_unique<Node>(type, std::to_string(type));
     if (!node) Fail(j, "type", "video post " + std::to_string(type) + " could not be created by its plug-in");
     if (j.contains("name")) node->SetName(StringField(j, "name"));
     Register(j, *node);
     if (kind == NodeKind::Object) ReadObject(j, *node);
-    ReadList(j, "tags", NodeKind::Tag, node->Branch(HST_BRANCH_TAGS));
-    ReadList(j, "children", NodeKind::Object, node->Branch(HST_BRANCH_CHILDREN));
-    ReadList(j, "shaders", NodeKind::Shader, node->Branch(HST_BRANCH_SHADERS));
-    ReadList(j, "video_posts", NodeKind::VideoPost, node->Branch(HST_BRANCH_VIDEO_POSTS));
-    ReadList(j, "passes", NodeKind::Pass, node->Branch(HST_BRANCH_PASSES));
+    for (const ListField& field : kNodeLists) ReadList(j, field, node->Branch(field.branch));
     if (j.contains("data")) pending.emplace_back(&j, node.get());
     return node;
   }
@@ -232,9 +216,10 @@ private:
     Schema schema = Schema::ForType(node.Type());
     for (const auto& [name, value] : Members(data)) {
       int32_t key = 0;
-      const KeyRule* rule = ParseKeyNumber(name, key) ? schema.Find(key) : schema.Find(name);
+      bool numbered = ParseKeyNumber(name, key);
+      const KeyRule* rule = numbered ? schema.Find(key) : schema.Find(name);
       if (rule) key = rule->key;
-      else if (!ParseKeyNumber(name, key))
+      else if (!numbered)
         Fail(data, name, "unknown key \"" + name + "\" for " + TypeNameOf(node.Type()) + " \"" + node.Name() + "\"");
       try {
         node.Data().Set(key, DecodeValue(*value, rule, [this](const std::string& ref) { return Resolve(ref); }));
@@ -286,14 +271,15 @@ std::string ReadText(const std::filesystem::path& file)
   return text.str();
 }
 
-}  // namespace
-
+// True when file is read as a mesh file rather than a scene file.
 bool IsMeshFile(const std::filesystem::path& file)
 {
   std::string ext = file.extension().string();
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
   return ext != ".json" && !ext.empty();
 }
+
+}  // namespace
 
 std::unique_ptr<Document> ReadScene(const std::string& text, const std::filesystem::path& file)
 {

@@ -1,6 +1,5 @@
 // Writing documents as canonical scene files.
 #include <cmath>
-#include <cstdio>
 #include <fstream>
 #include <map>
 #include <set>
@@ -9,7 +8,7 @@
 #include "SceneFile.h"
 #include "Schema.h"
 #include "ValueJson.h"
-#include "app/core/Error.h"
+#include "app/core/Files.h"
 
 namespace lensara {
 
@@ -25,17 +24,14 @@ void ForEachNode(Node* first, const F& f)
 {
   for (Node* n = first; n; n = n->Next()) {
     f(*n);
-    for (BranchKind kind : {HST_BRANCH_TAGS, HST_BRANCH_CHILDREN, HST_BRANCH_SHADERS, HST_BRANCH_VIDEO_POSTS,
-                            HST_BRANCH_PASSES})
-      ForEachNode(n->FirstIn(kind), f);
+    for (const ListField& field : kNodeLists) ForEachNode(n->FirstIn(field.branch), f);
   }
 }
 
 template <class F>
 void ForEachNode(Document& doc, const F& f)
 {
-  for (BranchKind kind : {HST_BRANCH_OBJECTS, HST_BRANCH_MATERIALS, HST_BRANCH_RENDER_DATA})
-    ForEachNode(doc.FirstIn(kind), f);
+  for (const ListField& field : kDocumentLists) ForEachNode(doc.FirstIn(field.branch), f);
 }
 
 // The identities a value links to.
@@ -58,9 +54,7 @@ public:
     root["time"] = EncodeReal(doc.Time());
     if (Node* camera = doc.ActiveCamera()) root["active_camera"] = Ref(camera->GetIdentity());
     if (Node* rd = doc.ActiveRenderData()) root["active_render_settings"] = Ref(rd->GetIdentity());
-    root["objects"] = List(doc.FirstObject());
-    root["materials"] = List(doc.FirstMaterial());
-    root["render_settings"] = List(doc.FirstRenderData());
+    for (const ListField& field : kDocumentLists) root[field.name] = List(doc.FirstIn(field.branch));
     return root;
   }
 
@@ -76,6 +70,8 @@ private:
     });
     if (Node* camera = doc.ActiveCamera()) linked.insert(camera->GetIdentity());
     if (Node* rd = doc.ActiveRenderData()) linked.insert(rd->GetIdentity());
+    std::set<std::string> taken;  // names and ids a new id must differ from
+    for (const auto& [name, carriers] : count) taken.insert(name);
     std::map<std::string, int> seen;
     ForEachNode(doc, [&](Node& n) {
       int ordinal = ++seen[n.Name()];
@@ -83,10 +79,19 @@ private:
       if (count[n.Name()] == 1) {
         refs[n.GetIdentity()] = n.Name();
       } else {
-        refs[n.GetIdentity()] = n.Name() + "#" + std::to_string(ordinal);
+        refs[n.GetIdentity()] = NewId(n.Name(), ordinal, taken);
         ids[&n] = refs[n.GetIdentity()];
       }
     });
+  }
+
+  // "name#k" from k up, the first that is no node's name nor an id given before: the
+  // reader looks ids up before names.
+  static std::string NewId(const std::string& name, int k, std::set<std::string>& taken)
+  {
+    std::string id = name + "#" + std::to_string(k);
+    while (!taken.insert(id).second) id = name + "#" + std::to_string(++k);
+    return id;
   }
 
   Json Ref(Identity id) const
@@ -102,11 +107,6 @@ private:
     return list;
   }
 
-  void AddList(Json& j, const char* field, Node* first)
-  {
-    if (first) j[field] = List(first);
-  }
-
   Json NodeJson(Node& n)
   {
     Json j = Json::object();
@@ -117,11 +117,8 @@ private:
     const NodeType* t = FindNodeType(n.Type());
     if (t && t->kind == NodeKind::Object) AddPlacement(j, n);
     j["data"] = EncodeContainer(n.Data(), Schema::ForType(n.Type()), [this](Identity id) { return Ref(id); });
-    AddList(j, "tags", n.FirstIn(HST_BRANCH_TAGS));
-    AddList(j, "children", n.FirstIn(HST_BRANCH_CHILDREN));
-    AddList(j, "shaders", n.FirstIn(HST_BRANCH_SHADERS));
-    AddList(j, "video_posts", n.FirstIn(HST_BRANCH_VIDEO_POSTS));
-    AddList(j, "passes", n.FirstIn(HST_BRANCH_PASSES));
+    for (const ListField& field : kNodeLists)
+      if (Node* first = n.FirstIn(field.branch)) j[field.name] = List(first);
     return j;
   }
 
@@ -170,24 +167,14 @@ std::string WriteScene(Document& doc, const std::filesystem::path& file)
 void SaveScene(Document& doc, const std::filesystem::path& file)
 {
   std::string text = WriteScene(doc, file);
-  std::filesystem::path temporary = file;
-  temporary += ".part";
-  {
+  std::filesystem::path part = file;
+  part += ".part";
+  WriteThroughTemporary(file, part, [&text](const std::filesystem::path& temporary, std::string&) {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) throw Error(file.string() + ": cannot be written");
     out << text;
     out.close();
-    if (!out) {
-      std::remove(temporary.c_str());
-      throw Error(file.string() + ": cannot be written");
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temporary, file, ec);
-  if (ec) {
-    std::remove(temporary.c_str());
-    throw Error(file.string() + ": cannot be written: " + ec.message());
-  }
+    return !out.fail();
+  });
 }
 
 }  // namespace lensara

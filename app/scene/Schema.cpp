@@ -42,12 +42,17 @@ Kind KindOf(const Value& value)
   }
 }
 
+const VideoPostClass* RegisteredVideoPost(int32_t type)
+{
+  return Host::Active() ? Host::Active()->FindVideoPost(type) : nullptr;
+}
+
 Schema Schema::ForType(int32_t type)
 {
   Schema schema;
   if (const NodeType* t = FindNodeType(type)) {
     for (const KeyInfo& k : t->keys) schema.keys.push_back({k.key, k.name, KindOf(k.preset), nullptr});
-  } else if (const VideoPostClass* cls = Host::Active() ? Host::Active()->FindVideoPost(type) : nullptr) {
+  } else if (const VideoPostClass* cls = RegisteredVideoPost(type)) {
     for (const ParameterDescription& p : cls->description.Parameters())
       schema.keys.push_back({p.id, p.name, KindOfParameter(p.type), p.cycle.empty() ? nullptr : &p.cycle});
   }
@@ -67,7 +72,7 @@ const KeyRule* Schema::Find(const std::string& name) const
 std::string TypeNameOf(int32_t type)
 {
   if (const NodeType* t = FindNodeType(type)) return t->name;
-  if (const VideoPostClass* cls = Host::Active() ? Host::Active()->FindVideoPost(type) : nullptr) return cls->name;
+  if (const VideoPostClass* cls = RegisteredVideoPost(type)) return cls->name;
   return std::to_string(type);
 }
 

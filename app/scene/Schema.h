@@ -1,5 +1,5 @@
-// What scene files know of a node's keys: their names and value types, from the host's
-// node types and from the descriptions of registered video posts.
+// What scene files know of nodes: the lists that hold them, and their keys' names and
+// value types from the host's node types and the descriptions of registered video posts.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,26 @@
 #include "app/core/NodeTypes.h"
 
 namespace lensara {
+
+struct VideoPostClass;
+
+// A list of nodes as a scene file writes it: its field, the branch it fills and the kind of
+// node it holds.
+struct ListField {
+  const char* name;
+  BranchKind branch;
+  NodeKind kind;
+};
+
+// A node's lists and the document's, in the order files write them.
+inline constexpr ListField kNodeLists[] = {{"tags", HST_BRANCH_TAGS, NodeKind::Tag},
+                                           {"children", HST_BRANCH_CHILDREN, NodeKind::Object},
+                                           {"shaders", HST_BRANCH_SHADERS, NodeKind::Shader},
+                                           {"video_posts", HST_BRANCH_VIDEO_POSTS, NodeKind::VideoPost},
+                                           {"passes", HST_BRANCH_PASSES, NodeKind::Pass}};
+inline constexpr ListField kDocumentLists[] = {{"objects", HST_BRANCH_OBJECTS, NodeKind::Object},
+                                               {"materials", HST_BRANCH_MATERIALS, NodeKind::Material},
+                                               {"render_settings", HST_BRANCH_RENDER_DATA, NodeKind::RenderData}};
 
 struct KeyRule {
   // The value type a key takes; Any for keys nobody describes.
@@ -34,6 +54,9 @@ public:
 private:
   std::vector<KeyRule> keys;
 };
+
+// The video post the active host registers as type; null when none does.
+const VideoPostClass* RegisteredVideoPost(int32_t type);
 
 // The name a file gives node type type: the host type's name, a video post's display
 // name, or the number.

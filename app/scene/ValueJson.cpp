@@ -96,14 +96,6 @@ int32_t DecodeCycle(const Json& j, const KeyRule& rule)
   return DecodeInteger(j);
 }
 
-// The single member of a tagged value such as {"link": ...}, or null when j is none.
-const Json* Tagged(const Json& j, const char* tag)
-{
-  if (!j.is_object()) return nullptr;
-  std::vector<std::pair<std::string, const Json*>> members = Members(j);
-  return members.size() == 1 && members[0].first == tag ? members[0].second : nullptr;
-}
-
 Identity DecodeRef(const Json& j, const IdentityOfRef& resolve)
 {
   if (j.is_null()) return 0;
@@ -112,14 +104,11 @@ Identity DecodeRef(const Json& j, const IdentityOfRef& resolve)
 }
 
 // Members of an object, each required to be one of names.
-void RequireOnly(const Json& j, std::initializer_list<const char*> names, const char* what)
+void RequireOnly(const Json& j, Fields names, const char* what)
 {
   if (!j.is_object()) throw ValueError(std::string(what) + " must be an object, not " + j.dump());
-  for (const auto& [key, value] : Members(j)) {
-    bool known = false;
-    for (const char* n : names) known = known || key == n;
-    if (!known) throw ValueError(std::string("unknown field \"") + key + "\" in " + what);
-  }
+  for (const auto& [key, value] : Members(j))
+    if (!Contains(names, key)) throw ValueError(std::string("unknown field \"") + key + "\" in " + what);
 }
 
 InExclude DecodeInExclude(const Json& j, const IdentityOfRef& resolve)
@@ -169,6 +158,23 @@ Container DecodeContainer(const Json& j, const IdentityOfRef& resolve)
   return c;
 }
 
+// A value an object tags by its single member, such as {"link": ...}.
+Value DecodeTagged(const Json& j, const IdentityOfRef& resolve)
+{
+  std::vector<std::pair<std::string, const Json*>> members = Members(j);
+  if (members.size() == 1) {
+    const auto& [tag, inner] = members[0];
+    if (tag == "real") return Value(DecodeReal(*inner));
+    if (tag == "matrix") return Value(DecodeMatrix(*inner));
+    if (tag == "link") return Value(Link{DecodeRef(*inner, resolve)});
+    if (tag == "container") return Value(DecodeContainer(*inner, resolve));
+    if (tag == "inexclude") return Value(DecodeInExclude(*inner, resolve));
+    if (tag == "gradient") return Value(DecodeGradient(*inner));
+  }
+  throw ValueError("is not a value: an object must hold exactly one of \"real\", \"matrix\", \"link\", "
+                   "\"container\", \"inexclude\" or \"gradient\"");
+}
+
 // A value of whatever kind the JSON shows.
 Value DecodeAny(const Json& j, const IdentityOfRef& resolve)
 {
@@ -177,14 +183,7 @@ Value DecodeAny(const Json& j, const IdentityOfRef& resolve)
   if (j.is_number_float()) return Value(j.get<double>());
   if (j.is_string()) return Value(j.get<std::string>());
   if (j.is_array()) return Value(DecodeVector(j));
-  if (const Json* r = Tagged(j, "real")) return Value(DecodeReal(*r));
-  if (const Json* m = Tagged(j, "matrix")) return Value(DecodeMatrix(*m));
-  if (const Json* l = Tagged(j, "link")) return Value(Link{DecodeRef(*l, resolve)});
-  if (const Json* c = Tagged(j, "container")) return Value(DecodeContainer(*c, resolve));
-  if (const Json* l = Tagged(j, "inexclude")) return Value(DecodeInExclude(*l, resolve));
-  if (const Json* g = Tagged(j, "gradient")) return Value(DecodeGradient(*g));
-  throw ValueError("is not a value: an object must hold exactly one of \"real\", \"matrix\", \"link\", "
-                   "\"container\", \"inexclude\" or \"gradient\"");
+  return DecodeTagged(j, resolve);
 }
 
 }  // namespace

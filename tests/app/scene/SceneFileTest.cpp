@@ -185,6 +185,20 @@ TEST_F(SceneFile, DuplicateNamesAreLinkedThroughIds)
   EXPECT_EQ(again->Resolve(reread.entries.at(0).target), again->FirstObject()->Next());
 }
 
+TEST_F(SceneFile, IdsGivenOnWritingAreNoNodeNames)
+{
+  const char* text = R"({
+    "objects": [{"type": "null", "name": "A", "id": "first"}, {"type": "null", "name": "A"},
+                {"type": "null", "name": "A#1"},
+                {"type": "null", "name": "Holder", "data": {"1": {"link": "first"}, "2": {"link": "A#1"}}}]
+  })";
+  std::unique_ptr<Document> doc = ReadScene(text, "ids.json");
+  std::unique_ptr<Document> again = ReadScene(WriteScene(*doc, "ids.json"), "ids.json");
+  const Container& data = again->SearchObject("Holder")->Data();
+  EXPECT_EQ(again->Resolve(*data.Find(1)->GetLink()), again->FirstObject());
+  EXPECT_EQ(again->Resolve(*data.Find(2)->GetLink()), again->FirstObject()->Next()->Next());
+}
+
 TEST_F(SceneFile, MalformedFilesNameFileAndLine)
 {
   EXPECT_EQ(ReadError("{\n  \"objects\": [\n    {\"type\": \"cube\",}\n  ]\n}"),
