@@ -193,8 +193,7 @@ void Node::DestroyInstance()
 
 bool Node::Message(int32_t messageType, void* messageData)
 {
-  constexpr int32_t kChanged = 7;
-  if (messageType == kChanged) ++dirty;
+  if (messageType == HST_MSG_UPDATE) ++dirty;
   if (!instance) return true;
   return nodeClass->callbacks.message(instance, Handle(), messageType, messageData);
 }
