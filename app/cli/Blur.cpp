@@ -34,12 +34,22 @@ Driver FindDriver(const std::string& filter)
 {
   for (const Filter& f : kFilters)
     if (filter == f.name) return f.driver;
-  throw Error("unknown filter \"" + filter + "\" (" + FilterList() + ")");
+  throw UsageError("unknown filter \"" + filter + "\" (" + FilterList() + ")");
 }
 
 std::string SizeText(const Bitmap& b) { return std::to_string(b.Width()) + " x " + std::to_string(b.Height()); }
 
 BaseBitmap* AsBaseBitmap(Bitmap& bitmap) { return BaseBitmap::FromHandle(bitmap.Handle()); }
+
+constexpr int32_t kDofId = 1020104;
+
+void CheckLimit(const Description& description, const char* parameter, const char* option, int32_t value)
+{
+  const ParameterDescription* p = description.Find(parameter);
+  if (p && !p->limits.Allow(value))
+    throw UsageError(std::string(option) + " " + std::to_string(value) + " is out of range " + p->limits.Text() +
+                     " (the limits of " + parameter + ")");
+}
 
 }  // namespace
 
@@ -50,16 +60,25 @@ std::vector<std::string> BlurFilters()
   return names;
 }
 
+void CheckBlurLimits(const Host& host, const BlurOptions& options)
+{
+  const VideoPostClass* dof = host.FindVideoPost(kDofId);
+  if (!dof) throw Error("the effect's plug-in is not loaded, so the limits of --radius and --passes are unknown");
+  CheckLimit(dof->description, "DOF_RADIUS", "--radius", options.radius);
+  CheckLimit(dof->description, "DOF_PASSES", "--passes", options.passes);
+}
+
 bool RunBlur(const Host& host, const BlurOptions& options, BreakTest* breakTest, ProgressDisplay* progress)
 {
   Driver driver = FindDriver(options.filter);
+  CheckImageOutput(options.output);
   InitOS(const_cast<C4DOS*>(host.Table()));
   Bitmap image = ReadImage(options.image);
   Bitmap map = ReadImage(options.map);
   if (image.Width() != map.Width() || image.Height() != map.Height())
     throw Error(options.map.string() + ": the blur map is " + SizeText(map) + " but the image " +
                 options.image.string() + " is " + SizeText(image));
-  Bitmap result(image.Width(), image.Height());
+  Bitmap result = image;
   FastBitmap source(AsBaseBitmap(image));
   FastBitmap blurMap(AsBaseBitmap(map));
   FastBitmap target(AsBaseBitmap(result));

@@ -25,11 +25,17 @@ struct BlurOptions {
 // The filter names RunBlur takes.
 std::vector<std::string> BlurFilters();
 
-// Runs the chosen driver with source image, the blur map and a target that starts black,
-// and writes the target to options.output. The plug-in interface is bound to host's table.
-// Returns false, writing nothing, when breakTest stopped the filter. Throws Error naming
-// the file and the problem for unreadable or mismatched images, an unknown filter or a
-// filter that fails.
+// Throws UsageError when the radius or the passes lie outside the limits that the effect's
+// description gives DOF_RADIUS and DOF_PASSES, and Error when the effect is not loaded.
+void CheckBlurLimits(const Host& host, const BlurOptions& options);
+
+// Runs the chosen driver with source image, the blur map and a target that starts as a
+// copy of the source (so zero passes leave the image as it was), and writes the target to
+// options.output, whose name and folder are checked first. The plug-in interface is bound
+// to host's table. Returns false, writing nothing, when breakTest stopped the filter.
+// Throws Error naming the file and the problem for unreadable or mismatched images, an
+// unwritable output or a filter that fails; UsageError for an unknown filter or output
+// format.
 bool RunBlur(const Host& host, const BlurOptions& options, BreakTest* breakTest, ProgressDisplay* progress);
 
 }  // namespace lensara

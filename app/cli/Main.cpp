@@ -1,12 +1,11 @@
 // The lensara command line.
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
 
 #include "app/cli/Blur.h"
+#include "app/cli/Command.h"
 #include "app/cli/Info.h"
 #include "app/cli/InterruptBreak.h"
 #include "app/cli/ProgressBar.h"
@@ -26,38 +25,136 @@ std::filesystem::path PluginFolder(const std::string& option)
   return exe.parent_path() / "plugins";
 }
 
-// Runs `lensara blur`: 0 when the output is written, 1 on an error, 130 after Ctrl-C.
-int Blur(const lensara::Host& host, const lensara::BlurOptions& options)
+// Each plug-in library that could not be loaded, or loaded with a problem, once on stderr.
+void ReportPlugins(const lensara::Host& host)
+{
+  for (const lensara::PluginReport& f : host.Failures())
+    std::cerr << "lensara: plug-in not loaded: " << f.library.string() << ": " << f.reason << "\n";
+  for (const lensara::PluginReport& w : host.Warnings())
+    std::cerr << "lensara: warning: " << w.library.string() << ": " << w.reason << "\n";
+}
+
+// Accepts an optional sign and digits that fit a 32-bit integer.
+const CLI::Validator kWholeNumber(
+    [](std::string& text) -> std::string {
+      std::size_t digits = text.find_first_not_of("+-") == 1 ? 1 : 0;
+      bool whole = text.size() > digits && text.size() <= digits + 9 &&
+                   text.find_first_not_of("0123456789", digits) == std::string::npos;
+      return whole ? std::string() : "\"" + text + "\" is not a whole number";
+    },
+    "WHOLE NUMBER");
+
+// A whole number from min to max.
+CLI::Validator WholeNumberIn(int min, int max)
+{
+  return CLI::Validator(
+      [min, max](std::string& text) -> std::string {
+        if (std::string problem = kWholeNumber(text); !problem.empty()) return problem;
+        int value = std::stoi(text);
+        if (value >= min && value <= max) return std::string();
+        return text + " is out of range " + std::to_string(min) + " .. " + std::to_string(max);
+      },
+      "WHOLE NUMBER " + std::to_string(min) + ".." + std::to_string(max));
+}
+
+bool IsOptionName(const std::string& arg)
+{
+  return arg.size() > 1 && arg[0] == '-' && !(std::isdigit(static_cast<unsigned char>(arg[1])) || arg[1] == '.');
+}
+
+// "lensara scene check"
+std::string CommandPath(const std::vector<CLI::App*>& chain)
+{
+  std::string path;
+  for (const CLI::App* command : chain) path += (path.empty() ? "" : " ") + command->get_name();
+  return path;
+}
+
+// The first argument no command takes: an unknown command, or an option that neither the
+// command nor the commands around it know; empty when there is none. CLI11 alone would
+// report these late and by what is then missing ("IMAGE is required").
+std::string UnknownArgument(CLI::App& app, int argc, char** argv)
+{
+  std::vector<CLI::App*> chain{&app};
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--") return "";
+    if (IsOptionName(arg)) {
+      std::string name = arg.substr(0, arg.find('='));
+      const CLI::Option* option = nullptr;
+      for (CLI::App* command : chain) option = option ? option : command->get_option_no_throw(name);
+      if (!option) return "unknown option " + name + " for " + CommandPath(chain);
+      if (option->get_type_size() != 0 && arg.find('=') == std::string::npos) ++i;  // its value
+      continue;
+    }
+    CLI::App* current = chain.back();
+    std::vector<CLI::App*> commands = current->get_subcommands({});
+    auto named = std::find_if(commands.begin(), commands.end(), [&arg](CLI::App* c) { return c->check_name(arg); });
+    if (named != commands.end()) {
+      chain.push_back(*named);
+    } else if (!commands.empty()) {
+      std::string names;
+      for (const CLI::App* c : commands) names += (names.empty() ? "" : ", ") + c->get_name();
+      return "unknown command \"" + arg + "\" for " + CommandPath(chain) + " (" + names + ")";
+    }
+  }
+  return "";
+}
+
+int UsageError(const std::string& problem)
+{
+  std::cerr << "lensara: " << problem << "\n(lensara --help lists the commands and their options)\n";
+  return lensara::kExitUsage;
+}
+
+// Parses the command line: -1 to go on, else the exit code (0 after --help or --version).
+int Parse(CLI::App& app, int argc, char** argv)
 {
   try {
-    lensara::InterruptBreak interrupt;
-    bool written;
-    {
-      lensara::ProgressBar progress;
-      written = lensara::RunBlur(host, options, &interrupt, &progress);
-    }
-    if (written) return 0;
-    std::cerr << "lensara blur: interrupted; " << options.output.string() << " was not written\n";
-    return 130;
-  } catch (const lensara::Error& e) {
-    std::cerr << "lensara blur: " << e.what() << "\n";
-    return 1;
+    if (std::string unknown = UnknownArgument(app, argc, argv); !unknown.empty()) return UsageError(unknown);
+    app.parse(argc, argv);
+    return -1;
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    return UsageError(e.what());
   }
+}
+
+// Runs `lensara blur`: 130 when Ctrl-C stopped it, without writing.
+int Blur(const lensara::Host& host, const lensara::BlurOptions& options)
+{
+  lensara::CheckBlurLimits(host, options);
+  lensara::InterruptBreak interrupt;
+  bool written;
+  {
+    lensara::ProgressBar progress;
+    written = lensara::RunBlur(host, options, &interrupt, &progress);
+  }
+  if (written) return lensara::kExitSuccess;
+  std::cerr << "lensara blur: interrupted; " << options.output.string() << " was not written\n";
+  return lensara::kExitInterrupted;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-  CLI::App app{"Lensara: the depth-of-field post effect and its host application"};
+  CLI::App app{"Lensara: the depth-of-field post effect and its host application", "lensara"};
   app.require_subcommand(1);
   app.fallthrough();  // the global options may follow the command
+  app.set_version_flag("--version", "lensara " LENSARA_VERSION " (host version " + std::to_string(HST_VERSION) + ")");
+  app.footer(lensara::kExitCodeText);
   std::string pluginOption;
   lensara::HostOptions options;
   app.add_option("--plugins", pluginOption, "Plug-in folder (default: $LENSARA_PLUGINS, else plugins/ beside lensara)");
   app.add_option("--product-kind", options.productKind,
                  "Product kind the host reports (1 application; 8, 9, 10 render farm client, server, command line)")
-      ->check(CLI::Range(0, 1000));
+      ->check(WholeNumberIn(0, 1000));
 
   bool json = false;
   CLI::App* info = app.add_subcommand("info", "List the host version, the product kind and every loaded plug-in");
@@ -66,31 +163,45 @@ int main(int argc, char** argv)
   CLI::App* scene = app.add_subcommand("scene", "Check and convert scene files");
   scene->require_subcommand(1);
   std::string checkFile, convertIn, convertOut;
+  bool params = false;
   CLI::App* check = scene->add_subcommand("check", "Load a scene or mesh file and print its objects");
   check->add_option("FILE", checkFile, "Scene file (.json) or mesh file (.obj, .gltf, ...)")->required();
+  check->add_flag("--params", params, "Also print the parameters of every video post as they were understood");
   CLI::App* convert = scene->add_subcommand("convert", "Load a scene or mesh file and write it as a scene file");
   convert->add_option("IN", convertIn, "Scene file (.json) or mesh file (.obj, .gltf, ...)")->required();
-  convert->add_option("OUT", convertOut, "Scene file to write")->required();
+  convert->add_option("OUT", convertOut, "Scene file to write (.json)")->required();
 
   lensara::BlurOptions blurOptions;
-  CLI::App* blur = app.add_subcommand("blur", "Blur an image by a blur map with the effect's filters (PNG in and out)");
-  blur->add_option("IMAGE", blurOptions.image, "Image to blur")->required();
-  blur->add_option("MAP", blurOptions.map, "Blur map of the same size: 0 sharp .. 255 fully blurred")->required();
-  blur->add_option("-o,--output", blurOptions.output, "Output image")->required();
+  CLI::App* blur = app.add_subcommand("blur", "Blur an image by a blur map with the effect's filters");
+  blur->add_option("IMAGE", blurOptions.image, "Image to blur (PNG, JPEG, TIFF or EXR)")->required();
+  blur->add_option("MAP", blurOptions.map, "Blur map of the same size, read from its red channel: 0 sharp .. 255 fully blurred")
+      ->required();
+  blur->add_option("-o,--output", blurOptions.output, "Output image: .png, .jpg, .tif or .exr")->required();
   blur->add_option("--filter", blurOptions.filter, "Filter (default gaussian)")
       ->check(CLI::IsMember(lensara::BlurFilters()));
-  blur->add_option("--radius", blurOptions.radius, "Radius in pixels (default 3)")->check(CLI::Range(-100000, 100000));
-  blur->add_option("--passes", blurOptions.passes, "Number of filter passes (default 1)")->check(CLI::Range(0, 10000));
+  blur->add_option("--radius", blurOptions.radius, "Radius in pixels (default 3; the limits of the effect's DOF_RADIUS apply)")
+      ->check(kWholeNumber);
+  blur->add_option("--passes", blurOptions.passes, "Number of filter passes (default 1; the limits of DOF_PASSES apply)")
+      ->check(kWholeNumber);
   blur->add_flag("--depth-aware", blurOptions.depthAware, "Leave out neighbours less blurred than the pixel");
   blur->add_flag("--blend", blurOptions.blend, "Blend the filtered and the sharp image by the map");
 
-  CLI11_PARSE(app, argc, argv);
+  if (int code = Parse(app, argc, argv); code >= 0) return code;
 
   lensara::Host host(options);
-  if (*blur) return Blur(host, blurOptions);
   host.LoadPlugins(PluginFolder(pluginOption));
+  if (!*info) ReportPlugins(host);
   if (*info) lensara::WriteInfo(host, json, std::cout);
-  if (*check) return lensara::CheckScene(checkFile, std::cout, std::cerr);
-  if (*convert) return lensara::ConvertScene(convertIn, convertOut, std::cerr);
-  return 0;
+  if (*blur) return lensara::RunCommand("blur", std::cerr, [&] { return Blur(host, blurOptions); });
+  if (*check)
+    return lensara::RunCommand("scene check", std::cerr, [&] {
+      lensara::CheckScene(checkFile, params, std::cout, std::cerr);
+      return lensara::kExitSuccess;
+    });
+  if (*convert)
+    return lensara::RunCommand("scene convert", std::cerr, [&] {
+      lensara::ConvertScene(convertIn, convertOut, std::cerr);
+      return lensara::kExitSuccess;
+    });
+  return lensara::kExitSuccess;
 }

@@ -1,15 +1,17 @@
 #include "Scene.h"
 
 #include <string>
+#include <vector>
 
 #include "app/core/Error.h"
+#include "app/core/Files.h"
 #include "app/scene/SceneFile.h"
 #include "app/scene/Schema.h"
+#include "app/scene/ValueJson.h"
 
 namespace lensara {
 
 namespace {
-
 
 std::string Describe(const Node& n) { return TypeNameOf(n.Type()) + " \"" + n.Name() + "\""; }
 
@@ -18,6 +20,12 @@ int Count(const Node* first)
   int count = 0;
   for (const Node* n = first; n; n = n->Next()) count += 1 + Count(n->Down());
   return count;
+}
+
+// "1 object", "3 objects"
+std::string Counted(int count, const std::string& noun)
+{
+  return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }
 
 void PrintTags(Document& doc, const Node& object, std::ostream& out)
@@ -43,60 +51,73 @@ void PrintObjects(Document& doc, const Node* first, int depth, std::ostream& out
   }
 }
 
-void PrintRenderSettings(Document& doc, std::ostream& out)
+// A video post's parameters, one per line, as the scene file would write them now.
+void PrintParameters(Document& doc, const Node& videoPost, std::ostream& out)
+{
+  auto ref = [&doc](Identity id) {
+    Node* n = doc.Resolve(id);
+    return n ? Json(n->Name()) : Json();
+  };
+  Json data = EncodeContainer(videoPost.Data(), Schema::ForType(videoPost.Type()), ref);
+  for (const auto& [name, value] : data.items()) out << "      " << name << " = " << value.dump() << "\n";
+}
+
+void PrintRenderSettings(Document& doc, bool params, std::ostream& out)
 {
   for (const Node* rd = doc.FirstRenderData(); rd; rd = rd->Next()) {
     out << "  " << Describe(*rd) << (rd == doc.ActiveRenderData() ? " (active)" : "") << "\n";
-    for (const Node* vp = rd->FirstIn(HST_BRANCH_VIDEO_POSTS); vp; vp = vp->Next())
+    for (const Node* vp = rd->FirstIn(HST_BRANCH_VIDEO_POSTS); vp; vp = vp->Next()) {
       out << "    video post " << Describe(*vp) << "\n";
+      if (params) PrintParameters(doc, *vp, out);
+    }
     for (const Node* pass = rd->FirstIn(HST_BRANCH_PASSES); pass; pass = pass->Next())
       out << "    pass " << pass->Data().GetLong(1000, 0) << "\n";
   }
 }
 
-void PrintScene(Document& doc, const std::filesystem::path& file, std::ostream& out)
+void PrintScene(Document& doc, const std::filesystem::path& file, bool params, std::ostream& out)
 {
-  out << file.string() << ": " << Count(doc.FirstObject()) << " objects, " << Count(doc.FirstMaterial())
-      << " materials, " << Count(doc.FirstRenderData()) << " render settings\n";
+  out << file.string() << ": " << Counted(Count(doc.FirstObject()), "object") << ", "
+      << Counted(Count(doc.FirstMaterial()), "material") << ", " << Count(doc.FirstRenderData())
+      << " render settings\n";
   out << "objects:\n";
   PrintObjects(doc, doc.FirstObject(), 0, out);
   out << "materials:\n";
   for (const Node* m = doc.FirstMaterial(); m; m = m->Next()) out << "  " << Describe(*m) << "\n";
   out << "render settings:\n";
-  PrintRenderSettings(doc, out);
+  PrintRenderSettings(doc, params, out);
   Node* camera = doc.ActiveCamera();
   out << "camera: " << (camera ? "\"" + camera->Name() + "\"" : std::string("the default view")) << "\n";
 }
 
 }  // namespace
 
-namespace {
-
-// Runs a command on file; an error is printed to err and gives exit code 1.
-template <class F>
-int Run(const std::filesystem::path& file, std::ostream& err, const F& command)
+std::unique_ptr<Document> LoadSceneReporting(const std::filesystem::path& file, std::ostream& warnings)
 {
+  std::vector<std::string> found;
+  std::unique_ptr<Document> doc;
   try {
-    command();
-    return 0;
-  } catch (const Error& e) {
-    err << "lensara: " << e.what() << "\n";
+    doc = LoadScene(file, &found);
+  } catch (const Error&) {
+    throw;
   } catch (const std::exception& e) {
-    err << "lensara: " << file.string() << ": " << e.what() << "\n";
+    throw Error(file.string() + ": " + e.what());
   }
-  return 1;
+  for (const std::string& warning : found) warnings << "warning: " << warning << "\n";
+  return doc;
 }
 
-}  // namespace
-
-int CheckScene(const std::filesystem::path& file, std::ostream& out, std::ostream& err)
+void CheckScene(const std::filesystem::path& file, bool params, std::ostream& out, std::ostream& warnings)
 {
-  return Run(file, err, [&] { PrintScene(*LoadScene(file), file, out); });
+  PrintScene(*LoadSceneReporting(file, warnings), file, params, out);
 }
 
-int ConvertScene(const std::filesystem::path& in, const std::filesystem::path& outFile, std::ostream& err)
+void ConvertScene(const std::filesystem::path& in, const std::filesystem::path& outFile, std::ostream& warnings)
 {
-  return Run(in, err, [&] { SaveScene(*LoadScene(in), outFile); });
+  if (!IsSceneFile(outFile))
+    throw UsageError(outFile.string() + ": scene files are written as JSON; name the output *.json");
+  CheckWritable(outFile);
+  SaveScene(*LoadSceneReporting(in, warnings), outFile);
 }
 
 }  // namespace lensara

@@ -2,17 +2,25 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <ostream>
+
+#include "app/core/Document.h"
 
 namespace lensara {
 
-// Loads a scene (or mesh) file and prints its object tree with types and names, its
-// materials and render settings. Returns the exit code: 0, or 1 after printing the
-// problem to err.
-int CheckScene(const std::filesystem::path& file, std::ostream& out, std::ostream& err);
+// Loads a scene or mesh file, printing the warnings of the load to warnings. Throws Error
+// "file:line: problem" for a file that cannot be read or holds values a renderer cannot use.
+std::unique_ptr<Document> LoadSceneReporting(const std::filesystem::path& file, std::ostream& warnings);
 
-// Loads a scene or mesh file and writes it as a canonical scene file. Returns the exit
-// code: 0, or 1 after printing the problem to err; no output file is left on failure.
-int ConvertScene(const std::filesystem::path& in, const std::filesystem::path& outFile, std::ostream& err);
+// Loads a scene (or mesh) file and prints its object tree with types and names, its
+// materials and render settings, and with params the parameters of its video posts as
+// they were understood.
+void CheckScene(const std::filesystem::path& file, bool params, std::ostream& out, std::ostream& warnings);
+
+// Loads a scene or mesh file and writes it as a canonical scene file, which must be named
+// *.json (UsageError otherwise). The output is checked before the input is read; no
+// output file is left on failure.
+void ConvertScene(const std::filesystem::path& in, const std::filesystem::path& outFile, std::ostream& warnings);
 
 }  // namespace lensara

@@ -1,8 +1,10 @@
 #include "Description.h"
 
+#include <cmath>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <set>
+#include <sstream>
 
 #include "Error.h"
 #include "Lookup.h"
@@ -28,7 +30,7 @@ Type ParseType(const std::string& text)
 }
 
 // Reads key, when present, as a T only so that a value of the wrong type rejects the
-// file: the host shows no labels, units or limits.
+// file: the host shows no labels, units or steps.
 template <class T>
 void CheckOptional(const Json& j, const char* key)
 {
@@ -50,7 +52,10 @@ ParameterDescription ParseParameter(const Json& j)
   p.type = ParseType(j.at("type").get<std::string>());
   CheckOptional<std::string>(j, "label");
   CheckOptional<std::string>(j, "unit");
-  for (const char* limit : {"min", "max", "step"}) CheckOptional<double>(j, limit);
+  CheckOptional<double>(j, "step");
+  p.limits.min = j.value("min", p.limits.min);
+  p.limits.max = j.value("max", p.limits.max);
+  if (p.limits.min > p.limits.max) throw Error("parameter " + p.name + " has a min above its max");
   if (p.type == Type::Cycle) {
     for (const Json& c : j.at("cycle")) p.cycle.push_back(ParseCycleValue(c));
     if (p.cycle.empty()) throw Error("cycle parameter " + p.name + " has no values");
@@ -95,6 +100,30 @@ Description Description::Load(const std::filesystem::path& file)
 const ParameterDescription* Description::Find(int32_t id) const
 {
   return FindFirst(parameters, [id](const ParameterDescription& p) { return p.id == id; });
+}
+
+const ParameterDescription* Description::Find(const std::string& name) const
+{
+  return FindFirst(parameters, [&name](const ParameterDescription& p) { return p.name == name; });
+}
+
+bool Limits::Allow(double value) const
+{
+  return (minExcluded ? value > min : value >= min) && value <= max;
+}
+
+std::string Limits::Text() const
+{
+  auto number = [](double v) {
+    std::ostringstream text;
+    text << v;
+    return text.str();
+  };
+  bool low = std::isfinite(min), high = std::isfinite(max);
+  if (low && high) return number(min) + " .. " + number(max);
+  if (low) return (minExcluded ? "above " : "at least ") + number(min);
+  if (high) return "at most " + number(max);
+  return "any number";
 }
 
 const char* TypeName(ParameterDescription::Type type)

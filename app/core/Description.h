@@ -4,10 +4,24 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 
 namespace lensara {
+
+// The numbers a value may take: min .. max, min itself left out when minExcluded (a size
+// or radius must be above 0). Unbounded by default.
+struct Limits {
+  double min = -std::numeric_limits<double>::infinity();
+  double max = std::numeric_limits<double>::infinity();
+  bool minExcluded = false;
+
+  // False for a number outside the limits, and for NaN.
+  bool Allow(double value) const;
+  // "0 .. 100", "at least 0", "above 0", "1 .. 16384"
+  std::string Text() const;
+};
 
 struct CycleValue {
   int32_t id = 0;
@@ -21,6 +35,7 @@ struct ParameterDescription {
   std::string name;
   Type type = Type::Bool;
   std::vector<CycleValue> cycle;
+  Limits limits;  // from the description's "min" and "max"
 };
 
 class Description {
@@ -30,8 +45,9 @@ public:
 
   const std::string& Name() const { return name; }
   const std::vector<ParameterDescription>& Parameters() const { return parameters; }
-  // The parameter with this id, or null.
+  // The parameter with this id or name, or null.
   const ParameterDescription* Find(int32_t id) const;
+  const ParameterDescription* Find(const std::string& name) const;
 
 private:
   std::string name;

@@ -12,4 +12,11 @@ public:
   using std::runtime_error::runtime_error;
 };
 
+// A request the caller got wrong rather than work that failed: a value of the wrong type
+// or out of range, an unknown name or format.
+class UsageError : public Error {
+public:
+  using Error::Error;
+};
+
 }  // namespace lensara

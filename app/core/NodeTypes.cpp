@@ -13,6 +13,10 @@ using K = NodeKind;
 
 Value V(double x, double y, double z) { return Value(Vector{x, y, z}); }
 
+// Sizes, radii and distances a renderer divides by or builds geometry from.
+const Limits kPositive{0.0, std::numeric_limits<double>::infinity(), true};
+const Limits kRenderSize{1.0, 16384.0};
+
 Gradient WhiteToBlack()
 {
   Gradient g;
@@ -68,8 +72,8 @@ std::vector<NodeType> MakeTypes()
         {100000, "list", Value(InExclude{})},
         {100001, "list_mode", Value(1)}}},
       {5103, K::Object, "camera", "Camera",
-       {{1000, "focal_length", Value(36.0)},
-        {1001, "aperture_width", Value(36.0)},
+       {{1000, "focal_length", Value(36.0), kPositive},
+        {1001, "aperture_width", Value(36.0), kPositive},
         {1009, "focus_on_target", Value(0)},
         {1010, "focus_distance", Value(2000.0)},
         {1111, "front_blur", Value(0)},
@@ -85,11 +89,11 @@ std::vector<NodeType> MakeTypes()
         {1001, "strength", Value(1.0)},
         {1002, "fog", Value(0)},
         {1003, "fog_color", V(1.0, 1.0, 1.0)},
-        {1004, "fog_distance", Value(1000.0)}}},
+        {1004, "fog_distance", Value(1000.0), kPositive}}},
       {5140, K::Object, "null", "Null", {}},
-      {5159, K::Object, "cube", "Cube", {{1100, "size", V(200.0, 200.0, 200.0)}}},
-      {5160, K::Object, "sphere", "Sphere", {{1110, "radius", Value(100.0)}}},
-      {5168, K::Object, "plane", "Plane", {{1100, "width", Value(400.0)}, {1101, "height", Value(400.0)}}},
+      {5159, K::Object, "cube", "Cube", {{1100, "size", V(200.0, 200.0, 200.0), kPositive}}},
+      {5160, K::Object, "sphere", "Sphere", {{1110, "radius", Value(100.0), kPositive}}},
+      {5168, K::Object, "plane", "Plane", {{1100, "width", Value(400.0), kPositive}, {1101, "height", Value(400.0), kPositive}}},
       {1011146, K::Object, "sun", "Sun",
        {{1001, "color", V(1.0, 1.0, 1.0)}, {1002, "strength", Value(1.0)}, {1003, "sky_color", V(0.55, 0.7, 0.9)}}},
       {200000118, K::Object, "foreground", "Foreground",
@@ -110,9 +114,9 @@ std::vector<NodeType> MakeTypes()
        {{1000, "color1", V(1.0, 1.0, 1.0)}, {1001, "color2", V(0.0, 0.0, 0.0)}, {1002, "u_frequency", Value(8.0)},
         {1003, "v_frequency", Value(8.0)}}},
       {kRenderDataType, K::RenderData, "render_settings", "My Render Setting",
-       {{5008, "width", Value(640)},
-        {5009, "height", Value(480)},
-        {5002, "antialiasing", Value(1)},
+       {{5008, "width", Value(640), kRenderSize},
+        {5009, "height", Value(480), kRenderSize},
+        {5002, "antialiasing", Value(1), Limits{0.0, 2.0}},
         {5016, "engine", Value(1)},
         {5076, "default_light", Value(1)},
         {5200, "save_multipass", Value(0)},

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Description.h"
 #include "Value.h"
 
 namespace lensara {
@@ -26,9 +27,15 @@ constexpr int32_t kChannelCount = 13;         // channels of a standard material
 constexpr int32_t kChannelShaderKey = 2102;   // the colour channel's shader link; + 10 per channel
 
 struct KeyInfo {
+  KeyInfo(int32_t key, std::string name, Value preset, Limits limits = {})
+      : key(key), name(std::move(name)), preset(std::move(preset)), limits(limits)
+  {
+  }
+
   int32_t key = 0;
   std::string name;  // as scene files write it
   Value preset;      // the value a new node starts with
+  Limits limits;     // the numbers a renderer can use
 };
 
 struct NodeType {

@@ -1,8 +1,11 @@
 #include "ImageIO.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <OpenImageIO/imageio.h>
+#include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "app/core/Error.h"
@@ -18,6 +21,45 @@ constexpr int kPngCompression = 1;
 Error FileError(const std::filesystem::path& file, const std::string& problem)
 {
   return Error(file.string() + ": " + problem);
+}
+
+constexpr const char* kOutputExtensions[] = {".png", ".jpg", ".jpeg", ".tif", ".tiff", ".exr"};
+
+// The first line of a library's message: OpenImageIO adds its reader's own lines.
+std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+
+// While it lives, what the process writes to stderr goes nowhere: libpng prints its errors
+// there before OpenImageIO reports them, and the caller reports the problem itself.
+class QuietStderr {
+public:
+  QuietStderr()
+  {
+    std::fflush(stderr);
+    saved = dup(STDERR_FILENO);
+    int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (null >= 0) {
+      dup2(null, STDERR_FILENO);
+      close(null);
+    }
+  }
+  ~QuietStderr()
+  {
+    if (saved < 0) return;
+    std::fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+  }
+  QuietStderr(const QuietStderr&) = delete;
+  QuietStderr& operator=(const QuietStderr&) = delete;
+
+private:
+  int saved = -1;
+};
+
+std::string Lower(std::string text)
+{
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  return text;
 }
 
 // Copies the grey read into the red of every pixel to its green and blue.
@@ -37,11 +79,13 @@ std::filesystem::path TemporaryBeside(const std::filesystem::path& file)
 
 Bitmap ReadImage(const std::filesystem::path& file)
 {
+  CheckReadable(file);
+  QuietStderr quiet;
   // Colours as stored, not multiplied by an alpha that is dropped anyway.
   OIIO::ImageSpec config;
   config.attribute("oiio:UnassociatedAlpha", 1);
   auto input = OIIO::ImageInput::open(file.string(), &config);
-  if (!input) throw FileError(file, "cannot be read as an image: " + OIIO::geterror());
+  if (!input) throw FileError(file, "cannot be read as an image: " + FirstLine(OIIO::geterror()));
   const OIIO::ImageSpec format = input->spec_dimensions(0, 0);
   if (format.width <= 0 || format.height <= 0 || format.nchannels <= 0) throw FileError(file, "the image is empty");
   if (static_cast<int64_t>(format.width) * format.height * 3 >= (int64_t(1) << 31))
@@ -51,21 +95,36 @@ Bitmap ReadImage(const std::filesystem::path& file)
   bool grey = format.nchannels < 3;
   Bitmap bitmap(format.width, format.height);
   if (!input->read_image(0, 0, 0, grey ? 1 : 3, OIIO::TypeDesc::UINT8, bitmap.Row(0), 3))
-    throw FileError(file, "cannot be read: " + input->geterror());
+    throw FileError(file, "cannot be read: " + FirstLine(input->geterror()));
   if (grey) SpreadGrey(bitmap);
   return bitmap;
 }
 
+void CheckImageOutput(const std::filesystem::path& file)
+{
+  std::error_code ec;
+  if (std::filesystem::is_directory(file, ec)) throw FileError(file, "is a directory");
+  std::string extension = Lower(file.extension().string());
+  if (std::find(std::begin(kOutputExtensions), std::end(kOutputExtensions), extension) == std::end(kOutputExtensions))
+    throw UsageError(file.string() + ": " +
+                     (extension.empty() ? "no extension" : "unknown image format \"" + extension + "\"") +
+                     "; name it .png, .jpg, .tif or .exr");
+  CheckWritable(file);
+}
+
 void WriteImage(const std::filesystem::path& file, const Bitmap& bitmap)
 {
+  CheckImageOutput(file);
   auto output = OIIO::ImageOutput::create(file.string());
   if (!output) throw FileError(file, "cannot be written: no image format for this file name");
-  OIIO::ImageSpec format(bitmap.Width(), bitmap.Height(), 3, OIIO::TypeDesc::UINT8);
+  // EXR holds no 8-bit channels: v / 255 in 32-bit floats keeps every value exactly.
+  bool exr = Lower(file.extension().string()) == ".exr";
+  OIIO::ImageSpec format(bitmap.Width(), bitmap.Height(), 3, exr ? OIIO::TypeDesc::FLOAT : OIIO::TypeDesc::UINT8);
   format.attribute("png:compressionLevel", kPngCompression);
   WriteThroughTemporary(file, TemporaryBeside(file), [&](const std::filesystem::path& temporary, std::string& problem) {
     bool written = output->open(temporary.string(), format) &&
                    output->write_image(OIIO::TypeDesc::UINT8, bitmap.Pixels().data()) && output->close();
-    if (!written) problem = output->geterror();
+    if (!written) problem = FirstLine(output->geterror());
     return written;
   });
 }

@@ -1,5 +1,5 @@
-// Reading and writing 8-bit RGB images (PNG, and whatever else OpenImageIO knows by the
-// file's extension).
+// Reading and writing 8-bit RGB images: PNG, JPEG, TIFF and OpenEXR, chosen by the file's
+// extension.
 #pragma once
 
 #include <filesystem>
@@ -13,7 +13,12 @@ namespace lensara {
 // Error naming the file and the problem.
 Bitmap ReadImage(const std::filesystem::path& file);
 
-// Writes bitmap as 8-bit RGB, in the format of file's extension, through a temporary file
+// Checks, before any work, that file can be written as an image: UsageError when its
+// extension names no format written here (.png, .jpg, .jpeg, .tif, .tiff, .exr), Error when
+// its folder is missing or not writable or it is a directory.
+void CheckImageOutput(const std::filesystem::path& file);
+
+// Writes bitmap as 8-bit RGB (EXR: 32-bit float v / 255), in the format of file's extension, through a temporary file
 // beside it that is renamed into place, so that no half-written file is left. Throws Error
 // naming the file and the problem.
 void WriteImage(const std::filesystem::path& file, const Bitmap& bitmap);

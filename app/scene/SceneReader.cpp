@@ -3,6 +3,7 @@
 #include <fstream>
 #include <limits>
 #include <map>
+#include <optional>
 #include <sstream>
 
 #include "Json.h"
@@ -11,6 +12,7 @@
 #include "Schema.h"
 #include "ValueJson.h"
 #include "app/core/Error.h"
+#include "app/core/Files.h"
 
 namespace lensara {
 
@@ -24,6 +26,17 @@ const Fields kRenderFields = {"video_posts", "passes"};
 const Fields kRootFields = {"time",    "active_camera", "active_render_settings",
                             "objects", "materials",     "render_settings"};
 
+// The vector j holds when it is one of finite numbers.
+std::optional<Vector> FiniteVector(const Json& j)
+{
+  try {
+    Vector v = DecodeVector(j);
+    if (std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z)) return v;
+  } catch (const ValueError&) {
+  }
+  return std::nullopt;
+}
+
 // "an object", "a tag", ...
 std::string Article(NodeKind kind)
 {
@@ -33,7 +46,10 @@ std::string Article(NodeKind kind)
 
 class SceneReader {
 public:
-  explicit SceneReader(const std::filesystem::path& file) : file(file), folder(file.parent_path()) {}
+  SceneReader(const std::filesystem::path& file, std::vector<std::string>* warnings)
+      : file(file), folder(file.parent_path()), warnings(warnings)
+  {
+  }
 
   std::unique_ptr<Document> Read(const Json& root)
   {
@@ -51,10 +67,21 @@ public:
   }
 
 private:
-  [[noreturn]] void Fail(const Json& where, const std::string& key, const std::string& problem) const
+  // "file:line: problem", without the line when where has none.
+  std::string Located(const Json& where, const std::string& key, const std::string& problem) const
   {
     int line = LineOf(where, key);
-    throw Error(file.string() + (line ? ":" + std::to_string(line) : "") + ": " + problem);
+    return file.string() + (line ? ":" + std::to_string(line) : "") + ": " + problem;
+  }
+
+  [[noreturn]] void Fail(const Json& where, const std::string& key, const std::string& problem) const
+  {
+    throw Error(Located(where, key, problem));
+  }
+
+  void Warn(const Json& where, const std::string& key, const std::string& problem) const
+  {
+    if (warnings) warnings->push_back(Located(where, key, problem));
   }
 
   void CheckFields(const Json& j, std::initializer_list<Fields> allowed, const std::string& what) const
@@ -68,20 +95,21 @@ private:
 
   double RealField(const Json& j, const char* key) const
   {
+    double v = 0.0;
     try {
-      return DecodeReal(j.at(key));
+      v = DecodeReal(j.at(key));
     } catch (const ValueError&) {
       Fail(j, key, std::string("\"") + key + "\" must be a number");
     }
+    if (!std::isfinite(v)) Fail(j, key, std::string("\"") + key + "\" must be a finite number");
+    return v;
   }
 
   Vector VectorField(const Json& j, const char* key) const
   {
-    try {
-      return DecodeVector(j.at(key));
-    } catch (const ValueError&) {
-      Fail(j, key, std::string("\"") + key + "\" must be a vector [x, y, z]");
-    }
+    std::optional<Vector> v = FiniteVector(j.at(key));
+    if (!v) Fail(j, key, std::string("\"") + key + "\" must be a vector [x, y, z] of finite numbers");
+    return *v;
   }
 
   std::string StringField(const Json& j, const char* key) const
@@ -189,11 +217,9 @@ private:
     if (!points.is_array()) Fail(j, "points", "\"points\" must be a list of vectors");
     if (!triangles.is_array()) Fail(j, "triangles", "\"triangles\" must be a list of point index triples");
     for (const Json& p : points) {
-      try {
-        mesh->points.push_back(DecodeVector(p));
-      } catch (const ValueError&) {
-        Fail(j, "points", "every point must be a vector [x, y, z], not " + p.dump());
-      }
+      std::optional<Vector> point = FiniteVector(p);
+      if (!point) Fail(j, "points", "every point must be a vector [x, y, z] of finite numbers, not " + p.dump());
+      mesh->points.push_back(*point);
     }
     for (const Json& t : triangles) {
       std::array<int32_t, 3> tri{};
@@ -221,12 +247,27 @@ private:
       if (rule) key = rule->key;
       else if (!numbered)
         Fail(data, name, "unknown key \"" + name + "\" for " + TypeNameOf(node.Type()) + " \"" + node.Name() + "\"");
+      std::string what = "key \"" + name + "\" of " + TypeNameOf(node.Type()) + " \"" + node.Name() + "\" ";
+      Value decoded;
       try {
-        node.Data().Set(key, DecodeValue(*value, rule, [this](const std::string& ref) { return Resolve(ref); }));
+        decoded = DecodeValue(*value, rule, [this](const std::string& ref) { return Resolve(ref); });
       } catch (const ValueError& e) {
-        Fail(data, name, "key \"" + name + "\" of " + TypeNameOf(node.Type()) + " \"" + node.Name() + "\" " + e.what());
+        Fail(data, name, what + e.what());
       }
+      if (rule) CheckLimits(data, name, decoded, *rule, what);
+      node.Data().Set(key, std::move(decoded));
     }
+  }
+
+  // A number a renderer cannot use fails the file; one outside a description's advice is
+  // kept with a warning, as the effect copes with it.
+  void CheckLimits(const Json& data, const std::string& name, const Value& value, const KeyRule& rule,
+                   const std::string& what) const
+  {
+    std::string problem = LimitProblem(value, rule);
+    if (problem.empty()) return;
+    if (!rule.advisory) Fail(data, name, what + problem);
+    Warn(data, name, what + problem + " (the limits of its description)");
   }
 
   // The node a link names: an "id", else a name only one node carries.
@@ -257,6 +298,7 @@ private:
 
   std::filesystem::path file;
   std::filesystem::path folder;
+  std::vector<std::string>* warnings;
   std::map<std::string, Node*> ids;
   std::map<std::string, std::vector<Node*>> names;
   std::vector<std::pair<const Json*, Node*>> pending;  // entries whose data waits for every node to exist
@@ -264,6 +306,7 @@ private:
 
 std::string ReadText(const std::filesystem::path& file)
 {
+  CheckReadable(file);
   std::ifstream in(file, std::ios::binary);
   if (!in) throw Error(file.string() + ": cannot be read");
   std::ostringstream text;
@@ -271,26 +314,28 @@ std::string ReadText(const std::filesystem::path& file)
   return text.str();
 }
 
-// True when file is read as a mesh file rather than a scene file.
-bool IsMeshFile(const std::filesystem::path& file)
+}  // namespace
+
+bool IsSceneFile(const std::filesystem::path& file)
 {
   std::string ext = file.extension().string();
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-  return ext != ".json" && !ext.empty();
+  return ext == ".json";
 }
 
-}  // namespace
-
-std::unique_ptr<Document> ReadScene(const std::string& text, const std::filesystem::path& file)
+std::unique_ptr<Document> ReadScene(const std::string& text, const std::filesystem::path& file,
+                                    std::vector<std::string>* warnings)
 {
   Json root = ParseJsonWithLines(text, file);
-  return SceneReader(file).Read(root);
+  return SceneReader(file, warnings).Read(root);
 }
 
-std::unique_ptr<Document> LoadScene(const std::filesystem::path& file)
+std::unique_ptr<Document> LoadScene(const std::filesystem::path& file, std::vector<std::string>* warnings)
 {
-  if (IsMeshFile(file)) return ImportMeshDocument(file);
-  return ReadScene(ReadText(file), file);
+  CheckReadable(file);
+  // Without an extension a file is read as a scene file.
+  if (!IsSceneFile(file) && file.has_extension()) return ImportMeshDocument(file);
+  return ReadScene(ReadText(file), file, warnings);
 }
 
 }  // namespace lensara

@@ -1,5 +1,8 @@
 #include "Schema.h"
 
+#include <cmath>
+#include <sstream>
+
 #include "app/core/Host.h"
 #include "app/core/Lookup.h"
 
@@ -42,6 +45,21 @@ Kind KindOf(const Value& value)
   }
 }
 
+std::string LimitProblem(const Value& value, const KeyRule& rule)
+{
+  std::vector<double> numbers;
+  if (value.IsNumber()) numbers.push_back(value.ToReal());
+  if (const Vector* v = value.GetVector()) numbers = {v->x, v->y, v->z};
+  for (double n : numbers) {
+    if (!std::isfinite(n)) return "is not a finite number";
+    if (rule.limits.Allow(n)) continue;
+    std::ostringstream text;
+    text << "is " << n << ", " << (std::isfinite(rule.limits.max) ? "outside " : "not ") << rule.limits.Text();
+    return text.str();
+  }
+  return "";
+}
+
 const VideoPostClass* RegisteredVideoPost(int32_t type)
 {
   return Host::Active() ? Host::Active()->FindVideoPost(type) : nullptr;
@@ -51,10 +69,11 @@ Schema Schema::ForType(int32_t type)
 {
   Schema schema;
   if (const NodeType* t = FindNodeType(type)) {
-    for (const KeyInfo& k : t->keys) schema.keys.push_back({k.key, k.name, KindOf(k.preset), nullptr});
+    for (const KeyInfo& k : t->keys) schema.keys.push_back({k.key, k.name, KindOf(k.preset), nullptr, k.limits, false});
   } else if (const VideoPostClass* cls = RegisteredVideoPost(type)) {
     for (const ParameterDescription& p : cls->description.Parameters())
-      schema.keys.push_back({p.id, p.name, KindOfParameter(p.type), p.cycle.empty() ? nullptr : &p.cycle});
+      schema.keys.push_back(
+          {p.id, p.name, KindOfParameter(p.type), p.cycle.empty() ? nullptr : &p.cycle, p.limits, true});
   }
   return schema;
 }

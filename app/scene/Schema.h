@@ -40,7 +40,15 @@ struct KeyRule {
   std::string name;
   Kind kind = Kind::Any;
   const std::vector<CycleValue>* cycle = nullptr;
+  // The numbers the key's values may take (each component of a vector): a host type's
+  // limits are what its renderer can use, a video post's are its description's advice.
+  Limits limits;
+  bool advisory = false;
 };
+
+// What is wrong with value under rule's limits ("is -5, not above 0", "is not a finite
+// number"), or empty when nothing is.
+std::string LimitProblem(const Value& value, const KeyRule& rule);
 
 class Schema {
 public:

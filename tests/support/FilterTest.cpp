@@ -24,6 +24,13 @@ reference::Image ToImage(const FastBitmap& bitmap)
   return image;
 }
 
+lensara::Bitmap ToBitmap(const reference::Image& image)
+{
+  lensara::Bitmap bitmap(image.width, image.height);
+  if (!image.bytes.empty()) std::memcpy(bitmap.Row(0), image.bytes.data(), image.bytes.size());
+  return bitmap;
+}
+
 reference::Image RandomImage(std::mt19937& random, int width, int height)
 {
   reference::Image image(width, height);

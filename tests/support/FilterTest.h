@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/Bitmap.h"
 #include "app/core/FunctionTable.h"
 #include "app/core/Host.h"
 #include "app/core/RenderCall.h"
@@ -68,6 +69,8 @@ private:
 // A FastBitmap holding image, and back.
 void Fill(FastBitmap& bitmap, const reference::Image& image);
 reference::Image ToImage(const FastBitmap& bitmap);
+// A host bitmap holding image.
+lensara::Bitmap ToBitmap(const reference::Image& image);
 
 // Random images: colours uniformly, maps in smooth patches with noise and runs of 0 and 255,
 // so that depth tests, zero centres and full blur all occur.

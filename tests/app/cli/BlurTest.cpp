@@ -14,12 +14,7 @@ namespace {
 using reference::Filter;
 using reference::Image;
 
-lensara::Bitmap ToBitmap(const Image& image)
-{
-  lensara::Bitmap bitmap(image.width, image.height);
-  if (!image.bytes.empty()) std::memcpy(bitmap.Row(0), image.bytes.data(), image.bytes.size());
-  return bitmap;
-}
+using test::ToBitmap;
 
 class BlurCommand : public test::FilterTest {
 protected:
@@ -40,7 +35,7 @@ protected:
   lensara::BlurOptions options;
 };
 
-TEST_F(BlurCommand, WritesTheDriversResultFromABlackTarget)
+TEST_F(BlurCommand, WritesTheDriversResult)
 {
   const std::pair<const char*, Filter> filters[] = {
       {"median", Filter::MedianLowPass}, {"gaussian", Filter::GaussImproved}, {"gaussian-blend", Filter::GaussBlending}};
@@ -67,6 +62,13 @@ TEST_F(BlurCommand, RefusesMismatchedImagesAndUnknownFilters)
   options.filter = "box";
   EXPECT_THROW(lensara::RunBlur(host, options, nullptr, nullptr), lensara::Error);
   EXPECT_FALSE(std::filesystem::exists(options.output));
+}
+
+TEST_F(BlurCommand, ZeroPassesLeaveTheImageAsItWas)
+{
+  options.passes = 0;
+  ASSERT_TRUE(lensara::RunBlur(host, options, nullptr, nullptr));
+  EXPECT_TRUE(lensara::ReadImage(options.output) == ToBitmap(image));
 }
 
 TEST_F(BlurCommand, StoppedRunWritesNothing)

@@ -4,34 +4,52 @@
 
 #include <sstream>
 
+#include "app/core/Error.h"
 #include "app/core/Host.h"
+#include "tests/support/TempDir.h"
 
 namespace lensara {
 namespace {
 
 const std::filesystem::path kExamples = std::filesystem::path(LENSARA_SOURCE_DIR) / "examples";
 
-TEST(SceneCommand, CheckPrintsTheObjectTree)
+TEST(SceneCommand, CheckPrintsTheObjectTreeAndTheParametersUnderstood)
 {
   Host host;
   host.LoadPlugins(LENSARA_TEST_PLUGIN_DIR);
   std::ostringstream out, err;
-  EXPECT_EQ(CheckScene(kExamples / "still-life.json", out, err), 0) << err.str();
+  CheckScene(kExamples / "still-life.json", true, out, err);
+  EXPECT_EQ(err.str(), "");
   EXPECT_NE(out.str().find("  null \"Far Group\"\n    sphere \"Far Ball\" [texture -> \"Blue\"]\n"), std::string::npos)
       << out.str();
-  EXPECT_NE(out.str().find("video post Lensara \"Lensara\""), std::string::npos);
+  EXPECT_NE(out.str().find("video post Lensara \"Lensara\"\n      DOF_FILTER = \"DOF_FILTER_GAUSSIAN\"\n"),
+            std::string::npos)
+      << out.str();
 }
 
-TEST(SceneCommand, FailuresExitNonZeroAndLeaveNoFile)
+TEST(SceneCommand, CountsReadInTheSingular)
+{
+  Host host;
+  std::ostringstream out, err;
+  CheckScene(kExamples / "meshes" / "gem.gltf", false, out, err);
+  EXPECT_NE(out.str().find(": 1 object, 1 material, 1 render settings\n"), std::string::npos) << out.str();
+}
+
+TEST(SceneCommand, ConvertChecksTheOutputBeforeReadingAndLeavesNoFile)
 {
   Host host;
   std::ostringstream err;
-  std::filesystem::path out = std::filesystem::temp_directory_path() / "lensara-never-written.json";
-  EXPECT_EQ(ConvertScene(kExamples / "no-such-scene.json", out, err), 1);
-  EXPECT_NE(err.str().find("no-such-scene.json: cannot be read"), std::string::npos);
-  EXPECT_FALSE(std::filesystem::exists(out));
-  std::ostringstream out2;
-  EXPECT_EQ(CheckScene(kExamples / "meshes" / "vase.mtl", out2, err), 1);
+  test::TempDir dir;
+  EXPECT_THROW(ConvertScene(kExamples / "still-life.json", dir / "out.obj", err), UsageError);
+  EXPECT_THROW(ConvertScene(kExamples / "no-such-scene.json", dir / "out.json", err), Error);
+  try {
+    ConvertScene(kExamples / "still-life.json", dir / "missing" / "out.json", err);
+    ADD_FAILURE();
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find("the folder " + (dir / "missing").string() + " does not exist"),
+              std::string::npos);
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path));
 }
 
 }  // namespace

@@ -243,6 +243,35 @@ TEST_F(SceneFile, MalformedFilesNameFileAndLine)
                            "expected '[', '{', or a literal");
 }
 
+TEST_F(SceneFile, ValuesARendererCannotUseFailWithTheirLine)
+{
+  EXPECT_EQ(ReadError("{\"objects\": [{\"type\": \"sphere\",\n \"data\": {\"radius\": 0}}]}"),
+            "test.json:2: key \"radius\" of sphere \"Sphere\" is 0, not above 0");
+  EXPECT_EQ(ReadError("{\"objects\": [{\"type\": \"cube\", \"data\": {\"size\": [1, -2, 1]}}]}"),
+            "test.json:1: key \"size\" of cube \"Cube\" is -2, not above 0");
+  EXPECT_EQ(ReadError("{\"render_settings\": [{\"type\": \"render_settings\", \"data\": {\"height\": 16385}}]}"),
+            "test.json:1: key \"height\" of render_settings \"My Render Setting\" is 16385, outside 1 .. 16384");
+  EXPECT_EQ(ReadError("{\"objects\": [{\"type\": \"plane\", \"data\": {\"width\": {\"real\": \"nan\"}}}]}"),
+            "test.json:1: key \"width\" of plane \"Plane\" is not a finite number");
+  EXPECT_EQ(ReadError("{\"objects\": [{\"type\": \"null\", \"position\": [0, \"inf\", 0]}]}"),
+            "test.json:1: \"position\" must be a vector [x, y, z] of finite numbers");
+  EXPECT_EQ(ReadError("{\"time\": \"nan\"}"), "test.json:1: \"time\" must be a finite number");
+}
+
+TEST_F(SceneFile, EffectParametersOutsideTheirLimitsLoadWithAWarning)
+{
+  Host host;
+  host.LoadPlugins(LENSARA_TEST_PLUGIN_DIR);
+  std::vector<std::string> warnings;
+  std::unique_ptr<Document> doc = ReadScene(R"({"render_settings": [{"type": "render_settings", "video_posts": [
+    {"type": "Lensara", "data": {"DOF_RADIUS": 150.0,
+     "DOF_PASSES": 2.0}}]}]})", "fx.json", &warnings);
+  EXPECT_EQ(doc->FirstRenderData()->FirstIn(HST_BRANCH_VIDEO_POSTS)->Data().GetReal(1007, 0.0), 150.0);
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_EQ(warnings[0], "fx.json:2: key \"DOF_RADIUS\" of Lensara \"Lensara\" is 150, outside 0 .. 100 (the "
+                         "limits of its description)");
+}
+
 TEST_F(SceneFile, MissingMeshFileIsReportedWithItsLine)
 {
   std::filesystem::path scene = kExamples / "missing.json";

@@ -1,0 +1,161 @@
+// The lensara executable as a script sees it: exit codes and the messages on stderr.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/image/ImageIO.h"
+#include "tests/support/FilterTest.h"
+#include "tests/support/PluginFolder.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+struct Outcome {
+  int code = -1;
+  std::string out, err;
+};
+
+// Runs lensara with args in dir. With interruptAfter, sends SIGINT once stderr holds that text.
+Outcome RunLensara(const std::vector<std::string>& args, const std::filesystem::path& dir,
+            const std::string& interruptAfter = "")
+{
+  int out[2], err[2];
+  if (pipe(out) != 0 || pipe(err) != 0) return {};
+  pid_t pid = fork();
+  if (pid == 0) {
+    dup2(out[1], STDOUT_FILENO);
+    dup2(err[1], STDERR_FILENO);
+    if (chdir(dir.c_str()) != 0) _exit(127);
+    std::vector<char*> argv{const_cast<char*>(LENSARA_EXECUTABLE)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    setenv("LENSARA_PLUGINS", LENSARA_TEST_PLUGIN_DIR, 1);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  close(out[1]);
+  close(err[1]);
+  Outcome outcome;
+  char buffer[4096];
+  ssize_t n;
+  bool sent = interruptAfter.empty();
+  while ((n = read(err[0], buffer, sizeof buffer)) > 0) {
+    outcome.err.append(buffer, n);
+    if (!sent && outcome.err.find(interruptAfter) != std::string::npos) sent = kill(pid, SIGINT) == 0;
+  }
+  while ((n = read(out[0], buffer, sizeof buffer)) > 0) outcome.out.append(buffer, n);
+  close(out[0]);
+  close(err[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  outcome.code = WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+  return outcome;
+}
+
+class CommandLine : public ::testing::Test {
+protected:
+  CommandLine()
+  {
+    std::mt19937 random(7);
+    lensara::WriteImage(dir / "image.png", test::ToBitmap(test::RandomImage(random, 40, 30)));
+    lensara::WriteImage(dir / "map.png", test::ToBitmap(test::RandomMap(random, 40, 30)));
+    std::filesystem::create_directory(dir / "folder");
+  }
+
+  // Runs lensara in the test's folder.
+  Outcome Lensara(const std::vector<std::string>& args, const std::string& interruptAfter = "")
+  {
+    return RunLensara(args, dir.path, interruptAfter);
+  }
+
+  // Runs `lensara blur image.png map.png` with more arguments.
+  Outcome Blur(std::vector<std::string> more)
+  {
+    more.insert(more.begin(), {"blur", "image.png", "map.png"});
+    return Lensara(more);
+  }
+
+  test::TempDir dir;
+};
+
+#define EXPECT_OUTCOME(outcome, expectedCode, text)                                 \
+  do {                                                                              \
+    Outcome o = (outcome);                                                          \
+    EXPECT_EQ(o.code, expectedCode) << o.err;                                       \
+    EXPECT_NE(o.err.find(text), std::string::npos) << "stderr: " << o.err;          \
+  } while (0)
+
+TEST_F(CommandLine, UsageErrorsExitWith2AndNameTheProblem)
+{
+  EXPECT_OUTCOME(Lensara({"bogus"}), 2, "unknown command \"bogus\" for lensara (info, scene, blur)");
+  EXPECT_OUTCOME(Lensara({"scene", "chek", "a.json"}), 2, "unknown command \"chek\" for lensara scene");
+  EXPECT_OUTCOME(Blur({"-o", "out.png", "--nope"}), 2, "unknown option --nope for lensara blur");
+  EXPECT_OUTCOME(Blur({"-o", "out.png", "--radius", "abc"}), 2, "--radius: \"abc\" is not a whole number");
+  EXPECT_OUTCOME(Blur({"-o", "out.png", "--radius", "2.5"}), 2, "--radius: \"2.5\" is not a whole number");
+  EXPECT_OUTCOME(Blur({"-o", "out.png", "--radius", "101"}), 2, "--radius 101 is out of range 0 .. 100");
+  EXPECT_OUTCOME(Blur({"-o", "out.png", "--passes", "0"}), 2, "--passes 0 is out of range 1 .. 20");
+  EXPECT_OUTCOME(Blur({"-o", "out.bmp"}), 2, "out.bmp: unknown image format \".bmp\"");
+  EXPECT_OUTCOME(Lensara({"scene", "convert", "in.json", "out.obj"}), 2, "name the output *.json");
+  EXPECT_OUTCOME(Lensara({"--product-kind", "2000", "info"}), 2, "2000 is out of range 0 .. 1000");
+  EXPECT_FALSE(std::filesystem::exists(dir / "out.png"));
+}
+
+TEST_F(CommandLine, FailedWorkExitsWith1AndNamesTheFile)
+{
+  EXPECT_OUTCOME(Blur({"-o", "missing/out.png"}), 1, "missing/out.png: the folder missing does not exist");
+  EXPECT_OUTCOME(Blur({"-o", "folder"}), 1, "folder: is a directory");
+  EXPECT_OUTCOME(Lensara({"blur", "nothing.png", "map.png", "-o", "out.png"}), 1, "nothing.png: no such file");
+  EXPECT_OUTCOME(Lensara({"scene", "check", "folder"}), 1, "lensara scene check: folder: is a directory");
+  EXPECT_OUTCOME(Lensara({"scene", "check", "none.json"}), 1, "none.json: no such file");
+
+  // A broken PNG is one line naming the file, without the image library's own lines.
+  std::filesystem::copy_file(dir / "image.png", dir / "broken.png");
+  std::filesystem::resize_file(dir / "broken.png", 100);
+  Outcome broken = Lensara({"blur", "broken.png", "map.png", "-o", "out.png"});
+  EXPECT_EQ(broken.code, 1);
+  EXPECT_EQ(broken.err.find("lensara blur: broken.png: cannot be read"), 0u) << broken.err;
+  EXPECT_EQ(broken.err.find('\n'), broken.err.size() - 1) << broken.err;
+  EXPECT_FALSE(std::filesystem::exists(dir / "out.png"));
+}
+
+TEST_F(CommandLine, SuccessExitsWith0)
+{
+  EXPECT_OUTCOME(Blur({"-o", "out.exr", "--passes", "2"}), 0, "Gaussian Filter 2");
+  EXPECT_TRUE(std::filesystem::exists(dir / "out.exr"));
+  Outcome version = Lensara({"--version"});
+  EXPECT_EQ(version.code, 0);
+  EXPECT_EQ(version.out.find("lensara "), 0u);
+  Outcome help = Lensara({"blur", "--help"});
+  EXPECT_EQ(help.code, 0);
+  EXPECT_NE(help.out.find("2 usage error"), std::string::npos);
+}
+
+TEST_F(CommandLine, CtrlCExitsWith130AndWritesNothing)
+{
+  std::mt19937 random(3);
+  lensara::WriteImage(dir / "big.png", test::ToBitmap(test::RandomImage(random, 1200, 900)));
+  lensara::WriteImage(dir / "bigmap.png", test::ToBitmap(test::RandomMap(random, 1200, 900)));
+  Outcome o = Lensara({"blur", "big.png", "bigmap.png", "-o", "out.png", "--radius", "100", "--passes", "20"},
+                  "Gaussian Filter");
+  EXPECT_EQ(o.code, 130) << o.err;
+  EXPECT_NE(o.err.find("interrupted; out.png was not written"), std::string::npos) << o.err;
+  EXPECT_FALSE(std::filesystem::exists(dir / "out.png"));
+}
+
+TEST_F(CommandLine, APlugInThatFailsToLoadIsNamedOnce)
+{
+  std::filesystem::copy_file(LENSARA_TEST_NOENTRY_LIBRARY, dir / "folder" / "libbroken.so");
+  Outcome o = Lensara({"--plugins", "folder", "scene", "check", "image.png"});
+  std::string named = "plug-in not loaded: folder/libbroken.so: ";
+  ASSERT_NE(o.err.find(named), std::string::npos) << o.err;
+  EXPECT_EQ(o.err.find(named, o.err.find(named) + 1), std::string::npos) << o.err;
+}
+
+}  // namespace
