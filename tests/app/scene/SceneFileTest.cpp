@@ -89,6 +89,16 @@ TEST_F(SceneFile, EveryExampleLoadsAndWritesCanonically)
   EXPECT_GE(count, 4);
 }
 
+TEST_F(SceneFile, TheFormatsCompleteExampleIsTheExampleFile)
+{
+  std::ifstream doc(std::filesystem::path(LENSARA_SOURCE_DIR) / "docs" / "scene-format.md");
+  std::string text((std::istreambuf_iterator<char>(doc)), std::istreambuf_iterator<char>());
+  std::size_t start = text.find("```json\n") + 8;
+  std::ifstream file(kExamples / "format-example.json");
+  std::string example((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text.substr(start, text.find("```\n", start) - start), example);
+}
+
 TEST_F(SceneFile, EveryValueTypeAndUnknownKeySurvivesARoundTrip)
 {
   const char* text = R"({
