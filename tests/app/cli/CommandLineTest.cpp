@@ -37,6 +37,9 @@ Outcome RunLensara(const std::vector<std::string>& args, const std::filesystem::
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     setenv("LENSARA_PLUGINS", LENSARA_TEST_PLUGIN_DIR, 1);
+    // In sanitizer builds: the libraries' known leaks, found by full stacks, and quiet about it.
+    std::string lsan = "suppressions=" LENSARA_SOURCE_DIR "/tests/lsan.supp:fast_unwind_on_malloc=0:print_suppressions=0";
+    setenv("LSAN_OPTIONS", lsan.c_str(), 1);
     execv(argv[0], argv.data());
     _exit(127);
   }

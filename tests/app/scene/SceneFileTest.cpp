@@ -270,8 +270,6 @@ TEST_F(SceneFile, ValuesARendererCannotUseFailWithTheirLine)
 
 TEST_F(SceneFile, EffectParametersOutsideTheirLimitsLoadWithAWarning)
 {
-  Host host;
-  host.LoadPlugins(LENSARA_TEST_PLUGIN_DIR);
   std::vector<std::string> warnings;
   std::unique_ptr<Document> doc = ReadScene(R"({"render_settings": [{"type": "render_settings", "video_posts": [
     {"type": "Lensara", "data": {"DOF_RADIUS": 150.0,
