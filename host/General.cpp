@@ -1,5 +1,8 @@
 #include "General.h"
 
+#include "BaseDocument.h"
+#include "VideoPostStruct.h"
+
 Int32 GeGetVersionType() { return gC4DOS->plugin->version_type(); }
 
 Bool RegisterVideoPostPlugin(Int32 id, const String& name, Int32 info, DataAllocator* allocator,
@@ -21,4 +24,12 @@ String FormatNumber(const GeData& value, Int32 format, Int32 fps, Bool unit)
   String text;
   gC4DOS->render_call->format_number(value.Handle(), format, fps, unit, text.Handle());
   return text;
+}
+
+Int32 RenderDocument(BaseDocument* doc, const BaseContainer& rdata, ProgressHook* hook, void* privateData,
+                     BaseBitmap* bmp, Int32 renderflags, BaseThread* thread)
+{
+  return gC4DOS->renderer->render_document(doc ? doc->Handle() : nullptr, rdata.Handle(), hook, privateData,
+                                           bmp ? bmp->Handle() : nullptr, renderflags,
+                                           thread ? thread->Handle() : nullptr);
 }

@@ -15,6 +15,7 @@
 #include "GeResource.h"
 #include "General.h"
 #include "Memory.h"
+#include "MultipassBitmap.h"
 #include "NodeData.h"
 #include "PluginVideoPost.h"
 #include "RenderData.h"

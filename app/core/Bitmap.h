@@ -12,6 +12,11 @@ namespace lensara {
 class Bitmap {
 public:
   Bitmap() = default;
+  virtual ~Bitmap() = default;
+  Bitmap(const Bitmap&) = default;
+  Bitmap& operator=(const Bitmap&) = default;
+  Bitmap(Bitmap&&) = default;
+  Bitmap& operator=(Bitmap&&) = default;
   // A black image; throws std::bad_alloc when memory is short.
   Bitmap(int32_t width, int32_t height);
 

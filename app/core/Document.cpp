@@ -23,6 +23,8 @@ std::unique_ptr<Document> Document::CloneDocument() const
   copy->activeRenderData = activeRenderData;
   copy->activeCamera = activeCamera;
   copy->time = time;
+  copy->fps = fps;
+  copy->folder = folder;
   return copy;
 }
 

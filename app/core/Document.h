@@ -2,6 +2,7 @@
 // camera and the current time. It is a node itself, holding these lists as branches.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 
 #include "Node.h"
@@ -47,11 +48,21 @@ public:
   // The current time in seconds.
   double Time() const { return time; }
   void SetTime(double seconds) { time = seconds; }
+  // Frames per second, for turning frame numbers into times.
+  double Fps() const { return fps; }
+  void SetFps(double framesPerSecond) { fps = framesPerSecond; }
+
+  // The folder that relative file names of the document (bitmap shaders) start from: the
+  // scene file's folder; empty (the working folder) for a document made in memory.
+  const std::filesystem::path& Folder() const { return folder; }
+  void SetFolder(std::filesystem::path f) { folder = std::move(f); }
 
 private:
   Link activeRenderData;
   Link activeCamera;
   double time = 0.0;
+  double fps = 30.0;
+  std::filesystem::path folder;
   std::unique_ptr<Node> renderView;
   std::unique_ptr<Node> defaultCamera;
 };

@@ -230,6 +230,8 @@ std::shared_ptr<const C4DOS> MakeFunctionTable(int32_t version)
   table->custom = &kCustomDataTable;
   table->bitmap = &kBitmapTable;
   table->render_call = &kRenderCallTable;
+  table->multipass = &kMultipassTable;
+  table->renderer = &kRendererTable;
   return table;
 }
 

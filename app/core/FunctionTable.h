@@ -45,8 +45,10 @@ void Guarded(F f) noexcept
   Guarded([&f] { return (f(), true); }, false);
 }
 
-// The bitmap and render call sections (RenderTables.cpp).
+// The bitmap, multipass, render call and renderer sections (RenderTables.cpp).
 extern const HstBitmapTable kBitmapTable;
+extern const HstMultipassTable kMultipassTable;
 extern const HstRenderCallTable kRenderCallTable;
+extern const HstRendererTable kRendererTable;
 
 }  // namespace lensara

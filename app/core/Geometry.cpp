@@ -10,12 +10,18 @@ Vector operator*(const Vector& a, double s) { return {a.x * s, a.y * s, a.z * s}
 double Dot(const Vector& a, const Vector& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 double Length(const Vector& a) { return std::sqrt(Dot(a, a)); }
 
-namespace {
-
 Vector Cross(const Vector& a, const Vector& b)
 {
   return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
+
+Vector Unit(const Vector& a)
+{
+  double length = Length(a);
+  return length > 0.0 ? a * (1.0 / length) : a;
+}
+
+namespace {
 
 // m applied to a direction (no offset).
 Vector Rotate(const Matrix& m, const Vector& d) { return m.v1 * d.x + m.v2 * d.y + m.v3 * d.z; }

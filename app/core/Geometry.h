@@ -20,6 +20,9 @@ Vector operator-(const Vector& a, const Vector& b);
 Vector operator*(const Vector& a, double s);
 double Dot(const Vector& a, const Vector& b);
 double Length(const Vector& a);
+Vector Cross(const Vector& a, const Vector& b);
+// a scaled to length 1; a zero vector stays zero.
+Vector Unit(const Vector& a);
 
 // A point p maps to off + v1 * p.x + v2 * p.y + v3 * p.z; the identity by default.
 struct Matrix {

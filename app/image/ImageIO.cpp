@@ -112,21 +112,52 @@ void CheckImageOutput(const std::filesystem::path& file)
   CheckWritable(file);
 }
 
-void WriteImage(const std::filesystem::path& file, const Bitmap& bitmap)
+namespace {
+
+// Writes pixels of type in format to file through a temporary file beside it.
+void WritePixels(const std::filesystem::path& file, const OIIO::ImageSpec& format, OIIO::TypeDesc type,
+                 const void* pixels)
 {
   CheckImageOutput(file);
   auto output = OIIO::ImageOutput::create(file.string());
   if (!output) throw FileError(file, "cannot be written: no image format for this file name");
+  WriteThroughTemporary(file, TemporaryBeside(file), [&](const std::filesystem::path& temporary, std::string& problem) {
+    bool written = output->open(temporary.string(), format) && output->write_image(type, pixels) && output->close();
+    if (!written) problem = FirstLine(output->geterror());
+    return written;
+  });
+}
+
+}  // namespace
+
+void WriteImage(const std::filesystem::path& file, const Bitmap& bitmap)
+{
   // EXR holds no 8-bit channels: v / 255 in 32-bit floats keeps every value exactly.
   bool exr = Lower(file.extension().string()) == ".exr";
   OIIO::ImageSpec format(bitmap.Width(), bitmap.Height(), 3, exr ? OIIO::TypeDesc::FLOAT : OIIO::TypeDesc::UINT8);
   format.attribute("png:compressionLevel", kPngCompression);
-  WriteThroughTemporary(file, TemporaryBeside(file), [&](const std::filesystem::path& temporary, std::string& problem) {
-    bool written = output->open(temporary.string(), format) &&
-                   output->write_image(OIIO::TypeDesc::UINT8, bitmap.Pixels().data()) && output->close();
-    if (!written) problem = FirstLine(output->geterror());
-    return written;
-  });
+  WritePixels(file, format, OIIO::TypeDesc::UINT8, bitmap.Pixels().data());
+}
+
+void WriteLayeredImage(const std::filesystem::path& file, const std::vector<NamedBitmap>& layers)
+{
+  if (layers.empty()) throw FileError(file, "cannot be written: no image to write");
+  int width = layers[0].bitmap->Width(), height = layers[0].bitmap->Height();
+  for (const NamedBitmap& layer : layers)
+    if (layer.bitmap->Width() != width || layer.bitmap->Height() != height)
+      throw FileError(file, "cannot be written: layer \"" + layer.name + "\" differs in size from the first");
+  auto channels = static_cast<int>(layers.size() * 3);
+  OIIO::ImageSpec format(width, height, channels, OIIO::TypeDesc::FLOAT);
+  format.channelnames.clear();
+  for (const NamedBitmap& layer : layers)
+    for (const char* channel : {"R", "G", "B"})
+      format.channelnames.push_back(layer.name.empty() ? channel : layer.name + "." + channel);
+  std::vector<float> pixels(static_cast<std::size_t>(width) * height * channels);
+  for (std::size_t i = 0; i < pixels.size(); ++i) {
+    std::size_t pixel = i / channels, channel = i % channels;
+    pixels[i] = layers[channel / 3].bitmap->Pixels()[pixel * 3 + channel % 3] / 255.0f;
+  }
+  WritePixels(file, format, OIIO::TypeDesc::FLOAT, pixels.data());
 }
 
 }  // namespace lensara

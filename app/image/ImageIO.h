@@ -3,6 +3,8 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "app/core/Bitmap.h"
 
@@ -22,5 +24,18 @@ void CheckImageOutput(const std::filesystem::path& file);
 // beside it that is renamed into place, so that no half-written file is left. Throws Error
 // naming the file and the problem.
 void WriteImage(const std::filesystem::path& file, const Bitmap& bitmap);
+
+// One image of a layered file: its channels are named "<name>.R", ".G" and ".B", or R, G
+// and B for an empty name.
+struct NamedBitmap {
+  std::string name;
+  const Bitmap* bitmap = nullptr;
+};
+
+// Writes bitmaps, all of the first one's size, into one file of a format that keeps named
+// channels (OpenEXR): 32-bit float channels holding v / 255, so that 8-bit values come
+// back exactly. Written through a temporary file like WriteImage; throws Error naming the
+// file and the problem.
+void WriteLayeredImage(const std::filesystem::path& file, const std::vector<NamedBitmap>& layers);
 
 }  // namespace lensara

@@ -23,8 +23,8 @@ const Fields kCommonFields = {"type", "name", "id", "data"};
 const Fields kObjectFields = {"position", "rotation", "scale", "mesh", "points", "triangles", "tags", "children"};
 const Fields kMaterialFields = {"shaders"};
 const Fields kRenderFields = {"video_posts", "passes"};
-const Fields kRootFields = {"time",    "active_camera", "active_render_settings",
-                            "objects", "materials",     "render_settings"};
+const Fields kRootFields = {"time",    "fps",       "active_camera",  "active_render_settings",
+                            "objects", "materials", "render_settings"};
 
 // The vector j holds when it is one of finite numbers.
 std::optional<Vector> FiniteVector(const Json& j)
@@ -56,10 +56,12 @@ public:
     if (!root.is_object()) Fail(root, "", "a scene file holds one JSON object");
     CheckFields(root, {kRootFields}, "the scene");
     auto doc = std::make_unique<Document>();
+    doc->SetFolder(folder);
     for (const ListField& field : kDocumentLists) ReadList(root, field, doc->Branch(field.branch));
     if (!doc->FirstRenderData()) doc->Branch(HST_BRANCH_RENDER_DATA).Append(CreateNode(kRenderDataType));
     for (const auto& [json, node] : pending) ReadData(*json, *node);
     if (root.contains("time")) doc->SetTime(RealField(root, "time"));
+    if (root.contains("fps")) doc->SetFps(FpsField(root));
     if (root.contains("active_camera")) doc->SetActiveCamera(Referenced(root, "active_camera", kCameraType));
     if (root.contains("active_render_settings"))
       doc->SetActiveRenderData(Referenced(root, "active_render_settings", kRenderDataType));
@@ -103,6 +105,13 @@ private:
     }
     if (!std::isfinite(v)) Fail(j, key, std::string("\"") + key + "\" must be a finite number");
     return v;
+  }
+
+  double FpsField(const Json& root) const
+  {
+    double fps = RealField(root, "fps");
+    if (!(fps > 0.0 && fps <= 1000.0)) Fail(root, "fps", "\"fps\" must be a frame rate above 0 and up to 1000");
+    return fps;
   }
 
   Vector VectorField(const Json& j, const char* key) const

@@ -52,6 +52,7 @@ public:
   {
     Json root = Json::object();
     root["time"] = EncodeReal(doc.Time());
+    root["fps"] = EncodeReal(doc.Fps());
     if (Node* camera = doc.ActiveCamera()) root["active_camera"] = Ref(camera->GetIdentity());
     if (Node* rd = doc.ActiveRenderData()) root["active_render_settings"] = Ref(rd->GetIdentity());
     for (const ListField& field : kDocumentLists) root[field.name] = List(doc.FirstIn(field.branch));

@@ -12,10 +12,12 @@
 #include "HstHandles.h"
 #include "HstMaterial.h"
 #include "HstMemory.h"
+#include "HstMultipass.h"
 #include "HstNode.h"
 #include "HstObject.h"
 #include "HstPlugin.h"
 #include "HstRenderCall.h"
+#include "HstRenderer.h"
 #include "HstString.h"
 
 /* The version this interface describes; plug-ins refuse hosts below 12000. */
@@ -36,6 +38,8 @@ typedef struct C4DOS {
   const HstCustomDataTable* custom;
   const HstBitmapTable* bitmap;
   const HstRenderCallTable* render_call;
+  const HstMultipassTable* multipass;
+  const HstRendererTable* renderer;
 } C4DOS;
 
 #endif

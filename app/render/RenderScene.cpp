@@ -1,0 +1,537 @@
+#include "RenderScene.h"
+
+#include <embree3/rtcore.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <new>
+#include <unordered_map>
+
+#include "app/core/Error.h"
+#include "app/core/NodeTypes.h"
+
+namespace lensara {
+
+namespace {
+
+constexpr int32_t kLightType = 5102;
+constexpr int32_t kFloorType = 5104;
+constexpr int32_t kSkyType = 5105;
+constexpr int32_t kEnvironmentType = 5106;
+constexpr int32_t kCubeType = 5159;
+constexpr int32_t kSphereType = 5160;
+constexpr int32_t kPlaneType = 5168;
+constexpr int32_t kSunType = 1011146;
+constexpr int32_t kForegroundType = 200000118;
+constexpr int32_t kCompositingTagType = 5637;
+constexpr int32_t kTargetTagType = 5676;
+constexpr int32_t kDistantLight = 3;
+constexpr int32_t kLinearFalloff = 8;
+
+Vector VectorOf(const Container& data, int32_t key, const Vector& preset)
+{
+  const Value* v = data.Find(key);
+  return v && v->GetVector() ? *v->GetVector() : preset;
+}
+
+bool Flag(const Container& data, int32_t key, bool preset) { return data.GetLong(key, preset ? 1 : 0) != 0; }
+
+Node* FirstTag(const Node& node, int32_t type)
+{
+  for (Node* tag = node.FirstIn(HST_BRANCH_TAGS); tag; tag = tag->Next())
+    if (tag->Type() == type) return tag;
+  return nullptr;
+}
+
+const Link* LinkOf(const Node& node, int32_t key)
+{
+  const Value* v = node.Data().Find(key);
+  return v ? v->GetLink() : nullptr;
+}
+
+int32_t SamplesPerAxis(int32_t antiAliasing) { return antiAliasing <= 0 ? 1 : antiAliasing == 1 ? 2 : 4; }
+
+// The nearest root of |origin + t direction - centre| = radius within (tMin, tMax), or -1.
+double SphereDistance(const Sphere& s, const Ray& ray, double tMax)
+{
+  Vector oc = ray.origin - s.centre;
+  double b = Dot(oc, ray.direction);
+  double c = Dot(oc, oc) - s.radius * s.radius;
+  double discriminant = b * b - c;
+  if (discriminant < 0.0) return -1.0;
+  // The root without cancellation first, the other from their product c.
+  double q = b > 0.0 ? -(b + std::sqrt(discriminant)) : -(b - std::sqrt(discriminant));
+  double t0 = q, t1 = q != 0.0 ? c / q : q;
+  if (t0 > t1) std::swap(t0, t1);
+  if (t0 > ray.tMin && t0 < tMax) return t0;
+  if (t1 > ray.tMin && t1 < tMax) return t1;
+  return -1.0;
+}
+
+double FloorDistance(const Floor& f, const Ray& ray, double tMax)
+{
+  double denominator = Dot(ray.direction, f.normal);
+  if (denominator == 0.0) return -1.0;
+  double t = Dot(f.origin - ray.origin, f.normal) / denominator;
+  return t > ray.tMin && t < tMax ? t : -1.0;
+}
+
+// The unit normal n turned to face against direction.
+Vector Facing(const Vector& n, const Vector& direction) { return Dot(n, direction) > 0.0 ? n * -1.0 : n; }
+
+}  // namespace
+
+RenderSettings::RenderSettings(const Container& data)
+    : width(data.GetLong(5008, 640)), height(data.GetLong(5009, 480)),
+      samplesPerAxis(SamplesPerAxis(data.GetLong(5002, 1))), fullEngine(Flag(data, 5016, true)),
+      reflections(Flag(data, 6018, true)), transparency(Flag(data, 6019, true)), defaultLight(Flag(data, 5076, true)),
+      multipass(Flag(data, 5202, false)), separateLights(data.GetLong(5205, 0) == 1)
+{
+}
+
+// Walks the document once, collecting lights, surfaces and the environment, then resolves
+// the lights' object lists and hands the triangles to Embree.
+class RenderScene::Builder {
+public:
+  Builder(RenderScene& scene, Document& doc) : scene(scene), doc(doc) { scene.surfaces.emplace_back(); }
+
+  void Build()
+  {
+    Walk(doc.FirstObject());
+    PlaceCamera(*doc.SceneCamera());
+    if (!hasSky) scene.environment.background = sunSky;
+    if (scene.lights.empty() && scene.settings.defaultLight) AddDefaultLight();
+    for (std::size_t i = 0; i < scene.lights.size(); ++i) ResolveAspects(scene.lights[i], lightNodes[i]);
+    BuildEmbree();
+  }
+
+private:
+  void Walk(Node* first)
+  {
+    for (Node* node = first; node; node = node->Next()) {
+      Add(*node);
+      Walk(node->Down());
+    }
+  }
+
+  void Add(Node& node)
+  {
+    const Container& data = node.Data();
+    Environment& env = scene.environment;
+    switch (node.Type()) {
+    case kLightType: AddLight(node); break;
+    case kSunType: AddSun(node); break;
+    case kSphereType: AddSphere(node); break;
+    case kFloorType: AddFloor(node); break;
+    case kCubeType: AddCube(node); break;
+    case kPlaneType: AddPlane(node); break;
+    case kPolygonType: AddMesh(node); break;
+    case kSkyType:
+      if (!hasSky) env.background = VectorOf(data, 1000, {});
+      hasSky = true;
+      break;
+    case kEnvironmentType:
+      if (hasEnvironment) break;
+      hasEnvironment = true;
+      env.ambient = VectorOf(data, 1000, {}) * data.GetReal(1001, 1.0);
+      env.fog = Flag(data, 1002, false) && data.GetReal(1004, 0.0) > 0.0;
+      env.fogColour = VectorOf(data, 1003, {1.0, 1.0, 1.0});
+      env.fogDistance = data.GetReal(1004, 1000.0);
+      break;
+    case kForegroundType:
+      if (env.foreground) break;
+      env.foreground = true;
+      env.foregroundColour = VectorOf(data, 1000, {});
+      env.foregroundOpacity = data.GetReal(1001, 0.0);
+      break;
+    default: break;
+    }
+  }
+
+  // The object's global matrix; a camera target tag turns its +Z to the target, +Y up.
+  Matrix Placement(Node& node)
+  {
+    Matrix m = node.GlobalMatrix();
+    Node* tag = FirstTag(node, kTargetTagType);
+    const Link* link = tag ? LinkOf(*tag, 1001) : nullptr;
+    Node* target = link ? doc.Resolve(*link) : nullptr;
+    if (!target || target == &node) return m;
+    Vector forward = Unit(target->GlobalMatrix().off - m.off);
+    Vector right = Unit(Cross({0.0, 1.0, 0.0}, forward));
+    if (Length(forward) == 0.0 || Length(right) == 0.0) return m;
+    return Matrix{m.off, right, Cross(forward, right), forward};
+  }
+
+  void PlaceCamera(Node& node)
+  {
+    Matrix m = Placement(node);
+    double focal = node.Data().GetReal(1000, 36.0), aperture = node.Data().GetReal(1001, 36.0);
+    Camera& camera = scene.camera;
+    camera = Camera{m.off, Unit(m.v1), Unit(m.v2), Unit(m.v3), aperture / (2.0 * focal)};
+    bool axes = Length(camera.right) > 0.0 && Length(camera.up) > 0.0 && Length(camera.forward) > 0.0;
+    if (!(focal > 0.0 && aperture > 0.0 && std::isfinite(camera.tanHalfWidth) && axes))
+      throw Error("camera \"" + node.Name() + "\": needs a positive focal length and aperture and a placement with axes");
+  }
+
+  // --- lights
+
+  void AddLight(Node& node)
+  {
+    const Container& data = node.Data();
+    Matrix m = Placement(node);
+    Light light;
+    light.name = node.Name();
+    light.colour = VectorOf(data, 90000, {1.0, 1.0, 1.0}) * data.GetReal(90001, 1.0);
+    light.position = m.off;
+    light.direction = Unit(m.v3);
+    light.distant = data.GetLong(90002, 0) == kDistantLight;
+    light.shadows = Flag(data, 90003, false);
+    light.falloff = data.GetLong(90014, 0) == kLinearFalloff;
+    light.ambient = Flag(data, 90015, false);
+    light.radius = data.GetReal(90025, 500.0);
+    light.nearClip = Flag(data, 90027, false);
+    light.farClip = Flag(data, 90028, false);
+    light.nearFrom = data.GetReal(90029, 0.0);
+    light.nearTo = data.GetReal(90030, 0.0);
+    light.farFrom = data.GetReal(90031, 0.0);
+    light.farTo = data.GetReal(90032, 0.0);
+    light.hasLayer = true;
+    scene.lights.push_back(std::move(light));
+    lightNodes.push_back(&node);
+  }
+
+  void AddSun(Node& node)
+  {
+    const Container& data = node.Data();
+    Light sun;
+    sun.name = node.Name();
+    sun.colour = VectorOf(data, 1001, {1.0, 1.0, 1.0}) * data.GetReal(1002, 1.0);
+    sun.direction = Unit(Placement(node).v3);
+    sun.position = node.GlobalMatrix().off;
+    sun.distant = true;
+    sun.shadows = true;
+    if (!hasSun) sunSky = VectorOf(data, 1003, {});
+    hasSun = true;
+    scene.lights.push_back(std::move(sun));
+    lightNodes.push_back(nullptr);
+  }
+
+  // Shines along the view, turned 30 degrees down and to the right: light from the upper
+  // left behind the camera.
+  void AddDefaultLight()
+  {
+    const Camera& camera = scene.camera;
+    double slope = std::tan(30.0 * kDegree);
+    Light light;
+    light.name = "Default Light";
+    light.colour = {1.0, 1.0, 1.0};
+    light.position = camera.position;
+    light.direction = Unit(camera.forward + camera.right * slope - camera.up * slope);
+    light.distant = true;
+    scene.lights.push_back(std::move(light));
+    lightNodes.push_back(nullptr);
+  }
+
+  // Every object gets the light's aspects: in exclude mode all but those its nearest listed
+  // ancestor (or itself) switches off, in include mode only those it switches on.
+  void ResolveAspects(Light& light, Node* node)
+  {
+    light.aspects.assign(objectNodes.size(), kAllAspects);
+    const Value* list = node ? node->Data().Find(100000) : nullptr;
+    const InExclude* entries = list ? list->GetInExclude() : nullptr;
+    bool include = node && node->Data().GetLong(100001, 1) == 0;
+    if (!include && (!entries || entries->entries.empty())) return;
+    std::unordered_map<Identity, int32_t> flags;
+    if (entries)
+      for (const InExclude::Entry& e : entries->entries) flags.emplace(e.target, e.flags);
+    for (std::size_t i = 0; i < objectNodes.size(); ++i) {
+      int32_t listed = -1;
+      for (Node* n = objectNodes[i]; n && listed < 0; n = n->Up())
+        if (auto it = flags.find(n->GetIdentity()); it != flags.end()) listed = it->second & kAllAspects;
+      if (include) light.aspects[i] = static_cast<uint8_t>(listed < 0 ? 0 : listed);
+      else if (listed >= 0) light.aspects[i] = static_cast<uint8_t>(~listed & kAllAspects);
+    }
+  }
+
+  // --- surfaces
+
+  int32_t AddObject(Node& node, const Matrix& m, Mapping mapping)
+  {
+    SceneObject object;
+    object.name = node.Name();
+    object.surface = SurfaceOf(node);
+    object.toObject = Inverse(m);
+    object.mapping = mapping;
+    if (Node* tag = FirstTag(node, kCompositingTagType)) {
+      const Container& data = tag->Data();
+      object.castShadows = Flag(data, 1000, true);
+      object.receiveShadows = Flag(data, 1001, true);
+      object.seenByCamera = Flag(data, 1003, true);
+      object.background = Flag(data, 1004, false);
+      object.seenByReflection = Flag(data, 1005, true);
+    }
+    scene.objects.push_back(std::move(object));
+    objectNodes.push_back(&node);
+    return static_cast<int32_t>(scene.objects.size() - 1);
+  }
+
+  void AddSphere(Node& node)
+  {
+    Matrix m = Placement(node);
+    double scale = (Length(m.v1) + Length(m.v2) + Length(m.v3)) / 3.0;
+    int32_t object = AddObject(node, m, Mapping::Spherical);
+    scene.spheres.push_back({m.off, node.Data().GetReal(1110, 100.0) * scale, object});
+  }
+
+  void AddFloor(Node& node)
+  {
+    Matrix m = Placement(node);
+    int32_t object = AddObject(node, m, Mapping::Floor);
+    scene.floors.push_back({m.off, Unit(m.v2), object});
+  }
+
+  void AddCube(Node& node)
+  {
+    Vector half = VectorOf(node.Data(), 1100, {200.0, 200.0, 200.0}) * 0.5;
+    std::vector<Vector> corners;
+    for (int i = 0; i < 8; ++i)
+      corners.push_back({i & 1 ? half.x : -half.x, i & 2 ? half.y : -half.y, i & 4 ? half.z : -half.z});
+    static const std::array<int32_t, 3> kFaces[] = {{0, 2, 1}, {1, 2, 3}, {4, 5, 6}, {5, 7, 6}, {0, 1, 4}, {1, 5, 4},
+                                                    {2, 6, 3}, {3, 6, 7}, {0, 4, 2}, {2, 4, 6}, {1, 3, 5}, {3, 7, 5}};
+    AddTriangles(node, Mapping::Box, corners, std::vector<std::array<int32_t, 3>>(std::begin(kFaces), std::end(kFaces)));
+  }
+
+  void AddPlane(Node& node)
+  {
+    double w = node.Data().GetReal(1100, 400.0) * 0.5, h = node.Data().GetReal(1101, 400.0) * 0.5;
+    AddTriangles(node, Mapping::Flat, {{-w, 0.0, -h}, {w, 0.0, -h}, {-w, 0.0, h}, {w, 0.0, h}}, {{0, 2, 1}, {1, 2, 3}});
+  }
+
+  void AddMesh(Node& node)
+  {
+    const std::shared_ptr<const Mesh>& mesh = node.GetMesh();
+    if (mesh) AddTriangles(node, Mapping::Box, mesh->points, mesh->triangles);
+  }
+
+  void AddTriangles(Node& node, Mapping mapping, const std::vector<Vector>& points,
+                    const std::vector<std::array<int32_t, 3>>& indices)
+  {
+    Matrix m = Placement(node);
+    int32_t object = AddObject(node, m, mapping);
+    SetBounds(scene.objects[static_cast<std::size_t>(object)], points);
+    for (const auto& tri : indices) {
+      for (int32_t i : tri)
+        if (i < 0 || static_cast<std::size_t>(i) >= points.size())
+          throw Error("polygon object \"" + node.Name() + "\": a triangle names point " + std::to_string(i) + " of " +
+                      std::to_string(points.size()));
+      auto world = [&](int32_t i) { return Transform(m, points[static_cast<std::size_t>(i)]); };
+      scene.triangles.push_back({world(tri[0]), world(tri[1]), world(tri[2]), object});
+    }
+  }
+
+  static void SetBounds(SceneObject& object, const std::vector<Vector>& points)
+  {
+    if (points.empty()) return;
+    Vector lo = points[0], hi = points[0];
+    for (const Vector& p : points) {
+      lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+      hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+    }
+    object.boundsMin = lo;
+    object.boundsSize = hi - lo;
+  }
+
+  // The surface of the nearest texture tag on the object or its ancestors; 0 (white) when none.
+  int32_t SurfaceOf(Node& node)
+  {
+    for (Node* n = &node; n; n = n->Up()) {
+      // The last texture tag whose material is in the document lies on top.
+      Node* material = nullptr;
+      for (Node* tag = n->FirstIn(HST_BRANCH_TAGS); tag; tag = tag->Next())
+        if (const Link* link = tag->Type() == kTextureTagType ? LinkOf(*tag, kTextureTagMaterial) : nullptr)
+          if (Node* resolved = doc.Resolve(*link)) material = resolved;
+      if (material) return material->Type() == kStandardMaterialType ? SurfaceIndex(*material) : 0;
+    }
+    return 0;
+  }
+
+  int32_t SurfaceIndex(Node& material)
+  {
+    auto [it, added] = surfaceOf.emplace(&material, static_cast<int32_t>(scene.surfaces.size()));
+    if (added) scene.surfaces.push_back(ReadSurface(material));
+    return it->second;
+  }
+
+  Surface ReadSurface(Node& material)
+  {
+    const Container& data = material.Data();
+    auto channel = [&](int32_t number, bool preset) { return Flag(data, 2000 + number, preset); };
+    auto colour = [&](int32_t key, const Vector& preset) {
+      return VectorOf(data, key, preset) * data.GetReal(key + 1, 1.0);
+    };
+    Surface s;
+    s.colour = {};
+    if (channel(0, true)) {
+      s.texture = ColourTexture(material);
+      double brightness = data.GetReal(2101, 1.0);
+      s.colour = s.texture ? Vector{brightness, brightness, brightness} : colour(2100, {0.8, 0.8, 0.8});
+    }
+    if (channel(1, false)) s.luminance = colour(2110, {1.0, 1.0, 1.0});
+    if (channel(2, false)) s.transparency = colour(2120, {1.0, 1.0, 1.0});
+    if (channel(3, false)) s.reflection = colour(2130, {1.0, 1.0, 1.0});
+    if (channel(8, true)) {
+      double width = std::max(data.GetReal(2180, 0.5), 0.01);
+      s.specularHeight = data.GetReal(2181, 0.5);
+      s.specularExponent = 4.0 / (width * width);
+    }
+    s.orenNayar = data.GetLong(8000, 0) == 1;
+    return s;
+  }
+
+  const Texture* ColourTexture(Node& material)
+  {
+    MaterialChannel* colour = material.Channel(0);
+    Node* shader = colour ? colour->Shader() : nullptr;
+    std::unique_ptr<Texture> texture = shader ? MakeTexture(*shader, doc.Folder()) : nullptr;
+    if (!texture) return nullptr;
+    scene.textures.push_back(std::move(texture));
+    return scene.textures.back().get();
+  }
+
+  // --- Embree
+
+  void BuildEmbree()
+  {
+    if (scene.triangles.empty()) return;
+    scene.device.reset(rtcNewDevice(nullptr));
+    if (!scene.device) throw Error("the ray tracer cannot start");
+    scene.embree.reset(rtcNewScene(scene.device.get()));
+    RTCGeometry geometry = rtcNewGeometry(scene.device.get(), RTC_GEOMETRY_TYPE_TRIANGLE);
+    std::size_t count = scene.triangles.size();
+    auto* vertices = static_cast<float*>(
+        rtcSetNewGeometryBuffer(geometry, RTC_BUFFER_TYPE_VERTEX, 0, RTC_FORMAT_FLOAT3, 3 * sizeof(float), 3 * count));
+    auto* indices = static_cast<uint32_t*>(
+        rtcSetNewGeometryBuffer(geometry, RTC_BUFFER_TYPE_INDEX, 0, RTC_FORMAT_UINT3, 3 * sizeof(uint32_t), count));
+    if (vertices && indices) FillBuffers(vertices, indices);
+    rtcCommitGeometry(geometry);
+    rtcAttachGeometry(scene.embree.get(), geometry);
+    rtcReleaseGeometry(geometry);
+    rtcCommitScene(scene.embree.get());
+    RTCError error = rtcGetDeviceError(scene.device.get());
+    if (error == RTC_ERROR_OUT_OF_MEMORY || !vertices || !indices) throw std::bad_alloc();
+    if (error != RTC_ERROR_NONE) throw Error("the ray tracer cannot take the scene's geometry");
+  }
+
+  void FillBuffers(float* vertices, uint32_t* indices) const
+  {
+    std::size_t v = 0;
+    for (const Triangle& t : scene.triangles)
+      for (const Vector* p : {&t.a, &t.b, &t.c}) {
+        indices[v] = static_cast<uint32_t>(v);
+        vertices[3 * v] = static_cast<float>(p->x);
+        vertices[3 * v + 1] = static_cast<float>(p->y);
+        vertices[3 * v + 2] = static_cast<float>(p->z);
+        ++v;
+      }
+  }
+
+  RenderScene& scene;
+  Document& doc;
+  std::vector<Node*> objectNodes; // parallel to scene.objects
+  std::vector<Node*> lightNodes;  // parallel to scene.lights; null for the sun and default light
+  std::unordered_map<const Node*, int32_t> surfaceOf;
+  bool hasSky = false, hasSun = false, hasEnvironment = false;
+  Vector sunSky;
+};
+
+RenderScene::RenderScene(Document& doc, const RenderSettings& settings) : settings(settings)
+{
+  Builder(*this, doc).Build();
+}
+
+RenderScene::~RenderScene() = default;
+
+void RenderScene::EmbreeRelease::operator()(RTCDevice d) const { rtcReleaseDevice(d); }
+void RenderScene::EmbreeRelease::operator()(RTCScene s) const { rtcReleaseScene(s); }
+
+int32_t RenderScene::LayerLightCount() const
+{
+  return static_cast<int32_t>(std::count_if(lights.begin(), lights.end(), [](const Light& l) { return l.hasLayer; }));
+}
+
+double RenderScene::Epsilon(const Vector& p)
+{
+  return 1e-3 + 1e-6 * std::max({std::fabs(p.x), std::fabs(p.y), std::fabs(p.z)});
+}
+
+Ray RenderScene::CameraRay(double x, double y) const
+{
+  double sx = (x / settings.width * 2.0 - 1.0) * camera.tanHalfWidth;
+  double sy = (1.0 - y / settings.height * 2.0) * camera.tanHalfWidth * settings.height / settings.width;
+  return Ray{camera.position, Unit(camera.forward + camera.right * sx + camera.up * sy)};
+}
+
+bool RenderScene::Nearest(const Ray& ray, Hit& hit) const
+{
+  bool found = false;
+  double nearest = ray.tMax;
+  for (const Sphere& s : spheres)
+    if (double t = SphereDistance(s, ray, nearest); t >= 0.0) {
+      nearest = t;
+      hit.object = s.object;
+      hit.point = ray.origin + ray.direction * t;
+      hit.normal = (hit.point - s.centre) * (1.0 / s.radius);
+      found = true;
+    }
+  for (const Floor& f : floors)
+    if (double t = FloorDistance(f, ray, nearest); t >= 0.0) {
+      nearest = t;
+      hit.object = f.object;
+      hit.normal = f.normal;
+      found = true;
+    }
+  Ray bounded = ray;
+  bounded.tMax = nearest;
+  if (NearestTriangle(bounded, hit)) return true;
+  if (!found) return false;
+  hit.t = nearest;
+  hit.point = ray.origin + ray.direction * nearest;
+  hit.normal = Facing(hit.normal, ray.direction);
+  return true;
+}
+
+bool RenderScene::NearestTriangle(const Ray& ray, Hit& hit) const
+{
+  if (!embree) return false;
+  RTCRayHit rh{};
+  rh.ray.org_x = static_cast<float>(ray.origin.x);
+  rh.ray.org_y = static_cast<float>(ray.origin.y);
+  rh.ray.org_z = static_cast<float>(ray.origin.z);
+  rh.ray.dir_x = static_cast<float>(ray.direction.x);
+  rh.ray.dir_y = static_cast<float>(ray.direction.y);
+  rh.ray.dir_z = static_cast<float>(ray.direction.z);
+  rh.ray.tnear = static_cast<float>(ray.tMin);
+  rh.ray.tfar = ray.tMax < std::numeric_limits<float>::max() ? static_cast<float>(ray.tMax)
+                                                             : std::numeric_limits<float>::infinity();
+  rh.ray.mask = 0xFFFFFFFFu;
+  rh.hit.geomID = RTC_INVALID_GEOMETRY_ID;
+  RTCIntersectContext context;
+  rtcInitIntersectContext(&context);
+  rtcIntersect1(embree.get(), &context, &rh);
+  if (rh.hit.geomID == RTC_INVALID_GEOMETRY_ID) return false;
+  // The distance again in double precision, from the triangle's plane.
+  const Triangle& tri = triangles[rh.hit.primID];
+  Vector n = Cross(tri.b - tri.a, tri.c - tri.a);
+  double denominator = Dot(ray.direction, n);
+  double t = denominator != 0.0 ? Dot(tri.a - ray.origin, n) / denominator : rh.ray.tfar;
+  if (t > ray.tMax) return false;
+  hit.t = std::max(t, ray.tMin);
+  hit.point = ray.origin + ray.direction * hit.t;
+  hit.normal = Facing(Unit(n), ray.direction);
+  hit.object = tri.object;
+  return true;
+}
+
+}  // namespace lensara

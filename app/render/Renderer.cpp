@@ -1,0 +1,196 @@
+#include "Renderer.h"
+
+#include <tbb/parallel_for.h>
+#include <tbb/task_arena.h>
+#include <xmmintrin.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <new>
+
+#include "RenderScene.h"
+#include "Tracer.h"
+#include "app/core/Error.h"
+#include "app/core/FunctionTable.h"
+#include "app/core/MultipassBitmap.h"
+#include "host/abi/HstRenderer.h"
+
+namespace lensara {
+
+namespace {
+
+constexpr int32_t kMaxImageSize = 16384;
+constexpr int32_t kTileWidth = 64;
+constexpr int32_t kTileHeight = 16; // a row of tiles; the break test is asked before each
+constexpr int32_t kPassType = 300001048;
+
+// Denormal floats flushed to zero while a render thread works on a tile, as Embree wants;
+// the thread's earlier mode is restored after.
+class FlushDenormals {
+public:
+  FlushDenormals() : saved(_mm_getcsr()) { _mm_setcsr(saved | kFlushToZero | kDenormalsAreZero); }
+  ~FlushDenormals() { _mm_setcsr(saved); }
+  FlushDenormals(const FlushDenormals&) = delete;
+  FlushDenormals& operator=(const FlushDenormals&) = delete;
+
+private:
+  static constexpr unsigned kFlushToZero = 0x8000, kDenormalsAreZero = 0x0040;
+  unsigned saved;
+};
+
+uint8_t ToByte(double v)
+{
+  if (!(v > 0.0)) return 0;
+  return static_cast<uint8_t>(std::lround(std::min(v, 1.0) * 255.0));
+}
+
+void StoreByte(uint8_t* pixel, const Vector& v)
+{
+  pixel[0] = ToByte(v.x);
+  pixel[1] = ToByte(v.y);
+  pixel[2] = ToByte(v.z);
+}
+
+// The layers a render fills: one per layer light and the reflection, either may be absent.
+struct Passes {
+  std::vector<Layer*> lights;
+  Layer* reflection = nullptr;
+  bool Any() const { return !lights.empty() || reflection; }
+};
+
+Layer& AddLayer(MultipassBitmap& target, const std::string& name, int32_t type, int32_t subId)
+{
+  if (!MayAllocate()) throw std::bad_alloc();
+  return target.AddLayer(name, type, subId);
+}
+
+// Layers for the pass entries of the document's active render settings, in their order.
+Passes MakePasses(Document& doc, const RenderScene& scene, MultipassBitmap& target)
+{
+  Passes passes;
+  Node* rd = doc.ActiveRenderData();
+  for (Node* pass = rd ? rd->FirstIn(HST_BRANCH_PASSES) : nullptr; pass; pass = pass->Next()) {
+    int32_t type = pass->Type() == kPassType ? pass->Data().GetLong(1000, 0) : 0;
+    if (type == kLightBuffer && scene.Settings().separateLights && passes.lights.empty()) {
+      int32_t subId = 0;
+      for (const Light& light : scene.Lights())
+        if (light.hasLayer) passes.lights.push_back(&AddLayer(target, light.name, kLightBuffer, subId++));
+    } else if (type == kReflectionBuffer && !passes.reflection) {
+      passes.reflection = &AddLayer(target, "Reflection", kReflectionBuffer, 0);
+    }
+  }
+  return passes;
+}
+
+// One render: the scene, its tracer and the bitmaps it writes.
+class Frame {
+public:
+  Frame(const RenderScene& scene, Bitmap& target, Passes passes)
+      : scene(scene), tracer(scene), target(target), passes(std::move(passes))
+  {
+  }
+
+  void RenderTile(int32_t x0, int32_t y0, int32_t x1, int32_t y1) const
+  {
+    FlushDenormals flush;
+    PassSample sample;
+    sample.lights.resize(passes.lights.size());
+    std::vector<Vector> lightSums(passes.lights.size());
+    for (int32_t y = y0; y < y1; ++y)
+      for (int32_t x = x0; x < x1; ++x) RenderPixel(x, y, sample, lightSums);
+  }
+
+private:
+  // Averages the pixel's samples, on a grid of n x n cell centres, before the 8-bit conversion.
+  void RenderPixel(int32_t x, int32_t y, PassSample& sample, std::vector<Vector>& lightSums) const
+  {
+    int32_t n = scene.Settings().samplesPerAxis;
+    bool withPasses = passes.Any();
+    const Environment& env = scene.GetEnvironment();
+    Vector colour, reflection;
+    std::fill(lightSums.begin(), lightSums.end(), Vector{});
+    for (int32_t sy = 0; sy < n; ++sy)
+      for (int32_t sx = 0; sx < n; ++sx) {
+        Ray ray = scene.CameraRay(x + (sx + 0.5) / n, y + (sy + 0.5) / n);
+        Vector c = tracer.TraceCamera(ray, withPasses ? &sample : nullptr);
+        if (env.foreground) c = c * (1.0 - env.foregroundOpacity) + env.foregroundColour * env.foregroundOpacity;
+        colour = colour + c;
+        if (!withPasses) continue;
+        for (std::size_t i = 0; i < lightSums.size(); ++i) lightSums[i] = lightSums[i] + sample.lights[i];
+        reflection = reflection + sample.reflection;
+      }
+    double weight = 1.0 / (n * n);
+    std::size_t offset = static_cast<std::size_t>(x) * 3;
+    StoreByte(target.Row(y) + offset, colour * weight);
+    for (std::size_t i = 0; i < lightSums.size(); ++i) StoreByte(passes.lights[i]->Row(y) + offset, lightSums[i] * weight);
+    if (passes.reflection) StoreByte(passes.reflection->Row(y) + offset, reflection * weight);
+  }
+
+  const RenderScene& scene;
+  Tracer tracer;
+  Bitmap& target;
+  Passes passes;
+};
+
+bool Stopped(const RenderJob& job) { return job.breakTest && job.breakTest->Stop(); }
+
+RenderResult RenderOrThrow(Document& doc, const Container& data, Bitmap& target, const RenderJob& job)
+{
+  RenderSettings settings(data);
+  int32_t w = settings.width, h = settings.height;
+  if (w < 1 || h < 1 || w > kMaxImageSize || h > kMaxImageSize)
+    return {HST_RENDER_BAD_IMAGE_SIZE, "the image size " + std::to_string(w) + " x " + std::to_string(h) +
+                                           " is outside 1 .. " + std::to_string(kMaxImageSize)};
+  if (Stopped(job)) return {HST_RENDER_USER_BREAK, ""};
+
+  tbb::task_arena arena(job.threads > 0 ? job.threads : tbb::task_arena::automatic);
+  std::unique_ptr<RenderScene> scene;
+  if (!MayAllocate()) throw std::bad_alloc();
+  arena.execute([&] { scene = std::make_unique<RenderScene>(doc, settings); });
+  if (!MayAllocate() || !target.Init(w, h, 24)) throw std::bad_alloc();
+  Passes passes;
+  if (auto* multipass = dynamic_cast<MultipassBitmap*>(&target)) {
+    multipass->ClearLayers();
+    if (job.layers && settings.multipass) passes = MakePasses(doc, *scene, *multipass);
+  }
+
+  Frame frame(*scene, target, std::move(passes));
+  int32_t tiles = (w + kTileWidth - 1) / kTileWidth;
+  for (int32_t y0 = 0; y0 < h; y0 += kTileHeight) {
+    if (Stopped(job)) return {HST_RENDER_USER_BREAK, ""};
+    int32_t y1 = std::min(h, y0 + kTileHeight);
+    arena.execute([&] {
+      tbb::parallel_for(0, tiles, [&](int32_t tile) {
+        frame.RenderTile(tile * kTileWidth, y0, std::min(w, (tile + 1) * kTileWidth), y1);
+      });
+    });
+    if (job.progress) job.progress(static_cast<double>(y1) / h);
+  }
+  return {HST_RENDER_OK, ""};
+}
+
+// A scene error naming problem, or none when even that text cannot be copied.
+RenderResult SceneError(const char* problem) noexcept
+{
+  try {
+    return {HST_RENDER_SCENE_ERROR, problem};
+  } catch (const std::bad_alloc&) {
+    return {HST_RENDER_SCENE_ERROR, ""};
+  }
+}
+
+}  // namespace
+
+RenderResult Render(Document& doc, const Container& settings, Bitmap& target, const RenderJob& job) noexcept
+{
+  try {
+    return RenderOrThrow(doc, settings, target, job);
+  } catch (const std::bad_alloc&) {
+    return {HST_RENDER_OUT_OF_MEMORY, "out of memory"};
+  } catch (const std::exception& e) {
+    return SceneError(e.what());
+  }
+}
+
+}  // namespace lensara

@@ -1,0 +1,82 @@
+#include "Texture.h"
+
+#include <cmath>
+
+#include "app/image/ImageIO.h"
+
+namespace lensara {
+
+namespace {
+
+constexpr int32_t kBitmapShader = 5833;
+constexpr int32_t kCheckerboardShader = 1018766;
+
+// The fractional part of x, in [0, 1).
+double Wrap(double x) { return x - std::floor(x); }
+
+// Samples are the image's bytes / 255, filtered bilinearly between pixel centres, wrapping
+// around the edges.
+class ImageTexture : public Texture {
+public:
+  explicit ImageTexture(Bitmap image) : image(std::move(image)) {}
+
+  Vector Sample(double u, double v) const override
+  {
+    double x = Wrap(u) * image.Width() - 0.5, y = Wrap(v) * image.Height() - 0.5;
+    double fx = x - std::floor(x), fy = y - std::floor(y);
+    int32_t x0 = static_cast<int32_t>(std::floor(x)), y0 = static_cast<int32_t>(std::floor(y));
+    Vector top = Pixel(x0, y0) * (1.0 - fx) + Pixel(x0 + 1, y0) * fx;
+    Vector bottom = Pixel(x0, y0 + 1) * (1.0 - fx) + Pixel(x0 + 1, y0 + 1) * fx;
+    return top * (1.0 - fy) + bottom * fy;
+  }
+
+private:
+  Vector Pixel(int32_t x, int32_t y) const
+  {
+    x = (x % image.Width() + image.Width()) % image.Width();
+    y = (y % image.Height() + image.Height()) % image.Height();
+    const uint8_t* p = image.Row(y) + static_cast<std::size_t>(x) * 3;
+    return Vector{p[0] / 255.0, p[1] / 255.0, p[2] / 255.0};
+  }
+
+  Bitmap image;
+};
+
+class CheckerTexture : public Texture {
+public:
+  explicit CheckerTexture(const Container& data)
+      : first(VectorOf(data, 1000)), second(VectorOf(data, 1001)), uFrequency(data.GetReal(1002, 8.0)),
+        vFrequency(data.GetReal(1003, 8.0))
+  {
+  }
+
+  Vector Sample(double u, double v) const override
+  {
+    auto cell = static_cast<long long>(std::floor(u * uFrequency) + std::floor(v * vFrequency));
+    return cell % 2 == 0 ? first : second;
+  }
+
+private:
+  static Vector VectorOf(const Container& data, int32_t key)
+  {
+    const Value* v = data.Find(key);
+    return v && v->GetVector() ? *v->GetVector() : Vector{};
+  }
+
+  Vector first, second;
+  double uFrequency, vFrequency;
+};
+
+}  // namespace
+
+std::unique_ptr<Texture> MakeTexture(const Node& shader, const std::filesystem::path& folder)
+{
+  if (shader.Type() == kCheckerboardShader) return std::make_unique<CheckerTexture>(shader.Data());
+  if (shader.Type() != kBitmapShader) return nullptr;
+  const Value* file = shader.Data().Find(1000);
+  std::filesystem::path path = file ? file->ToString() : std::string();
+  if (path.empty()) return nullptr;
+  return std::make_unique<ImageTexture>(ReadImage(path.is_absolute() ? path : folder / path));
+}
+
+}  // namespace lensara

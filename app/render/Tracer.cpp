@@ -1,0 +1,227 @@
+#include "Tracer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace lensara {
+
+namespace {
+
+constexpr int kMaxDepth = 6;             // secondary rays per camera ray, at most
+constexpr int kMaxShadowSurfaces = 16;   // transparent surfaces a shadow ray passes through
+constexpr double kFloorTile = 400.0;     // cm: the floor's texture repeats this often
+constexpr double kOrenNayarSigma = 0.5;  // radians: the roughness of the Oren-Nayar model
+constexpr double kPi = 3.14159265358979323846;
+
+Vector Mul(const Vector& a, const Vector& b) { return {a.x * b.x, a.y * b.y, a.z * b.z}; }
+Vector Max0(const Vector& a) { return {std::max(a.x, 0.0), std::max(a.y, 0.0), std::max(a.z, 0.0)}; }
+bool IsZero(const Vector& a) { return a.x == 0.0 && a.y == 0.0 && a.z == 0.0; }
+const Vector kOne{1.0, 1.0, 1.0};
+
+// The light's intensity factor at distance d: near clip, far clip, then linear falloff.
+double LightFactor(const Light& light, double d)
+{
+  double f = 1.0;
+  if (light.nearClip) {
+    if (d <= light.nearFrom) return 0.0;
+    if (d < light.nearTo) f *= (d - light.nearFrom) / (light.nearTo - light.nearFrom);
+  }
+  if (light.farClip) {
+    if (d >= light.farTo) return 0.0;
+    if (light.farFrom < d) f *= (light.farTo - d) / (light.farTo - light.farFrom);
+  }
+  if (light.falloff) f *= light.radius <= 0.0 ? 0.0 : std::max(0.0, 1.0 - d / light.radius);
+  return f;
+}
+
+// Oren-Nayar's rough diffuse reflection for the cosine cosIn between normal and light.
+double OrenNayar(const Vector& normal, const Vector& toLight, const Vector& view, double cosIn)
+{
+  constexpr double s2 = kOrenNayarSigma * kOrenNayarSigma;
+  constexpr double a = 1.0 - 0.5 * s2 / (s2 + 0.33), b = 0.45 * s2 / (s2 + 0.09);
+  double cosOut = std::clamp(Dot(normal, view), 0.0, 1.0);
+  double sinIn = std::sqrt(std::max(0.0, 1.0 - cosIn * cosIn)), sinOut = std::sqrt(1.0 - cosOut * cosOut);
+  double cosPhi = Dot(Unit(toLight - normal * cosIn), Unit(view - normal * cosOut));
+  // alpha is the larger of the two angles, beta the smaller.
+  double sinAlpha = cosIn < cosOut ? sinIn : sinOut;
+  double tanBeta = cosIn < cosOut ? sinOut / std::max(cosOut, 1e-12) : sinIn / std::max(cosIn, 1e-12);
+  return cosIn * (a + b * std::max(0.0, cosPhi) * sinAlpha * tanBeta);
+}
+
+// (value - low) / size, or 0 where the extent is flat.
+double Along(double value, double low, double size) { return size > 0.0 ? (value - low) / size : 0.0; }
+
+// Texture coordinates of a surface point by its object's mapping (docs/host.md).
+void TextureCoordinates(const SceneObject& object, const Hit& hit, double& u, double& v)
+{
+  Vector q = Transform(object.toObject, hit.point);
+  const Vector &lo = object.boundsMin, &size = object.boundsSize;
+  switch (object.mapping) {
+  case Mapping::Spherical: {
+    Vector n = Unit(q);
+    u = 0.5 + std::atan2(n.x, -n.z) / (2.0 * kPi);
+    v = std::acos(std::clamp(n.y, -1.0, 1.0)) / kPi;
+    return;
+  }
+  case Mapping::Floor:
+    u = q.x / kFloorTile;
+    v = -q.z / kFloorTile;
+    return;
+  case Mapping::Flat:
+    u = Along(q.x, lo.x, size.x);
+    v = 1.0 - Along(q.z, lo.z, size.z);
+    return;
+  case Mapping::Box: {
+    const Matrix& m = object.toObject;
+    Vector n = m.v1 * hit.normal.x + m.v2 * hit.normal.y + m.v3 * hit.normal.z;
+    double ax = std::fabs(n.x), ay = std::fabs(n.y), az = std::fabs(n.z);
+    if (ax >= ay && ax >= az) {
+      u = Along(q.z, lo.z, size.z);
+      v = 1.0 - Along(q.y, lo.y, size.y);
+    } else if (ay >= az) {
+      u = Along(q.x, lo.x, size.x);
+      v = 1.0 - Along(q.z, lo.z, size.z);
+    } else {
+      u = Along(q.x, lo.x, size.x);
+      v = 1.0 - Along(q.y, lo.y, size.y);
+    }
+    return;
+  }
+  }
+}
+
+}  // namespace
+
+Tracer::Tracer(const RenderScene& scene)
+    : scene(scene), environment(scene.GetEnvironment()), secondary(scene.Settings().fullEngine)
+{
+  int next = 0;
+  for (const Light& light : scene.Lights()) layerOf.push_back(light.hasLayer ? next++ : -1);
+}
+
+Vector Tracer::TraceCamera(const Ray& ray, PassSample* passes) const
+{
+  if (passes) {
+    std::fill(passes->lights.begin(), passes->lights.end(), Vector{});
+    passes->reflection = {};
+  }
+  return Trace(ray, Path::Camera, 0, passes);
+}
+
+Vector Tracer::Trace(const Ray& ray, Path path, int depth, PassSample* passes) const
+{
+  const std::vector<SceneObject>& objects = scene.Objects();
+  auto seen = [&](int32_t o) {
+    const SceneObject& object = objects[static_cast<std::size_t>(o)];
+    return path == Path::Camera ? object.seenByCamera : object.seenByReflection;
+  };
+  Hit hit;
+  if (!scene.Intersect(ray, seen, hit)) return environment.fog ? environment.fogColour : environment.background;
+  return Shade(ray, hit, path, depth, passes);
+}
+
+Vector Tracer::Shade(const Ray& ray, const Hit& hit, Path path, int depth, PassSample* passes) const
+{
+  const SceneObject& object = scene.Objects()[static_cast<std::size_t>(hit.object)];
+  if (object.background) return Fogged(environment.background, hit.t);
+  const Surface& surface = scene.Surfaces()[static_cast<std::size_t>(object.surface)];
+  Vector base = BaseColour(hit, surface);
+  Vector view = ray.direction * -1.0;
+  bool more = secondary && depth < kMaxDepth;
+  bool transparent = more && scene.Settings().transparency && !IsZero(surface.transparency);
+  Vector kept = transparent ? kOne - surface.transparency : kOne;
+
+  Vector local = Mul(environment.ambient, base) + surface.luminance;
+  const std::vector<Light>& lights = scene.Lights();
+  for (std::size_t i = 0; i < lights.size(); ++i) {
+    if (path == Path::Reflection && !(lights[i].aspects[static_cast<std::size_t>(hit.object)] & kReflectionVisibility))
+      continue;
+    Vector direct = Direct(i, hit, surface, base, view);
+    local = local + direct;
+    if (passes && layerOf[i] >= 0) passes->lights[static_cast<std::size_t>(layerOf[i])] = Max0(Mul(direct, kept));
+  }
+
+  Vector colour = Mul(local, kept);
+  double epsilon = RenderScene::Epsilon(hit.point);
+  if (transparent)
+    colour = colour + Mul(surface.transparency, Trace(Ray{hit.point, ray.direction, epsilon}, path, depth + 1, nullptr));
+  if (more && scene.Settings().reflections && !IsZero(surface.reflection)) {
+    Vector mirrored = ray.direction - hit.normal * (2.0 * Dot(ray.direction, hit.normal));
+    Vector reflected = Mul(surface.reflection, Trace(Ray{hit.point, Unit(mirrored), epsilon}, Path::Reflection, depth + 1, nullptr));
+    colour = colour + reflected;
+    if (passes) passes->reflection = reflected;
+  }
+  return Fogged(colour, hit.t);
+}
+
+Vector Tracer::Direct(std::size_t index, const Hit& hit, const Surface& surface, const Vector& base,
+                      const Vector& view) const
+{
+  const Light& light = scene.Lights()[index];
+  uint8_t aspects = light.aspects[static_cast<std::size_t>(hit.object)];
+  if (!(aspects & (kIllumination | kSpecular))) return {};
+  Vector toLight = light.position - hit.point;
+  double distance = Length(toLight);
+  double factor = LightFactor(light, distance);
+  if (factor == 0.0) return {};
+  Vector direction = light.distant ? light.direction * -1.0 : distance > 0.0 ? toLight * (1.0 / distance) : hit.normal;
+  double cosIn = Dot(hit.normal, direction);
+  if (!light.ambient && cosIn <= 0.0) return {};
+
+  Vector radiance = light.colour * factor;
+  const SceneObject& object = scene.Objects()[static_cast<std::size_t>(hit.object)];
+  if (light.shadows && secondary && object.receiveShadows)
+    radiance = Mul(radiance, Transmission(index, hit.point, direction,
+                                          light.distant ? std::numeric_limits<double>::infinity() : distance));
+  if (IsZero(radiance)) return {};
+
+  Vector out;
+  if (aspects & kIllumination) {
+    double diffuse = light.ambient ? 1.0 : surface.orenNayar ? OrenNayar(hit.normal, direction, view, cosIn) : cosIn;
+    out = Mul(radiance, base) * diffuse;
+  }
+  if ((aspects & kSpecular) && !light.ambient && surface.specularHeight > 0.0) {
+    double cosHalf = Dot(hit.normal, Unit(direction + view));
+    if (cosHalf > 0.0) out = out + radiance * (surface.specularHeight * std::pow(cosHalf, surface.specularExponent));
+  }
+  return out;
+}
+
+Vector Tracer::Transmission(std::size_t index, const Vector& point, const Vector& direction, double distance) const
+{
+  const Light& light = scene.Lights()[index];
+  const std::vector<SceneObject>& objects = scene.Objects();
+  auto casts = [&](int32_t o) {
+    auto i = static_cast<std::size_t>(o);
+    return objects[i].castShadows && (light.aspects[i] & kShadowCasting);
+  };
+  Ray ray{point, direction, RenderScene::Epsilon(point), distance - RenderScene::Epsilon(light.position)};
+  Vector through = kOne;
+  Hit hit;
+  for (int i = 0; i < kMaxShadowSurfaces; ++i) {
+    if (!scene.Intersect(ray, casts, hit)) return through;
+    const Surface& occluder = scene.Surfaces()[static_cast<std::size_t>(objects[static_cast<std::size_t>(hit.object)].surface)];
+    if (!scene.Settings().transparency || IsZero(occluder.transparency)) return {};
+    through = Mul(through, occluder.transparency);
+    ray.tMin = hit.t + RenderScene::Epsilon(hit.point);
+  }
+  return {};
+}
+
+Vector Tracer::BaseColour(const Hit& hit, const Surface& surface) const
+{
+  if (!surface.texture) return surface.colour;
+  double u = 0.0, v = 0.0;
+  TextureCoordinates(scene.Objects()[static_cast<std::size_t>(hit.object)], hit, u, v);
+  return Mul(surface.texture->Sample(u, v), surface.colour);
+}
+
+Vector Tracer::Fogged(const Vector& colour, double distance) const
+{
+  if (!environment.fog) return colour;
+  double fog = 1.0 - std::exp(-distance / environment.fogDistance);
+  return colour + (environment.fogColour - colour) * fog;
+}
+
+}  // namespace lensara

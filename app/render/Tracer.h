@@ -1,0 +1,44 @@
+// Shading: what a ray sees in a render scene, with lights, shadows, reflection,
+// transparency, the environment and fog.
+#pragma once
+
+#include <vector>
+
+#include "RenderScene.h"
+
+namespace lensara {
+
+// What one camera ray adds to the pass layers: the direct light of each light that has a
+// layer at the first surface the camera sees (clamped at 0), and the light reflected there.
+struct PassSample {
+  std::vector<Vector> lights;
+  Vector reflection;
+};
+
+class Tracer {
+public:
+  explicit Tracer(const RenderScene& scene);
+
+  // The colour seen along a camera ray. passes, when not null, must hold one entry per
+  // layer light; it is overwritten.
+  Vector TraceCamera(const Ray& ray, PassSample* passes) const;
+
+private:
+  enum class Path { Camera, Reflection };
+
+  Vector Trace(const Ray& ray, Path path, int depth, PassSample* passes) const;
+  Vector Shade(const Ray& ray, const Hit& hit, Path path, int depth, PassSample* passes) const;
+  Vector Direct(std::size_t light, const Hit& hit, const Surface& surface, const Vector& base,
+                const Vector& view) const;
+  // The share of the light's colour that reaches point along direction over distance.
+  Vector Transmission(std::size_t light, const Vector& point, const Vector& direction, double distance) const;
+  Vector BaseColour(const Hit& hit, const Surface& surface) const;
+  Vector Fogged(const Vector& colour, double distance) const;
+
+  const RenderScene& scene;
+  const Environment& environment;
+  bool secondary; // reflections, transparency and shadows: the full engine only
+  std::vector<int> layerOf; // per light: its layer, -1 without
+};
+
+}  // namespace lensara

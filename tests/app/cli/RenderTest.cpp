@@ -1,0 +1,104 @@
+#include "app/cli/Render.h"
+
+#include <gtest/gtest.h>
+
+#include <OpenImageIO/imageio.h>
+#include <fstream>
+
+#include "app/core/Error.h"
+#include "app/image/ImageIO.h"
+#include "tests/support/FilterTest.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+// Two ambient lights at the centre of a sphere, one layer each.
+const char* const kScene = R"({
+  "objects": [
+    {"type": "sphere", "name": "Shell", "data": {"radius": 500.0}},
+    {"type": "light", "name": "Key Light", "data": {"ambient": 1, "brightness": 0.5}},
+    {"type": "light", "name": "Fill", "data": {"ambient": 1, "brightness": 0.25, "color": [1.0, 0.0, 0.0]}}
+  ],
+  "render_settings": [{
+    "type": "render_settings",
+    "data": {"width": 6, "height": 4, "antialiasing": 0, "multipass": 1, "separate_lights": 1},
+    "passes": [{"type": "pass", "data": {"pass_type": 100}}]
+  }]
+})";
+
+class RenderCommand : public test::FilterTest {
+protected:
+  RenderCommand()
+  {
+    std::ofstream(dir / "scene.json") << kScene;
+    options.scene = dir / "scene.json";
+    options.output = dir / "out";
+  }
+
+  // The channel of an EXR file by name, as 8-bit values.
+  static std::vector<int> Channel(const std::filesystem::path& file, const std::string& name)
+  {
+    auto input = OIIO::ImageInput::open(file.string());
+    if (!input) return {};
+    const OIIO::ImageSpec& spec = input->spec();
+    int index = spec.channelindex(name);
+    if (index < 0) return {};
+    std::vector<float> values(static_cast<std::size_t>(spec.width) * spec.height);
+    input->read_image(0, 0, index, index + 1, OIIO::TypeDesc::FLOAT, values.data());
+    std::vector<int> bytes;
+    for (float v : values) bytes.push_back(static_cast<int>(v * 255.0f + 0.5f));
+    return bytes;
+  }
+
+  test::TempDir dir;
+  lensara::RenderOptions options;
+};
+
+TEST_F(RenderCommand, WritesTheCompositeAndEachLayerPerFrame)
+{
+  options.frames = lensara::FrameRange{2, 3};
+  options.layers = true;
+  test::RecordingProgress progress;
+  ASSERT_TRUE(lensara::RunRender(host, options, nullptr, &progress));
+  for (const char* file : {"image.0002.png", "image.0003.exr", "key-light.0003.png", "fill.0002.png"})
+    EXPECT_TRUE(std::filesystem::exists(options.output / file)) << file;
+  EXPECT_FALSE(std::filesystem::exists(options.output / "image.png"));
+  EXPECT_EQ(progress.values.back(), 1.0);
+
+  lensara::Bitmap png = lensara::ReadImage(options.output / "image.0002.png");
+  EXPECT_EQ(png.Row(0)[0], 191);
+  std::filesystem::path exr = options.output / "image.0002.exr";
+  EXPECT_EQ(Channel(exr, "R"), std::vector<int>(24, 191));
+  EXPECT_EQ(Channel(exr, "G"), std::vector<int>(24, 128));
+  EXPECT_EQ(Channel(exr, "Key Light.B"), std::vector<int>(24, 128));
+  EXPECT_EQ(Channel(exr, "Fill.R"), std::vector<int>(24, 64));
+  EXPECT_EQ(Channel(exr, "Fill.G"), std::vector<int>(24, 0));
+}
+
+TEST_F(RenderCommand, StoppedRenderWritesNothing)
+{
+  test::CountingBreak stop(0);
+  EXPECT_FALSE(lensara::RunRender(host, options, &stop, nullptr));
+  EXPECT_FALSE(std::filesystem::exists(options.output / "image.png"));
+  EXPECT_FALSE(std::filesystem::exists(options.output / "image.exr"));
+}
+
+TEST_F(RenderCommand, ErrorsNameTheSceneAndTheProblem)
+{
+  EXPECT_TRUE(std::filesystem::exists(lensara::DemoScene()));
+  std::ofstream(dir / "big.json") << R"({"render_settings": [{"type": "render_settings", "data": {"width": 20000}}]})";
+  options.scene = dir / "big.json";
+  try {
+    lensara::RunRender(host, options, nullptr, nullptr);
+    ADD_FAILURE() << "no error";
+  } catch (const lensara::Error& e) {
+    EXPECT_NE(std::string(e.what()).find("big.json"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("20000"), std::string::npos) << e.what();
+  }
+  options.scene = dir / "missing.json";
+  EXPECT_THROW(lensara::RunRender(host, options, nullptr, nullptr), lensara::Error);
+  options.frames = lensara::FrameRange{3, 2};
+  EXPECT_THROW(lensara::RunRender(host, options, nullptr, nullptr), lensara::Error);
+}
+
+}  // namespace
