@@ -16,6 +16,7 @@ Bool RegisterVideoPostPlugin(Int32 id, const String& name, Int32 info, DataAlloc
   registration.disklevel = disklevel;
   registration.priority = priority;
   registration.node_class = MakeNodeClass(allocator);
+  registration.video_post = MakeVideoPostCallbacks();
   return gC4DOS->plugin->register_video_post(&registration);
 }
 

@@ -1,12 +1,19 @@
 #include "NodeData.h"
 
 #include "Memory.h"
+#include "PluginVideoPost.h"
+#include "Render.h"
+#include "VideoPostStruct.h"
 
 Bool NodeData::Init(GeListNode*) { return true; }
 
 Bool NodeData::Message(GeListNode*, Int32, void*) { return true; }
 
 Bool NodeData::GetDEnabling(GeListNode*, const DescID&, GeData&, Int32, const BaseContainer*) { return true; }
+
+Int32 VideoPostData::AllocateBuffers(PluginVideoPost*, Render*, BaseDocument*) { return 0; }
+
+Int32 VideoPostData::Execute(PluginVideoPost*, VideoPostStruct*) { return 0; }
 
 namespace {
 
@@ -39,7 +46,22 @@ HstBool GetDEnabling(HstPluginObject self, HstNode node, const HstDescID* id, Hs
                                       BaseContainer::FromHandle(itemdesc));
 }
 
+VideoPostData* VideoPost(HstPluginObject self) { return static_cast<VideoPostData*>(Instance(self)); }
+
+int32_t AllocateBuffers(HstPluginObject self, HstNode node, HstRender render, HstNode doc)
+{
+  return VideoPost(self)->AllocateBuffers(NodeCast<PluginVideoPost>(node), Render::FromHandle(render),
+                                          NodeCast<BaseDocument>(doc));
+}
+
+int32_t Execute(HstPluginObject self, HstNode node, HstVideoPostStruct* vps)
+{
+  return VideoPost(self)->Execute(NodeCast<PluginVideoPost>(node), VideoPostStruct::FromHandle(vps));
+}
+
 }  // namespace
+
+HstVideoPostCallbacks MakeVideoPostCallbacks() { return {AllocateBuffers, Execute}; }
 
 HstNodeClass MakeNodeClass(DataAllocator* allocator)
 {

@@ -22,11 +22,23 @@ public:
                             const BaseContainer* itemdesc);
 };
 
+class PluginVideoPost;
+class Render;
+struct VideoPostStruct;
+
 // The base of video post effects.
-class VideoPostData : public NodeData {};
+class VideoPostData : public NodeData {
+public:
+  // Before a render: asks render for the buffers the effect writes. 0, or an error code.
+  virtual Int32 AllocateBuffers(PluginVideoPost* node, Render* render, BaseDocument* doc);
+  // At every stage of a render, when it opens and when it closes. 0, or a render result code.
+  virtual Int32 Execute(PluginVideoPost* node, VideoPostStruct* vps);
+};
 
 // A registered class's allocator: a new instance from NewObj, or null.
 using DataAllocator = NodeData*();
 
 // The callbacks through which the host drives instances made by allocator.
 HstNodeClass MakeNodeClass(DataAllocator* allocator);
+// The render callbacks of a video post class, whose allocator makes VideoPostData.
+HstVideoPostCallbacks MakeVideoPostCallbacks();

@@ -18,6 +18,7 @@
 #include "MultipassBitmap.h"
 #include "NodeData.h"
 #include "PluginVideoPost.h"
+#include "Render.h"
 #include "RenderData.h"
 #include "String.h"
 #include "TypeIds.h"

@@ -232,6 +232,7 @@ std::shared_ptr<const C4DOS> MakeFunctionTable(int32_t version)
   table->render_call = &kRenderCallTable;
   table->multipass = &kMultipassTable;
   table->renderer = &kRendererTable;
+  table->render = &kRenderTable;
   return table;
 }
 

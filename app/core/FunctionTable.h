@@ -50,5 +50,7 @@ extern const HstBitmapTable kBitmapTable;
 extern const HstMultipassTable kMultipassTable;
 extern const HstRenderCallTable kRenderCallTable;
 extern const HstRendererTable kRendererTable;
+// The render section: the Render object of a frame render (app/render/FrameRender.cpp).
+extern const HstRenderTable kRenderTable;
 
 }  // namespace lensara

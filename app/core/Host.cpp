@@ -126,6 +126,7 @@ bool Host::RegisterVideoPost(const HstVideoPostRegistration& r)
   }
   auto cls = std::make_shared<VideoPostClass>();
   cls->callbacks = r.node_class;
+  cls->videoPost = r.video_post;
   cls->library = starting;
   cls->id = r.id;
   cls->name = r.name ? r.name : "";

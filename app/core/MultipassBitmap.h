@@ -27,6 +27,16 @@ public:
   int32_t SubId() const { return subId; }
   // True for a layer that belongs to a multipass bitmap: it cannot be freed or resized alone.
   bool Owned() const { return owned; }
+  // An output buffer of a render: the depth it was asked for (8, 16 or 32 bits per channel)
+  // and whether it is saved and shown. Rows stay 8-bit: an 8-bit value v stands for v x 257
+  // in 16 bits and v / 255 in a float buffer, which files get as v / 255 either way.
+  int32_t Bits() const { return bits; }
+  bool Visible() const { return visible; }
+  void SetBuffer(int32_t depth, bool shown)
+  {
+    bits = depth;
+    visible = shown;
+  }
 
 private:
   friend class MultipassBitmap;
@@ -34,6 +44,8 @@ private:
   int32_t type;
   int32_t subId;
   bool owned = false;
+  int32_t bits = 8;
+  bool visible = true;
 };
 
 // The composite is the bitmap itself: the layer of type 1, sub-id 0, named "Image".

@@ -191,6 +191,18 @@ void Node::DestroyInstance()
   nodeClass.reset();
 }
 
+int32_t Node::AllocateBuffers(HstRender render, Node& doc)
+{
+  if (!instance || !nodeClass->videoPost.allocate_buffers) return 0;
+  return nodeClass->videoPost.allocate_buffers(instance, Handle(), render, doc.Handle());
+}
+
+int32_t Node::Execute(HstVideoPostStruct& vps)
+{
+  if (!instance || !nodeClass->videoPost.execute) return 0;
+  return nodeClass->videoPost.execute(instance, Handle(), &vps);
+}
+
 bool Node::Message(int32_t messageType, void* messageData)
 {
   if (messageType == HST_MSG_UPDATE) ++dirty;

@@ -23,6 +23,7 @@ class PluginLibrary;
 // of its nodes lives.
 struct NodeClass {
   HstNodeClass callbacks{};
+  HstVideoPostCallbacks videoPost{};  // null functions for classes that are no video posts
   std::shared_ptr<PluginLibrary> library;
 };
 
@@ -136,6 +137,9 @@ public:
   // Message 7 bumps the change count. The plug-in instance, if any, answers; nodes
   // without one accept every message.
   bool Message(int32_t messageType, void* messageData);
+  // The render calls of a video post's plug-in instance: 0 from nodes without one.
+  int32_t AllocateBuffers(HstRender render, Node& doc);
+  int32_t Execute(HstVideoPostStruct& vps);
 
   HstNode Handle() { return reinterpret_cast<HstNode>(this); }
   static Node* FromHandle(HstNode n) { return reinterpret_cast<Node*>(n); }

@@ -16,6 +16,7 @@
 #include "HstNode.h"
 #include "HstObject.h"
 #include "HstPlugin.h"
+#include "HstRender.h"
 #include "HstRenderCall.h"
 #include "HstRenderer.h"
 #include "HstString.h"
@@ -40,6 +41,7 @@ typedef struct C4DOS {
   const HstRenderCallTable* render_call;
   const HstMultipassTable* multipass;
   const HstRendererTable* renderer;
+  const HstRenderTable* render;
 } C4DOS;
 
 #endif

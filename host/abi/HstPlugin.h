@@ -3,6 +3,7 @@
 #define LENSARA_HST_PLUGIN_H
 
 #include "HstHandles.h"
+#include "HstRenderCall.h"
 
 /* The callbacks through which the host drives one registered node class. The host calls
    them on its own threads as the plug-in's documentation states; every HstPluginObject
@@ -23,6 +24,17 @@ typedef struct HstNodeClass {
                           int32_t flags, HstContainer itemdesc);
 } HstNodeClass;
 
+/* What the host calls on a video post's instance around a render; a null function stands
+   for one that does nothing and answers 0. Both run on the render thread. */
+typedef struct HstVideoPostCallbacks {
+  /* Before the frames are rendered: the instance asks render for its output buffers.
+     Answers 0, or a non-zero code. */
+  int32_t (*allocate_buffers)(HstPluginObject self, HstNode node, HstRender render, HstNode doc);
+  /* When a render stage opens and when it closes (vps, valid for the call, tells which).
+     Answers 0, or a non-zero render result code. */
+  int32_t (*execute)(HstPluginObject self, HstNode node, HstVideoPostStruct* vps);
+} HstVideoPostCallbacks;
+
 typedef struct HstVideoPostRegistration {
   int32_t id;
   const char* name;        /* display name, UTF-8; copied */
@@ -31,6 +43,7 @@ typedef struct HstVideoPostRegistration {
   int32_t disklevel;
   int32_t priority;
   HstNodeClass node_class; /* copied */
+  HstVideoPostCallbacks video_post; /* copied */
 } HstVideoPostRegistration;
 
 typedef struct HstPluginTable {

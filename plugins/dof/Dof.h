@@ -5,6 +5,10 @@
 
 class FastBitmap;
 
+// The render's progress hook for RenderDocument: passes fraction to the progress display
+// context (a RenderProgress) when there is one.
+void ProgressHk(float fraction, void* context);
+
 // The effect's plug-in id: its video post's type and the key of its settings in render data.
 constexpr Int32 kDofId = 1020104;
 
@@ -29,8 +33,22 @@ public:
   // A new instance from the host's allocator; null when memory is short.
   static NodeData* Alloc();
 
+  // Frees a depth scene still held from a render that did not finish it.
+  ~Dof() override;
+
   // Stores the defaults in the node's container and zeroes the snapshot.
   Bool Init(GeListNode* node) override;
+
+  // Render calls (render/). AllocateBuffers asks for the depth buffers the settings want
+  // ("Lensara Depth" 111/1020103 or an invisible 100/0; "Lensara Depth Front" and "Rear"
+  // 111/1020104 and 111/1020105) at 16 bits and answers the last request's result.
+  Int32 AllocateBuffers(PluginVideoPost* node, Render* render, BaseDocument* doc) override;
+  // At every call names the buffers and looks up the depth target; when stage 4 opens,
+  // clones the rendered document into the depth scene. When stage 5 closes on a final render
+  // that has neither failed nor been stopped, renders the depth scene, assembles the depth
+  // maps, writes them into the buffers and blurs the frame's image by them. Answers 0, 1
+  // when the run fails (the frame keeps its image as rendered), or the depth render's code.
+  Int32 Execute(PluginVideoPost* node, VideoPostStruct* vps) override;
 
   const Snapshot& GetSnapshot() const { return snapshot; }
 
@@ -93,8 +111,51 @@ public:
   static Bool Dilate(FastBitmap* source, FastBitmap* target, UInt32 passes, Int32 radius, VideoPostStruct* vps);
 
 private:
+  // What one stage-5 run reads of the settings, once.
+  struct RunSettings {
+    Bool reflections, hair, blur, dilate, depthAware;
+    Int32 filter, antiAliasing, radius, passes, excludeCount;
+  };
+
+  // The depth render of one stage-5 run and its layers, found by the depth lights' names;
+  // frees the depth render (and a composite copy standing in for the main layer).
+  class DepthRender {
+  public:
+    DepthRender(MultipassBitmap* bitmap) : bitmap(bitmap) {}
+    ~DepthRender();
+    DepthRender(const DepthRender&) = delete;
+    DepthRender& operator=(const DepthRender&) = delete;
+
+    // Assigns the layers named after the depth lights; a later layer of a name wins.
+    void PickLayers();
+    // Replaces the main layer by a copy of the composite image; false when it cannot be made.
+    Bool UseComposite();
+
+    MultipassBitmap* bitmap;
+    MultipassBitmap* main = nullptr;
+    MultipassBitmap* front = nullptr;
+    MultipassBitmap* rear = nullptr;
+    MultipassBitmap* exclusion = nullptr;
+
+  private:
+    MultipassBitmap* composite = nullptr;
+  };
+
+  static RunSettings ReadRunSettings(const BaseContainer& data);
+  // The stage-5 run: the depth render, the maps and the blur.
+  Int32 RenderDepth(PluginVideoPost* node, VideoPostStruct* vps);
+  // Turns the depth layers into the main depth map, left in the main layer: folds in the
+  // exclusion layer, inverts the front and rear layers into their buffers, screens in the
+  // reflections, fixes the polarity and writes the map into the depth target. False when a
+  // map cannot be read.
+  Bool AssembleDepthMaps(DepthRender& depth, const RunSettings& s, Bool polarity, Bool composite, Render* render);
+  // Blurs the frame's image by the depth maps and writes it back into the frame. False when
+  // an image cannot be read or the blur fails; the frame then keeps its image.
+  static Bool BlurFrame(const DepthRender& depth, const RunSettings& s, VideoPostStruct* vps);
+
   // The preview thread object joins here, ahead of the snapshot, with the preview.
   Snapshot snapshot;
-  // The depth target, the depth scene and the preview dialog join here with the render
-  // and the preview.
+  VPBuffer* depthTarget = nullptr;      // this call's "Lensara Depth" (or 100/0) buffer; not owned
+  BaseDocument* depthScene = nullptr;   // owned: the clone the depth pass is rendered from
+  // The preview dialog joins here with the preview.
 };

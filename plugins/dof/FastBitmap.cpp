@@ -57,7 +57,8 @@ void FastBitmap::CopyTo(FastBitmap* other) const
 
 void FastBitmap::CopyTo(BaseBitmap* bitmap) const
 {
-  if (!data || !bitmap) return;
+  // The host reads a whole row of the bitmap's width: a wider bitmap would read past ours.
+  if (!data || !bitmap || bitmap->GetBw() != width || bitmap->GetBh() != height) return;
   for (Int32 y = 0; y < height; ++y) bitmap->SetLine(y, data + static_cast<std::size_t>(y) * width * 3, 24);
 }
 

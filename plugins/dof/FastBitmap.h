@@ -28,7 +28,8 @@ public:
   // Copies this buffer's bytes into other's storage; the caller guarantees that other holds
   // at least as many. Nothing happens when either has no storage.
   void CopyTo(FastBitmap* other) const;
-  // Writes the rows into a host bitmap of the same size at 24 bits; nothing without storage.
+  // Writes the rows into a host bitmap of the same size at 24 bits; nothing without storage
+  // or when the sizes differ.
   void CopyTo(BaseBitmap* bitmap) const;
   // A new 24-bit host bitmap holding this image, owned by the caller (BaseBitmap::Free);
   // null without storage or when the host cannot make one.

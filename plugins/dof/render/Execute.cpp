@@ -1,0 +1,169 @@
+// Dof::Execute: the buffers and the depth scene at every render call, the stage gate, and
+// the stage-5 run that renders the depth scene, assembles the maps and blurs the frame.
+#include "DepthBuffers.h"
+#include "plugins/dof/Dof.h"
+#include "plugins/dof/FastBitmap.h"
+#include "plugins/dof/depthpass/DeleteObjectsOfType.h"
+#include "plugins/dof/depthpass/DepthLights.h"
+#include "resources/description/vpdof.h"
+
+namespace {
+
+constexpr Int32 kRenderStage = 4;
+constexpr Int32 kInnerStage = 5;
+constexpr Int32 kBrightness = 90001;
+
+// Deleted from the depth scene, in this order: lights, environment, sky, sun and sky,
+// foreground.
+constexpr Int32 kDeletedTypes[] = {5102, 5106, 5105, 1011146, 200000118};
+
+void SetProgressText(VideoPostStruct* vps, const char* text)
+{
+  if (vps->progress) vps->progress->SetText(String(text));
+}
+
+// Names the buffer when the render has it.
+void NameBuffer(Render* render, Int32 subId, const char* name)
+{
+  if (VPBuffer* buffer = render->GetBuffer(kPostEffectBuffer, subId)) buffer->SetParameter(MPBTYPE_NAME, GeData(String(name)));
+}
+
+// Takes the object of that name out of doc and frees it; false when there is none.
+Bool DeleteObjectNamed(BaseDocument* doc, const char* name)
+{
+  BaseObject* op = doc->SearchObject(String(name));
+  if (!op) return false;
+  op->Remove();
+  BaseObject::Free(op);
+  return true;
+}
+
+// The render farm and command-line products (8, 9, 10) render the composite only.
+Bool IsCompositeProduct()
+{
+  Int32 kind = GeGetVersionType();
+  return kind >= 8 && kind <= 10;
+}
+
+}  // namespace
+
+void ProgressHk(float fraction, void* context)
+{
+  if (context) static_cast<RenderProgress*>(context)->SetValue(fraction);
+}
+
+Dof::~Dof() { BaseDocument::Free(depthScene); }
+
+Int32 Dof::Execute(PluginVideoPost* node, VideoPostStruct* vps)
+{
+  if (!node || !vps || !vps->render) return 0;
+  const BaseContainer* data = node->GetDataInstance();
+  Render* render = vps->render;
+  if (data->GetBool(DOF_DEPTH_BUFFER)) {
+    depthTarget = render->GetBuffer(kPostEffectBuffer, kDepthBufferId);
+    if (depthTarget) depthTarget->SetParameter(MPBTYPE_NAME, GeData(String("Lensara Depth")));
+  } else {
+    depthTarget = render->GetBuffer(kHiddenDepthBuffer, 0);
+  }
+  if (data->GetBool(DOF_FRONT_REAR_BUFFERS)) {
+    NameBuffer(render, kFrontBufferId, "Lensara Depth Front");
+    NameBuffer(render, kRearBufferId, "Lensara Depth Rear");
+  }
+  if (vps->stage == kRenderStage && vps->open) {
+    BaseDocument::Free(depthScene);
+    depthScene = vps->doc ? vps->doc->GetClone(0) : nullptr;
+  }
+  Bool gate = vps->stage == kInnerStage && !vps->open && (!vps->result || *vps->result == 0) && !TestBreak(vps) &&
+              depthScene && (vps->flags & 1);
+  return gate ? RenderDepth(node, vps) : 0;
+}
+
+Dof::RunSettings Dof::ReadRunSettings(const BaseContainer& data)
+{
+  RunSettings s;
+  s.reflections = data.GetBool(DOF_REFLECTIONS);
+  s.hair = data.GetBool(DOF_HAIR);
+  s.blur = data.GetBool(DOF_BLUR);
+  s.dilate = data.GetBool(DOF_DILATE_DEPTH);
+  s.depthAware = data.GetBool(DOF_DEPTH_AWARE);
+  s.filter = data.GetLong(DOF_FILTER);
+  s.antiAliasing = data.GetLong(DOF_DEPTH_ANTIALIASING);
+  s.radius = static_cast<Int32>(data.GetReal(DOF_RADIUS));
+  s.passes = static_cast<Int32>(data.GetReal(DOF_PASSES));
+  const auto* exclude = static_cast<const InExcludeData*>(data.GetCustomDataType(DOF_EXCLUDE, CUSTOMDATATYPE_INEXCLUDE_LIST));
+  s.excludeCount = exclude ? exclude->GetObjectCount() : 0;
+  return s;
+}
+
+Int32 Dof::RenderDepth(PluginVideoPost* node, VideoPostStruct* vps)
+{
+  const BaseContainer* data = node->GetDataInstance();
+  RunSettings s = ReadRunSettings(*data);
+  for (Int32 type : kDeletedTypes) DeleteObjectsOfType(depthScene, type);
+  auto* camera = static_cast<BaseObject*>(data->GetLink(DOF_CAMERA, vps->doc));
+  Bool polarity = AdjustLightAtCamera(depthScene, node, camera);
+  AdjustMaterials(depthScene, data);
+  DisableCompositingTags(depthScene->GetFirstObject());
+
+  const BaseContainer* frame = vps->render->GetRenderData();
+  Int32 width = frame ? frame->GetLong(5008) : 0, height = frame ? frame->GetLong(5009) : 0;
+  DepthRender depth(MultipassBitmap::Alloc(width, height, COLORMODE_RGB));
+  if (!depth.bitmap) return 1;
+  if (s.excludeCount == 0) DeleteObjectNamed(depthScene, kExclusionLightName);
+  Bool composite = IsCompositeProduct();
+  if (composite) {
+    DeleteObjectNamed(depthScene, kFrontLightName);
+    DeleteObjectNamed(depthScene, kRearLightName);
+    BaseObject* exclusion = depthScene->SearchObject(String(kExclusionLightName));
+    if (exclusion && !polarity) exclusion->SetParameter(DescID(kBrightness), GeData(-1.0), 0);
+  }
+  RenderData* rd = depthScene->GetActiveRenderData();
+  AdjustRenderData(rd, s.reflections, s.hair, s.antiAliasing);
+  depthScene->SetTime(BaseTime(vps->time));
+
+  SetProgressText(vps, "");
+  SetProgressText(vps, "Calculating DOF");
+  Int32 code = RenderDocument(depthScene, *rd->GetDataInstance(), ProgressHk, vps->progress, depth.bitmap,
+                              composite ? 0 : RENDERFLAGS_EXTERNAL, vps->thread);
+  if (code != RENDERRESULT_OK) return code;
+  SetProgressText(vps, "");
+
+  depth.PickLayers();
+  if (composite && !depth.UseComposite()) return 1;
+  if (!depth.main) return 1;
+  if (!AssembleDepthMaps(depth, s, polarity, composite, vps->render)) return 1;
+  if (s.blur && !BlurFrame(depth, s, vps)) return 1;
+  BaseDocument::Free(depthScene);
+  return 0;
+}
+
+Dof::DepthRender::~DepthRender()
+{
+  MultipassBitmap::Free(composite);
+  MultipassBitmap::Free(bitmap);
+}
+
+void Dof::DepthRender::PickLayers()
+{
+  MultipassBitmap** roles[] = {&front, &rear, &main, &exclusion};
+  const char* names[] = {kFrontLightName, kRearLightName, kMainLightName, kExclusionLightName};
+  for (Int32 i = 0; i < bitmap->GetLayerCount(); ++i) {
+    MultipassBitmap* layer = bitmap->GetLayerNum(i);
+    String name = layer ? layer->GetParameter(MPBTYPE_NAME).GetString() : String();
+    for (Int32 role = 0; role < 4; ++role)
+      if (name == String(names[role])) {
+        *roles[role] = layer;
+        break;
+      }
+  }
+}
+
+Bool Dof::DepthRender::UseComposite()
+{
+  FastBitmap image(bitmap);
+  composite = MultipassBitmap::Alloc(bitmap->GetBw(), bitmap->GetBh(), COLORMODE_RGB);
+  if (!image.GetData() || !composite) return false;
+  image.CopyTo(composite);
+  main = composite;
+  return true;
+}
