@@ -101,6 +101,7 @@ public:
   {
     Walk(doc.FirstObject());
     PlaceCamera(*doc.SceneCamera());
+    scene.pixelWidth = 2.0 * scene.camera.tanHalfWidth / scene.settings.width;
     if (!hasSky) scene.environment.background = sunSky;
     if (scene.lights.empty() && scene.settings.defaultLight) AddDefaultLight();
     for (std::size_t i = 0; i < scene.lights.size(); ++i) ResolveAspects(scene.lights[i], lightNodes[i]);
@@ -468,37 +469,36 @@ double RenderScene::Epsilon(const Vector& p)
 
 Ray RenderScene::CameraRay(double x, double y) const
 {
-  double sx = (x / settings.width * 2.0 - 1.0) * camera.tanHalfWidth;
-  double sy = (1.0 - y / settings.height * 2.0) * camera.tanHalfWidth * settings.height / settings.width;
+  double sx = x * pixelWidth - camera.tanHalfWidth;
+  double sy = (settings.height * 0.5 - y) * pixelWidth;
   return Ray{camera.position, Unit(camera.forward + camera.right * sx + camera.up * sy)};
 }
 
 bool RenderScene::Nearest(const Ray& ray, Hit& hit) const
 {
-  bool found = false;
+  // The nearest sphere or floor first; its point and normal only once it has won.
   double nearest = ray.tMax;
+  const Sphere* sphere = nullptr;
+  const Floor* floor = nullptr;
   for (const Sphere& s : spheres)
     if (double t = SphereDistance(s, ray, nearest); t >= 0.0) {
       nearest = t;
-      hit.object = s.object;
-      hit.point = ray.origin + ray.direction * t;
-      hit.normal = (hit.point - s.centre) * (1.0 / s.radius);
-      found = true;
+      sphere = &s;
     }
   for (const Floor& f : floors)
     if (double t = FloorDistance(f, ray, nearest); t >= 0.0) {
       nearest = t;
-      hit.object = f.object;
-      hit.normal = f.normal;
-      found = true;
+      floor = &f;
+      sphere = nullptr;
     }
   Ray bounded = ray;
   bounded.tMax = nearest;
   if (NearestTriangle(bounded, hit)) return true;
-  if (!found) return false;
+  if (!sphere && !floor) return false;
   hit.t = nearest;
   hit.point = ray.origin + ray.direction * nearest;
-  hit.normal = Facing(hit.normal, ray.direction);
+  hit.normal = Facing(sphere ? (hit.point - sphere->centre) * (1.0 / sphere->radius) : floor->normal, ray.direction);
+  hit.object = sphere ? sphere->object : floor->object;
   return true;
 }
 
