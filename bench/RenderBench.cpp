@@ -24,6 +24,7 @@
 #include "app/cli/Render.h"
 #include "app/core/Host.h"
 #include "app/core/MultipassBitmap.h"
+#include "app/render/EmbreeRay.h"
 #include "app/render/RenderScene.h"
 #include "app/render/Renderer.h"
 #include "app/scene/SceneFile.h"
@@ -134,17 +135,7 @@ public:
         RTCIntersectContext context;
         rtcInitIntersectContext(&context);
         for (int x = 0; x < kWidth; ++x) {
-          lensara::Ray ray = scene.CameraRay(x + 0.5, y + 0.5);
-          RTCRayHit rh{};
-          rh.ray.org_x = static_cast<float>(ray.origin.x);
-          rh.ray.org_y = static_cast<float>(ray.origin.y);
-          rh.ray.org_z = static_cast<float>(ray.origin.z);
-          rh.ray.dir_x = static_cast<float>(ray.direction.x);
-          rh.ray.dir_y = static_cast<float>(ray.direction.y);
-          rh.ray.dir_z = static_cast<float>(ray.direction.z);
-          rh.ray.tfar = 1e30f;
-          rh.ray.mask = 0xFFFFFFFFu;
-          rh.hit.geomID = RTC_INVALID_GEOMETRY_ID;
+          RTCRayHit rh = lensara::ToEmbree(scene.CameraRay(x + 0.5, y + 0.5));
           rtcIntersect1(embree, &context, &rh);
           rowHits += rh.hit.geomID != RTC_INVALID_GEOMETRY_ID;
         }

@@ -1,14 +1,12 @@
 #include "RenderScene.h"
 
-#include <embree3/rtcore.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <limits>
 #include <new>
 #include <unordered_map>
 
+#include "EmbreeRay.h"
 #include "app/core/Error.h"
 #include "app/core/NodeTypes.h"
 
@@ -505,18 +503,7 @@ bool RenderScene::Nearest(const Ray& ray, Hit& hit) const
 bool RenderScene::NearestTriangle(const Ray& ray, Hit& hit) const
 {
   if (!embree) return false;
-  RTCRayHit rh{};
-  rh.ray.org_x = static_cast<float>(ray.origin.x);
-  rh.ray.org_y = static_cast<float>(ray.origin.y);
-  rh.ray.org_z = static_cast<float>(ray.origin.z);
-  rh.ray.dir_x = static_cast<float>(ray.direction.x);
-  rh.ray.dir_y = static_cast<float>(ray.direction.y);
-  rh.ray.dir_z = static_cast<float>(ray.direction.z);
-  rh.ray.tnear = static_cast<float>(ray.tMin);
-  rh.ray.tfar = ray.tMax < std::numeric_limits<float>::max() ? static_cast<float>(ray.tMax)
-                                                             : std::numeric_limits<float>::infinity();
-  rh.ray.mask = 0xFFFFFFFFu;
-  rh.hit.geomID = RTC_INVALID_GEOMETRY_ID;
+  RTCRayHit rh = ToEmbree(ray);
   RTCIntersectContext context;
   rtcInitIntersectContext(&context);
   rtcIntersect1(embree.get(), &context, &rh);
