@@ -4,23 +4,6 @@
 
 namespace lensara {
 
-Vector operator+(const Vector& a, const Vector& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vector operator-(const Vector& a, const Vector& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vector operator*(const Vector& a, double s) { return {a.x * s, a.y * s, a.z * s}; }
-double Dot(const Vector& a, const Vector& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-double Length(const Vector& a) { return std::sqrt(Dot(a, a)); }
-
-Vector Cross(const Vector& a, const Vector& b)
-{
-  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
-Vector Unit(const Vector& a)
-{
-  double length = Length(a);
-  return length > 0.0 ? a * (1.0 / length) : a;
-}
-
 namespace {
 
 // m applied to a direction (no offset).

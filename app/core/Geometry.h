@@ -2,6 +2,8 @@
 // heading, pitch and bank in radians, colours as linear RGB.
 #pragma once
 
+#include <cmath>
+
 #include "host/abi/HstHandles.h"
 
 namespace lensara {
@@ -15,14 +17,22 @@ struct Vector {
   bool operator!=(const Vector& o) const { return !(*this == o); }
 };
 
-Vector operator+(const Vector& a, const Vector& b);
-Vector operator-(const Vector& a, const Vector& b);
-Vector operator*(const Vector& a, double s);
-double Dot(const Vector& a, const Vector& b);
-double Length(const Vector& a);
-Vector Cross(const Vector& a, const Vector& b);
+// Inline: the renderer calls these for every ray.
+inline Vector operator+(const Vector& a, const Vector& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+inline Vector operator-(const Vector& a, const Vector& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+inline Vector operator*(const Vector& a, double s) { return {a.x * s, a.y * s, a.z * s}; }
+inline double Dot(const Vector& a, const Vector& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline double Length(const Vector& a) { return std::sqrt(Dot(a, a)); }
+inline Vector Cross(const Vector& a, const Vector& b)
+{
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
 // a scaled to length 1; a zero vector stays zero.
-Vector Unit(const Vector& a);
+inline Vector Unit(const Vector& a)
+{
+  double length = Length(a);
+  return length > 0.0 ? a * (1.0 / length) : a;
+}
 
 // A point p maps to off + v1 * p.x + v2 * p.y + v3 * p.z; the identity by default.
 struct Matrix {

@@ -138,11 +138,15 @@ int32_t RenderDocument(HstNode doc, HstContainer settings, HstProgressHook hook,
 {
   auto* document = doc ? dynamic_cast<Document*>(Node::FromHandle(doc)) : nullptr;
   if (!document || !settings || !bitmap || IsOwnedLayer(bitmap)) return HST_RENDER_SCENE_ERROR;
-  RenderJob job;
-  job.layers = (flags & HST_RENDER_EXTERNAL) != 0;
-  job.breakTest = reinterpret_cast<BreakTest*>(thread);
-  if (hook) job.progress = [hook, context](double fraction) { hook(static_cast<float>(fraction), context); };
-  return Render(*document, *reinterpret_cast<const Container*>(settings), *B(bitmap), job).code;
+  return Guarded(
+      [&] {
+        RenderJob job;
+        job.layers = (flags & HST_RENDER_EXTERNAL) != 0;
+        job.breakTest = reinterpret_cast<BreakTest*>(thread);
+        if (hook) job.progress = [hook, context](double fraction) { hook(static_cast<float>(fraction), context); };
+        return Render(*document, *reinterpret_cast<const Container*>(settings), *B(bitmap), job).code;
+      },
+      int32_t{HST_RENDER_OUT_OF_MEMORY});
 }
 
 }  // namespace

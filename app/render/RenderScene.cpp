@@ -1,14 +1,12 @@
 #include "RenderScene.h"
 
-#include <embree3/rtcore.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <limits>
 #include <new>
 #include <unordered_map>
 
+#include "EmbreeRay.h"
 #include "app/core/Error.h"
 #include "app/core/NodeTypes.h"
 
@@ -101,6 +99,7 @@ public:
   {
     Walk(doc.FirstObject());
     PlaceCamera(*doc.SceneCamera());
+    scene.pixelWidth = 2.0 * scene.camera.tanHalfWidth / scene.settings.width;
     if (!hasSky) scene.environment.background = sunSky;
     if (scene.lights.empty() && scene.settings.defaultLight) AddDefaultLight();
     for (std::size_t i = 0; i < scene.lights.size(); ++i) ResolveAspects(scene.lights[i], lightNodes[i]);
@@ -468,55 +467,43 @@ double RenderScene::Epsilon(const Vector& p)
 
 Ray RenderScene::CameraRay(double x, double y) const
 {
-  double sx = (x / settings.width * 2.0 - 1.0) * camera.tanHalfWidth;
-  double sy = (1.0 - y / settings.height * 2.0) * camera.tanHalfWidth * settings.height / settings.width;
+  double sx = x * pixelWidth - camera.tanHalfWidth;
+  double sy = (settings.height * 0.5 - y) * pixelWidth;
   return Ray{camera.position, Unit(camera.forward + camera.right * sx + camera.up * sy)};
 }
 
 bool RenderScene::Nearest(const Ray& ray, Hit& hit) const
 {
-  bool found = false;
+  // The nearest sphere or floor first; its point and normal only once it has won.
   double nearest = ray.tMax;
+  const Sphere* sphere = nullptr;
+  const Floor* floor = nullptr;
   for (const Sphere& s : spheres)
     if (double t = SphereDistance(s, ray, nearest); t >= 0.0) {
       nearest = t;
-      hit.object = s.object;
-      hit.point = ray.origin + ray.direction * t;
-      hit.normal = (hit.point - s.centre) * (1.0 / s.radius);
-      found = true;
+      sphere = &s;
     }
   for (const Floor& f : floors)
     if (double t = FloorDistance(f, ray, nearest); t >= 0.0) {
       nearest = t;
-      hit.object = f.object;
-      hit.normal = f.normal;
-      found = true;
+      floor = &f;
+      sphere = nullptr;
     }
   Ray bounded = ray;
   bounded.tMax = nearest;
   if (NearestTriangle(bounded, hit)) return true;
-  if (!found) return false;
+  if (!sphere && !floor) return false;
   hit.t = nearest;
   hit.point = ray.origin + ray.direction * nearest;
-  hit.normal = Facing(hit.normal, ray.direction);
+  hit.normal = Facing(sphere ? (hit.point - sphere->centre) * (1.0 / sphere->radius) : floor->normal, ray.direction);
+  hit.object = sphere ? sphere->object : floor->object;
   return true;
 }
 
 bool RenderScene::NearestTriangle(const Ray& ray, Hit& hit) const
 {
   if (!embree) return false;
-  RTCRayHit rh{};
-  rh.ray.org_x = static_cast<float>(ray.origin.x);
-  rh.ray.org_y = static_cast<float>(ray.origin.y);
-  rh.ray.org_z = static_cast<float>(ray.origin.z);
-  rh.ray.dir_x = static_cast<float>(ray.direction.x);
-  rh.ray.dir_y = static_cast<float>(ray.direction.y);
-  rh.ray.dir_z = static_cast<float>(ray.direction.z);
-  rh.ray.tnear = static_cast<float>(ray.tMin);
-  rh.ray.tfar = ray.tMax < std::numeric_limits<float>::max() ? static_cast<float>(ray.tMax)
-                                                             : std::numeric_limits<float>::infinity();
-  rh.ray.mask = 0xFFFFFFFFu;
-  rh.hit.geomID = RTC_INVALID_GEOMETRY_ID;
+  RTCRayHit rh = ToEmbree(ray);
   RTCIntersectContext context;
   rtcInitIntersectContext(&context);
   rtcIntersect1(embree.get(), &context, &rh);

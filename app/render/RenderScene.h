@@ -162,6 +162,7 @@ public:
   const std::vector<Surface>& Surfaces() const { return surfaces; }
   const std::vector<Triangle>& Triangles() const { return triangles; }
   const std::vector<Sphere>& Spheres() const { return spheres; }
+  const std::vector<Floor>& Floors() const { return floors; }
   // The scene's light objects, in document order: the lights that get layers.
   int32_t LayerLightCount() const;
 
@@ -176,6 +177,7 @@ private:
 
   RenderSettings settings;
   Camera camera;
+  double pixelWidth = 0.0; // on the image plane at distance 1
   Environment environment;
   std::vector<Light> lights;
   std::vector<SceneObject> objects;

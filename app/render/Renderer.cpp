@@ -39,10 +39,14 @@ private:
   unsigned saved;
 };
 
+// clamp(round(v x 255), 0, 255), halves rounded up, without a library call: the fraction
+// x - trunc(x) is exact.
 uint8_t ToByte(double v)
 {
   if (!(v > 0.0)) return 0;
-  return static_cast<uint8_t>(std::lround(std::min(v, 1.0) * 255.0));
+  double x = std::min(v, 1.0) * 255.0;
+  auto whole = static_cast<int>(x);
+  return static_cast<uint8_t>(whole + (x - whole >= 0.5 ? 1 : 0));
 }
 
 void StoreByte(uint8_t* pixel, const Vector& v)
@@ -96,35 +100,31 @@ public:
     FlushDenormals flush;
     PassSample sample;
     sample.lights.resize(passes.lights.size());
-    std::vector<Vector> lightSums(passes.lights.size());
     for (int32_t y = y0; y < y1; ++y)
-      for (int32_t x = x0; x < x1; ++x) RenderPixel(x, y, sample, lightSums);
+      for (int32_t x = x0; x < x1; ++x) RenderPixel(x, y, sample);
   }
 
 private:
   // Averages the pixel's samples, on a grid of n x n cell centres, before the 8-bit conversion.
-  void RenderPixel(int32_t x, int32_t y, PassSample& sample, std::vector<Vector>& lightSums) const
+  void RenderPixel(int32_t x, int32_t y, PassSample& sample) const
   {
     int32_t n = scene.Settings().samplesPerAxis;
-    bool withPasses = passes.Any();
+    PassSample* withPasses = passes.Any() ? &sample : nullptr;
     const Environment& env = scene.GetEnvironment();
-    Vector colour, reflection;
-    std::fill(lightSums.begin(), lightSums.end(), Vector{});
+    Vector colour;
+    sample.Clear();
     for (int32_t sy = 0; sy < n; ++sy)
       for (int32_t sx = 0; sx < n; ++sx) {
-        Ray ray = scene.CameraRay(x + (sx + 0.5) / n, y + (sy + 0.5) / n);
-        Vector c = tracer.TraceCamera(ray, withPasses ? &sample : nullptr);
+        Vector c = tracer.TraceCamera(scene.CameraRay(x + (sx + 0.5) / n, y + (sy + 0.5) / n), withPasses);
         if (env.foreground) c = c * (1.0 - env.foregroundOpacity) + env.foregroundColour * env.foregroundOpacity;
         colour = colour + c;
-        if (!withPasses) continue;
-        for (std::size_t i = 0; i < lightSums.size(); ++i) lightSums[i] = lightSums[i] + sample.lights[i];
-        reflection = reflection + sample.reflection;
       }
     double weight = 1.0 / (n * n);
     std::size_t offset = static_cast<std::size_t>(x) * 3;
     StoreByte(target.Row(y) + offset, colour * weight);
-    for (std::size_t i = 0; i < lightSums.size(); ++i) StoreByte(passes.lights[i]->Row(y) + offset, lightSums[i] * weight);
-    if (passes.reflection) StoreByte(passes.reflection->Row(y) + offset, reflection * weight);
+    for (std::size_t i = 0; i < passes.lights.size(); ++i)
+      StoreByte(passes.lights[i]->Row(y) + offset, sample.lights[i] * weight);
+    if (passes.reflection) StoreByte(passes.reflection->Row(y) + offset, sample.reflection * weight);
   }
 
   const RenderScene& scene;

@@ -100,14 +100,13 @@ Tracer::Tracer(const RenderScene& scene)
   for (const Light& light : scene.Lights()) layerOf.push_back(light.hasLayer ? next++ : -1);
 }
 
-Vector Tracer::TraceCamera(const Ray& ray, PassSample* passes) const
+void PassSample::Clear()
 {
-  if (passes) {
-    std::fill(passes->lights.begin(), passes->lights.end(), Vector{});
-    passes->reflection = {};
-  }
-  return Trace(ray, Path::Camera, 0, passes);
+  std::fill(lights.begin(), lights.end(), Vector{});
+  reflection = {};
 }
+
+Vector Tracer::TraceCamera(const Ray& ray, PassSample* passes) const { return Trace(ray, Path::Camera, 0, passes); }
 
 Vector Tracer::Trace(const Ray& ray, Path path, int depth, PassSample* passes) const
 {
@@ -134,44 +133,57 @@ Vector Tracer::Shade(const Ray& ray, const Hit& hit, Path path, int depth, PassS
 
   Vector local = Mul(environment.ambient, base) + surface.luminance;
   const std::vector<Light>& lights = scene.Lights();
+  LightPath toLight;
   for (std::size_t i = 0; i < lights.size(); ++i) {
     if (path == Path::Reflection && !(lights[i].aspects[static_cast<std::size_t>(hit.object)] & kReflectionVisibility))
       continue;
-    Vector direct = Direct(i, hit, surface, base, view);
+    // Lights often share a place (the depth lights all sit at the camera).
+    if (i == 0 || lights[i].position != lights[i - 1].position) {
+      toLight.offset = lights[i].position - hit.point;
+      toLight.distance = Length(toLight.offset);
+    }
+    Vector direct = Direct(i, hit, toLight, surface, base, view);
     local = local + direct;
-    if (passes && layerOf[i] >= 0) passes->lights[static_cast<std::size_t>(layerOf[i])] = Max0(Mul(direct, kept));
+    if (passes && layerOf[i] >= 0) {
+      Vector& layer = passes->lights[static_cast<std::size_t>(layerOf[i])];
+      layer = layer + Max0(Mul(direct, kept));
+    }
   }
 
   Vector colour = Mul(local, kept);
-  double epsilon = RenderScene::Epsilon(hit.point);
-  if (transparent)
-    colour = colour + Mul(surface.transparency, Trace(Ray{hit.point, ray.direction, epsilon}, path, depth + 1, nullptr));
+  if (transparent) {
+    Ray behind{hit.point, ray.direction, RenderScene::Epsilon(hit.point)};
+    colour = colour + Mul(surface.transparency, Trace(behind, path, depth + 1, nullptr));
+  }
   if (more && scene.Settings().reflections && !IsZero(surface.reflection)) {
     Vector mirrored = ray.direction - hit.normal * (2.0 * Dot(ray.direction, hit.normal));
-    Vector reflected = Mul(surface.reflection, Trace(Ray{hit.point, Unit(mirrored), epsilon}, Path::Reflection, depth + 1, nullptr));
+    Ray reflection{hit.point, Unit(mirrored), RenderScene::Epsilon(hit.point)};
+    Vector reflected = Mul(surface.reflection, Trace(reflection, Path::Reflection, depth + 1, nullptr));
     colour = colour + reflected;
-    if (passes) passes->reflection = reflected;
+    if (passes) passes->reflection = passes->reflection + reflected;
   }
   return Fogged(colour, hit.t);
 }
 
-Vector Tracer::Direct(std::size_t index, const Hit& hit, const Surface& surface, const Vector& base,
-                      const Vector& view) const
+Vector Tracer::Direct(std::size_t index, const Hit& hit, const LightPath& toLight, const Surface& surface,
+                      const Vector& base, const Vector& view) const
 {
   const Light& light = scene.Lights()[index];
   uint8_t aspects = light.aspects[static_cast<std::size_t>(hit.object)];
   if (!(aspects & (kIllumination | kSpecular))) return {};
-  Vector toLight = light.position - hit.point;
-  double distance = Length(toLight);
+  double distance = toLight.distance;
   double factor = LightFactor(light, distance);
   if (factor == 0.0) return {};
-  Vector direction = light.distant ? light.direction * -1.0 : distance > 0.0 ? toLight * (1.0 / distance) : hit.normal;
-  double cosIn = Dot(hit.normal, direction);
-  if (!light.ambient && cosIn <= 0.0) return {};
-
   Vector radiance = light.colour * factor;
   const SceneObject& object = scene.Objects()[static_cast<std::size_t>(hit.object)];
-  if (light.shadows && secondary && object.receiveShadows)
+  bool shadowed = light.shadows && secondary && object.receiveShadows;
+  if (light.ambient && !shadowed) return aspects & kIllumination ? Mul(radiance, base) : Vector{};
+
+  Vector direction =
+      light.distant ? light.direction * -1.0 : distance > 0.0 ? toLight.offset * (1.0 / distance) : hit.normal;
+  double cosIn = Dot(hit.normal, direction);
+  if (!light.ambient && cosIn <= 0.0) return {};
+  if (shadowed)
     radiance = Mul(radiance, Transmission(index, hit.point, direction,
                                           light.distant ? std::numeric_limits<double>::infinity() : distance));
   if (IsZero(radiance)) return {};

@@ -8,11 +8,12 @@
 
 namespace lensara {
 
-// What one camera ray adds to the pass layers: the direct light of each light that has a
-// layer at the first surface the camera sees (clamped at 0), and the light reflected there.
+// What camera rays add to the pass layers: the direct light of each light that has a layer
+// at the first surface the camera sees (clamped at 0), and the light reflected there.
 struct PassSample {
   std::vector<Vector> lights;
   Vector reflection;
+  void Clear();
 };
 
 class Tracer {
@@ -20,7 +21,7 @@ public:
   explicit Tracer(const RenderScene& scene);
 
   // The colour seen along a camera ray. passes, when not null, must hold one entry per
-  // layer light; it is overwritten.
+  // layer light; the ray's pass light is added to it.
   Vector TraceCamera(const Ray& ray, PassSample* passes) const;
 
 private:
@@ -28,8 +29,14 @@ private:
 
   Vector Trace(const Ray& ray, Path path, int depth, PassSample* passes) const;
   Vector Shade(const Ray& ray, const Hit& hit, Path path, int depth, PassSample* passes) const;
-  Vector Direct(std::size_t light, const Hit& hit, const Surface& surface, const Vector& base,
-                const Vector& view) const;
+  // From a surface point to a light's position.
+  struct LightPath {
+    Vector offset;
+    double distance = 0.0;
+  };
+
+  Vector Direct(std::size_t light, const Hit& hit, const LightPath& toLight, const Surface& surface,
+                const Vector& base, const Vector& view) const;
   // The share of the light's colour that reaches point along direction over distance.
   Vector Transmission(std::size_t light, const Vector& point, const Vector& direction, double distance) const;
   Vector BaseColour(const Hit& hit, const Surface& surface) const;

@@ -80,6 +80,27 @@ protected:
     Set(shell, 1110, radius);
     return shell;
   }
+  // An ambient light at the origin with its near (90027) or far (90028) clip from .. to.
+  Node& ClippedLight(int32_t clip, double from, double to)
+  {
+    Node& light = AmbientLight("Light", 1.0);
+    int32_t fromKey = clip == 90027 ? 90029 : 90031;
+    Set(light, clip, 1);
+    Set(light, fromKey, from);
+    Set(light, fromKey + 1, to);
+    return light;
+  }
+  // A shell at each distance renders as brightness(distance).
+  template <class Brightness>
+  void ExpectGreys(std::initializer_list<double> distances, Brightness brightness)
+  {
+    Node* shell = doc.SearchObject("Shell");
+    if (!shell) shell = &Shell(1.0);
+    for (double d : distances) {
+      Set(*shell, 1110, d);
+      EXPECT_EQ(Grey(), Expected(brightness(d))) << "at " << d;
+    }
+  }
 
   RenderResult RenderInto(Bitmap& target, RenderJob job = {})
   {
@@ -104,43 +125,24 @@ using Grey3 = std::array<uint8_t, 3>;
 TEST_F(RendererTest, NearClipRampsFromItsStartToItsEnd)
 {
   Camera();
-  Node& light = AmbientLight("Light", 1.0);
-  Set(light, 90027, 1);
-  Set(light, 90029, 200.0);
-  Set(light, 90030, 700.0);
-  Node& shell = Shell(100.0);
-  for (double d : {150.0, 200.0, 201.0, 333.0, 450.0, 699.0, 700.0, 5000.0}) {
-    Set(shell, 1110, d);
-    EXPECT_EQ(Grey(), Expected((d - 200.0) / 500.0)) << d;
-  }
+  ClippedLight(90027, 200.0, 700.0);
+  ExpectGreys({150.0, 200.0, 201.0, 333.0, 450.0, 699.0, 700.0, 5000.0}, [](double d) { return (d - 200.0) / 500.0; });
 }
 
 TEST_F(RendererTest, FarClipRampsDownAndStepsWhenItsEndIsNotBeyondItsStart)
 {
   Camera();
-  Node& light = AmbientLight("Light", 1.0);
-  Set(light, 90028, 1);
-  Set(light, 90031, 100.0);
-  Set(light, 90032, 400.0);
-  Node& shell = Shell(100.0);
-  for (double d : {50.0, 100.0, 250.0, 399.0, 400.0}) {
-    Set(shell, 1110, d);
-    EXPECT_EQ(Grey(), Expected((400.0 - d) / 300.0)) << d;
-  }
+  Node& light = ClippedLight(90028, 100.0, 400.0);
+  ExpectGreys({50.0, 100.0, 250.0, 399.0, 400.0}, [](double d) { return (400.0 - d) / 300.0; });
   Set(light, 90031, 400.0);
-  for (auto [d, grey] : {std::pair{399.0, 255}, {400.0, 0}}) {
-    Set(shell, 1110, d);
-    EXPECT_EQ(Grey(), grey) << d;
-  }
+  ExpectGreys({399.0, 400.0}, [](double d) { return d < 400.0 ? 1.0 : 0.0; });
 }
 
 TEST_F(RendererTest, OffAxisPixelsUseTheEuclideanDistance)
 {
   Camera();
   Size(3, 1);
-  Node& light = AmbientLight("Light", 1.0);
-  Set(light, 90027, 1);
-  Set(light, 90030, 1000.0);
+  ClippedLight(90027, 0.0, 1000.0);
   // A wall 500 in front: the left pixel's centre looks 2/3 of the way to the image edge,
   // which is 45 degrees off the axis.
   Node& wall = Add(kPlane, "Wall", nullptr, {0.0, 0.0, 500.0});
@@ -159,11 +161,7 @@ TEST_F(RendererTest, LinearFalloffReachesZeroAtTheRadius)
   Node& light = AmbientLight("Light", 1.0);
   Set(light, 90014, 8);
   Set(light, 90025, 800.0);
-  Node& shell = Shell(100.0);
-  for (double d : {100.0, 300.0, 799.0, 800.0, 900.0}) {
-    Set(shell, 1110, d);
-    EXPECT_EQ(Grey(), Expected(1.0 - d / 800.0)) << d;
-  }
+  ExpectGreys({100.0, 300.0, 799.0, 800.0, 900.0}, [](double d) { return 1.0 - d / 800.0; });
   Set(light, 90025, 0.0);
   EXPECT_EQ(Grey(), 0);
 }

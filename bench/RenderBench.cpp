@@ -1,0 +1,255 @@
+// Speed of the renderer on the demo scene at 1920 x 1080: (a) with its own render settings,
+// (b) its depth scene as the effect prepares it (four ambient depth lights, white
+// materials, no anti-aliasing, light layers), and (c) a bare Embree loop of one camera ray
+// per pixel over the same geometry on the same threads. Prints camera rays per CPU second
+// and the ratio (b) / (c), which must stay at or below 1.5 (MISSED otherwise), each from the
+// fastest of the repetitions; then checks that (b) gives the same bytes on one thread.
+// Run: build/bench/lensara_render_bench [--threads N] [--repeat R]
+#include <embree3/rtcore.h>
+#include <tbb/parallel_for.h>
+#include <tbb/task_arena.h>
+#include <time.h>
+#include <xmmintrin.h>
+
+#include <algorithm>
+#include <cmath>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <thread>
+
+#include "app/cli/Render.h"
+#include "app/core/Host.h"
+#include "app/core/MultipassBitmap.h"
+#include "app/render/EmbreeRay.h"
+#include "app/render/RenderScene.h"
+#include "app/render/Renderer.h"
+#include "app/scene/SceneFile.h"
+#include "host/c4d.h"
+#include "plugins/dof/Dof.h"
+#include "plugins/dof/depthpass/DeleteObjectsOfType.h"
+#include "resources/description/vpdof.h"
+
+namespace {
+
+constexpr int32_t kWidth = 1920, kHeight = 1080;
+constexpr double kTarget = 1.5;
+constexpr double kFloorExtent = 1e6; // the bare loop's stand-in for an infinite floor
+
+double CpuSeconds()
+{
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return t.tv_sec + t.tv_nsec * 1e-9;
+}
+
+struct Timing {
+  double cpu = 1e300, wall = 1e300;
+};
+
+// The fastest CPU and wall time of repeat runs of work.
+Timing Fastest(int repeat, const std::function<void()>& work)
+{
+  Timing best;
+  for (int i = 0; i < repeat; ++i) {
+    double cpu = CpuSeconds();
+    auto wall = std::chrono::steady_clock::now();
+    work();
+    best.cpu = std::min(best.cpu, CpuSeconds() - cpu);
+    best.wall = std::min(best.wall, std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count());
+  }
+  return best;
+}
+
+// The demo's depth scene: the clone prepared as the effect's render prepares it.
+std::unique_ptr<lensara::Document> DepthScene(const lensara::Document& demo)
+{
+  std::unique_ptr<lensara::Document> depth = demo.CloneDocument();
+  auto* doc = reinterpret_cast<BaseDocument*>(depth->Handle());
+  RenderData* rd = doc->GetActiveRenderData();
+  PluginVideoPost* effect = rd->GetFirstVideoPost();
+  while (effect && effect->GetType() != kDofId) effect = effect->GetNext();
+  if (!effect) return nullptr;
+  BaseContainer* settings = effect->GetDataInstance()->GetClone();
+  for (Int32 type : {5102, 5106, 5105, 1011146, 200000118}) DeleteObjectsOfType(doc, type);
+  Dof::AdjustLightAtCamera(doc, effect, nullptr);
+  Dof::AdjustMaterials(doc, settings);
+  Dof::DisableCompositingTags(doc->GetFirstObject());
+  Dof::AdjustRenderData(rd, settings->GetBool(DOF_REFLECTIONS), settings->GetBool(DOF_HAIR),
+                        DOF_DEPTH_ANTIALIASING_NONE);
+  BaseContainer::Free(settings);
+  return depth;
+}
+
+lensara::Container FullHd(lensara::Document& doc)
+{
+  lensara::Container data = doc.ActiveRenderData()->Data();
+  data.Set(5008, lensara::Value(kWidth));
+  data.Set(5009, lensara::Value(kHeight));
+  return data;
+}
+
+// Each floor as two triangles reaching kFloorExtent from its origin.
+std::vector<lensara::Triangle> FloorQuads(const std::vector<lensara::Floor>& floors)
+{
+  std::vector<lensara::Triangle> quads;
+  for (const lensara::Floor& f : floors) {
+    lensara::Vector side = lensara::Unit(lensara::Cross(f.normal, std::abs(f.normal.x) < 0.9 ? lensara::Vector{1, 0, 0}
+                                                                                              : lensara::Vector{0, 1, 0}));
+    lensara::Vector across = lensara::Cross(f.normal, side);
+    lensara::Vector a = f.origin + (side + across) * kFloorExtent, b = f.origin + (side - across) * kFloorExtent;
+    lensara::Vector c = f.origin - (side + across) * kFloorExtent, d = f.origin - (side - across) * kFloorExtent;
+    quads.push_back({a, b, c, f.object});
+    quads.push_back({a, c, d, f.object});
+  }
+  return quads;
+}
+
+// An Embree scene of the render scene's triangles, spheres and floors (as large quads).
+class BareScene {
+public:
+  explicit BareScene(const lensara::RenderScene& scene) : device(rtcNewDevice(nullptr)), embree(rtcNewScene(device))
+  {
+    for (const lensara::Sphere& s : scene.Spheres()) AddSphere(s);
+    AddTriangles(scene.Triangles());
+    AddTriangles(FloorQuads(scene.Floors()));
+    rtcCommitScene(embree);
+  }
+  ~BareScene()
+  {
+    rtcReleaseScene(embree);
+    rtcReleaseDevice(device);
+  }
+
+  // Casts one ray per pixel centre, rows in parallel; answers the number of hits.
+  long Cast(const lensara::RenderScene& scene, tbb::task_arena& arena) const
+  {
+    std::atomic<long> hits{0};
+    arena.execute([&] {
+      tbb::parallel_for(0, kHeight, [&](int y) {
+        _mm_setcsr(_mm_getcsr() | 0x8040);
+        long rowHits = 0;
+        RTCIntersectContext context;
+        rtcInitIntersectContext(&context);
+        for (int x = 0; x < kWidth; ++x) {
+          RTCRayHit rh = lensara::ToEmbree(scene.CameraRay(x + 0.5, y + 0.5));
+          rtcIntersect1(embree, &context, &rh);
+          rowHits += rh.hit.geomID != RTC_INVALID_GEOMETRY_ID;
+        }
+        hits += rowHits;
+      });
+    });
+    return hits;
+  }
+
+private:
+  void AddSphere(const lensara::Sphere& s)
+  {
+    RTCGeometry g = rtcNewGeometry(device, RTC_GEOMETRY_TYPE_SPHERE_POINT);
+    auto* p = static_cast<float*>(rtcSetNewGeometryBuffer(g, RTC_BUFFER_TYPE_VERTEX, 0, RTC_FORMAT_FLOAT4, 16, 1));
+    p[0] = static_cast<float>(s.centre.x);
+    p[1] = static_cast<float>(s.centre.y);
+    p[2] = static_cast<float>(s.centre.z);
+    p[3] = static_cast<float>(s.radius);
+    Attach(g);
+  }
+
+  void AddTriangles(const std::vector<lensara::Triangle>& triangles)
+  {
+    if (triangles.empty()) return;
+    RTCGeometry g = rtcNewGeometry(device, RTC_GEOMETRY_TYPE_TRIANGLE);
+    auto* v = static_cast<float*>(
+        rtcSetNewGeometryBuffer(g, RTC_BUFFER_TYPE_VERTEX, 0, RTC_FORMAT_FLOAT3, 12, triangles.size() * 3));
+    auto* index = static_cast<uint32_t*>(
+        rtcSetNewGeometryBuffer(g, RTC_BUFFER_TYPE_INDEX, 0, RTC_FORMAT_UINT3, 12, triangles.size()));
+    for (std::size_t i = 0; i < triangles.size(); ++i) {
+      const lensara::Vector* corners[] = {&triangles[i].a, &triangles[i].b, &triangles[i].c};
+      for (int k = 0; k < 3; ++k) {
+        v[9 * i + 3 * k] = static_cast<float>(corners[k]->x);
+        v[9 * i + 3 * k + 1] = static_cast<float>(corners[k]->y);
+        v[9 * i + 3 * k + 2] = static_cast<float>(corners[k]->z);
+        index[3 * i + k] = static_cast<uint32_t>(3 * i + k);
+      }
+    }
+    Attach(g);
+  }
+
+  void Attach(RTCGeometry g)
+  {
+    rtcCommitGeometry(g);
+    rtcAttachGeometry(embree, g);
+    rtcReleaseGeometry(g);
+  }
+
+  RTCDevice device;
+  RTCScene embree;
+};
+
+bool SameBytes(const lensara::MultipassBitmap& a, const lensara::MultipassBitmap& b)
+{
+  if (!(static_cast<const lensara::Bitmap&>(a) == b) || a.LayerCount() != b.LayerCount()) return false;
+  for (int32_t i = 0; i < a.LayerCount(); ++i)
+    if (!(static_cast<const lensara::Bitmap&>(*a.LayerAt(i)) == *b.LayerAt(i))) return false;
+  return true;
+}
+
+void Report(const char* what, const Timing& t, double rays)
+{
+  std::printf("%-34s cpu %7.3f s  wall %7.3f s  %7.2f Mrays per cpu second\n", what, t.cpu, t.wall, rays / t.cpu * 1e-6);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+  int threads = static_cast<int>(std::thread::hardware_concurrency());
+  int repeat = 3;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    if (!std::strcmp(argv[i], "--threads")) threads = std::atoi(argv[i + 1]);
+    if (!std::strcmp(argv[i], "--repeat")) repeat = std::max(1, std::atoi(argv[i + 1]));
+  }
+  lensara::Host host;
+  host.LoadPlugins(LENSARA_BENCH_PLUGIN_DIR);
+  InitOS(const_cast<C4DOS*>(host.Table()));
+  std::unique_ptr<lensara::Document> demo = lensara::LoadScene(lensara::DemoScene());
+  std::unique_ptr<lensara::Document> depth = DepthScene(*demo);
+  if (!depth) {
+    std::fprintf(stderr, "the demo scene has no Lensara effect to prepare its depth scene\n");
+    return 1;
+  }
+  lensara::Container demoSettings = FullHd(*demo), depthSettings = FullHd(*depth);
+  lensara::RenderSettings depthRender(depthSettings);
+  std::printf("1920 x 1080, %d threads, fastest of %d\n", threads, repeat);
+
+  lensara::RenderJob job{threads, true, nullptr, nullptr};
+  lensara::MultipassBitmap demoImage, depthImage;
+  lensara::RenderSettings demoRender(demoSettings);
+  double demoRays = double(kWidth) * kHeight * demoRender.samplesPerAxis * demoRender.samplesPerAxis;
+  Timing a = Fastest(repeat, [&] { lensara::Render(*demo, demoSettings, demoImage, job); });
+  Timing b = Fastest(repeat, [&] { lensara::Render(*depth, depthSettings, depthImage, job); });
+
+  tbb::task_arena arena(threads);
+  std::unique_ptr<lensara::RenderScene> scene;
+  arena.execute([&] { scene = std::make_unique<lensara::RenderScene>(*depth, depthRender); });
+  BareScene bare(*scene);
+  long hits = 0;
+  Timing c = Fastest(repeat, [&] { hits = bare.Cast(*scene, arena); });
+
+  double pixels = double(kWidth) * kHeight;
+  Report("(a) demo, its own settings", a, demoRays);
+  Report("(b) depth scene with 4 layers", b, pixels);
+  Report("(c) bare Embree primary rays", c, pixels);
+  double ratio = b.cpu / c.cpu;
+  std::printf("(b) / (c) cpu time: %.2f (target <= %.1f)%s   [%ld of %.0f bare rays hit]\n", ratio, kTarget,
+              ratio > kTarget ? "  MISSED" : "", hits, pixels);
+
+  lensara::MultipassBitmap single;
+  lensara::Render(*depth, depthSettings, single, {1, true, nullptr, nullptr});
+  bool same = SameBytes(single, depthImage) && depthImage.LayerCount() == 4;
+  std::printf("depth scene on 1 and %d threads: %s (%d layers)\n", threads, same ? "same bytes" : "DIFFERENT  MISSED",
+              depthImage.LayerCount());
+  return 0;
+}
