@@ -7,6 +7,7 @@
 #include "app/cli/Blur.h"
 #include "app/cli/Command.h"
 #include "app/cli/Info.h"
+#include "app/cli/Render.h"
 #include "app/cli/InterruptBreak.h"
 #include "app/cli/ProgressBar.h"
 #include "app/cli/Scene.h"
@@ -125,6 +126,39 @@ int Parse(CLI::App& app, int argc, char** argv)
   }
 }
 
+// "A-B" or "A": frames A to B, whole numbers from 0.
+const CLI::Validator kFrameRange(
+    [](std::string& text) -> std::string {
+      std::size_t dash = text.find('-', 1);
+      std::string a = text.substr(0, dash), b = dash == std::string::npos ? a : text.substr(dash + 1);
+      auto number = [](const std::string& t) { return !t.empty() && t.size() <= 9 && t.find_first_not_of("0123456789") == std::string::npos; };
+      return number(a) && number(b) ? std::string() : "\"" + text + "\" is not a frame range A-B of whole numbers";
+    },
+    "A-B");
+
+lensara::FrameRange ParseFrames(const std::string& text)
+{
+  std::size_t dash = text.find('-', 1);
+  int32_t first = std::stoi(text.substr(0, dash));
+  return {first, dash == std::string::npos ? first : std::stoi(text.substr(dash + 1))};
+}
+
+// Runs `lensara render`: 1 when a video post failed on a frame (all frames written), 130
+// when Ctrl-C stopped it, the frame under way unwritten.
+int Render(const lensara::Host& host, const lensara::RenderOptions& options)
+{
+  lensara::InterruptBreak interrupt;
+  lensara::RenderStatus status;
+  {
+    lensara::ProgressBar progress;
+    status = lensara::RunRender(host, options, &interrupt, &progress, std::cerr);
+  }
+  if (status == lensara::RenderStatus::Done) return lensara::kExitSuccess;
+  if (status == lensara::RenderStatus::EffectsFailed) return lensara::kExitFailure;
+  std::cerr << "lensara render: interrupted; the frame under way was not written\n";
+  return lensara::kExitInterrupted;
+}
+
 // Runs `lensara blur`: 130 when Ctrl-C stopped it, without writing.
 int Blur(const lensara::Host& host, const lensara::BlurOptions& options)
 {
@@ -186,13 +220,33 @@ int main(int argc, char** argv)
   blur->add_flag("--depth-aware", blurOptions.depthAware, "Leave out neighbours less blurred than the pixel");
   blur->add_flag("--blend", blurOptions.blend, "Blend the filtered and the sharp image by the map");
 
+  lensara::RenderOptions renderOptions;
+  std::string frames;
+  CLI::App* render = app.add_subcommand("render", "Render a scene file with its video posts into pictures");
+  render->add_option("SCENE", renderOptions.scene, "Scene file (default: the demo, examples/still-life.json)");
+  render->add_option("-o,--output", renderOptions.output, "Folder for the pictures (default: the current folder)");
+  render->add_option("--set", renderOptions.sets,
+                     "NAME=VALUE: an effect parameter (DOF_RADIUS=5, DOF_FILTER=DOF_FILTER_MEDIAN, DOF_CAMERA=Camera) "
+                     "or a render setting (width=320) before rendering; repeatable");
+  render->add_option("--frames", frames, "Frames A-B (or one frame A) at frame / fps seconds; adds .0005 to file names")
+      ->check(kFrameRange);
+  render->add_option("--threads", renderOptions.threads, "Render threads (default: every core)")
+      ->check(WholeNumberIn(1, 1024));
+  render->add_flag("--layers", renderOptions.layers, "Also write every light and pass layer as a PNG");
+  render->add_option("--save-depth-scene", renderOptions.depthScene,
+                     "Save the document of every render the effect makes (its depth scene) to this .json file");
+  render->add_option("--save-depth-layers", renderOptions.depthLayers,
+                     "Write the layers of every render the effect makes into this folder as PNGs");
+
   if (int code = Parse(app, argc, argv); code >= 0) return code;
+  if (!frames.empty()) renderOptions.frames = ParseFrames(frames);
 
   lensara::Host host(options);
   host.LoadPlugins(PluginFolder(pluginOption));
   if (!*info) ReportPlugins(host);
   if (*info) lensara::WriteInfo(host, json, std::cout);
   if (*blur) return lensara::RunCommand("blur", std::cerr, [&] { return Blur(host, blurOptions); });
+  if (*render) return lensara::RunCommand("render", std::cerr, [&] { return Render(host, renderOptions); });
   if (*check)
     return lensara::RunCommand("scene check", std::cerr, [&] {
       lensara::CheckScene(checkFile, params, std::cout, std::cerr);

@@ -6,15 +6,20 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/Scene.h"
 #include "app/core/Error.h"
+#include "app/core/Files.h"
 #include "app/core/MultipassBitmap.h"
 #include "app/image/ImageIO.h"
-#include "app/render/Renderer.h"
+#include "app/render/FrameRender.h"
+#include "app/scene/ParameterEdit.h"
 #include "app/scene/SceneFile.h"
 
 namespace lensara {
 
 namespace {
+
+constexpr int32_t kPostEffectBuffer = 111;
 
 // "image" for a render without frame numbers, "image.0005" for frame 5.
 std::string Numbered(const std::string& stem, const std::optional<int32_t>& frame)
@@ -23,6 +28,12 @@ std::string Numbered(const std::string& stem, const std::optional<int32_t>& fram
   char number[16];
   std::snprintf(number, sizeof number, ".%04d", static_cast<int>(*frame));
   return stem + number;
+}
+
+// FILE with the frame number before its extension: depth.0005.json.
+std::filesystem::path NumberedFile(const std::filesystem::path& file, const std::optional<int32_t>& frame)
+{
+  return file.parent_path() / (Numbered(file.stem().string(), frame) + file.extension().string());
 }
 
 // A file name from a layer name: lower-case letters and digits, every other run of
@@ -38,81 +49,143 @@ std::string FileNameOf(const std::string& layerName)
   return name.empty() ? "layer" : name;
 }
 
-// The layers' file names, made unique by "-2", "-3", ... and never "image".
-std::vector<std::string> LayerFileNames(const MultipassBitmap& image)
+// The visible layers of image.
+std::vector<const Layer*> VisibleLayers(const MultipassBitmap& image)
+{
+  std::vector<const Layer*> layers;
+  for (int32_t i = 0; i < image.LayerCount(); ++i)
+    if (image.LayerAt(i)->Visible()) layers.push_back(image.LayerAt(i));
+  return layers;
+}
+
+// Each layer as a PNG named after it, made unique by "-2", "-3", ... and never "image".
+void WriteLayerFiles(const std::vector<const Layer*>& layers, const std::filesystem::path& folder,
+                     const std::optional<int32_t>& frame)
 {
   std::set<std::string> taken{"image"};
-  std::vector<std::string> names;
-  for (int32_t i = 0; i < image.LayerCount(); ++i) {
-    std::string base = FileNameOf(image.LayerAt(i)->Name()), name = base;
+  for (const Layer* layer : layers) {
+    std::string base = FileNameOf(layer->Name()), name = base;
     for (int n = 2; taken.count(name); ++n) name = base + "-" + std::to_string(n);
     taken.insert(name);
-    names.push_back(name);
+    WriteImage(folder / (Numbered(name, frame) + ".png"), *layer);
   }
-  return names;
 }
 
+// The image, its visible layers in the EXR, and as PNGs the post-effect buffers (all
+// visible layers with --layers).
 void WriteFrame(const RenderOptions& options, const MultipassBitmap& image, const std::optional<int32_t>& frame)
 {
+  std::vector<const Layer*> layers = VisibleLayers(image);
   std::vector<NamedBitmap> channels{{"", &image}};
-  for (int32_t i = 0; i < image.LayerCount(); ++i) channels.push_back({image.LayerAt(i)->Name(), image.LayerAt(i)});
+  for (const Layer* layer : layers) channels.push_back({layer->Name(), layer});
   WriteImage(options.output / (Numbered("image", frame) + ".png"), image);
   WriteLayeredImage(options.output / (Numbered("image", frame) + ".exr"), channels);
-  if (!options.layers) return;
-  std::vector<std::string> names = LayerFileNames(image);
-  for (int32_t i = 0; i < image.LayerCount(); ++i)
-    WriteImage(options.output / (Numbered(names[static_cast<std::size_t>(i)], frame) + ".png"), *image.LayerAt(i));
+  if (!options.layers)
+    layers.erase(std::remove_if(layers.begin(), layers.end(), [](const Layer* l) { return l->Type() != kPostEffectBuffer; }),
+                 layers.end());
+  WriteLayerFiles(layers, options.output, frame);
 }
 
-std::string Problem(const RenderResult& result)
+// Keeps the document and the layers of every nested render, as --save-depth-scene and
+// --save-depth-layers ask; an error is kept for after the render.
+class DepthOutputs {
+public:
+  DepthOutputs(const RenderOptions& options) : options(options) {}
+
+  void Save(Document& doc, Bitmap& bitmap, const std::optional<int32_t>& frame) noexcept
+  {
+    try {
+      if (!options.depthScene.empty()) SaveScene(doc, NumberedFile(options.depthScene, frame));
+      auto* image = dynamic_cast<MultipassBitmap*>(&bitmap);
+      if (!options.depthLayers.empty() && image) {
+        std::vector<const Layer*> layers;
+        for (int32_t i = 0; i < image->LayerCount(); ++i) layers.push_back(image->LayerAt(i));
+        WriteLayerFiles(layers, options.depthLayers, frame);
+      }
+    } catch (const std::exception& e) {
+      if (problem.empty()) problem = e.what();
+    }
+  }
+
+  void ThrowProblem() const
+  {
+    if (!problem.empty()) throw Error(problem);
+  }
+
+private:
+  const RenderOptions& options;
+  std::string problem;
+};
+
+void CheckOutputs(const RenderOptions& options)
 {
-  return result.problem.empty() ? "the render failed with code " + std::to_string(result.code) : result.problem;
+  CheckImageOutput(options.output / "image.png");
+  if (!options.depthScene.empty()) {
+    if (!IsSceneFile(options.depthScene))
+      throw UsageError(options.depthScene.string() + ": scene files are written as JSON; name it *.json");
+    CheckWritable(options.depthScene);
+  }
+  if (!options.depthLayers.empty()) CheckImageOutput(options.depthLayers / "layer.png");
 }
 
-// Renders doc at frame (its own time without one); false when stopped.
-bool RenderFrame(const Document& doc, const RenderOptions& options, const std::optional<int32_t>& frame,
-                 BreakTest* breakTest, ProgressDisplay* progress)
+void MakeFolder(const std::filesystem::path& folder)
 {
-  const std::string scene = options.scene.string();
-  std::unique_ptr<Document> copy = doc.CloneDocument();
-  if (!copy) throw Error(scene + ": cannot be copied for rendering");
-  if (frame) copy->SetTime(*frame / copy->Fps());
-  Node* settings = copy->ActiveRenderData();
-  if (progress) progress->SetText(frame ? ("Rendering frame " + std::to_string(*frame)).c_str() : "Rendering");
+  std::error_code ec;
+  if (!folder.empty()) std::filesystem::create_directories(folder, ec);
+  if (ec) throw Error(folder.string() + ": cannot be made a folder: " + ec.message());
+}
 
-  RenderJob job;
-  job.threads = options.threads;
-  job.layers = true;
-  job.breakTest = breakTest;
-  if (progress) job.progress = [progress](double fraction) { progress->SetValue(fraction); };
-  MultipassBitmap image;
-  RenderResult result = Render(*copy, settings ? settings->Data() : Container(), image, job);
-  if (result.code == HST_RENDER_USER_BREAK) return false;
-  if (result.code != HST_RENDER_OK) throw Error(scene + ": cannot be rendered: " + Problem(result));
-  WriteFrame(options, image, frame);
-  return true;
+std::string FrameName(const std::optional<int32_t>& frame)
+{
+  return frame ? "frame " + std::to_string(*frame) : "the frame";
 }
 
 }  // namespace
 
 std::filesystem::path DemoScene() { return std::filesystem::path(LENSARA_EXAMPLES_DIR) / "still-life.json"; }
 
-bool RunRender(const Host&, const RenderOptions& options, BreakTest* breakTest, ProgressDisplay* progress)
+RenderStatus RunRender(const Host&, const RenderOptions& options, BreakTest* breakTest, ProgressDisplay* progress,
+                       std::ostream& warnings)
 {
-  RenderOptions resolved = options;
-  if (resolved.scene.empty()) resolved.scene = DemoScene();
+  const std::filesystem::path scene = options.scene.empty() ? DemoScene() : options.scene;
   if (options.frames && options.frames->first > options.frames->last)
-    throw Error("frames " + std::to_string(options.frames->first) + "-" + std::to_string(options.frames->last) +
-                ": the first frame comes after the last");
-  std::unique_ptr<Document> doc = LoadScene(resolved.scene);
-  std::error_code ec;
-  std::filesystem::create_directories(resolved.output, ec);
-  if (ec) throw Error(resolved.output.string() + ": cannot be made a folder: " + ec.message());
+    throw UsageError("frames " + std::to_string(options.frames->first) + "-" + std::to_string(options.frames->last) +
+                     ": the first frame comes after the last");
+  for (const std::filesystem::path& folder : {options.output, options.depthLayers}) MakeFolder(folder);
+  CheckOutputs(options);
+  std::unique_ptr<Document> doc = LoadSceneReporting(scene, warnings);
+  std::vector<std::string> edits;
+  for (const std::string& assignment : options.sets) EditParameter(*doc, assignment, edits);
+  for (const std::string& warning : edits) warnings << "warning: " << warning << "\n";
 
-  if (!options.frames) return RenderFrame(*doc, resolved, std::nullopt, breakTest, progress);
-  for (int32_t frame = options.frames->first; frame <= options.frames->last; ++frame)
-    if (!RenderFrame(*doc, resolved, frame, breakTest, progress)) return false;
-  return true;
+  FrameRenderOptions frameOptions;
+  frameOptions.threads = options.threads;
+  frameOptions.breakTest = breakTest;
+  frameOptions.progress = progress;
+  FrameRender render(*doc, frameOptions);
+  DepthOutputs depthOutputs(options);
+  std::optional<int32_t> frame;
+  NestedRenderWatch watch([&](Document& d, Bitmap& b) { depthOutputs.Save(d, b, frame); });
+  RenderStatus status = RenderStatus::Done;
+  int32_t first = options.frames ? options.frames->first : 0, last = options.frames ? options.frames->last : 0;
+  for (int32_t f = first; f <= last; ++f) {
+    if (options.frames) frame = f;
+    if (progress) progress->SetText(frame ? ("Rendering frame " + std::to_string(f)).c_str() : "Rendering");
+    MultipassBitmap image;
+    RenderResult result = render.RenderFrame(frame ? f / doc->Fps() : doc->Time(), image);
+    if (result.code == HST_RENDER_USER_BREAK || (breakTest && breakTest->Stop())) return RenderStatus::Stopped;
+    if (result.code != HST_RENDER_OK)
+      throw Error(scene.string() + ": cannot be rendered: " +
+                  (result.problem.empty() ? "the render failed with code " + std::to_string(result.code) : result.problem));
+    depthOutputs.ThrowProblem();
+    for (const VideoPostFailure& failure : render.Failures()) {
+      warnings << "warning: " << failure.effect << " failed on " << FrameName(frame) << " (code " << failure.code
+               << "); " << FrameName(frame) << " is written as it stands\n";
+      status = RenderStatus::EffectsFailed;
+    }
+    WriteFrame(options, image, frame);
+  }
+  return status;
 }
 
 }  // namespace lensara

@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
 
 #include "app/core/Host.h"
 #include "app/core/RenderCall.h"
@@ -16,23 +19,35 @@ struct FrameRange {
 };
 
 struct RenderOptions {
-  std::filesystem::path scene;       // empty: the bundled demo
+  std::filesystem::path scene;        // empty: the bundled demo
   std::filesystem::path output = "."; // the folder the pictures go into
-  std::optional<FrameRange> frames;  // none: the document's own time, without frame numbers
-  int threads = 0;                   // 0: every core
-  bool layers = false;               // also each layer as a PNG of its own
+  std::optional<FrameRange> frames;   // none: the document's own time, without frame numbers
+  int threads = 0;                    // 0: every core
+  bool layers = false;                // also each layer as a PNG of its own
+  std::vector<std::string> sets;      // NAME=VALUE: an effect parameter or a render setting
+  std::filesystem::path depthScene;   // where the document of every nested render is saved
+  std::filesystem::path depthLayers;  // the folder the layers of every nested render go into
+};
+
+enum class RenderStatus {
+  Done,
+  EffectsFailed,  // every frame written, but a video post failed on one (warned about)
+  Stopped         // breakTest stopped it; the frame under way was not written
 };
 
 // The bundled demo scene, examples/still-life.json.
 std::filesystem::path DemoScene();
 
-// For each frame renders a clone of the scene, set to the frame's time (frame / fps), with
-// its active render settings through its active camera into a multipass bitmap, and writes
-// output/image.png (the composite), output/image.exr (the composite as R, G, B and every
-// layer as "<layer name>.R/.G/.B", as 32-bit floats v / 255) and, with layers, each layer
-// as a PNG named after it. A frame range adds the frame number: image.0005.png. Every file
-// is written under a temporary name and renamed. Returns false when breakTest stopped a
-// render (files of finished frames stay). Throws Error naming the file and the problem.
-bool RunRender(const Host& host, const RenderOptions& options, BreakTest* breakTest, ProgressDisplay* progress);
+// Renders the scene frame by frame with the video posts of its active render settings
+// (FrameRender: final renders, flag bit 0) and writes, per frame, output/image.png (the
+// final image), output/image.exr (the image as R, G, B and every visible layer as
+// "<layer name>.R/.G/.B", 32-bit floats v / 255), each visible post-effect buffer (type 111)
+// as a PNG named after its layer ("Lensara Depth" -> lensara-depth.png) and, with layers,
+// every other visible layer too. A frame range adds the frame number: image.0005.png. The
+// time of frame f is f / fps. Files are written under a temporary name and renamed. Scene
+// warnings and failed video posts ("Lensara failed on frame 5 (code 1)") go to warnings.
+// Throws Error naming the file and the problem, UsageError for a bad --set.
+RenderStatus RunRender(const Host& host, const RenderOptions& options, BreakTest* breakTest, ProgressDisplay* progress,
+                       std::ostream& warnings);
 
 }  // namespace lensara

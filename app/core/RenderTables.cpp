@@ -9,6 +9,7 @@
 #include "RenderCall.h"
 #include "StringHandles.h"
 #include "Value.h"
+#include "app/render/FrameRender.h"
 #include "app/render/Renderer.h"
 
 namespace lensara {
@@ -144,7 +145,9 @@ int32_t RenderDocument(HstNode doc, HstContainer settings, HstProgressHook hook,
         job.layers = (flags & HST_RENDER_EXTERNAL) != 0;
         job.breakTest = reinterpret_cast<BreakTest*>(thread);
         if (hook) job.progress = [hook, context](double fraction) { hook(static_cast<float>(fraction), context); };
-        return Render(*document, *reinterpret_cast<const Container*>(settings), *B(bitmap), job).code;
+        int32_t code = Render(*document, *reinterpret_cast<const Container*>(settings), *B(bitmap), job).code;
+        if (code == HST_RENDER_OK) NestedRenderWatch::Notify(*document, *B(bitmap));
+        return code;
       },
       int32_t{HST_RENDER_OUT_OF_MEMORY});
 }

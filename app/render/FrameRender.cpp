@@ -11,6 +11,8 @@ namespace {
 
 constexpr int32_t kSequence = 1, kFrame = 2, kSubFrame = 3, kRenderStage = 4, kInner = 5;
 
+NestedRenderWatch::Observer* watching = nullptr;
+
 Container* ActiveSettings(Document& doc)
 {
   Node* rd = doc.ActiveRenderData();
@@ -113,6 +115,19 @@ Layer* FrameRender::Buffer(int32_t type, int32_t subId) const
   for (const BufferRequest& r : requests)
     if (r.type == type && r.subId == subId) return r.layer;
   return nullptr;
+}
+
+NestedRenderWatch::NestedRenderWatch(Observer observer) { watching = new Observer(std::move(observer)); }
+
+NestedRenderWatch::~NestedRenderWatch()
+{
+  delete watching;
+  watching = nullptr;
+}
+
+void NestedRenderWatch::Notify(Document& doc, Bitmap& bitmap)
+{
+  if (watching) (*watching)(doc, bitmap);
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,21 @@ private:
   int32_t result = 0;                // the render's current result code
   std::vector<BufferRequest> requests;
   std::vector<VideoPostFailure> failures;
+};
+
+// Shown every render a plug-in asks for through the function table (RenderDocument), with
+// the document and the bitmap it rendered into, while it lives: for outputs that let a user
+// see why a pixel is blurred. One at a time.
+class NestedRenderWatch {
+public:
+  using Observer = std::function<void(Document& doc, Bitmap& bitmap)>;
+  explicit NestedRenderWatch(Observer observer);
+  ~NestedRenderWatch();
+  NestedRenderWatch(const NestedRenderWatch&) = delete;
+  NestedRenderWatch& operator=(const NestedRenderWatch&) = delete;
+
+  // Called by RenderDocument after a render that succeeded.
+  static void Notify(Document& doc, Bitmap& bitmap);
 };
 
 }  // namespace lensara

@@ -97,7 +97,7 @@ protected:
 
 TEST_F(CommandLine, UsageErrorsExitWith2AndNameTheProblem)
 {
-  EXPECT_OUTCOME(Lensara({"bogus"}), 2, "unknown command \"bogus\" for lensara (info, scene, blur)");
+  EXPECT_OUTCOME(Lensara({"bogus"}), 2, "unknown command \"bogus\" for lensara (info, scene, blur, render)");
   EXPECT_OUTCOME(Lensara({"scene", "chek", "a.json"}), 2, "unknown command \"chek\" for lensara scene");
   EXPECT_OUTCOME(Blur({"-o", "out.png", "--nope"}), 2, "unknown option --nope for lensara blur");
   EXPECT_OUTCOME(Blur({"-o", "out.png", "--radius", "abc"}), 2, "--radius: \"abc\" is not a whole number");

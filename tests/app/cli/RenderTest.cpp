@@ -4,6 +4,7 @@
 
 #include <OpenImageIO/imageio.h>
 #include <fstream>
+#include <sstream>
 
 #include "app/core/Error.h"
 #include "app/image/ImageIO.h"
@@ -52,6 +53,7 @@ protected:
 
   test::TempDir dir;
   lensara::RenderOptions options;
+  std::ostringstream warnings;
 };
 
 TEST_F(RenderCommand, WritesTheCompositeAndEachLayerPerFrame)
@@ -59,7 +61,7 @@ TEST_F(RenderCommand, WritesTheCompositeAndEachLayerPerFrame)
   options.frames = lensara::FrameRange{2, 3};
   options.layers = true;
   test::RecordingProgress progress;
-  ASSERT_TRUE(lensara::RunRender(host, options, nullptr, &progress));
+  ASSERT_EQ(lensara::RunRender(host, options, nullptr, &progress, warnings), lensara::RenderStatus::Done);
   for (const char* file : {"image.0002.png", "image.0003.exr", "key-light.0003.png", "fill.0002.png"})
     EXPECT_TRUE(std::filesystem::exists(options.output / file)) << file;
   EXPECT_FALSE(std::filesystem::exists(options.output / "image.png"));
@@ -78,7 +80,7 @@ TEST_F(RenderCommand, WritesTheCompositeAndEachLayerPerFrame)
 TEST_F(RenderCommand, StoppedRenderWritesNothing)
 {
   test::CountingBreak stop(0);
-  EXPECT_FALSE(lensara::RunRender(host, options, &stop, nullptr));
+  EXPECT_EQ(lensara::RunRender(host, options, &stop, nullptr, warnings), lensara::RenderStatus::Stopped);
   EXPECT_FALSE(std::filesystem::exists(options.output / "image.png"));
   EXPECT_FALSE(std::filesystem::exists(options.output / "image.exr"));
 }
@@ -89,16 +91,16 @@ TEST_F(RenderCommand, ErrorsNameTheSceneAndTheProblem)
   std::ofstream(dir / "big.json") << R"({"render_settings": [{"type": "render_settings", "data": {"width": 20000}}]})";
   options.scene = dir / "big.json";
   try {
-    lensara::RunRender(host, options, nullptr, nullptr);
+    lensara::RunRender(host, options, nullptr, nullptr, warnings);
     ADD_FAILURE() << "no error";
   } catch (const lensara::Error& e) {
     EXPECT_NE(std::string(e.what()).find("big.json"), std::string::npos) << e.what();
     EXPECT_NE(std::string(e.what()).find("20000"), std::string::npos) << e.what();
   }
   options.scene = dir / "missing.json";
-  EXPECT_THROW(lensara::RunRender(host, options, nullptr, nullptr), lensara::Error);
+  EXPECT_THROW(lensara::RunRender(host, options, nullptr, nullptr, warnings), lensara::Error);
   options.frames = lensara::FrameRange{3, 2};
-  EXPECT_THROW(lensara::RunRender(host, options, nullptr, nullptr), lensara::Error);
+  EXPECT_THROW(lensara::RunRender(host, options, nullptr, nullptr, warnings), lensara::Error);
 }
 
 }  // namespace
