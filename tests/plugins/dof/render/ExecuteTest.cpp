@@ -1,0 +1,197 @@
+// The effect in a frame render through the host: depth maps by the clip formula and the
+// polarity, exclusion, the blur and its write-back, the stage gate and the failures that
+// leave the frame as rendered.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "PluginFolder.h"
+#include "app/core/Host.h"
+#include "app/render/FrameRender.h"
+#include "app/scene/SceneFile.h"
+#include "tests/support/ReferenceFilters.h"
+
+namespace {
+
+using lensara::FrameRender;
+using lensara::FrameRenderOptions;
+using lensara::MultipassBitmap;
+
+// A camera at the centre of a shell of radius d: every pixel sees the shell at distance d.
+// Effect settings join as JSON members after the focus and the ranges.
+std::string ShellScene(double d, const std::string& effect)
+{
+  return R"({"active_camera": "Camera", "objects": [
+      {"type": "camera", "name": "Camera"},
+      {"type": "sphere", "name": "Shell", "data": {"radius": )" +
+         std::to_string(d) + R"(}}],
+    "render_settings": [{"type": "render_settings", "data": {"width": 4, "height": 3, "antialiasing": 0},
+      "video_posts": [{"type": "Lensara", "data": {"DOF_FOCUS_DISTANCE": 1000.0,
+        "DOF_FRONT_START": 0.0, "DOF_FRONT_END": 500.0, "DOF_REAR_START": 100.0, "DOF_REAR_END": 900.0,
+        "DOF_DEPTH_BUFFER": true, "DOF_FRONT_REAR_BUFFERS": true)" +
+         (effect.empty() ? "" : ", " + effect) + "}}]}]}";
+}
+
+// A light's near and far clip by the host's formula, written out independently.
+double Clip(double d, bool nearOn, double nearFrom, double nearTo, bool farOn, double farFrom, double farTo)
+{
+  double f = 1.0;
+  if (nearOn) f = d <= nearFrom ? 0.0 : d < nearTo ? f * (d - nearFrom) / (nearTo - nearFrom) : f;
+  if (farOn) f = d >= farTo ? 0.0 : farFrom < d ? f * (farTo - d) / (farTo - farFrom) : f;
+  return f;
+}
+
+int Byte(double f) { return static_cast<int>(std::lround(std::clamp(f, 0.0, 1.0) * 255.0)); }
+
+class EffectRender : public ::testing::Test {
+protected:
+  explicit EffectRender(int32_t productKind = 1) : host(lensara::HostOptions{HST_VERSION, productKind})
+  {
+    host.LoadPlugins(BuiltPluginFolder());
+  }
+
+  // Renders scene (text) with options into image; the render's code.
+  int32_t Render(const std::string& scene, FrameRenderOptions options = {})
+  {
+    doc = lensara::ReadScene(scene, "effect.json");
+    FrameRender render(*doc, options);
+    image = MultipassBitmap();
+    int32_t code = render.RenderFrame(0.0, image).code;
+    failures.clear();
+    for (const auto& f : render.Failures()) failures.push_back(f.code);
+    return code;
+  }
+
+  // Channel 0 of pixel (x, y) of the layer named name; -1 when there is none.
+  int Pixel(const std::string& name, int x = 0, int y = 0) const
+  {
+    for (int32_t i = 0; i < image.LayerCount(); ++i)
+      if (image.LayerAt(i)->Name() == name) return image.LayerAt(i)->Row(y)[x * 3];
+    return -1;
+  }
+
+  reference::Image Composite() const
+  {
+    reference::Image out(image.Width(), image.Height());
+    std::memcpy(out.bytes.data(), image.Row(0), out.bytes.size());
+    return out;
+  }
+
+  lensara::Host host;
+  std::unique_ptr<lensara::Document> doc;
+  MultipassBitmap image;
+  std::vector<int32_t> failures;
+};
+
+TEST_F(EffectRender, DepthMapsFollowTheClipFormulaAndThePolarity)
+{
+  // Front 500 .. 1000, rear 1100 .. 1900; the front light clips only near, the rear light only
+  // far; a range in use inverts the maps.
+  for (double d : {600.0, 1050.0, 1300.0, 2500.0}) {
+    SCOPED_TRACE(d);
+    ASSERT_EQ(Render(ShellScene(d, R"("DOF_BLUR": false)")), 0);
+    EXPECT_EQ(Pixel("Lensara Depth"), 255 - Byte(Clip(d, true, 500, 1000, true, 1100, 1900)));
+    EXPECT_EQ(Pixel("Lensara Depth Front"), 255 - Byte(Clip(d, true, 500, 1000, false, 0, 0)));
+    EXPECT_EQ(Pixel("Lensara Depth Rear"), 255 - Byte(Clip(d, false, 1050, 1050, true, 1100, 1900)));
+  }
+  // Without ranges the main light falls off linearly to 0 at the focus distance, uninverted.
+  ASSERT_EQ(Render(ShellScene(600.0, R"("DOF_BLUR": false, "DOF_FRONT_BLUR": false, "DOF_REAR_BLUR": false)")), 0);
+  EXPECT_EQ(Pixel("Lensara Depth"), Byte(1.0 - 600.0 / 1000.0));
+}
+
+TEST_F(EffectRender, ExcludedObjectsAreSharpWithEitherPolarity)
+{
+  const std::string exclude = R"("DOF_BLUR": false, "DOF_EXCLUDE": {"inexclude": [{"link": "Shell"}]})";
+  ASSERT_EQ(Render(ShellScene(1300.0, exclude)), 0);
+  EXPECT_EQ(Pixel("Lensara Depth"), 0);
+  ASSERT_EQ(Render(ShellScene(1300.0, exclude + R"(, "DOF_FRONT_BLUR": false, "DOF_REAR_BLUR": false)")), 0);
+  EXPECT_EQ(Pixel("Lensara Depth"), 0);
+}
+
+TEST_F(EffectRender, DefaultSettingsBlurByOneGaussianPassWithoutBlend)
+{
+  // A checkered floor under the camera gives the image detail and the map a gradient.
+  auto scene = [](const std::string& effect) {
+    return R"({"active_camera": "Camera", "objects": [
+      {"type": "camera", "name": "Camera", "position": [0, 100, 0], "rotation": [0, 10, 0]},
+      {"type": "floor", "name": "Floor", "tags": [{"type": "texture", "data": {"material": {"link": "Checks"}}}]}],
+      "materials": [{"type": "standard", "name": "Checks", "data": {"color_shader": {"link": "Board"}},
+        "shaders": [{"type": "checkerboard", "name": "Board", "data": {"u_frequency": 40.0, "v_frequency": 40.0}}]}],
+      "render_settings": [{"type": "render_settings", "data": {"width": 48, "height": 32, "antialiasing": 0},
+        "video_posts": [{"type": "Lensara", "data": {"DOF_FOCUS_DISTANCE": 800.0, "DOF_DEPTH_BUFFER": true)" +
+           effect + "}}]}]}";
+  };
+  ASSERT_EQ(Render(scene(R"(, "DOF_BLUR": false)")), 0);
+  reference::Image sharp = Composite();
+  reference::Image map(image.Width(), image.Height());
+  for (int32_t i = 0; i < image.LayerCount(); ++i)
+    if (image.LayerAt(i)->Name() == "Lensara Depth") std::memcpy(map.bytes.data(), image.LayerAt(i)->Row(0), map.bytes.size());
+  ASSERT_EQ(Render(scene("")), 0);
+  reference::Image expected =
+      reference::Drive(reference::Filter::GaussImproved, sharp, reference::Image(48, 32), map, 3, 1, false, false);
+  EXPECT_TRUE(Composite().bytes == expected.bytes);
+  EXPECT_FALSE(Composite().bytes == sharp.bytes);
+}
+
+TEST_F(EffectRender, FailuresAndSkippedRunsLeaveTheFrameAsRendered)
+{
+  ASSERT_EQ(Render(ShellScene(1300.0, R"("DOF_BLUR": false)")), 0);
+  reference::Image rendered = Composite();
+  int depth = Pixel("Lensara Depth");
+
+  // A viewport render (flag bit 0 clear) does not pass the gate: no depth map, no blur.
+  FrameRenderOptions viewport;
+  viewport.flags = 0;
+  ASSERT_EQ(Render(ShellScene(1300.0, ""), viewport), 0);
+  EXPECT_EQ(Pixel("Lensara Depth"), 0);
+  EXPECT_TRUE(Composite().bytes == rendered.bytes);
+
+  // Zero passes and a filter the description does not offer keep the rendered image.
+  ASSERT_EQ(Render(ShellScene(1300.0, R"("DOF_PASSES": 0.4)")), 0);
+  EXPECT_TRUE(failures.empty());
+  EXPECT_EQ(Pixel("Lensara Depth"), depth);
+  EXPECT_TRUE(Composite().bytes == rendered.bytes);
+  ASSERT_EQ(Render(ShellScene(1300.0, R"("DOF_FILTER": 1014)")), 0);
+  EXPECT_EQ(failures, std::vector<int32_t>{1});
+  EXPECT_TRUE(Composite().bytes == rendered.bytes);
+}
+
+TEST_F(EffectRender, AStopDuringTheDepthRenderAnswersItsOwnCode)
+{
+  // The break test turns true once the effect shows "Calculating DOF".
+  struct StopAtDepth : lensara::BreakTest, lensara::ProgressDisplay {
+    bool Stop() noexcept override { return depth; }
+    void SetText(const char* text) noexcept override { depth = depth || std::strcmp(text, "Calculating DOF") == 0; }
+    void SetValue(double) noexcept override {}
+    bool depth = false;
+  } stop;
+  ASSERT_EQ(Render(ShellScene(1300.0, R"("DOF_BLUR": false)")), 0);
+  reference::Image rendered = Composite();
+  FrameRenderOptions options;
+  options.breakTest = &stop;
+  options.progress = &stop;
+  ASSERT_EQ(Render(ShellScene(1300.0, ""), options), 0);
+  EXPECT_EQ(failures, std::vector<int32_t>{HST_RENDER_USER_BREAK});
+  EXPECT_TRUE(Composite().bytes == rendered.bytes);
+}
+
+class RenderFarmEffect : public EffectRender {
+protected:
+  RenderFarmEffect() : EffectRender(8) {}
+};
+
+TEST_F(RenderFarmEffect, UsesTheCompositeAndFailsTheTwoPassBlur)
+{
+  // The main map is the composite of the depth render: the main light alone, inverted.
+  ASSERT_EQ(Render(ShellScene(1300.0, R"("DOF_BLUR": false)")), 0);
+  EXPECT_EQ(Pixel("Lensara Depth"), 255 - Byte(Clip(1300.0, true, 500, 1000, true, 1100, 1900)));
+  EXPECT_EQ(Pixel("Lensara Depth Front"), 0);
+  reference::Image rendered = Composite();
+  ASSERT_EQ(Render(ShellScene(1300.0, R"("DOF_DEPTH_AWARE": true)")), 0);
+  EXPECT_EQ(failures, std::vector<int32_t>{1});
+  EXPECT_TRUE(Composite().bytes == rendered.bytes);
+}
+
+}  // namespace
