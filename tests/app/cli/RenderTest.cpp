@@ -9,6 +9,8 @@
 #include "app/core/Error.h"
 #include "app/image/ImageIO.h"
 #include "tests/support/FilterTest.h"
+#include "tests/support/PluginFolder.h"
+#include "app/scene/SceneFile.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -31,6 +33,7 @@ class RenderCommand : public test::FilterTest {
 protected:
   RenderCommand()
   {
+    host.LoadPlugins(BuiltPluginFolder());
     std::ofstream(dir / "scene.json") << kScene;
     options.scene = dir / "scene.json";
     options.output = dir / "out";
@@ -85,6 +88,41 @@ TEST_F(RenderCommand, StoppedRenderWritesNothing)
   EXPECT_FALSE(std::filesystem::exists(options.output / "image.exr"));
 }
 
+TEST_F(RenderCommand, TheEffectsBuffersAndDepthScenesAreWritten)
+{
+  options.scene = lensara::DemoScene();
+  options.sets = {"width=32", "height=24", "DOF_DEPTH_BUFFER=true", "DOF_FRONT_REAR_BUFFERS=true"};
+  options.depthScene = dir / "depth" / "scene.json";
+  options.depthLayers = dir / "layers";
+  std::filesystem::create_directory(dir / "depth");
+  ASSERT_EQ(lensara::RunRender(host, options, nullptr, nullptr, warnings), lensara::RenderStatus::Done) << warnings.str();
+  for (const char* file : {"lensara-depth.png", "lensara-depth-front.png", "lensara-depth-rear.png"})
+    EXPECT_TRUE(std::filesystem::exists(options.output / file)) << file;
+  EXPECT_EQ(Channel(options.output / "image.exr", "Lensara Depth.R").size(), 32u * 24u);
+  EXPECT_TRUE(std::filesystem::exists(options.depthLayers / "light-021006-qorvel.png"));
+  std::unique_ptr<lensara::Document> depth = lensara::LoadScene(options.depthScene);
+  EXPECT_NE(depth->SearchObject("Light__021006_qorvel"), nullptr);
+  EXPECT_EQ(depth->SearchObject("Key Light"), nullptr);
+}
+
+TEST_F(RenderCommand, AStopDuringTheBlurWritesNothing)
+{
+  struct StopAtBlur : lensara::BreakTest, lensara::ProgressDisplay {
+    bool Stop() noexcept override { return blurring; }
+    void SetText(const char* text) noexcept override
+    {
+      blurring = blurring || std::string(text).rfind("Gaussian Filter", 0) == 0;
+    }
+    void SetValue(double) noexcept override {}
+    bool blurring = false;
+  } stop;
+  options.scene = lensara::DemoScene();
+  options.sets = {"width=32", "height=24"};
+  EXPECT_EQ(lensara::RunRender(host, options, &stop, &stop, warnings), lensara::RenderStatus::Stopped);
+  EXPECT_TRUE(stop.blurring);
+  EXPECT_FALSE(std::filesystem::exists(options.output / "image.png"));
+}
+
 TEST_F(RenderCommand, ErrorsNameTheSceneAndTheProblem)
 {
   EXPECT_TRUE(std::filesystem::exists(lensara::DemoScene()));
@@ -100,7 +138,13 @@ TEST_F(RenderCommand, ErrorsNameTheSceneAndTheProblem)
   options.scene = dir / "missing.json";
   EXPECT_THROW(lensara::RunRender(host, options, nullptr, nullptr, warnings), lensara::Error);
   options.frames = lensara::FrameRange{3, 2};
-  EXPECT_THROW(lensara::RunRender(host, options, nullptr, nullptr, warnings), lensara::Error);
+  EXPECT_THROW(lensara::RunRender(host, options, nullptr, nullptr, warnings), lensara::UsageError);
+  options.frames.reset();
+  options.scene = lensara::DemoScene();
+  for (const char* set : {"DOF_RADIU=3", "DOF_FILTER=DOF_FILTER_BOX", "width=0", "DOF_CAMERA=Nobody", "width"}) {
+    options.sets = {set};
+    EXPECT_THROW(lensara::RunRender(host, options, nullptr, nullptr, warnings), lensara::UsageError) << set;
+  }
 }
 
 }  // namespace
