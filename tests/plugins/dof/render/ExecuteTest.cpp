@@ -11,7 +11,9 @@
 #include "app/core/Host.h"
 #include "app/render/FrameRender.h"
 #include "app/scene/SceneFile.h"
+#include "tests/support/FilterTest.h"
 #include "tests/support/ReferenceFilters.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -175,6 +177,79 @@ TEST_F(EffectRender, AStopDuringTheDepthRenderAnswersItsOwnCode)
   ASSERT_EQ(Render(ShellScene(1300.0, ""), options), 0);
   EXPECT_EQ(failures, std::vector<int32_t>{HST_RENDER_USER_BREAK});
   EXPECT_TRUE(Composite().bytes == rendered.bytes);
+}
+
+TEST_F(EffectRender, ReflectionsScreenTheirLayerAndWriteNoFrontOrRearMaps)
+{
+  // The depth materials are white without reflection: the screened layer is black and
+  // the map is the main light's alone.
+  ASSERT_EQ(Render(ShellScene(1300.0, R"("DOF_BLUR": false, "DOF_REFLECTIONS": true)")), 0);
+  EXPECT_EQ(Pixel("Lensara Depth"), 255 - Byte(Clip(1300.0, true, 500, 1000, true, 1100, 1900)));
+  EXPECT_EQ(Pixel("Lensara Depth Front"), 0);
+  EXPECT_EQ(Pixel("Lensara Depth Rear"), 0);
+}
+
+TEST_F(EffectRender, TheStageGateLetsOnlyTheClosingInnerStageOfAFinalRenderThrough)
+{
+  doc = lensara::ReadScene(ShellScene(1300.0, R"("DOF_BLUR": false)"), "gate.json");
+  lensara::Node* effect = doc->ActiveRenderData()->FirstIn(HST_BRANCH_VIDEO_POSTS);
+  int depthRenders = 0;
+  lensara::NestedRenderWatch watch([&](lensara::Document&, lensara::Bitmap&) { ++depthRenders; });
+  test::CountingBreak stopped(0);
+  FrameRender render(*doc, {});
+  int32_t result = 0;
+  auto call = [&](int32_t stage, bool open, int32_t flags = 1, lensara::BreakTest* stop = nullptr) {
+    HstVideoPostStruct record{};
+    record.stage = stage;
+    record.open = open;
+    record.result = &result;
+    record.document = doc->Handle();
+    record.render = render.Handle();
+    record.thread = reinterpret_cast<HstThread>(stop);
+    record.flags = flags;
+    return effect->Execute(record);
+  };
+  EXPECT_EQ(call(5, false), 0);  // no depth scene before stage 4 opens
+  call(4, true);
+  call(4, false);
+  call(5, true);
+  call(5, false, 0);
+  call(5, false, 1, &stopped);
+  result = 2;
+  call(5, false);
+  EXPECT_EQ(depthRenders, 0);
+  result = 0;
+  EXPECT_EQ(call(5, false), 0);
+  EXPECT_EQ(depthRenders, 1);
+  EXPECT_EQ(call(5, false), 0);  // a finished run freed the depth scene
+  EXPECT_EQ(depthRenders, 1);
+}
+
+TEST(HairEffect, TheDepthRendersCompositeIsTheMainMapWithoutFrontOrRearMaps)
+{
+  // The plug-in folder: Lensara and a stand-in hair renderer.
+  test::TempDir dir;
+  CopyLensara(dir.path);
+  std::filesystem::create_directories(dir / "hair" / "res" / "description");
+  std::filesystem::copy_file(LENSARA_TEST_HAIR_LIBRARY, dir / "hair" / "libhair.so");
+  WriteFile(dir / "hair" / "res" / "description" / "vphair.json", R"({"name": "vphair", "groups": []})");
+  lensara::Host host;
+  host.LoadPlugins(dir.path);
+  ASSERT_NE(host.FindVideoPost(1017325), nullptr);
+  std::unique_ptr<lensara::Document> doc =
+      lensara::ReadScene(ShellScene(1300.0, R"("DOF_BLUR": false, "DOF_HAIR": true)"), "hair.json");
+  doc->ActiveRenderData()->Branch(HST_BRANCH_VIDEO_POSTS).Append(host.CreateVideoPost(1017325));
+  FrameRender render(*doc, {});
+  MultipassBitmap image;
+  ASSERT_EQ(render.RenderFrame(0.0, image).code, 0);
+  ASSERT_TRUE(render.Failures().empty());
+  auto pixel = [&image](const std::string& name) {
+    for (int32_t i = 0; i < image.LayerCount(); ++i)
+      if (image.LayerAt(i)->Name() == name) return int{image.LayerAt(i)->Row(0)[0]};
+    return -1;
+  };
+  EXPECT_EQ(pixel("Lensara Depth"), 255 - Byte(Clip(1300.0, true, 500, 1000, true, 1100, 1900)));
+  EXPECT_EQ(pixel("Lensara Depth Front"), 0);
 }
 
 class RenderFarmEffect : public EffectRender {
