@@ -107,6 +107,9 @@ TEST_F(CommandLine, UsageErrorsExitWith2AndNameTheProblem)
   EXPECT_OUTCOME(Blur({"-o", "out.bmp"}), 2, "out.bmp: unknown image format \".bmp\"");
   EXPECT_OUTCOME(Lensara({"scene", "convert", "in.json", "out.obj"}), 2, "name the output *.json");
   EXPECT_OUTCOME(Lensara({"--product-kind", "2000", "info"}), 2, "2000 is out of range 0 .. 1000");
+  EXPECT_OUTCOME(Lensara({"render", "--frames", "1-x"}), 2, "\"1-x\" is not a frame range");
+  EXPECT_OUTCOME(Lensara({"render", "--threads", "0"}), 2, "0 is out of range 1 .. 1024");
+  EXPECT_OUTCOME(Lensara({"render", "--set", "DOF_RADIUS=abc"}), 2, "--set DOF_RADIUS:");
   EXPECT_FALSE(std::filesystem::exists(dir / "out.png"));
 }
 
