@@ -59,10 +59,10 @@ double SphereDistance(const Sphere& s, const Ray& ray, double tMax)
   double c = Dot(oc, oc) - s.radius * s.radius;
   double discriminant = b * b - c;
   if (discriminant < 0.0) return -1.0;
-  // The root without cancellation first, the other from their product c.
-  double q = b > 0.0 ? -(b + std::sqrt(discriminant)) : -(b - std::sqrt(discriminant));
-  double t0 = q, t1 = q != 0.0 ? c / q : q;
-  if (t0 > t1) std::swap(t0, t1);
+  // The roots lose precision only when the origin lies on the sphere, and then the root
+  // near 0 is below tMin anyway.
+  double root = std::sqrt(discriminant);
+  double t0 = -b - root, t1 = -b + root;
   if (t0 > ray.tMin && t0 < tMax) return t0;
   if (t1 > ray.tMin && t1 < tMax) return t1;
   return -1.0;
@@ -196,6 +196,8 @@ private:
     light.nearTo = data.GetReal(90030, 0.0);
     light.farFrom = data.GetReal(90031, 0.0);
     light.farTo = data.GetReal(90032, 0.0);
+    light.nearScale = 1.0 / (light.nearTo - light.nearFrom);
+    light.farScale = 1.0 / (light.farTo - light.farFrom);
     light.hasLayer = true;
     scene.lights.push_back(std::move(light));
     lightNodes.push_back(&node);
