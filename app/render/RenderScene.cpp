@@ -283,7 +283,8 @@ private:
     Matrix m = Placement(node);
     double scale = (Length(m.v1) + Length(m.v2) + Length(m.v3)) / 3.0;
     int32_t object = AddObject(node, m, Mapping::Spherical);
-    scene.spheres.push_back({m.off, node.Data().GetReal(1110, 100.0) * scale, object});
+    double radius = node.Data().GetReal(1110, 100.0) * scale;
+    if (radius > 0.0) scene.spheres.push_back({m.off, radius, object});
   }
 
   void AddFloor(Node& node)

@@ -10,10 +10,12 @@
 #include "app/core/FunctionTable.h"
 #include "app/core/MultipassBitmap.h"
 #include "app/core/NodeTypes.h"
+#include "app/image/ImageIO.h"
 #include "app/scene/SceneFile.h"
 #include "app/core/Host.h"
 #include "tests/support/FilterTest.h"
 #include "tests/support/PluginFolder.h"
+#include "tests/support/TempDir.h"
 
 namespace lensara {
 namespace {
@@ -278,6 +280,64 @@ TEST_F(RendererTest, AntiAliasingAveragesAGridOfSamplesBeforeRounding)
     Set(settings(), 5002, mode);
     EXPECT_EQ(Grey(), grey) << "anti-aliasing " << mode;
   }
+}
+
+// --- materials
+
+TEST_F(RendererTest, DiffuseAndHighlightFollowTheAnglesToTheLight)
+{
+  Camera({0.0, 1000.0, 0.0}, {0.0, 90.0 * kDegree, 0.0});
+  Node& floor = Add(kFloor, "Floor");
+  Node& sun = Add(kLight, "Light");
+  Set(sun, 90002, 3);
+  sun.SetRotation({0.0, std::asin(0.6), 0.0}); // travelling down at 0.6 to the floor
+  EXPECT_EQ(Grey(), Expected(0.6)) << "white by Lambert's cosine";
+  doc.Branch(HST_BRANCH_MATERIALS).Append(CreateNode(kStandardMaterialType));
+  Node& material = *doc.FirstMaterial();
+  Set(material, 2100, Vector{1.0, 1.0, 1.0});
+  Set(material, 2008, 0);
+  Set(material, 8000, 1);
+  Set(AddTag(floor, kTextureTagType), kTextureTagMaterial, Link{material.GetIdentity()});
+  // Seen along the normal, Oren-Nayar (roughness 0.5) keeps its A term only.
+  EXPECT_EQ(Grey(), Expected(0.6 * (1.0 - 0.5 * 0.25 / 0.58)));
+  Set(material, 2000, 0);
+  Set(material, 2008, 1);
+  Set(material, 2181, 0.4);
+  sun.SetRotation({0.0, 90.0 * kDegree, 0.0});
+  EXPECT_EQ(Grey(), Expected(0.4)) << "the highlight's height, seen at its centre";
+}
+
+TEST_F(RendererTest, BitmapShadersAreReadFromTheDocumentsFolder)
+{
+  test::TempDir dir;
+  Bitmap texture(2, 1);
+  texture.Row(0)[0] = 255; // red | blue
+  texture.Row(0)[5] = 255;
+  WriteImage(dir / "texture.png", texture);
+  doc.SetFolder(dir.path);
+  Camera();
+  Size(2, 1);
+  AmbientLight("Light", 1.0);
+  // A plane exactly filling the view at distance 100, showing its texture once across.
+  Node& wall = Add(kPlane, "Wall", nullptr, {0.0, 0.0, 100.0});
+  wall.SetRotation({0.0, -90.0 * kDegree, 0.0});
+  Set(wall, 1100, 200.0);
+  Set(wall, 1101, 100.0);
+  doc.Branch(HST_BRANCH_MATERIALS).Append(CreateNode(kStandardMaterialType));
+  Node& material = *doc.FirstMaterial();
+  material.Branch(HST_BRANCH_SHADERS).Append(CreateNode(5833));
+  Node& shader = *material.FirstIn(HST_BRANCH_SHADERS);
+  Set(shader, 1000, std::string("texture.png"));
+  Set(material, kChannelShaderKey, Link{shader.GetIdentity()});
+  Set(material, 2008, 0);
+  Set(AddTag(wall, kTextureTagType), kTextureTagMaterial, Link{material.GetIdentity()});
+  Bitmap image;
+  ASSERT_EQ(RenderInto(image).code, 0);
+  EXPECT_EQ(image.Pixels(), (std::vector<uint8_t>{255, 0, 0, 0, 0, 255}));
+  Set(shader, 1000, std::string("missing.png"));
+  RenderResult missing = RenderInto(image);
+  EXPECT_EQ(missing.code, HST_RENDER_SCENE_ERROR);
+  EXPECT_NE(missing.problem.find("missing.png"), std::string::npos) << missing.problem;
 }
 
 // --- pass layers
