@@ -102,8 +102,8 @@ std::vector<lensara::Triangle> FloorQuads(const std::vector<lensara::Floor>& flo
     lensara::Vector across = lensara::Cross(f.normal, side);
     lensara::Vector a = f.origin + (side + across) * kFloorExtent, b = f.origin + (side - across) * kFloorExtent;
     lensara::Vector c = f.origin - (side + across) * kFloorExtent, d = f.origin - (side - across) * kFloorExtent;
-    quads.push_back({a, b, c, f.object});
-    quads.push_back({a, c, d, f.object});
+    quads.push_back({a, b, c, f.object, f.normal});
+    quads.push_back({a, c, d, f.object, f.normal});
   }
   return quads;
 }

@@ -284,7 +284,7 @@ private:
     double scale = (Length(m.v1) + Length(m.v2) + Length(m.v3)) / 3.0;
     int32_t object = AddObject(node, m, Mapping::Spherical);
     double radius = node.Data().GetReal(1110, 100.0) * scale;
-    if (radius > 0.0) scene.spheres.push_back({m.off, radius, object});
+    if (radius > 0.0) scene.spheres.push_back({m.off, radius, object, 1.0 / radius});
   }
 
   void AddFloor(Node& node)
@@ -329,7 +329,8 @@ private:
           throw Error("polygon object \"" + node.Name() + "\": a triangle names point " + std::to_string(i) + " of " +
                       std::to_string(points.size()));
       auto world = [&](int32_t i) { return Transform(m, points[static_cast<std::size_t>(i)]); };
-      scene.triangles.push_back({world(tri[0]), world(tri[1]), world(tri[2]), object});
+      Vector a = world(tri[0]), b = world(tri[1]), c = world(tri[2]);
+      scene.triangles.push_back({a, b, c, object, Unit(Cross(b - a, c - a))});
     }
   }
 
@@ -498,7 +499,7 @@ bool RenderScene::Nearest(const Ray& ray, Hit& hit) const
   if (!sphere && !floor) return false;
   hit.t = nearest;
   hit.point = ray.origin + ray.direction * nearest;
-  hit.normal = Facing(sphere ? (hit.point - sphere->centre) * (1.0 / sphere->radius) : floor->normal, ray.direction);
+  hit.normal = Facing(sphere ? (hit.point - sphere->centre) * sphere->inverseRadius : floor->normal, ray.direction);
   hit.object = sphere ? sphere->object : floor->object;
   return true;
 }
@@ -513,13 +514,12 @@ bool RenderScene::NearestTriangle(const Ray& ray, Hit& hit) const
   if (rh.hit.geomID == RTC_INVALID_GEOMETRY_ID) return false;
   // The distance again in double precision, from the triangle's plane.
   const Triangle& tri = triangles[rh.hit.primID];
-  Vector n = Cross(tri.b - tri.a, tri.c - tri.a);
-  double denominator = Dot(ray.direction, n);
-  double t = denominator != 0.0 ? Dot(tri.a - ray.origin, n) / denominator : rh.ray.tfar;
+  double denominator = Dot(ray.direction, tri.normal);
+  double t = denominator != 0.0 ? Dot(tri.a - ray.origin, tri.normal) / denominator : rh.ray.tfar;
   if (t > ray.tMax) return false;
   hit.t = std::max(t, ray.tMin);
   hit.point = ray.origin + ray.direction * hit.t;
-  hit.normal = Facing(Unit(n), ray.direction);
+  hit.normal = Facing(tri.normal, ray.direction);
   hit.object = tri.object;
   return true;
 }

@@ -111,12 +111,14 @@ struct Environment {
 struct Triangle {
   Vector a, b, c;
   int32_t object = 0;
+  Vector normal; // unit, on the side (b - a) x (c - a) points to
 };
 
 struct Sphere {
   Vector centre;
   double radius = 0.0;
   int32_t object = 0;
+  double inverseRadius = 0.0;
 };
 
 struct Floor {
