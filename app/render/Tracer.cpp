@@ -120,6 +120,11 @@ Vector Tracer::Trace(const Ray& ray, Path path, int depth, PassSample* passes) c
   return Shade(ray, hit, path, depth, passes);
 }
 
+inline bool Tracer::Shadowed(const Light& light, const Hit& hit) const
+{
+  return light.shadows && secondary && scene.Objects()[static_cast<std::size_t>(hit.object)].receiveShadows;
+}
+
 // Inline: ambient lights, the depth scene's, stop here.
 inline Vector Tracer::Direct(std::size_t index, const Hit& hit, const LightPath& toLight, const Surface& surface,
                              const Vector& base, const Vector& view) const
@@ -161,10 +166,6 @@ Vector Tracer::Angled(std::size_t index, const Hit& hit, const LightPath& toLigh
   return out;
 }
 
-bool Tracer::Shadowed(const Light& light, const Hit& hit) const
-{
-  return light.shadows && secondary && scene.Objects()[static_cast<std::size_t>(hit.object)].receiveShadows;
-}
 
 Vector Tracer::Shade(const Ray& ray, const Hit& hit, Path path, int depth, PassSample* passes) const
 {
