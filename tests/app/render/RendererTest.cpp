@@ -131,6 +131,20 @@ TEST_F(RendererTest, NearClipRampsFromItsStartToItsEnd)
   ExpectGreys({150.0, 200.0, 201.0, 333.0, 450.0, 699.0, 700.0, 5000.0}, [](double d) { return (d - 200.0) / 500.0; });
 }
 
+TEST_F(RendererTest, AWhitePlaneAtDistanceDShowsTheNearClipRamp)
+{
+  Camera();
+  ClippedLight(90027, 200.0, 700.0);
+  Node& wall = Add(kPlane, "Wall");
+  wall.SetRotation({0.0, -90.0 * kDegree, 0.0});
+  Set(wall, 1100, 100000.0);
+  Set(wall, 1101, 100000.0);
+  for (double d : {150.0, 260.0, 300.0, 480.0, 640.0, 900.0}) {
+    wall.SetPosition({0.0, 0.0, d});
+    EXPECT_EQ(Grey(), Expected((d - 200.0) / 500.0)) << "at " << d;
+  }
+}
+
 TEST_F(RendererTest, FarClipRampsDownAndStepsWhenItsEndIsNotBeyondItsStart)
 {
   Camera();
