@@ -117,8 +117,6 @@ private:
 
   void Add(Node& node)
   {
-    const Container& data = node.Data();
-    Environment& env = scene.environment;
     switch (node.Type()) {
     case kLightType: AddLight(node); break;
     case kSunType: AddSun(node); break;
@@ -127,26 +125,39 @@ private:
     case kCubeType: AddCube(node); break;
     case kPlaneType: AddPlane(node); break;
     case kPolygonType: AddMesh(node); break;
-    case kSkyType:
-      if (!hasSky) env.background = VectorOf(data, 1000, {});
-      hasSky = true;
-      break;
-    case kEnvironmentType:
-      if (hasEnvironment) break;
-      hasEnvironment = true;
-      env.ambient = VectorOf(data, 1000, {}) * data.GetReal(1001, 1.0);
-      env.fog = Flag(data, 1002, false) && data.GetReal(1004, 0.0) > 0.0;
-      env.fogColour = VectorOf(data, 1003, {1.0, 1.0, 1.0});
-      env.fogDistance = data.GetReal(1004, 1000.0);
-      break;
-    case kForegroundType:
-      if (env.foreground) break;
-      env.foreground = true;
-      env.foregroundColour = VectorOf(data, 1000, {});
-      env.foregroundOpacity = data.GetReal(1001, 0.0);
-      break;
+    case kSkyType: AddSky(node.Data()); break;
+    case kEnvironmentType: AddEnvironment(node.Data()); break;
+    case kForegroundType: AddForeground(node.Data()); break;
     default: break;
     }
+  }
+
+  // --- the environment: the first of each kind counts
+
+  void AddSky(const Container& data)
+  {
+    if (!hasSky) scene.environment.background = VectorOf(data, 1000, {});
+    hasSky = true;
+  }
+
+  void AddEnvironment(const Container& data)
+  {
+    Environment& env = scene.environment;
+    if (hasEnvironment) return;
+    hasEnvironment = true;
+    env.ambient = VectorOf(data, 1000, {}) * data.GetReal(1001, 1.0);
+    env.fog = Flag(data, 1002, false) && data.GetReal(1004, 0.0) > 0.0;
+    env.fogColour = VectorOf(data, 1003, {1.0, 1.0, 1.0});
+    env.fogDistance = data.GetReal(1004, 1000.0);
+  }
+
+  void AddForeground(const Container& data)
+  {
+    Environment& env = scene.environment;
+    if (env.foreground) return;
+    env.foreground = true;
+    env.foregroundColour = VectorOf(data, 1000, {});
+    env.foregroundOpacity = data.GetReal(1001, 0.0);
   }
 
   // The object's global matrix; a camera target tag turns its +Z to the target, +Y up.

@@ -20,8 +20,8 @@
 namespace lensara {
 namespace {
 
-constexpr int32_t kLight = 5102, kCamera = 5103, kFloor = 5104, kSky = 5105, kNull = 5140, kSphere = 5160,
-                  kPlane = 5168, kCompositing = 5637;
+constexpr int32_t kLight = 5102, kCamera = 5103, kFloor = 5104, kSky = 5105, kEnvironment = 5106, kNull = 5140,
+                  kSphere = 5160, kPlane = 5168, kCompositing = 5637, kForeground = 200000118;
 
 uint8_t Expected(double v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0)); }
 
@@ -277,6 +277,27 @@ TEST_F(ShadowTest, ACompositingBackgroundShowsTheSky)
   Set(*ball->FirstIn(HST_BRANCH_TAGS), 1003, 1);
   Set(*floor->FirstIn(HST_BRANCH_TAGS), 1004, 0);
   EXPECT_EQ(Pixel(), (Grey3{0, 0, 0})) << "the ball is seen, lit from above only";
+}
+
+// --- the environment
+
+TEST_F(RendererTest, EnvironmentAmbientFogAndForegroundApply)
+{
+  Camera();
+  Shell(1000.0);
+  Set(settings(), 5076, 0);
+  EXPECT_EQ(Grey(), 0) << "no light at all";
+  Node& environment = Add(kEnvironment, "Environment");
+  Set(environment, 1000, Vector{0.2, 0.2, 0.2});
+  EXPECT_EQ(Grey(), Expected(0.2)) << "ambient on a white surface";
+  Set(environment, 1000, Vector{0.0, 0.0, 0.0});
+  Set(environment, 1002, 1);
+  EXPECT_EQ(Grey(), Expected(1.0 - std::exp(-1.0))) << "white fog at its distance";
+  Set(environment, 1002, 0);
+  Node& foreground = Add(kForeground, "Foreground");
+  Set(foreground, 1000, Vector{1.0, 0.0, 0.0});
+  Set(foreground, 1001, 0.25);
+  EXPECT_EQ(Pixel(), (Grey3{64, 0, 0}));
 }
 
 // --- sampling
