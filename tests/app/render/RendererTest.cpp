@@ -104,6 +104,17 @@ protected:
     }
   }
 
+  // A new standard material on object, with keys set to values.
+  Node& Material(Node& object, std::initializer_list<std::pair<int32_t, Value>> keys)
+  {
+    doc.Branch(HST_BRANCH_MATERIALS).Append(CreateNode(kStandardMaterialType));
+    Node* material = doc.FirstMaterial();
+    while (material->Next()) material = material->Next();
+    for (const auto& [key, value] : keys) Set(*material, key, value);
+    Set(AddTag(object, kTextureTagType), kTextureTagMaterial, Link{material->GetIdentity()});
+    return *material;
+  }
+
   RenderResult RenderInto(Bitmap& target, RenderJob job = {})
   {
     return Render(doc, settings().Data(), target, job);
@@ -269,6 +280,14 @@ TEST_F(ShadowTest, CompositingFlagsAndTheListSwitchShadowsOff)
   EXPECT_EQ(Grey(), 255) << "excluded from casting this light's shadow";
 }
 
+TEST_F(ShadowTest, TransparentOccludersLetTheirShareThrough)
+{
+  Material(*ball, {{2002, 1}, {2120, Vector{0.4, 0.4, 0.4}}});
+  EXPECT_EQ(Grey(), Expected(0.4 * 0.4)) << "through both sides of the ball";
+  Set(settings(), 6019, 0);
+  EXPECT_EQ(Grey(), 0);
+}
+
 TEST_F(ShadowTest, ACompositingBackgroundShowsTheSky)
 {
   Set(Add(kSky, "Sky"), 1000, Vector{0.2, 0.4, 0.6});
@@ -277,6 +296,19 @@ TEST_F(ShadowTest, ACompositingBackgroundShowsTheSky)
   Set(*ball->FirstIn(HST_BRANCH_TAGS), 1003, 1);
   Set(*floor->FirstIn(HST_BRANCH_TAGS), 1004, 0);
   EXPECT_EQ(Pixel(), (Grey3{0, 0, 0})) << "the ball is seen, lit from above only";
+}
+
+TEST_F(RendererTest, TransparencyShowsWhatLiesBehind)
+{
+  Camera();
+  Shell(1000.0);
+  AmbientLight("Light", 1.0);
+  Node& glass = Add(kPlane, "Glass", nullptr, {0.0, 0.0, 100.0});
+  glass.SetRotation({0.0, -90.0 * kDegree, 0.0});
+  Material(glass, {{2000, 0}, {2002, 1}, {2120, Vector{0.4, 0.4, 0.4}}});
+  EXPECT_EQ(Grey(), Expected(0.4));
+  Set(settings(), 5016, 0);
+  EXPECT_EQ(Grey(), 0) << "the preview engine traces no secondary rays";
 }
 
 // --- the environment
@@ -327,12 +359,7 @@ TEST_F(RendererTest, DiffuseAndHighlightFollowTheAnglesToTheLight)
   Set(sun, 90002, 3);
   sun.SetRotation({0.0, std::asin(0.6), 0.0}); // travelling down at 0.6 to the floor
   EXPECT_EQ(Grey(), Expected(0.6)) << "white by Lambert's cosine";
-  doc.Branch(HST_BRANCH_MATERIALS).Append(CreateNode(kStandardMaterialType));
-  Node& material = *doc.FirstMaterial();
-  Set(material, 2100, Vector{1.0, 1.0, 1.0});
-  Set(material, 2008, 0);
-  Set(material, 8000, 1);
-  Set(AddTag(floor, kTextureTagType), kTextureTagMaterial, Link{material.GetIdentity()});
+  Node& material = Material(floor, {{2100, Vector{1.0, 1.0, 1.0}}, {2008, 0}, {8000, 1}});
   // Seen along the normal, Oren-Nayar (roughness 0.5) keeps its A term only.
   EXPECT_EQ(Grey(), Expected(0.6 * (1.0 - 0.5 * 0.25 / 0.58)));
   Set(material, 2000, 0);
@@ -436,12 +463,8 @@ TEST_F(LayerTest, TheReflectionLayerHoldsWhatSixBouncesReflect)
 {
   AddPass(6);
   // Seen from its centre, a sphere of luminance 0.4 and reflection 0.5 reflects itself.
-  doc.Branch(HST_BRANCH_MATERIALS).Append(CreateNode(kStandardMaterialType));
-  Node& mirror = *doc.FirstMaterial();
-  for (auto [key, value] : {std::pair{2000, 0}, {2001, 1}, {2003, 1}, {2008, 0}}) Set(mirror, key, value);
-  Set(mirror, 2110, Vector{0.4, 0.4, 0.4});
-  Set(mirror, 2130, Vector{0.5, 0.5, 0.5});
-  Set(AddTag(*doc.SearchObject("Shell"), kTextureTagType), kTextureTagMaterial, Link{mirror.GetIdentity()});
+  Material(*doc.SearchObject("Shell"), {{2000, 0}, {2001, 1}, {2003, 1}, {2008, 0}, {2110, Vector{0.4, 0.4, 0.4}},
+                                        {2130, Vector{0.5, 0.5, 0.5}}});
   double seen = 0.4; // the sixth bounce, which reflects nothing more
   for (int bounce = 5; bounce >= 0; --bounce) seen = 0.4 + 0.5 * seen;
 
