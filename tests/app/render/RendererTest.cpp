@@ -21,7 +21,7 @@ namespace lensara {
 namespace {
 
 constexpr int32_t kLight = 5102, kCamera = 5103, kFloor = 5104, kSky = 5105, kEnvironment = 5106, kNull = 5140,
-                  kSphere = 5160, kPlane = 5168, kCompositing = 5637, kForeground = 200000118;
+                  kSphere = 5160, kPlane = 5168, kCompositing = 5637, kTargetTag = 5676, kForeground = 200000118;
 
 uint8_t Expected(double v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0)); }
 
@@ -216,6 +216,16 @@ TEST_F(RendererTest, TheEnclosingSphereRendersFromInsideWithoutCracks)
   Bitmap image;
   ASSERT_EQ(RenderInto(image).code, 0);
   for (uint8_t byte : image.Pixels()) ASSERT_EQ(byte, Expected(10.0 / 16.0));
+}
+
+TEST_F(RendererTest, ACameraTargetTagAimsTheCamera)
+{
+  Node& camera = Camera();
+  AmbientLight("Light", 1.0);
+  Node& ball = Add(kSphere, "Ball", nullptr, {300.0, 200.0, -500.0});
+  EXPECT_EQ(Grey(), 0) << "behind the camera";
+  Set(AddTag(camera, kTargetTag), 1001, Link{ball.GetIdentity()});
+  EXPECT_EQ(Grey(), 255);
 }
 
 // --- which objects a light reaches
