@@ -152,10 +152,11 @@ void WriteLayeredImage(const std::filesystem::path& file, const std::vector<Name
   for (const NamedBitmap& layer : layers)
     for (const char* channel : {"R", "G", "B"})
       format.channelnames.push_back(layer.name.empty() ? channel : layer.name + "." + channel);
-  std::vector<float> pixels(static_cast<std::size_t>(width) * height * channels);
-  for (std::size_t i = 0; i < pixels.size(); ++i) {
-    std::size_t pixel = i / channels, channel = i % channels;
-    pixels[i] = layers[channel / 3].bitmap->Pixels()[pixel * 3 + channel % 3] / 255.0f;
+  std::size_t count = static_cast<std::size_t>(width) * height, stride = layers.size() * 3;
+  std::vector<float> pixels(count * stride);
+  for (std::size_t layer = 0; layer < layers.size(); ++layer) {
+    const std::vector<uint8_t>& bytes = layers[layer].bitmap->Pixels();
+    for (std::size_t i = 0; i < count * 3; ++i) pixels[i / 3 * stride + layer * 3 + i % 3] = bytes[i] / 255.0f;
   }
   WritePixels(file, format, OIIO::TypeDesc::FLOAT, pixels.data());
 }

@@ -59,10 +59,10 @@ double SphereDistance(const Sphere& s, const Ray& ray, double tMax)
   double c = Dot(oc, oc) - s.radius * s.radius;
   double discriminant = b * b - c;
   if (discriminant < 0.0) return -1.0;
-  // The root without cancellation first, the other from their product c.
-  double q = b > 0.0 ? -(b + std::sqrt(discriminant)) : -(b - std::sqrt(discriminant));
-  double t0 = q, t1 = q != 0.0 ? c / q : q;
-  if (t0 > t1) std::swap(t0, t1);
+  // The roots lose precision only when the origin lies on the sphere, and then the root
+  // near 0 is below tMin anyway.
+  double root = std::sqrt(discriminant);
+  double t0 = -b - root, t1 = -b + root;
   if (t0 > ray.tMin && t0 < tMax) return t0;
   if (t1 > ray.tMin && t1 < tMax) return t1;
   return -1.0;
@@ -117,8 +117,6 @@ private:
 
   void Add(Node& node)
   {
-    const Container& data = node.Data();
-    Environment& env = scene.environment;
     switch (node.Type()) {
     case kLightType: AddLight(node); break;
     case kSunType: AddSun(node); break;
@@ -127,26 +125,39 @@ private:
     case kCubeType: AddCube(node); break;
     case kPlaneType: AddPlane(node); break;
     case kPolygonType: AddMesh(node); break;
-    case kSkyType:
-      if (!hasSky) env.background = VectorOf(data, 1000, {});
-      hasSky = true;
-      break;
-    case kEnvironmentType:
-      if (hasEnvironment) break;
-      hasEnvironment = true;
-      env.ambient = VectorOf(data, 1000, {}) * data.GetReal(1001, 1.0);
-      env.fog = Flag(data, 1002, false) && data.GetReal(1004, 0.0) > 0.0;
-      env.fogColour = VectorOf(data, 1003, {1.0, 1.0, 1.0});
-      env.fogDistance = data.GetReal(1004, 1000.0);
-      break;
-    case kForegroundType:
-      if (env.foreground) break;
-      env.foreground = true;
-      env.foregroundColour = VectorOf(data, 1000, {});
-      env.foregroundOpacity = data.GetReal(1001, 0.0);
-      break;
+    case kSkyType: AddSky(node.Data()); break;
+    case kEnvironmentType: AddEnvironment(node.Data()); break;
+    case kForegroundType: AddForeground(node.Data()); break;
     default: break;
     }
+  }
+
+  // --- the environment: the first of each kind counts
+
+  void AddSky(const Container& data)
+  {
+    if (!hasSky) scene.environment.background = VectorOf(data, 1000, {});
+    hasSky = true;
+  }
+
+  void AddEnvironment(const Container& data)
+  {
+    Environment& env = scene.environment;
+    if (hasEnvironment) return;
+    hasEnvironment = true;
+    env.ambient = VectorOf(data, 1000, {}) * data.GetReal(1001, 1.0);
+    env.fog = Flag(data, 1002, false) && data.GetReal(1004, 0.0) > 0.0;
+    env.fogColour = VectorOf(data, 1003, {1.0, 1.0, 1.0});
+    env.fogDistance = data.GetReal(1004, 1000.0);
+  }
+
+  void AddForeground(const Container& data)
+  {
+    Environment& env = scene.environment;
+    if (env.foreground) return;
+    env.foreground = true;
+    env.foregroundColour = VectorOf(data, 1000, {});
+    env.foregroundOpacity = data.GetReal(1001, 0.0);
   }
 
   // The object's global matrix; a camera target tag turns its +Z to the target, +Y up.
@@ -196,6 +207,8 @@ private:
     light.nearTo = data.GetReal(90030, 0.0);
     light.farFrom = data.GetReal(90031, 0.0);
     light.farTo = data.GetReal(90032, 0.0);
+    light.nearScale = 1.0 / (light.nearTo - light.nearFrom);
+    light.farScale = 1.0 / (light.farTo - light.farFrom);
     light.hasLayer = true;
     scene.lights.push_back(std::move(light));
     lightNodes.push_back(&node);
@@ -281,7 +294,8 @@ private:
     Matrix m = Placement(node);
     double scale = (Length(m.v1) + Length(m.v2) + Length(m.v3)) / 3.0;
     int32_t object = AddObject(node, m, Mapping::Spherical);
-    scene.spheres.push_back({m.off, node.Data().GetReal(1110, 100.0) * scale, object});
+    double radius = node.Data().GetReal(1110, 100.0) * scale;
+    if (radius > 0.0) scene.spheres.push_back({m.off, radius, object, 1.0 / radius});
   }
 
   void AddFloor(Node& node)
@@ -326,7 +340,8 @@ private:
           throw Error("polygon object \"" + node.Name() + "\": a triangle names point " + std::to_string(i) + " of " +
                       std::to_string(points.size()));
       auto world = [&](int32_t i) { return Transform(m, points[static_cast<std::size_t>(i)]); };
-      scene.triangles.push_back({world(tri[0]), world(tri[1]), world(tri[2]), object});
+      Vector a = world(tri[0]), b = world(tri[1]), c = world(tri[2]);
+      scene.triangles.push_back({a, b, c, object, Unit(Cross(b - a, c - a))});
     }
   }
 
@@ -495,7 +510,7 @@ bool RenderScene::Nearest(const Ray& ray, Hit& hit) const
   if (!sphere && !floor) return false;
   hit.t = nearest;
   hit.point = ray.origin + ray.direction * nearest;
-  hit.normal = Facing(sphere ? (hit.point - sphere->centre) * (1.0 / sphere->radius) : floor->normal, ray.direction);
+  hit.normal = Facing(sphere ? (hit.point - sphere->centre) * sphere->inverseRadius : floor->normal, ray.direction);
   hit.object = sphere ? sphere->object : floor->object;
   return true;
 }
@@ -510,13 +525,12 @@ bool RenderScene::NearestTriangle(const Ray& ray, Hit& hit) const
   if (rh.hit.geomID == RTC_INVALID_GEOMETRY_ID) return false;
   // The distance again in double precision, from the triangle's plane.
   const Triangle& tri = triangles[rh.hit.primID];
-  Vector n = Cross(tri.b - tri.a, tri.c - tri.a);
-  double denominator = Dot(ray.direction, n);
-  double t = denominator != 0.0 ? Dot(tri.a - ray.origin, n) / denominator : rh.ray.tfar;
+  double denominator = Dot(ray.direction, tri.normal);
+  double t = denominator != 0.0 ? Dot(tri.a - ray.origin, tri.normal) / denominator : rh.ray.tfar;
   if (t > ray.tMax) return false;
   hit.t = std::max(t, ray.tMin);
   hit.point = ray.origin + ray.direction * hit.t;
-  hit.normal = Facing(Unit(n), ray.direction);
+  hit.normal = Facing(tri.normal, ray.direction);
   hit.object = tri.object;
   return true;
 }

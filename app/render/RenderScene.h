@@ -84,6 +84,7 @@ struct Light {
   double radius = 0.0;
   bool nearClip = false, farClip = false;
   double nearFrom = 0.0, nearTo = 0.0, farFrom = 0.0, farTo = 0.0;
+  double nearScale = 0.0, farScale = 0.0; // 1 / (to - from) of each clip, for its ramp
   bool hasLayer = false;        // a light object of the scene, which gets a light layer
   std::vector<uint8_t> aspects; // per object: LightAspect bits
 };
@@ -110,12 +111,14 @@ struct Environment {
 struct Triangle {
   Vector a, b, c;
   int32_t object = 0;
+  Vector normal; // unit, on the side (b - a) x (c - a) points to
 };
 
 struct Sphere {
   Vector centre;
   double radius = 0.0;
   int32_t object = 0;
+  double inverseRadius = 0.0;
 };
 
 struct Floor {

@@ -108,18 +108,19 @@ private:
   // Averages the pixel's samples, on a grid of n x n cell centres, before the 8-bit conversion.
   void RenderPixel(int32_t x, int32_t y, PassSample& sample) const
   {
+    // n is 1, 2 or 4, so step and weight are exact.
     int32_t n = scene.Settings().samplesPerAxis;
+    double step = 1.0 / n, weight = step * step;
     PassSample* withPasses = passes.Any() ? &sample : nullptr;
     const Environment& env = scene.GetEnvironment();
     Vector colour;
     sample.Clear();
     for (int32_t sy = 0; sy < n; ++sy)
       for (int32_t sx = 0; sx < n; ++sx) {
-        Vector c = tracer.TraceCamera(scene.CameraRay(x + (sx + 0.5) / n, y + (sy + 0.5) / n), withPasses);
+        Vector c = tracer.TraceCamera(scene.CameraRay(x + (sx + 0.5) * step, y + (sy + 0.5) * step), withPasses);
         if (env.foreground) c = c * (1.0 - env.foregroundOpacity) + env.foregroundColour * env.foregroundOpacity;
         colour = colour + c;
       }
-    double weight = 1.0 / (n * n);
     std::size_t offset = static_cast<std::size_t>(x) * 3;
     StoreByte(target.Row(y) + offset, colour * weight);
     for (std::size_t i = 0; i < passes.lights.size(); ++i)

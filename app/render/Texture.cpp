@@ -22,6 +22,7 @@ public:
 
   Vector Sample(double u, double v) const override
   {
+    if (!std::isfinite(u) || !std::isfinite(v)) u = v = 0.0;
     double x = Wrap(u) * image.Width() - 0.5, y = Wrap(v) * image.Height() - 0.5;
     double fx = x - std::floor(x), fy = y - std::floor(y);
     int32_t x0 = static_cast<int32_t>(std::floor(x)), y0 = static_cast<int32_t>(std::floor(y));
@@ -52,8 +53,8 @@ public:
 
   Vector Sample(double u, double v) const override
   {
-    auto cell = static_cast<long long>(std::floor(u * uFrequency) + std::floor(v * vFrequency));
-    return cell % 2 == 0 ? first : second;
+    double cell = std::floor(u * uFrequency) + std::floor(v * vFrequency);
+    return !std::isfinite(cell) || std::fmod(cell, 2.0) == 0.0 ? first : second;
   }
 
 private:

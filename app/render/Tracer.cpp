@@ -25,11 +25,11 @@ double LightFactor(const Light& light, double d)
   double f = 1.0;
   if (light.nearClip) {
     if (d <= light.nearFrom) return 0.0;
-    if (d < light.nearTo) f *= (d - light.nearFrom) / (light.nearTo - light.nearFrom);
+    if (d < light.nearTo) f *= (d - light.nearFrom) * light.nearScale;
   }
   if (light.farClip) {
     if (d >= light.farTo) return 0.0;
-    if (light.farFrom < d) f *= (light.farTo - d) / (light.farTo - light.farFrom);
+    if (light.farFrom < d) f *= (light.farTo - d) * light.farScale;
   }
   if (light.falloff) f *= light.radius <= 0.0 ? 0.0 : std::max(0.0, 1.0 - d / light.radius);
   return f;
@@ -120,6 +120,53 @@ Vector Tracer::Trace(const Ray& ray, Path path, int depth, PassSample* passes) c
   return Shade(ray, hit, path, depth, passes);
 }
 
+inline bool Tracer::Shadowed(const Light& light, const Hit& hit) const
+{
+  return light.shadows && secondary && scene.Objects()[static_cast<std::size_t>(hit.object)].receiveShadows;
+}
+
+// Inline: ambient lights, the depth scene's, stop here.
+inline Vector Tracer::Direct(std::size_t index, const Hit& hit, const LightPath& toLight, const Surface& surface,
+                             const Vector& base, const Vector& view) const
+{
+  const Light& light = scene.Lights()[index];
+  uint8_t aspects = light.aspects[static_cast<std::size_t>(hit.object)];
+  if (!(aspects & (kIllumination | kSpecular))) return {};
+  double factor = LightFactor(light, toLight.distance);
+  if (factor == 0.0) return {};
+  Vector radiance = light.colour * factor;
+  if (light.ambient && !Shadowed(light, hit)) return aspects & kIllumination ? Mul(radiance, base) : Vector{};
+  return Angled(index, hit, toLight, surface, base, view, radiance);
+}
+
+Vector Tracer::Angled(std::size_t index, const Hit& hit, const LightPath& toLight, const Surface& surface,
+                      const Vector& base, const Vector& view, Vector radiance) const
+{
+  const Light& light = scene.Lights()[index];
+  uint8_t aspects = light.aspects[static_cast<std::size_t>(hit.object)];
+  double distance = toLight.distance;
+  Vector direction =
+      light.distant ? light.direction * -1.0 : distance > 0.0 ? toLight.offset * (1.0 / distance) : hit.normal;
+  double cosIn = Dot(hit.normal, direction);
+  if (!light.ambient && cosIn <= 0.0) return {};
+  if (Shadowed(light, hit))
+    radiance = Mul(radiance, Transmission(index, hit.point, direction,
+                                          light.distant ? std::numeric_limits<double>::infinity() : distance));
+  if (IsZero(radiance)) return {};
+
+  Vector out;
+  if (aspects & kIllumination) {
+    double diffuse = light.ambient ? 1.0 : surface.orenNayar ? OrenNayar(hit.normal, direction, view, cosIn) : cosIn;
+    out = Mul(radiance, base) * diffuse;
+  }
+  if ((aspects & kSpecular) && !light.ambient && surface.specularHeight > 0.0) {
+    double cosHalf = Dot(hit.normal, Unit(direction + view));
+    if (cosHalf > 0.0) out = out + radiance * (surface.specularHeight * std::pow(cosHalf, surface.specularExponent));
+  }
+  return out;
+}
+
+
 Vector Tracer::Shade(const Ray& ray, const Hit& hit, Path path, int depth, PassSample* passes) const
 {
   const SceneObject& object = scene.Objects()[static_cast<std::size_t>(hit.object)];
@@ -165,40 +212,6 @@ Vector Tracer::Shade(const Ray& ray, const Hit& hit, Path path, int depth, PassS
   return Fogged(colour, hit.t);
 }
 
-Vector Tracer::Direct(std::size_t index, const Hit& hit, const LightPath& toLight, const Surface& surface,
-                      const Vector& base, const Vector& view) const
-{
-  const Light& light = scene.Lights()[index];
-  uint8_t aspects = light.aspects[static_cast<std::size_t>(hit.object)];
-  if (!(aspects & (kIllumination | kSpecular))) return {};
-  double distance = toLight.distance;
-  double factor = LightFactor(light, distance);
-  if (factor == 0.0) return {};
-  Vector radiance = light.colour * factor;
-  const SceneObject& object = scene.Objects()[static_cast<std::size_t>(hit.object)];
-  bool shadowed = light.shadows && secondary && object.receiveShadows;
-  if (light.ambient && !shadowed) return aspects & kIllumination ? Mul(radiance, base) : Vector{};
-
-  Vector direction =
-      light.distant ? light.direction * -1.0 : distance > 0.0 ? toLight.offset * (1.0 / distance) : hit.normal;
-  double cosIn = Dot(hit.normal, direction);
-  if (!light.ambient && cosIn <= 0.0) return {};
-  if (shadowed)
-    radiance = Mul(radiance, Transmission(index, hit.point, direction,
-                                          light.distant ? std::numeric_limits<double>::infinity() : distance));
-  if (IsZero(radiance)) return {};
-
-  Vector out;
-  if (aspects & kIllumination) {
-    double diffuse = light.ambient ? 1.0 : surface.orenNayar ? OrenNayar(hit.normal, direction, view, cosIn) : cosIn;
-    out = Mul(radiance, base) * diffuse;
-  }
-  if ((aspects & kSpecular) && !light.ambient && surface.specularHeight > 0.0) {
-    double cosHalf = Dot(hit.normal, Unit(direction + view));
-    if (cosHalf > 0.0) out = out + radiance * (surface.specularHeight * std::pow(cosHalf, surface.specularExponent));
-  }
-  return out;
-}
 
 Vector Tracer::Transmission(std::size_t index, const Vector& point, const Vector& direction, double distance) const
 {

@@ -35,8 +35,14 @@ private:
     double distance = 0.0;
   };
 
+  // The light's direct light at hit: diffuse and highlight.
   Vector Direct(std::size_t light, const Hit& hit, const LightPath& toLight, const Surface& surface,
                 const Vector& base, const Vector& view) const;
+  // Direct's share for lights that depend on the surface's angle or cast shadows; radiance
+  // is the light's colour x brightness x intensity factor.
+  Vector Angled(std::size_t light, const Hit& hit, const LightPath& toLight, const Surface& surface,
+                const Vector& base, const Vector& view, Vector radiance) const;
+  bool Shadowed(const Light& light, const Hit& hit) const;
   // The share of the light's colour that reaches point along direction over distance.
   Vector Transmission(std::size_t light, const Vector& point, const Vector& direction, double distance) const;
   Vector BaseColour(const Hit& hit, const Surface& surface) const;

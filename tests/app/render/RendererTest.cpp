@@ -10,16 +10,18 @@
 #include "app/core/FunctionTable.h"
 #include "app/core/MultipassBitmap.h"
 #include "app/core/NodeTypes.h"
+#include "app/image/ImageIO.h"
 #include "app/scene/SceneFile.h"
 #include "app/core/Host.h"
 #include "tests/support/FilterTest.h"
 #include "tests/support/PluginFolder.h"
+#include "tests/support/TempDir.h"
 
 namespace lensara {
 namespace {
 
-constexpr int32_t kLight = 5102, kCamera = 5103, kFloor = 5104, kSky = 5105, kNull = 5140, kSphere = 5160,
-                  kPlane = 5168, kCompositing = 5637;
+constexpr int32_t kLight = 5102, kCamera = 5103, kFloor = 5104, kSky = 5105, kEnvironment = 5106, kNull = 5140,
+                  kSphere = 5160, kPlane = 5168, kCompositing = 5637, kTargetTag = 5676, kForeground = 200000118;
 
 uint8_t Expected(double v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0)); }
 
@@ -102,6 +104,17 @@ protected:
     }
   }
 
+  // A new standard material on object, with keys set to values.
+  Node& Material(Node& object, std::initializer_list<std::pair<int32_t, Value>> keys)
+  {
+    doc.Branch(HST_BRANCH_MATERIALS).Append(CreateNode(kStandardMaterialType));
+    Node* material = doc.FirstMaterial();
+    while (material->Next()) material = material->Next();
+    for (const auto& [key, value] : keys) Set(*material, key, value);
+    Set(AddTag(object, kTextureTagType), kTextureTagMaterial, Link{material->GetIdentity()});
+    return *material;
+  }
+
   RenderResult RenderInto(Bitmap& target, RenderJob job = {})
   {
     return Render(doc, settings().Data(), target, job);
@@ -127,6 +140,20 @@ TEST_F(RendererTest, NearClipRampsFromItsStartToItsEnd)
   Camera();
   ClippedLight(90027, 200.0, 700.0);
   ExpectGreys({150.0, 200.0, 201.0, 333.0, 450.0, 699.0, 700.0, 5000.0}, [](double d) { return (d - 200.0) / 500.0; });
+}
+
+TEST_F(RendererTest, AWhitePlaneAtDistanceDShowsTheNearClipRamp)
+{
+  Camera();
+  ClippedLight(90027, 200.0, 700.0);
+  Node& wall = Add(kPlane, "Wall");
+  wall.SetRotation({0.0, -90.0 * kDegree, 0.0});
+  Set(wall, 1100, 100000.0);
+  Set(wall, 1101, 100000.0);
+  for (double d : {150.0, 260.0, 300.0, 480.0, 640.0, 900.0}) {
+    wall.SetPosition({0.0, 0.0, d});
+    EXPECT_EQ(Grey(), Expected((d - 200.0) / 500.0)) << "at " << d;
+  }
 }
 
 TEST_F(RendererTest, FarClipRampsDownAndStepsWhenItsEndIsNotBeyondItsStart)
@@ -191,6 +218,16 @@ TEST_F(RendererTest, TheEnclosingSphereRendersFromInsideWithoutCracks)
   for (uint8_t byte : image.Pixels()) ASSERT_EQ(byte, Expected(10.0 / 16.0));
 }
 
+TEST_F(RendererTest, ACameraTargetTagAimsTheCamera)
+{
+  Node& camera = Camera();
+  AmbientLight("Light", 1.0);
+  Node& ball = Add(kSphere, "Ball", nullptr, {300.0, 200.0, -500.0});
+  EXPECT_EQ(Grey(), 0) << "behind the camera";
+  Set(AddTag(camera, kTargetTag), 1001, Link{ball.GetIdentity()});
+  EXPECT_EQ(Grey(), 255);
+}
+
 // --- which objects a light reaches
 
 TEST_F(RendererTest, TheLightListAppliesToDescendantsByItsFlags)
@@ -253,6 +290,14 @@ TEST_F(ShadowTest, CompositingFlagsAndTheListSwitchShadowsOff)
   EXPECT_EQ(Grey(), 255) << "excluded from casting this light's shadow";
 }
 
+TEST_F(ShadowTest, TransparentOccludersLetTheirShareThrough)
+{
+  Material(*ball, {{2002, 1}, {2120, Vector{0.4, 0.4, 0.4}}});
+  EXPECT_EQ(Grey(), Expected(0.4 * 0.4)) << "through both sides of the ball";
+  Set(settings(), 6019, 0);
+  EXPECT_EQ(Grey(), 0);
+}
+
 TEST_F(ShadowTest, ACompositingBackgroundShowsTheSky)
 {
   Set(Add(kSky, "Sky"), 1000, Vector{0.2, 0.4, 0.6});
@@ -261,6 +306,40 @@ TEST_F(ShadowTest, ACompositingBackgroundShowsTheSky)
   Set(*ball->FirstIn(HST_BRANCH_TAGS), 1003, 1);
   Set(*floor->FirstIn(HST_BRANCH_TAGS), 1004, 0);
   EXPECT_EQ(Pixel(), (Grey3{0, 0, 0})) << "the ball is seen, lit from above only";
+}
+
+TEST_F(RendererTest, TransparencyShowsWhatLiesBehind)
+{
+  Camera();
+  Shell(1000.0);
+  AmbientLight("Light", 1.0);
+  Node& glass = Add(kPlane, "Glass", nullptr, {0.0, 0.0, 100.0});
+  glass.SetRotation({0.0, -90.0 * kDegree, 0.0});
+  Material(glass, {{2000, 0}, {2002, 1}, {2120, Vector{0.4, 0.4, 0.4}}});
+  EXPECT_EQ(Grey(), Expected(0.4));
+  Set(settings(), 5016, 0);
+  EXPECT_EQ(Grey(), 0) << "the preview engine traces no secondary rays";
+}
+
+// --- the environment
+
+TEST_F(RendererTest, EnvironmentAmbientFogAndForegroundApply)
+{
+  Camera();
+  Shell(1000.0);
+  Set(settings(), 5076, 0);
+  EXPECT_EQ(Grey(), 0) << "no light at all";
+  Node& environment = Add(kEnvironment, "Environment");
+  Set(environment, 1000, Vector{0.2, 0.2, 0.2});
+  EXPECT_EQ(Grey(), Expected(0.2)) << "ambient on a white surface";
+  Set(environment, 1000, Vector{0.0, 0.0, 0.0});
+  Set(environment, 1002, 1);
+  EXPECT_EQ(Grey(), Expected(1.0 - std::exp(-1.0))) << "white fog at its distance";
+  Set(environment, 1002, 0);
+  Node& foreground = Add(kForeground, "Foreground");
+  Set(foreground, 1000, Vector{1.0, 0.0, 0.0});
+  Set(foreground, 1001, 0.25);
+  EXPECT_EQ(Pixel(), (Grey3{64, 0, 0}));
 }
 
 // --- sampling
@@ -278,6 +357,59 @@ TEST_F(RendererTest, AntiAliasingAveragesAGridOfSamplesBeforeRounding)
     Set(settings(), 5002, mode);
     EXPECT_EQ(Grey(), grey) << "anti-aliasing " << mode;
   }
+}
+
+// --- materials
+
+TEST_F(RendererTest, DiffuseAndHighlightFollowTheAnglesToTheLight)
+{
+  Camera({0.0, 1000.0, 0.0}, {0.0, 90.0 * kDegree, 0.0});
+  Node& floor = Add(kFloor, "Floor");
+  Node& sun = Add(kLight, "Light");
+  Set(sun, 90002, 3);
+  sun.SetRotation({0.0, std::asin(0.6), 0.0}); // travelling down at 0.6 to the floor
+  EXPECT_EQ(Grey(), Expected(0.6)) << "white by Lambert's cosine";
+  Node& material = Material(floor, {{2100, Vector{1.0, 1.0, 1.0}}, {2008, 0}, {8000, 1}});
+  // Seen along the normal, Oren-Nayar (roughness 0.5) keeps its A term only.
+  EXPECT_EQ(Grey(), Expected(0.6 * (1.0 - 0.5 * 0.25 / 0.58)));
+  Set(material, 2000, 0);
+  Set(material, 2008, 1);
+  Set(material, 2181, 0.4);
+  sun.SetRotation({0.0, 90.0 * kDegree, 0.0});
+  EXPECT_EQ(Grey(), Expected(0.4)) << "the highlight's height, seen at its centre";
+}
+
+TEST_F(RendererTest, BitmapShadersAreReadFromTheDocumentsFolder)
+{
+  test::TempDir dir;
+  Bitmap texture(2, 1);
+  texture.Row(0)[0] = 255; // red | blue
+  texture.Row(0)[5] = 255;
+  WriteImage(dir / "texture.png", texture);
+  doc.SetFolder(dir.path);
+  Camera();
+  Size(2, 1);
+  AmbientLight("Light", 1.0);
+  // A plane exactly filling the view at distance 100, showing its texture once across.
+  Node& wall = Add(kPlane, "Wall", nullptr, {0.0, 0.0, 100.0});
+  wall.SetRotation({0.0, -90.0 * kDegree, 0.0});
+  Set(wall, 1100, 200.0);
+  Set(wall, 1101, 100.0);
+  doc.Branch(HST_BRANCH_MATERIALS).Append(CreateNode(kStandardMaterialType));
+  Node& material = *doc.FirstMaterial();
+  material.Branch(HST_BRANCH_SHADERS).Append(CreateNode(5833));
+  Node& shader = *material.FirstIn(HST_BRANCH_SHADERS);
+  Set(shader, 1000, std::string("texture.png"));
+  Set(material, kChannelShaderKey, Link{shader.GetIdentity()});
+  Set(material, 2008, 0);
+  Set(AddTag(wall, kTextureTagType), kTextureTagMaterial, Link{material.GetIdentity()});
+  Bitmap image;
+  ASSERT_EQ(RenderInto(image).code, 0);
+  EXPECT_EQ(image.Pixels(), (std::vector<uint8_t>{255, 0, 0, 0, 0, 255}));
+  Set(shader, 1000, std::string("missing.png"));
+  RenderResult missing = RenderInto(image);
+  EXPECT_EQ(missing.code, HST_RENDER_SCENE_ERROR);
+  EXPECT_NE(missing.problem.find("missing.png"), std::string::npos) << missing.problem;
 }
 
 // --- pass layers
@@ -341,12 +473,8 @@ TEST_F(LayerTest, TheReflectionLayerHoldsWhatSixBouncesReflect)
 {
   AddPass(6);
   // Seen from its centre, a sphere of luminance 0.4 and reflection 0.5 reflects itself.
-  doc.Branch(HST_BRANCH_MATERIALS).Append(CreateNode(kStandardMaterialType));
-  Node& mirror = *doc.FirstMaterial();
-  for (auto [key, value] : {std::pair{2000, 0}, {2001, 1}, {2003, 1}, {2008, 0}}) Set(mirror, key, value);
-  Set(mirror, 2110, Vector{0.4, 0.4, 0.4});
-  Set(mirror, 2130, Vector{0.5, 0.5, 0.5});
-  Set(AddTag(*doc.SearchObject("Shell"), kTextureTagType), kTextureTagMaterial, Link{mirror.GetIdentity()});
+  Material(*doc.SearchObject("Shell"), {{2000, 0}, {2001, 1}, {2003, 1}, {2008, 0}, {2110, Vector{0.4, 0.4, 0.4}},
+                                        {2130, Vector{0.5, 0.5, 0.5}}});
   double seen = 0.4; // the sixth bounce, which reflects nothing more
   for (int bounce = 5; bounce >= 0; --bounce) seen = 0.4 + 0.5 * seen;
 
