@@ -121,7 +121,7 @@ private:
   // frees the depth render (and a composite copy standing in for the main layer).
   class DepthRender {
   public:
-    DepthRender(MultipassBitmap* bitmap) : bitmap(bitmap) {}
+    explicit DepthRender(MultipassBitmap* bitmap) : bitmap(bitmap) {}
     ~DepthRender();
     DepthRender(const DepthRender&) = delete;
     DepthRender& operator=(const DepthRender&) = delete;

@@ -25,6 +25,18 @@ void Combine(FastBitmap& a, const FastBitmap& b, Rule rule)
   for (std::size_t i = 0; i < count; ++i) p[i] = rule(p[i], q[i]);
 }
 
+// layer := rule(layer, other), other null for a rule of one operand, written back and, when
+// given, into copy too. False when the layer cannot be read.
+Bool Update(MultipassBitmap* layer, const FastBitmap* other, Rule rule, BaseBitmap* copy = nullptr)
+{
+  FastBitmap map(layer);
+  if (!map.GetData()) return false;
+  Combine(map, other ? *other : map, rule);
+  map.CopyTo(layer);
+  if (copy) map.CopyTo(copy);
+  return true;
+}
+
 }  // namespace
 
 Bool Dof::AssembleDepthMaps(DepthRender& depth, const RunSettings& s, Bool polarity, Bool composite, Render* render)
@@ -35,41 +47,24 @@ Bool Dof::AssembleDepthMaps(DepthRender& depth, const RunSettings& s, Bool polar
   Rule fold = polarity ? Add : Subtract;
 
   if (excluding && !s.hair) {
-    FastBitmap main(depth.main);
-    if (!main.GetData()) return false;
-    Combine(main, exclusion, fold);
-    main.CopyTo(depth.main);
-    if (depth.front && depth.rear) {
-      FastBitmap front(depth.front), rear(depth.rear);
-      if (!front.GetData() || !rear.GetData()) return false;
-      Combine(front, exclusion, Add);
-      Combine(rear, exclusion, Add);
-      front.CopyTo(depth.front);
-      rear.CopyTo(depth.rear);
-    }
+    if (!Update(depth.main, &exclusion, fold)) return false;
+    if (depth.front && depth.rear && (!Update(depth.front, &exclusion, Add) || !Update(depth.rear, &exclusion, Add)))
+      return false;
   }
 
-  if (!s.reflections || s.hair) {
-    if (s.hair) {
-      FastBitmap image(depth.bitmap);
-      if (!image.GetData()) return false;
-      if (excluding) Combine(image, exclusion, fold);
-      image.CopyTo(depth.main);
-    } else if (!composite) {
-      if (!depth.front || !depth.rear) return false;
-      FastBitmap rear(depth.rear), front(depth.front);
-      if (!rear.GetData() || !front.GetData()) return false;
-      Combine(rear, rear, Invert);
-      Combine(front, front, Invert);
-      rear.CopyTo(depth.rear);
-      front.CopyTo(depth.front);
-      VPBuffer* frontBuffer = render->GetBuffer(kPostEffectBuffer, kFrontBufferId);
-      VPBuffer* rearBuffer = render->GetBuffer(kPostEffectBuffer, kRearBufferId);
-      if (frontBuffer && rearBuffer) {
-        front.CopyTo(frontBuffer);
-        rear.CopyTo(rearBuffer);
-      }
-    }
+  if (s.hair) {
+    FastBitmap image(depth.bitmap);
+    if (!image.GetData()) return false;
+    if (excluding) Combine(image, exclusion, fold);
+    image.CopyTo(depth.main);
+  } else if (!s.reflections && !composite) {
+    if (!depth.front || !depth.rear) return false;
+    // The inverted maps go to the front and rear buffers only when the render has both.
+    VPBuffer* frontBuffer = render->GetBuffer(kPostEffectBuffer, kFrontBufferId);
+    VPBuffer* rearBuffer = render->GetBuffer(kPostEffectBuffer, kRearBufferId);
+    if (!frontBuffer || !rearBuffer) frontBuffer = rearBuffer = nullptr;
+    if (!Update(depth.rear, nullptr, Invert, rearBuffer) || !Update(depth.front, nullptr, Invert, frontBuffer))
+      return false;
   }
 
   FastBitmap map(depth.main);
