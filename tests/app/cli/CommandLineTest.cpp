@@ -135,6 +135,10 @@ TEST_F(CommandLine, SuccessExitsWith0)
 {
   EXPECT_OUTCOME(Blur({"-o", "out.exr", "--passes", "2"}), 0, "Gaussian Filter 2");
   EXPECT_TRUE(std::filesystem::exists(dir / "out.exr"));
+  // A positional after a repeated option is still the scene.
+  std::string demo = LENSARA_SOURCE_DIR "/examples/still-life.json";
+  EXPECT_OUTCOME(Lensara({"render", "--set", "width=8", "--set", "height=6", demo, "-o", "demo"}), 0, "Calculating DOF");
+  EXPECT_TRUE(std::filesystem::exists(dir / "demo" / "lensara-depth.png"));
   Outcome version = Lensara({"--version"});
   EXPECT_EQ(version.code, 0);
   EXPECT_EQ(version.out.find("lensara "), 0u);
