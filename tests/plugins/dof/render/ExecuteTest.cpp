@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "PluginFolder.h"
+#include "app/core/FunctionTable.h"
 #include "app/core/Host.h"
 #include "app/render/FrameRender.h"
 #include "app/scene/SceneFile.h"
@@ -177,6 +178,31 @@ TEST_F(EffectRender, AStopDuringTheDepthRenderAnswersItsOwnCode)
   ASSERT_EQ(Render(ShellScene(1300.0, ""), options), 0);
   EXPECT_EQ(failures, std::vector<int32_t>{HST_RENDER_USER_BREAK});
   EXPECT_TRUE(Composite().bytes == rendered.bytes);
+}
+
+TEST_F(EffectRender, ShortMemoryAtAnyAllocationKeepsTheFrameOrFailsTheRender)
+{
+  ASSERT_EQ(Render(ShellScene(1300.0, R"("DOF_BLUR": false)")), 0);
+  reference::Image rendered = Composite();
+  ASSERT_EQ(Render(ShellScene(1300.0, "")), 0);
+  reference::Image blurred = Composite();
+  // Every allocation in turn fails, until the frame and the effect both get through.
+  for (long budget = 0;; ++budget) {
+    SCOPED_TRACE(budget);
+    ASSERT_LT(budget, 5000);
+    doc = lensara::ReadScene(ShellScene(1300.0, ""), "effect.json");
+    FrameRender render(*doc, {});
+    image = MultipassBitmap();
+    lensara::SetAllocationBudget(budget);
+    int32_t code = render.RenderFrame(0.0, image).code;
+    lensara::SetAllocationBudget(-1);
+    if (code != 0) continue;
+    if (render.Failures().empty()) {
+      EXPECT_TRUE(Composite().bytes == blurred.bytes);
+      break;
+    }
+    EXPECT_TRUE(Composite().bytes == rendered.bytes);
+  }
 }
 
 TEST_F(EffectRender, ReflectionsScreenTheirLayerAndWriteNoFrontOrRearMaps)
