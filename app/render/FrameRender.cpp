@@ -58,8 +58,9 @@ RenderResult FrameRender::RenderFrame(double frameTime, MultipassBitmap& target)
   job.breakTest = options.breakTest;
   if (options.progress) job.progress = [this](double fraction) { options.progress->SetValue(fraction); };
   RenderResult rendered = Render(*copy, settings ? *settings : Container(), target, job);
+  if (rendered.code == HST_RENDER_OK && !Guarded([&] { return (AddBuffers(target), true); }, false))
+    rendered = {HST_RENDER_OUT_OF_MEMORY, "the render buffers do not fit in memory"};
   result = rendered.code;
-  if (result == HST_RENDER_OK) AddBuffers(target);
   image = &target;
   for (int32_t stage : {kInner, kRenderStage, kSubFrame, kFrame}) Execute(stage, false);
 
