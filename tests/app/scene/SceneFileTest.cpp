@@ -1,6 +1,7 @@
 #include "app/scene/SceneFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <filesystem>
@@ -8,6 +9,7 @@
 
 #include "app/core/Error.h"
 #include "app/core/Host.h"
+#include "tests/support/TempDir.h"
 
 namespace lensara {
 namespace {
@@ -286,6 +288,35 @@ TEST_F(SceneFile, MissingMeshFileIsReportedWithItsLine)
   std::string message = ReadError("{\"objects\": [\n{\"type\": \"polygon\",\n \"mesh\": \"meshes/nothing.obj\"}]}", scene);
   EXPECT_EQ(message.find(scene.string() + ":3: "), 0u) << message;
   EXPECT_NE(message.find("nothing.obj"), std::string::npos);
+}
+
+TEST_F(SceneFile, HostileInputFailsWithFileAndLine)
+{
+  EXPECT_EQ(ReadError("{\n\"time\": 1e400}"), "test.json:2: number out of range");
+  // Names the reader's own line records are kept under are plain unknown fields.
+  EXPECT_EQ(ReadError("{\n\"\\u0001line\": 5}"), "test.json:2: unknown field \"\\u0001line\" in the scene");
+  EXPECT_EQ(ReadError("{\"objects\": [{\"type\": \"null\",\n \"\\u0001members\": {}}]}"),
+            "test.json:2: unknown field \"\\u0001members\" in an object");
+  EXPECT_EQ(ReadError("{\"objects\": [{\"type\": \"polygon\", \"points\": [[{\"x\": 1}, 0, 0]]}]}"),
+            "test.json:1: every point must be a vector [x, y, z] of finite numbers, not [{\"x\":1},0,0]");
+}
+
+TEST_F(SceneFile, MeshesMustBeRegularFiles)
+{
+  test::TempDir dir;
+  std::filesystem::create_directory(dir / "folder.obj");
+  ASSERT_EQ(mkfifo((dir / "pipe.obj").c_str(), 0600), 0);
+  auto meshError = [&](const std::string& mesh) {
+    return ReadError("{\"objects\": [{\"type\": \"polygon\",\n \"mesh\": \"" + mesh + "\"}]}", dir / "s.json");
+  };
+  std::string at = (dir / "s.json").string() + ":2: ";
+  EXPECT_EQ(meshError(""), at + "\"mesh\" is empty; it names a mesh file");
+  EXPECT_EQ(meshError("folder.obj"), at + (dir / "folder.obj").string() + ": is a directory");
+  EXPECT_EQ(meshError("pipe.obj"), at + (dir / "pipe.obj").string() + ": is not a regular file");
+  // Files the mesh file names are not opened unless regular either.
+  ASSERT_EQ(mkfifo((dir / "pipe.mtl").c_str(), 0600), 0);
+  std::ofstream(dir / "m.obj") << "mtllib pipe.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+  EXPECT_EQ(meshError("m.obj"), "");
 }
 
 TEST_F(SceneFile, ReferencedMeshesKeepTheirRelativePath)
