@@ -328,6 +328,12 @@ TEST_F(SceneFile, ReferencedMeshesKeepTheirRelativePath)
   EXPECT_NE(WriteScene(*doc, kExamples / "mesh.json").find("\"mesh\": \"meshes/vase.obj\""), std::string::npos);
   EXPECT_NE(WriteScene(*doc, kExamples / "sub" / "mesh.json").find("\"mesh\": \"../meshes/vase.obj\""),
             std::string::npos);
+  test::TempDir dir;
+  std::filesystem::create_directory(dir / "caf\xe9");
+  std::filesystem::copy(kExamples / "meshes" / "vase.obj", dir / "caf\xe9" / "vase.obj");
+  doc = ReadScene(R"({"objects": [{"type": "polygon", "mesh": "vase.obj"}]})", dir / "caf\xe9" / "in.json");
+  EXPECT_NE(WriteScene(*doc, dir / "caf\xe9" / "out.json").find("\"mesh\": \"vase.obj\""), std::string::npos);
+  EXPECT_THROW(WriteScene(*doc, "/out.json"), Error);  // the absolute path would be written
 }
 
 TEST_F(SceneFile, ADocumentAlwaysHasRenderSettings)
