@@ -292,13 +292,15 @@ TEST_F(SceneFile, MissingMeshFileIsReportedWithItsLine)
 
 TEST_F(SceneFile, HostileInputFailsWithFileAndLine)
 {
-  EXPECT_EQ(ReadError("{\n\"time\": 1e400}"), "test.json:2: number out of range");
   // Names the reader's own line records are kept under are plain unknown fields.
-  EXPECT_EQ(ReadError("{\n\"\\u0001line\": 5}"), "test.json:2: unknown field \"\\u0001line\" in the scene");
-  EXPECT_EQ(ReadError("{\"objects\": [{\"type\": \"null\",\n \"\\u0001members\": {}}]}"),
-            "test.json:2: unknown field \"\\u0001members\" in an object");
-  EXPECT_EQ(ReadError("{\"objects\": [{\"type\": \"polygon\", \"points\": [[{\"x\": 1}, 0, 0]]}]}"),
-            "test.json:1: every point must be a vector [x, y, z] of finite numbers, not [{\"x\":1},0,0]");
+  const std::pair<const char*, const char*> cases[] = {
+      {"{\n\"time\": 1e400}", "test.json:2: number out of range"},
+      {"{\n\"\\u0001line\": 5}", "test.json:2: unknown field \"\\u0001line\" in the scene"},
+      {"{\"objects\": [{\"type\": \"null\",\n \"\\u0001members\": {}}]}",
+       "test.json:2: unknown field \"\\u0001members\" in an object"},
+      {"{\"objects\": [{\"type\": \"polygon\", \"points\": [[{\"x\": 1}, 0, 0]]}]}",
+       "test.json:1: every point must be a vector [x, y, z] of finite numbers, not [{\"x\":1},0,0]"}};
+  for (const auto& [text, message] : cases) EXPECT_EQ(ReadError(text), message);
 }
 
 TEST_F(SceneFile, MeshesMustBeRegularFiles)
