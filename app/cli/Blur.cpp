@@ -37,7 +37,16 @@ Driver FindDriver(const std::string& filter)
   throw UsageError("unknown filter \"" + filter + "\" (" + FilterList() + ")");
 }
 
-std::string SizeText(const Bitmap& b) { return std::to_string(b.Width()) + " x " + std::to_string(b.Height()); }
+std::string SizeText(const ImageSize& s) { return std::to_string(s.width) + " x " + std::to_string(s.height); }
+
+// Compares the sizes the headers declare, so that neither image is decoded for nothing.
+void CheckSameSize(const BlurOptions& options)
+{
+  ImageSize image = ReadImageSize(options.image), map = ReadImageSize(options.map);
+  if (image != map)
+    throw Error(options.map.string() + ": the blur map is " + SizeText(map) + " but the image " +
+                options.image.string() + " is " + SizeText(image));
+}
 
 BaseBitmap* AsBaseBitmap(Bitmap& bitmap) { return BaseBitmap::FromHandle(bitmap.Handle()); }
 
@@ -73,11 +82,9 @@ bool RunBlur(const Host& host, const BlurOptions& options, BreakTest* breakTest,
   Driver driver = FindDriver(options.filter);
   CheckImageOutput(options.output);
   InitOS(const_cast<C4DOS*>(host.Table()));
+  CheckSameSize(options);
   Bitmap image = ReadImage(options.image);
   Bitmap map = ReadImage(options.map);
-  if (image.Width() != map.Width() || image.Height() != map.Height())
-    throw Error(options.map.string() + ": the blur map is " + SizeText(map) + " but the image " +
-                options.image.string() + " is " + SizeText(image));
   Bitmap result = image;
   FastBitmap source(AsBaseBitmap(image));
   FastBitmap blurMap(AsBaseBitmap(map));

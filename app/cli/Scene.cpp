@@ -59,7 +59,7 @@ void PrintParameters(Document& doc, const Node& videoPost, std::ostream& out)
     return n ? Json(n->Name()) : Json();
   };
   Json data = EncodeContainer(videoPost.Data(), Schema::ForType(videoPost.Type()), ref);
-  for (const auto& [name, value] : data.items()) out << "      " << name << " = " << value.dump() << "\n";
+  for (const auto& [name, value] : data.items()) out << "      " << name << " = " << Shown(value) << "\n";
 }
 
 void PrintRenderSettings(Document& doc, bool params, std::ostream& out)

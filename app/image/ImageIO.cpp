@@ -6,7 +6,9 @@
 #include <OpenImageIO/imageio.h>
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <string>
+#include <string_view>
 
 #include "app/core/Error.h"
 #include "app/core/Files.h"
@@ -70,6 +72,72 @@ void SpreadGrey(Bitmap& bitmap)
   for (std::size_t i = 0; i < count; ++i) p[i * 3 + 1] = p[i * 3 + 2] = p[i * 3];
 }
 
+using namespace std::string_view_literals;
+
+// The formats read, known by their first bytes, and OpenImageIO's name for each reader.
+struct Signature {
+  std::string_view magic;
+  const char* format;
+};
+constexpr Signature kSignatures[] = {{"\x89PNG\r\n\x1a\n"sv, "png"}, {"\xff\xd8\xff"sv, "jpeg"},
+                                     {"II*\0"sv, "tiff"},             {"MM\0*"sv, "tiff"},
+                                     {"II+\0"sv, "tiff"},             {"MM\0+"sv, "tiff"},
+                                     {"v/1\x01"sv, "openexr"}};
+
+// The reader for file's content; throws Error when it is none of the formats read.
+const char* FormatOf(const std::filesystem::path& file)
+{
+  char head[8] = {};
+  std::ifstream in(file, std::ios::binary);
+  in.read(head, sizeof head);
+  std::string_view start(head, static_cast<std::size_t>(in.gcount()));
+  for (const Signature& s : kSignatures)
+    if (start.substr(0, s.magic.size()) == s.magic) return s.format;
+  throw FileError(file, "is not a PNG, JPEG, TIFF or OpenEXR image");
+}
+
+// An image file opened by the reader of its format with its header checked; pixels are
+// read on demand. stderr is quiet while it lives.
+class ImageFile {
+public:
+  explicit ImageFile(const std::filesystem::path& file) : file(file)
+  {
+    CheckReadable(file);
+    input = OIIO::ImageInput::create(FormatOf(file));
+    if (!input) throw FileError(file, "cannot be read as an image: " + FirstLine(OIIO::geterror()));
+    // Colours as stored, not multiplied by an alpha that is dropped anyway.
+    OIIO::ImageSpec config;
+    config.attribute("oiio:UnassociatedAlpha", 1);
+    if (!input->open(file.string(), format, config))
+      throw FileError(file, "cannot be read as an image: " + FirstLine(input->geterror()));
+    if (format.width <= 0 || format.height <= 0 || format.nchannels <= 0) throw FileError(file, "the image is empty");
+    if (static_cast<int64_t>(format.width) * format.height > kMaxImagePixels)
+      throw FileError(file, "the image is too large (" + std::to_string(format.width) + " x " +
+                                std::to_string(format.height) + "; at most " + std::to_string(kMaxImagePixels) +
+                                " pixels are read)");
+  }
+
+  ImageSize Size() const { return {format.width, format.height}; }
+
+  // Red, green and blue, or the grey alone, straight into the bitmap's pixels of 3 bytes;
+  // the channels past them are not read.
+  Bitmap Read()
+  {
+    bool grey = format.nchannels < 3;
+    Bitmap bitmap(format.width, format.height);
+    if (!input->read_image(0, 0, 0, grey ? 1 : 3, OIIO::TypeDesc::UINT8, bitmap.Row(0), 3))
+      throw FileError(file, "cannot be read: " + FirstLine(input->geterror()));
+    if (grey) SpreadGrey(bitmap);
+    return bitmap;
+  }
+
+private:
+  std::filesystem::path file;
+  QuietStderr quiet;
+  std::unique_ptr<OIIO::ImageInput> input;
+  OIIO::ImageSpec format;
+};
+
 std::filesystem::path TemporaryBeside(const std::filesystem::path& file)
 {
   return file.parent_path() / ("." + file.filename().string() + ".tmp" + std::to_string(getpid()));
@@ -77,28 +145,9 @@ std::filesystem::path TemporaryBeside(const std::filesystem::path& file)
 
 }  // namespace
 
-Bitmap ReadImage(const std::filesystem::path& file)
-{
-  CheckReadable(file);
-  QuietStderr quiet;
-  // Colours as stored, not multiplied by an alpha that is dropped anyway.
-  OIIO::ImageSpec config;
-  config.attribute("oiio:UnassociatedAlpha", 1);
-  auto input = OIIO::ImageInput::open(file.string(), &config);
-  if (!input) throw FileError(file, "cannot be read as an image: " + FirstLine(OIIO::geterror()));
-  const OIIO::ImageSpec format = input->spec_dimensions(0, 0);
-  if (format.width <= 0 || format.height <= 0 || format.nchannels <= 0) throw FileError(file, "the image is empty");
-  if (static_cast<int64_t>(format.width) * format.height * 3 >= (int64_t(1) << 31))
-    throw FileError(file, "the image is too large (" + std::to_string(format.width) + " x " + std::to_string(format.height) + ")");
-  // Red, green and blue, or the grey alone, straight into the bitmap's pixels of 3 bytes;
-  // the channels past them are not read.
-  bool grey = format.nchannels < 3;
-  Bitmap bitmap(format.width, format.height);
-  if (!input->read_image(0, 0, 0, grey ? 1 : 3, OIIO::TypeDesc::UINT8, bitmap.Row(0), 3))
-    throw FileError(file, "cannot be read: " + FirstLine(input->geterror()));
-  if (grey) SpreadGrey(bitmap);
-  return bitmap;
-}
+Bitmap ReadImage(const std::filesystem::path& file) { return ImageFile(file).Read(); }
+
+ImageSize ReadImageSize(const std::filesystem::path& file) { return ImageFile(file).Size(); }
 
 void CheckImageOutput(const std::filesystem::path& file)
 {

@@ -1,7 +1,8 @@
-// Reading and writing 8-bit RGB images: PNG, JPEG, TIFF and OpenEXR, chosen by the file's
-// extension.
+// Reading and writing 8-bit RGB images: PNG, JPEG, TIFF and OpenEXR, read as the file's
+// content shows and written as its extension names.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -10,10 +11,25 @@
 
 namespace lensara {
 
+// Images of more pixels are refused from their header, before any pixel memory is taken.
+constexpr int64_t kMaxImagePixels = int64_t(1) << 28;
+
+struct ImageSize {
+  int width = 0;
+  int height = 0;
+  bool operator==(const ImageSize& o) const { return width == o.width && height == o.height; }
+  bool operator!=(const ImageSize& o) const { return !(*this == o); }
+};
+
 // Reads an image as 8-bit RGB: one channel (grey) fills red, green and blue alike; a
-// channel beyond the colour (alpha) is dropped; other depths are scaled to 8 bits. Throws
-// Error naming the file and the problem.
+// channel beyond the colour (alpha) is dropped; other depths are scaled to 8 bits. Only
+// PNG, JPEG, TIFF and OpenEXR files are read, told apart by their first bytes whatever
+// the extension. Throws Error naming the file and the problem: not one of those formats,
+// more than kMaxImagePixels pixels, a damaged file.
 Bitmap ReadImage(const std::filesystem::path& file);
+
+// The size an image's header declares, checked as ReadImage checks it; no pixels are read.
+ImageSize ReadImageSize(const std::filesystem::path& file);
 
 // Checks, before any work, that file can be written as an image: UsageError when its
 // extension names no format written here (.png, .jpg, .jpeg, .tif, .tiff, .exr), Error when

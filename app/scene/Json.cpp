@@ -10,10 +10,13 @@ namespace lensara {
 
 namespace {
 
-constexpr const char* kLineKey = "\x01line";
-constexpr const char* kMemberLinesKey = "\x01members";
+// The parser accepts only valid UTF-8, in which the byte 0xFF never occurs, so no key of a
+// file can be taken for one of these.
+constexpr const char* kLineKey = "\xffline";
+constexpr const char* kMemberLinesKey = "\xffmembers";
 
-// Walks the text for the parser and counts the newlines it has consumed.
+// Walks the text for the parser, counting the newlines it has consumed and keeping the
+// position reached.
 struct CountingIterator {
   using iterator_category = std::forward_iterator_tag;
   using value_type = char;
@@ -23,12 +26,13 @@ struct CountingIterator {
 
   const char* p = nullptr;
   int* line = nullptr;
+  const char** reached = nullptr;
 
   reference operator*() const { return *p; }
   CountingIterator& operator++()
   {
     if (*p == '\n') ++*line;
-    ++p;
+    *reached = ++p;
     return *this;
   }
   CountingIterator operator++(int)
@@ -67,17 +71,33 @@ int Depth(const Json& j, int limit)
   return depth;
 }
 
+// A plain value's JSON text; strings a plug-in set need not be UTF-8, and their stray bytes
+// are written as U+FFFD rather than failing the write.
+std::string Dump(const Json& j) { return j.dump(-1, ' ', false, Json::error_handler_t::replace); }
+
+// j and everything in it without the recorded lines.
+Json WithoutLines(const Json& j)
+{
+  if (!j.is_object() && !j.is_array()) return j;
+  Json copy = j.is_object() ? Json::object() : Json::array();
+  for (auto it = j.begin(); it != j.end(); ++it) {
+    if (!j.is_object()) copy.push_back(WithoutLines(*it));
+    else if (!IsLineKey(it.key())) copy[it.key()] = WithoutLines(*it);
+  }
+  return copy;
+}
+
 // j on one line: ", " between elements and ": " after keys.
 std::string Compact(const Json& j)
 {
-  if (!j.is_object() && !j.is_array()) return j.dump();
+  if (!j.is_object() && !j.is_array()) return Dump(j);
   std::string out = j.is_object() ? "{" : "[";
   bool first = true;
   for (auto it = j.begin(); it != j.end(); ++it) {
     if (j.is_object() && IsLineKey(it.key())) continue;
     out += first ? "" : ", ";
     first = false;
-    if (j.is_object()) out += Json(it.key()).dump() + ": ";
+    if (j.is_object()) out += Quoted(it.key()) + ": ";
     out += Compact(*it);
   }
   return out + (j.is_object() ? "}" : "]");
@@ -104,7 +124,7 @@ void Write(const Json& j, int indent, std::string& out)
     for (const auto& [key, value] : Members(j)) {
       out += first ? "" : ",\n";
       first = false;
-      out += pad + Json(key).dump() + ": ";
+      out += pad + Quoted(key) + ": ";
       Write(*value, indent + 2, out);
     }
     out += "\n" + std::string(indent, ' ') + "}";
@@ -150,12 +170,20 @@ Json ParseJsonWithLines(const std::string& text, const std::filesystem::path& fi
     }
     return true;
   };
-  CountingIterator first{text.data(), &line}, last{text.data() + text.size(), &line};
+  const char* reached = text.data();
+  CountingIterator first{text.data(), &line, &reached}, last{text.data() + text.size(), &line, &reached};
+  auto at = [&](std::size_t byte) { return file.string() + ":" + std::to_string(LineAt(text, byte)) + ": "; };
+  auto consumed = [&] { return static_cast<std::size_t>(reached - text.data()); };
   try {
     return Json::parse(first, last, callback);
   } catch (const Json::parse_error& e) {
-    throw Error(file.string() + ":" + std::to_string(LineAt(text, e.byte == 0 ? 0 : e.byte - 1)) +
-                ": malformed JSON: " + ParseProblem(e.what()));
+    throw Error(at(e.byte == 0 ? 0 : e.byte - 1) + "malformed JSON: " + ParseProblem(e.what()));
+  } catch (const Json::out_of_range&) {
+    // A number beyond a double. The lexer has read one character past it, so the number
+    // ends before the last two characters consumed.
+    throw Error(at(consumed() < 2 ? 0 : consumed() - 2) + "number out of range");
+  } catch (const Json::exception& e) {
+    throw Error(at(consumed()) + "malformed JSON: " + ParseProblem(e.what()));
   }
 }
 
@@ -177,6 +205,12 @@ std::vector<std::pair<std::string, const Json*>> Members(const Json& object)
     if (!IsLineKey(it.key())) members.emplace_back(it.key(), &it.value());
   return members;
 }
+
+std::string Shown(const Json& value) { return Dump(WithoutLines(value)); }
+
+std::string Quoted(const std::string& text) { return Dump(Json(text)); }
+
+std::string ValidUtf8(const std::string& text) { return Json::parse(Quoted(text)).get<std::string>(); }
 
 bool Contains(Fields fields, const std::string& name)
 {

@@ -22,6 +22,17 @@ int LineOf(const Json& object, const std::string& key = std::string());
 // The members of an object without the recorded lines, in file order.
 std::vector<std::pair<std::string, const Json*>> Members(const Json& object);
 
+// value as one line of JSON without the recorded lines, for messages.
+std::string Shown(const Json& value);
+
+// text as a JSON string: quoted, with control characters escaped and bytes that are not
+// UTF-8 replaced by U+FFFD.
+std::string Quoted(const std::string& text);
+
+// text with every byte that is not part of valid UTF-8 replaced by U+FFFD, as scene files
+// hold only UTF-8.
+std::string ValidUtf8(const std::string& text);
+
 // Field names an object may hold.
 using Fields = std::initializer_list<const char*>;
 // True when fields holds name.

@@ -1,5 +1,6 @@
 #include "MeshImport.h"
 
+#include <assimp/DefaultIOSystem.h>
 #include <assimp/Importer.hpp>
 #include <assimp/material.h>
 #include <assimp/postprocess.h>
@@ -7,7 +8,9 @@
 
 #include <map>
 
+#include "Json.h"
 #include "app/core/Error.h"
+#include "app/core/Files.h"
 #include "app/core/NodeTypes.h"
 
 namespace lensara {
@@ -16,12 +19,34 @@ namespace {
 
 constexpr int32_t kMaterialColor = 2100;
 
+// Opens regular files only, also for the files a mesh file names (an OBJ's materials, a
+// glTF's buffers): a FIFO would block the import and a directory read as an empty file.
+// (Assimp's own Exists opens the file to see whether it is there.)
+class RegularFilesOnly : public Assimp::DefaultIOSystem {
+public:
+  bool Exists(const char* file) const override
+  {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(file, ec);
+  }
+  Assimp::IOStream* Open(const char* file, const char* mode) override
+  {
+    return Exists(file) ? DefaultIOSystem::Open(file, mode) : nullptr;
+  }
+};
+
 // The file's scene, triangulated; throws Error when Assimp cannot read it.
 class ImportedFile {
 public:
   explicit ImportedFile(const std::filesystem::path& file)
   {
-    scene = importer.ReadFile(file.string(), aiProcess_Triangulate | aiProcess_JoinIdenticalVertices);
+    CheckReadable(file);
+    importer.SetIOHandler(new RegularFilesOnly);  // the importer owns it
+    try {
+      scene = importer.ReadFile(file.string(), aiProcess_Triangulate | aiProcess_JoinIdenticalVertices);
+    } catch (const std::exception& e) {
+      throw Error(file.string() + ": cannot be read as a mesh file: " + e.what());
+    }
     if (!scene || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) || !scene->mRootNode)
       throw Error(file.string() + ": cannot be read as a mesh file: " + importer.GetErrorString());
   }
@@ -69,7 +94,7 @@ Vector BaseColor(const aiMaterial& material)
 std::string MaterialName(const aiMaterial& material, unsigned index)
 {
   aiString name;
-  if (material.Get(AI_MATKEY_NAME, name) == AI_SUCCESS && name.length > 0) return name.C_Str();
+  if (material.Get(AI_MATKEY_NAME, name) == AI_SUCCESS && name.length > 0) return ValidUtf8(name.C_Str());
   return "Material " + std::to_string(index);
 }
 
@@ -106,7 +131,7 @@ std::unique_ptr<Document> ImportMeshDocument(const std::filesystem::path& file)
     auto mesh = std::make_shared<Mesh>();
     AppendMesh(m, world, *mesh);
     std::unique_ptr<Node> object = CreateNode(kPolygonType);
-    object->SetName(m.mName.length ? m.mName.C_Str() : node.mName.C_Str());
+    object->SetName(ValidUtf8(m.mName.length ? m.mName.C_Str() : node.mName.C_Str()));
     object->SetMesh(std::move(mesh));
     if (m.mMaterialIndex < scene.mNumMaterials) {
       std::unique_ptr<Node> tag = CreateNode(kTextureTagType);

@@ -54,12 +54,18 @@ public:
   std::unique_ptr<Document> Read(const Json& root)
   {
     if (!root.is_object()) Fail(root, "", "a scene file holds one JSON object");
+    return AtLineOf(root, [&] { return ReadDocument(root); });
+  }
+
+private:
+  std::unique_ptr<Document> ReadDocument(const Json& root)
+  {
     CheckFields(root, {kRootFields}, "the scene");
     auto doc = std::make_unique<Document>();
     doc->SetFolder(folder);
     for (const ListField& field : kDocumentLists) ReadList(root, field, doc->Branch(field.branch));
     if (!doc->FirstRenderData()) doc->Branch(HST_BRANCH_RENDER_DATA).Append(CreateNode(kRenderDataType));
-    for (const auto& [json, node] : pending) ReadData(*json, *node);
+    for (const auto& entry : pending) AtLineOf(*entry.first, [&] { ReadData(*entry.first, *entry.second); });
     if (root.contains("time")) doc->SetTime(RealField(root, "time"));
     if (root.contains("fps")) doc->SetFps(FpsField(root));
     if (root.contains("active_camera")) doc->SetActiveCamera(Referenced(root, "active_camera", kCameraType));
@@ -68,7 +74,20 @@ public:
     return doc;
   }
 
-private:
+  // Runs read; an exception of a library becomes an Error at the line of where, so that
+  // nothing leaves the reader without file and line.
+  template <class Read>
+  auto AtLineOf(const Json& where, const Read& read) const -> decltype(read())
+  {
+    try {
+      return read();
+    } catch (const Error&) {
+      throw;
+    } catch (const std::exception& e) {
+      Fail(where, "", e.what());
+    }
+  }
+
   // "file:line: problem", without the line when where has none.
   std::string Located(const Json& where, const std::string& key, const std::string& problem) const
   {
@@ -91,7 +110,7 @@ private:
     for (const auto& [name, value] : Members(j)) {
       bool known = false;
       for (Fields fields : allowed) known = known || Contains(fields, name);
-      if (!known) Fail(j, name, "unknown field \"" + name + "\" in " + what);
+      if (!known) Fail(j, name, "unknown field " + Quoted(name) + " in " + what);
     }
   }
 
@@ -168,6 +187,11 @@ private:
   std::unique_ptr<Node> ReadNode(const Json& j, NodeKind kind, const Json& parent, const char* key)
   {
     if (!j.is_object()) Fail(parent, key, std::string("every entry of \"") + key + "\" must be an object");
+    return AtLineOf(j, [&] { return ReadNodeFields(j, kind); });
+  }
+
+  std::unique_ptr<Node> ReadNodeFields(const Json& j, NodeKind kind)
+  {
     int32_t type = ReadType(j, kind);
     switch (kind) {
       case NodeKind::Object: CheckFields(j, {kCommonFields, kObjectFields}, "an object"); break;
@@ -210,7 +234,9 @@ private:
 
   void ReadMeshFile(const Json& j, Node& node)
   {
-    std::filesystem::path path = folder / StringField(j, "mesh");
+    std::string name = StringField(j, "mesh");
+    if (name.empty()) Fail(j, "mesh", "\"mesh\" is empty; it names a mesh file");
+    std::filesystem::path path = folder / name;
     try {
       node.SetMesh(ReadMeshGeometry(std::filesystem::absolute(path).lexically_normal()));
     } catch (const Error& e) {
@@ -227,7 +253,7 @@ private:
     if (!triangles.is_array()) Fail(j, "triangles", "\"triangles\" must be a list of point index triples");
     for (const Json& p : points) {
       std::optional<Vector> point = FiniteVector(p);
-      if (!point) Fail(j, "points", "every point must be a vector [x, y, z] of finite numbers, not " + p.dump());
+      if (!point) Fail(j, "points", "every point must be a vector [x, y, z] of finite numbers, not " + Shown(p));
       mesh->points.push_back(*point);
     }
     for (const Json& t : triangles) {
@@ -237,7 +263,7 @@ private:
         ok = t[i].is_number_integer() && t[i].get<int64_t>() >= 0 && t[i].get<int64_t>() < int64_t(mesh->points.size());
         if (ok) tri[i] = t[i].get<int32_t>();
       }
-      if (!ok) Fail(j, "triangles", "triangle " + t.dump() + " must be three indices of points (0 to " +
+      if (!ok) Fail(j, "triangles", "triangle " + Shown(t) + " must be three indices of points (0 to " +
                                         std::to_string(int64_t(mesh->points.size()) - 1) + ")");
       mesh->triangles.push_back(tri);
     }
@@ -255,7 +281,7 @@ private:
       const KeyRule* rule = numbered ? schema.Find(key) : schema.Find(name);
       if (rule) key = rule->key;
       else if (!numbered)
-        Fail(data, name, "unknown key \"" + name + "\" for " + TypeNameOf(node.Type()) + " \"" + node.Name() + "\"");
+        Fail(data, name, "unknown key " + Quoted(name) + " for " + TypeNameOf(node.Type()) + " \"" + node.Name() + "\"");
       std::string what = "key \"" + name + "\" of " + TypeNameOf(node.Type()) + " \"" + node.Name() + "\" ";
       Value decoded;
       try {

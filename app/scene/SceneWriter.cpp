@@ -8,6 +8,7 @@
 #include "SceneFile.h"
 #include "Schema.h"
 #include "ValueJson.h"
+#include "app/core/Error.h"
 #include "app/core/Files.h"
 
 namespace lensara {
@@ -124,12 +125,16 @@ private:
   }
 
   // The mesh file relative to the scene's folder, or absolute when the two share no
-  // folder below the root.
+  // folder below the root. A path that is not UTF-8 cannot be written into JSON without
+  // naming another file, so it is refused.
   std::string MeshPath(const std::filesystem::path& source) const
   {
     auto s = source.begin(), f = folder.begin();
     bool shared = std::distance(s, source.end()) > 2 && std::distance(f, folder.end()) > 1 && *++s == *++f;
-    return (shared ? source.lexically_relative(folder) : source).generic_string();
+    std::string path = (shared ? source.lexically_relative(folder) : source).generic_string();
+    if (ValidUtf8(path) != path)
+      throw Error(source.string() + ": the mesh file's path is not UTF-8, which a scene file cannot hold");
+    return path;
   }
 
   void AddPlacement(Json& j, const Node& n)

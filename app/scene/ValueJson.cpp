@@ -66,7 +66,7 @@ Json EncodeGradient(const Gradient& g)
 
 [[noreturn]] void Mismatch(const Json& json, Kind expected)
 {
-  std::string shown = json.dump();
+  std::string shown = Shown(json);
   if (shown.size() > 40) shown = shown.substr(0, 37) + "...";
   throw ValueError(std::string("expects ") + KindName(expected) + ", not " + shown);
 }
@@ -106,9 +106,9 @@ Identity DecodeRef(const Json& j, const IdentityOfRef& resolve)
 // Members of an object, each required to be one of names.
 void RequireOnly(const Json& j, Fields names, const char* what)
 {
-  if (!j.is_object()) throw ValueError(std::string(what) + " must be an object, not " + j.dump());
+  if (!j.is_object()) throw ValueError(std::string(what) + " must be an object, not " + Shown(j));
   for (const auto& [key, value] : Members(j))
-    if (!Contains(names, key)) throw ValueError(std::string("unknown field \"") + key + "\" in " + what);
+    if (!Contains(names, key)) throw ValueError("unknown field " + Quoted(key) + " in " + what);
 }
 
 InExclude DecodeInExclude(const Json& j, const IdentityOfRef& resolve)
@@ -152,7 +152,7 @@ Container DecodeContainer(const Json& j, const IdentityOfRef& resolve)
   Container c;
   for (const auto& [name, value] : Members(j)) {
     int32_t key = 0;
-    if (!ParseKeyNumber(name, key)) throw ValueError("container key \"" + name + "\" is not a number");
+    if (!ParseKeyNumber(name, key)) throw ValueError("container key " + Quoted(name) + " is not a number");
     c.Set(key, DecodeValue(*value, nullptr, resolve));
   }
   return c;

@@ -7,6 +7,7 @@
 #include "app/core/Error.h"
 #include "app/image/ImageIO.h"
 #include "tests/support/FilterTest.h"
+#include "tests/support/PngHeader.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -62,6 +63,19 @@ TEST_F(BlurCommand, RefusesMismatchedImagesAndUnknownFilters)
   options.filter = "box";
   EXPECT_THROW(lensara::RunBlur(host, options, nullptr, nullptr), lensara::Error);
   EXPECT_FALSE(std::filesystem::exists(options.output));
+}
+
+TEST_F(BlurCommand, MapOfAnotherSizeIsRefusedBeforeDecoding)
+{
+  test::WritePngHeader(dir / "wide.png", 20000, 17);
+  options.map = dir / "wide.png";
+  try {
+    lensara::RunBlur(host, options, nullptr, nullptr);
+    ADD_FAILURE();
+  } catch (const lensara::Error& e) {
+    EXPECT_EQ(std::string(e.what()), options.map.string() + ": the blur map is 20000 x 17 but the image " +
+                                         options.image.string() + " is 31 x 17");
+  }
 }
 
 TEST_F(BlurCommand, ZeroPassesLeaveTheImageAsItWas)

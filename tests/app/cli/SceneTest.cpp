@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "app/core/Error.h"
@@ -50,6 +51,21 @@ TEST(SceneCommand, ConvertChecksTheOutputBeforeReadingAndLeavesNoFile)
               std::string::npos);
   }
   EXPECT_TRUE(std::filesystem::is_empty(dir.path));
+}
+
+TEST(SceneCommand, NamesNotInUtf8AreReplacedAlikeInCheckAndConvert)
+{
+  Host host;
+  test::TempDir dir;
+  std::ofstream(dir / "latin.obj") << "mtllib latin.mtl\no Caf\xe9\nusemtl Cr\xe8me\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+  std::ofstream(dir / "latin.mtl") << "newmtl Cr\xe8me\nKd 1 0 0\n";
+  std::ostringstream out, err;
+  CheckScene(dir / "latin.obj", false, out, err);
+  EXPECT_NE(out.str().find("polygon \"Caf\uFFFD\" [texture -> \"Cr\uFFFDme\"]"), std::string::npos) << out.str();
+  ConvertScene(dir / "latin.obj", dir / "latin.json", err);
+  std::ostringstream converted;
+  CheckScene(dir / "latin.json", false, converted, err);
+  EXPECT_EQ(converted.str().substr(converted.str().find('\n')), out.str().substr(out.str().find('\n')));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/core/Error.h"
+#include "tests/support/PngHeader.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -60,6 +61,46 @@ TEST(ImageIO, ErrorsNameTheFileAndLeaveNothingBehind)
   EXPECT_THROW(lensara::WriteImage(dir / "no" / "such.png", lensara::Bitmap(2, 2)), lensara::Error);
   EXPECT_THROW(lensara::WriteImage(dir / "out.unknownformat", lensara::Bitmap(2, 2)), lensara::Error);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 1);
+}
+
+// The message of reading file, or "" when it reads.
+std::string ReadError(const std::filesystem::path& file)
+{
+  try {
+    lensara::ReadImage(file);
+  } catch (const lensara::Error& e) {
+    return e.what();
+  }
+  return "";
+}
+
+TEST(ImageIO, TheContentChoosesTheFormatAndOnlyFourAreRead)
+{
+  test::TempDir dir;
+  lensara::Bitmap bitmap(2, 2);
+  lensara::WriteImage(dir / "image.tif", bitmap);
+  std::filesystem::rename(dir / "image.tif", dir / "tiff.png");
+  EXPECT_TRUE(lensara::ReadImage(dir / "tiff.png") == bitmap);
+  // A BMP is a well-formed image of a format not documented for reading.
+  auto bmp = OIIO::ImageOutput::create("bmp");
+  ASSERT_TRUE(bmp && bmp->open((dir / "image.bmp").string(), OIIO::ImageSpec(2, 2, 3, OIIO::TypeDesc::UINT8)));
+  bmp->write_image(OIIO::TypeDesc::UINT8, bitmap.Pixels().data());
+  bmp->close();
+  std::filesystem::copy(dir / "image.bmp", dir / "bmp.png");
+  for (const char* name : {"image.bmp", "bmp.png"})
+    EXPECT_EQ(ReadError(dir / name), (dir / name).string() + ": is not a PNG, JPEG, TIFF or OpenEXR image");
+}
+
+TEST(ImageIO, SizesPastTheLimitAreRefusedFromTheHeader)
+{
+  test::TempDir dir;
+  test::WritePngHeader(dir / "huge.png", 20000, 20000);  // 1.2 GB of pixels, 80 bytes of file
+  EXPECT_EQ(ReadError(dir / "huge.png"),
+            (dir / "huge.png").string() + ": the image is too large (20000 x 20000; at most 268435456 pixels are read)");
+  EXPECT_THROW(lensara::ReadImageSize(dir / "huge.png"), lensara::Error);
+  test::WritePngHeader(dir / "damaged.png", 7, 3);
+  EXPECT_EQ(lensara::ReadImageSize(dir / "damaged.png"), (lensara::ImageSize{7, 3}));
+  EXPECT_NE(ReadError(dir / "damaged.png").find("cannot be read"), std::string::npos);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/core/Error.h"
+
 namespace lensara {
 namespace {
 
@@ -51,6 +53,42 @@ TEST(Json, WrittenTextParsesBackToTheSameValue)
   EXPECT_EQ(WriteCanonicalJson(again), text);
   EXPECT_EQ(again.at("s").get<std::string>(), "quote \" and \u00e9");
   EXPECT_EQ(again.at("big").get<int64_t>(), 12345678901);
+}
+
+// The message of parsing text as "x.json", or "" when it parses.
+std::string ParseError(const std::string& text)
+{
+  try {
+    ParseJsonWithLines(text, "x.json");
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "";
+}
+
+TEST(Json, NumbersBeyondADoubleAreReportedAtTheirLine)
+{
+  EXPECT_EQ(ParseError("{\n  \"time\":\n  1e400\n}\n"), "x.json:3: number out of range");
+  EXPECT_EQ(ParseError("{\"a\": [1,\n-1e999]}"), "x.json:2: number out of range");
+  EXPECT_EQ(ParseError("1e400"), "x.json:1: number out of range");
+}
+
+TEST(Json, KeysOfTheFileNeverTakeTheRecordedLinesPlace)
+{
+  Json j = ParseJsonWithLines("{\"\\u0001line\": 7,\n \"\\u0001members\": {}}", "x.json");
+  auto members = Members(j);
+  ASSERT_EQ(members.size(), 2u);
+  EXPECT_EQ(members[0].first, "\x01line");
+  EXPECT_EQ(LineOf(j, "\x01members"), 2);
+  EXPECT_EQ(Quoted(members[0].first), "\"\\u0001line\"");
+  EXPECT_EQ(Shown(Json::array({j, 1})), "[{\"\\u0001line\":7,\"\\u0001members\":{}},1]");
+}
+
+TEST(Json, BytesThatAreNotUtf8AreReplaced)
+{
+  EXPECT_EQ(ValidUtf8("Cr\xe8me \xc3\xa9"), "Cr\xef\xbf\xbdme \xc3\xa9");
+  Json j = Json::object({{"name", "Caf\xe9"}});
+  EXPECT_EQ(WriteCanonicalJson(j), "{\"name\": \"Caf\xef\xbf\xbd\"}\n");
 }
 
 }  // namespace

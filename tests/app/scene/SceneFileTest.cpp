@@ -1,6 +1,7 @@
 #include "app/scene/SceneFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <filesystem>
@@ -8,6 +9,7 @@
 
 #include "app/core/Error.h"
 #include "app/core/Host.h"
+#include "tests/support/TempDir.h"
 
 namespace lensara {
 namespace {
@@ -288,6 +290,37 @@ TEST_F(SceneFile, MissingMeshFileIsReportedWithItsLine)
   EXPECT_NE(message.find("nothing.obj"), std::string::npos);
 }
 
+TEST_F(SceneFile, HostileInputFailsWithFileAndLine)
+{
+  // Names the reader's own line records are kept under are plain unknown fields.
+  const std::pair<const char*, const char*> cases[] = {
+      {"{\n\"time\": 1e400}", "test.json:2: number out of range"},
+      {"{\n\"\\u0001line\": 5}", "test.json:2: unknown field \"\\u0001line\" in the scene"},
+      {"{\"objects\": [{\"type\": \"null\",\n \"\\u0001members\": {}}]}",
+       "test.json:2: unknown field \"\\u0001members\" in an object"},
+      {"{\"objects\": [{\"type\": \"polygon\", \"points\": [[{\"x\": 1}, 0, 0]]}]}",
+       "test.json:1: every point must be a vector [x, y, z] of finite numbers, not [{\"x\":1},0,0]"}};
+  for (const auto& [text, message] : cases) EXPECT_EQ(ReadError(text), message);
+}
+
+TEST_F(SceneFile, MeshesMustBeRegularFiles)
+{
+  test::TempDir dir;
+  std::filesystem::create_directory(dir / "folder.obj");
+  ASSERT_EQ(mkfifo((dir / "pipe.obj").c_str(), 0600), 0);
+  auto meshError = [&](const std::string& mesh) {
+    return ReadError("{\"objects\": [{\"type\": \"polygon\",\n \"mesh\": \"" + mesh + "\"}]}", dir / "s.json");
+  };
+  std::string at = (dir / "s.json").string() + ":2: ";
+  EXPECT_EQ(meshError(""), at + "\"mesh\" is empty; it names a mesh file");
+  EXPECT_EQ(meshError("folder.obj"), at + (dir / "folder.obj").string() + ": is a directory");
+  EXPECT_EQ(meshError("pipe.obj"), at + (dir / "pipe.obj").string() + ": is not a regular file");
+  // Files the mesh file names are not opened unless regular either.
+  ASSERT_EQ(mkfifo((dir / "pipe.mtl").c_str(), 0600), 0);
+  std::ofstream(dir / "m.obj") << "mtllib pipe.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+  EXPECT_EQ(meshError("m.obj"), "");
+}
+
 TEST_F(SceneFile, ReferencedMeshesKeepTheirRelativePath)
 {
   std::string text = R"({"objects": [{"type": "polygon", "name": "Vase", "mesh": "meshes/vase.obj"}]})";
@@ -297,6 +330,12 @@ TEST_F(SceneFile, ReferencedMeshesKeepTheirRelativePath)
   EXPECT_NE(WriteScene(*doc, kExamples / "mesh.json").find("\"mesh\": \"meshes/vase.obj\""), std::string::npos);
   EXPECT_NE(WriteScene(*doc, kExamples / "sub" / "mesh.json").find("\"mesh\": \"../meshes/vase.obj\""),
             std::string::npos);
+  test::TempDir dir;
+  std::filesystem::create_directory(dir / "caf\xe9");
+  std::filesystem::copy(kExamples / "meshes" / "vase.obj", dir / "caf\xe9" / "vase.obj");
+  doc = ReadScene(R"({"objects": [{"type": "polygon", "mesh": "vase.obj"}]})", dir / "caf\xe9" / "in.json");
+  EXPECT_NE(WriteScene(*doc, dir / "caf\xe9" / "out.json").find("\"mesh\": \"vase.obj\""), std::string::npos);
+  EXPECT_THROW(WriteScene(*doc, "/out.json"), Error);  // the absolute path would be written
 }
 
 TEST_F(SceneFile, ADocumentAlwaysHasRenderSettings)
