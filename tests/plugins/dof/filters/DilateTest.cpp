@@ -48,6 +48,18 @@ TEST_F(DilateTest, MatchesTheStraightforwardWindowMaximum)
   }
 }
 
+// Windows wider than the image reach no further samples: the straightforward maximum at
+// radius 1000 on a tiny image, and the same at 2^30, where visiting every offset of the
+// window would not finish.
+TEST_F(DilateTest, RadiiFarBeyondTheImageTakeTheMaximumOfWhatTheEdgeRuleReaches)
+{
+  std::mt19937 random(34);
+  Image source = test::RandomImage(random, 7, 5), target = test::RandomImage(random, 7, 5);
+  Image expected = reference::Dilate(source, 2, 1000);
+  EXPECT_TRUE(Run(source, target, 2, 1000) == expected);
+  EXPECT_TRUE(Run(source, target, 2, 1 << 30) == expected);
+}
+
 TEST_F(DilateTest, ZeroPassesKeepTheTargetAndNegativeRadiusSpreadsByteZero)
 {
   std::mt19937 random(32);
