@@ -588,9 +588,9 @@ LENSARA_CLONES void StoreQuotients(const Int32* sums, Int32 count, Int32 window,
     StoreQuotientsIn(sums, count, 1.0 / static_cast<double>(window), out);
 }
 
-LENSARA_CLONES void AddBytes(Int32* sums, const UChar* add, Int32 count)
+LENSARA_CLONES void AddBytes(Int32* sums, const UChar* add, Int32 count, Int32 times)
 {
-  for (Int32 j = 0; j < count; ++j) sums[j] += add[j];
+  for (Int32 j = 0; j < count; ++j) sums[j] += add[j] * times;
 }
 
 LENSARA_CLONES void SlideBytes(Int32* sums, const UChar* add, const UChar* remove, Int32 count)
@@ -612,11 +612,34 @@ LENSARA_CLONES void RunningSums(const UChar* segment, Int32 count, Int32 window,
     }
 }
 
+// RunningSums for windows that reach beyond the reflected samples of the row: the first
+// window's sum counts the samples it reads, each slide reads the two samples directly.
+LENSARA_CLONES void FarRunningSums(const UChar* row, Int32 width, std::int64_t from, Int32 count, Int32 window,
+                                   Int32* sums)
+{
+  Int32 run[3] = {0, 0, 0};
+  ForEachReadSample(from, from + window, width, [&](Int32 i, std::int64_t times) {
+    for (int c = 0; c < 3; ++c) run[c] += row[i * 3 + c] * static_cast<Int32>(times);
+  });
+  for (Int32 j = 0; j < count; ++j) {
+    const UChar* add = row + EdgeIndex(from + window + j, width) * 3;
+    const UChar* remove = row + EdgeIndex(from + j, width) * 3;
+    for (int c = 0; c < 3; ++c) {
+      sums[j * 3 + c] = run[c];
+      run[c] += add[c] - remove[c];
+    }
+  }
+}
+
+// The longest stretch of positions that all reflect into a line of n samples.
+std::int64_t ReflectedSpan(Int32 n) { return 4 * std::int64_t(n) - 1; }
+
 class BoxPasses : public SeparablePasses {
 public:
   BoxPasses(Int32 radius, Int32 width, Int32 height)
       : radius(radius), width(width), height(height), window(2 * radius + 1),
-        segment((std::int64_t(std::min(kBoxRowBlock, width)) + 2 * std::int64_t(radius) + 1) * 3),
+        segment(std::min(std::int64_t(std::min(kBoxRowBlock, width)) + 2 * std::int64_t(radius) + 1,
+                         ReflectedSpan(width)) * 3),
         sums(std::int64_t(std::max(kBoxRowBlock, kBoxColumnBlock)) * 3),
         strip(std::int64_t(height) * kBoxColumnBlock * 3)
   {
@@ -626,13 +649,21 @@ public:
   Int32 HorizontalBlock() const override { return kBoxRowBlock; }
   Int32 VerticalBlock() const override { return kBoxColumnBlock; }
 
-  // Per row: the reflected segment, then its running sums, then the quotients.
+  // Per row: the reflected segment, then its running sums, then the quotients. Windows
+  // reaching further than the reflection read the row itself instead of a segment.
   void Horizontal(const UChar* in, UChar* out, Int32 x0, Int32 x1) override
   {
     Int32 count = x1 - x0;
+    std::int64_t from = std::int64_t(x0) - radius;
+    Bool segmentFits = count + window <= ReflectedSpan(width);
     for (Int32 y = 0; y < height; ++y) {
-      FillSegment(in + std::ptrdiff_t(y) * width * 3, std::int64_t(x0) - radius, count + window);
-      RunningSums(segment.Get(), count, window, sums.Get());
+      const UChar* row = in + std::ptrdiff_t(y) * width * 3;
+      if (segmentFits) {
+        FillSegment(row, from, count + window);
+        RunningSums(segment.Get(), count, window, sums.Get());
+      } else {
+        FarRunningSums(row, width, from, count, window, sums.Get());
+      }
       StoreQuotients(sums.Get(), count * 3, window, out + (std::ptrdiff_t(y) * width + x0) * 3);
     }
   }
@@ -646,7 +677,9 @@ public:
       std::memcpy(strip.Get() + std::ptrdiff_t(y) * bytes, image + (std::ptrdiff_t(y) * width + x0) * 3, bytes);
     Int32* s = sums.Get();
     std::fill(s, s + bytes, 0);
-    for (Int32 k = -radius; k <= radius; ++k) AddBytes(s, StripRow(k, bytes), bytes);
+    ForEachReadSample(-std::int64_t(radius), std::int64_t(radius) + 1, height, [&](Int32 row, std::int64_t times) {
+      AddBytes(s, strip.Get() + std::ptrdiff_t(row) * bytes, bytes, static_cast<Int32>(times));
+    });
     for (Int32 y = 0; y < height; ++y) {
       StoreQuotients(s, bytes, window, image + (std::ptrdiff_t(y) * width + x0) * 3);
       SlideBytes(s, StripRow(std::int64_t(y) + radius + 1, bytes), StripRow(std::int64_t(y) - radius, bytes), bytes);
