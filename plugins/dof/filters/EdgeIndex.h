@@ -17,6 +17,9 @@ inline Int32 EdgeIndex(std::int64_t i, Int32 n)
   return i > n - 1 ? n - 1 : static_cast<Int32>(i);
 }
 
+// The longest stretch of positions that all reflect into a line of n samples.
+inline std::int64_t ReflectedSpan(Int32 n) { return 4 * std::int64_t(n) - 1; }
+
 // Calls read(i, times) for the samples that positions lo .. hi - 1 of a line of n samples
 // read: once per position that reflects into the line, and once with the count of all
 // positions further out, which read sample 0. The calls are as many as the line's reach

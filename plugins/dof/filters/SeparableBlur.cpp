@@ -567,6 +567,14 @@ private:
 
 // --- running sums
 
+// Columns x0 .. x0 + bytes / 3 - 1 of every row of the image into strip, row after row:
+// what a vertical pass reads while its results overwrite the image.
+void CopyBlock(const UChar* image, Int32 width, Int32 height, Int32 x0, Int32 bytes, UChar* strip)
+{
+  for (Int32 y = 0; y < height; ++y)
+    std::memcpy(strip + std::ptrdiff_t(y) * bytes, image + (std::ptrdiff_t(y) * width + x0) * 3, bytes);
+}
+
 // floor(sum / window) for every sum, exactly: (sum + 0.5) / window lies at least
 // 0.5 / window away from every integer, while the rounding of the multiplication moves it
 // by at most 2 x 2^-24 x 256 in float (so float serves windows below 2^14) and far less
@@ -631,9 +639,6 @@ LENSARA_CLONES void FarRunningSums(const UChar* row, Int32 width, std::int64_t f
   }
 }
 
-// The longest stretch of positions that all reflect into a line of n samples.
-std::int64_t ReflectedSpan(Int32 n) { return 4 * std::int64_t(n) - 1; }
-
 class BoxPasses : public SeparablePasses {
 public:
   BoxPasses(Int32 radius, Int32 width, Int32 height)
@@ -673,8 +678,7 @@ public:
   void Vertical(UChar* image, Int32 x0, Int32 x1) override
   {
     Int32 bytes = (x1 - x0) * 3;
-    for (Int32 y = 0; y < height; ++y)
-      std::memcpy(strip.Get() + std::ptrdiff_t(y) * bytes, image + (std::ptrdiff_t(y) * width + x0) * 3, bytes);
+    CopyBlock(image, width, height, x0, bytes, strip.Get());
     Int32* s = sums.Get();
     std::fill(s, s + bytes, 0);
     ForEachReadSample(-std::int64_t(radius), std::int64_t(radius) + 1, height, [&](Int32 row, std::int64_t times) {
@@ -713,6 +717,72 @@ private:
   Int32 radius, width, height, window;
   Scratch<UChar> segment;
   Scratch<Int32> sums;
+  Scratch<UChar> strip; // the vertical pass's block of columns
+};
+
+// --- counted means
+//
+// With every weight 1 the colour sums and the weight sum are whole numbers, exact in any
+// order, so the samples beyond the edge rule's reach are counted rather than visited:
+// each pixel costs at most the reach of its line, whatever the radius.
+
+// The truncated mean of the samples that positions from .. from + window - 1 of a line of
+// n pixels read (pixel i at line + i x step, its map pixel at mapLine + i x mapStep),
+// leaving out those that fail the depth test against centre when depthTest is set. The
+// centre sample always passes, so the count is never 0.
+void CountedMean(const UChar* line, std::ptrdiff_t step, const UChar* mapLine, std::ptrdiff_t mapStep, Int32 n,
+                 std::int64_t from, std::int64_t window, Int32 centre, Bool depthTest, UChar* out)
+{
+  std::int64_t sums[3] = {0, 0, 0}, count = 0;
+  ForEachReadSample(from, from + window, n, [&](Int32 i, std::int64_t times) {
+    if (depthTest && centre > mapLine[i * mapStep] + 5) return;
+    count += times;
+    for (int c = 0; c < 3; ++c) sums[c] += line[i * step + c] * times;
+  });
+  for (int c = 0; c < 3; ++c)
+    out[c] = static_cast<UChar>(static_cast<Int32>(static_cast<double>(sums[c]) / static_cast<double>(count)));
+}
+
+class CountedPasses : public SeparablePasses {
+public:
+  CountedPasses(Int32 radius, const FastBitmap* map, Bool depthTest)
+      : map(map->GetData()), width(map->GetWidth()), height(map->GetHeight()), radius(radius), depthTest(depthTest),
+        strip(std::int64_t(height) * kBoxColumnBlock * 3)
+  {
+  }
+
+  Bool Ready() const { return strip.Get() != nullptr; }
+  Int32 HorizontalBlock() const override { return kBoxRowBlock; }
+  Int32 VerticalBlock() const override { return kBoxColumnBlock; }
+
+  void Horizontal(const UChar* in, UChar* out, Int32 x0, Int32 x1) override
+  {
+    for (Int32 y = 0; y < height; ++y) {
+      std::ptrdiff_t row = std::ptrdiff_t(y) * width * 3;
+      for (Int32 x = x0; x < x1; ++x)
+        CountedMean(in + row, 3, map + row, 3, width, std::int64_t(x) - radius, Window(), map[row + x * 3], depthTest,
+                    out + row + x * 3);
+    }
+  }
+
+  // The block's columns are read from a copy, as the results overwrite them.
+  void Vertical(UChar* image, Int32 x0, Int32 x1) override
+  {
+    Int32 bytes = (x1 - x0) * 3;
+    CopyBlock(image, width, height, x0, bytes, strip.Get());
+    std::ptrdiff_t rowBytes = std::ptrdiff_t(width) * 3;
+    for (Int32 x = x0; x < x1; ++x)
+      for (Int32 y = 0; y < height; ++y)
+        CountedMean(strip.Get() + (x - x0) * 3, bytes, map + x * 3, rowBytes, height, std::int64_t(y) - radius,
+                    Window(), map[y * rowBytes + x * 3], depthTest, image + y * rowBytes + x * 3);
+  }
+
+private:
+  std::int64_t Window() const { return 2 * std::int64_t(radius) + 1; }
+
+  const UChar* map;
+  Int32 width, height, radius;
+  Bool depthTest;
   Scratch<UChar> strip; // the vertical pass's block of columns
 };
 
@@ -773,5 +843,13 @@ Bool RunBoxBlur(Int32 radius, FastBitmap* source, FastBitmap* target, FastBitmap
 {
   if (!CanBlur(source, target, map)) return false;
   BoxPasses passes(radius, target->GetWidth(), target->GetHeight());
+  return passes.Ready() && RunPasses(passes, source, target, vps, 1.0);
+}
+
+Bool RunCountedMean(Int32 radius, FastBitmap* source, FastBitmap* target, FastBitmap* map, Bool depthTest,
+                    VideoPostStruct* vps)
+{
+  if (!CanBlur(source, target, map)) return false;
+  CountedPasses passes(radius, map, depthTest);
   return passes.Ready() && RunPasses(passes, source, target, vps, 1.0);
 }

@@ -71,3 +71,9 @@ Bool RunWeightedBlur(const BlurKernel& kernel, FastBitmap* source, FastBitmap* t
 // running integer sums; the progress value runs from 0 to 1 in each pass. Results as
 // RunWeightedBlur with all weights 1; radius must be below 2^22.
 Bool RunBoxBlur(Int32 radius, FastBitmap* source, FastBitmap* target, FastBitmap* map, VideoPostStruct* vps);
+
+// The plain mean of the samples of every window that pass the depth test (all of them
+// when depthTest is not set), for any radius: each pixel visits at most the samples its
+// lines can reach and counts the rest. Results as RunWeightedBlur with all weights 1.
+Bool RunCountedMean(Int32 radius, FastBitmap* source, FastBitmap* target, FastBitmap* map, Bool depthTest,
+                    VideoPostStruct* vps);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "EdgeIndex.h"
 #include "SeparableBlur.h"
 #include "plugins/dof/Dof.h"
 
@@ -29,6 +30,13 @@ Int32 ImprovedReach(Int32 radius)
   Int32 reach = 0;
   while (reach < radius && GaussWeight(reach + 1, widest) != 0.0) ++reach;
   return reach;
+}
+
+// True when every window is wider than the reflected samples of the image's longer side:
+// counting the samples then costs less than weighing every offset.
+Bool Outreaches(Int32 radius, const FastBitmap* image)
+{
+  return image && 2 * std::int64_t(radius) + 1 > ReflectedSpan(std::max(image->GetWidth(), image->GetHeight()));
 }
 
 void FillRow(double* row, Int32 radius, float d)
@@ -78,6 +86,7 @@ Bool Dof::MedianLowPass(FastBitmap* source, FastBitmap* target, FastBitmap* map,
 {
   radius = std::max(radius, 0);
   if (!depthTest && radius < kBoxRadiusLimit) return RunBoxBlur(radius, source, target, map, vps);
+  if (Outreaches(radius, target)) return RunCountedMean(radius, source, target, map, depthTest, vps);
   BlurKernel kernel;
   if (!kernel.Init(radius, false)) return false;
   for (Int32 k = -radius; k <= radius; ++k) kernel.Row(0)[k] = 1.0;
