@@ -13,6 +13,7 @@
 #include "app/cli/Scene.h"
 #include "app/core/Error.h"
 #include "app/core/Host.h"
+#include "app/core/Signals.h"
 
 namespace {
 
@@ -242,6 +243,7 @@ int main(int argc, char** argv)
   if (int code = Parse(app, argc, argv); code >= 0) return code;
   if (!frames.empty()) renderOptions.frames = ParseFrames(frames);
 
+  lensara::SignalHandlers signals;  // a signal removes the temporaries of files being written
   lensara::Host host(options);
   host.LoadPlugins(PluginFolder(pluginOption));
   if (!*info) ReportPlugins(host);
