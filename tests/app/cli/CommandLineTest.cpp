@@ -11,7 +11,6 @@
 #include <fstream>
 #include <functional>
 #include <random>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,6 +21,8 @@
 #include "tests/support/TempDir.h"
 
 namespace {
+
+using test::Contents;
 
 struct Outcome {
   int code = -1;
@@ -75,14 +76,6 @@ Outcome RunLensara(const std::vector<std::string>& args, const std::filesystem::
   if (watcher.joinable()) watcher.join();
   outcome.code = WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
   return outcome;
-}
-
-std::string Contents(const std::filesystem::path& file)
-{
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 // The temporaries of files being written in folder: hidden names ending in ".tmp".

@@ -7,7 +7,6 @@
 
 #include <csignal>
 #include <fstream>
-#include <sstream>
 
 #include "app/core/Error.h"
 #include "app/core/Files.h"
@@ -16,15 +15,9 @@
 
 namespace {
 
-using lensara::WriteThroughTemporary;
+using test::Contents;
 
-std::string Contents(const std::filesystem::path& file)
-{
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using lensara::WriteThroughTemporary;
 
 // Writes text to file through WriteThroughTemporary; returns the temporary's path.
 std::filesystem::path Write(const std::filesystem::path& file, const std::string& text)
