@@ -145,7 +145,8 @@ lensara::FrameRange ParseFrames(const std::string& text)
 }
 
 // Runs `lensara render`: 1 when a video post failed on a frame (all frames written), 130
-// when Ctrl-C stopped it, the frame under way unwritten.
+// when Ctrl-C stopped it, the frame under way unwritten (or, when its files were being
+// written, the file under way left as it was).
 int Render(const lensara::Host& host, const lensara::RenderOptions& options)
 {
   lensara::InterruptBreak interrupt;
