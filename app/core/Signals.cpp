@@ -13,11 +13,11 @@ namespace {
 
 // The handler touches only lock-free atomics and async-signal-safe calls (unlink, write,
 // _exit, raise, sigaction).
-static_assert(std::atomic<const char*>::is_always_lock_free);
+static_assert(std::atomic<const char*>::is_always_lock_free && std::atomic<bool>::is_always_lock_free);
 
 std::array<std::atomic<const char*>, 64> pendingFiles{};
-volatile std::sig_atomic_t polling = 0;
-volatile std::sig_atomic_t requested = 0;
+std::atomic<bool> polling{false};    // an InterruptPolling lives
+std::atomic<bool> requested{false};  // SIGINT came while polling
 
 void RemovePendingFiles()
 {
@@ -28,7 +28,7 @@ void RemovePendingFiles()
 void OnSignal(int signal)
 {
   if (signal == SIGINT && polling && !requested) {
-    requested = 1;
+    requested = true;
     return;
   }
   RemovePendingFiles();
@@ -65,11 +65,11 @@ SignalHandlers::~SignalHandlers()
 
 InterruptPolling::InterruptPolling()
 {
-  requested = 0;
-  polling = 1;
+  requested = false;
+  polling = true;
 }
 
-InterruptPolling::~InterruptPolling() { polling = 0; }
+InterruptPolling::~InterruptPolling() { polling = false; }
 
 bool InterruptRequested() noexcept { return polling && requested; }
 
