@@ -11,6 +11,9 @@ int RunCommand(const std::string& command, std::ostream& err, const std::functio
   std::string lead = "lensara " + command + ": ";
   try {
     return work();
+  } catch (const Interrupted& e) {
+    err << lead << "interrupted; " << e.what() << "\n";
+    return kExitInterrupted;
   } catch (const UsageError& e) {
     err << lead << e.what() << "\n";
     return kExitUsage;

@@ -20,7 +20,8 @@ inline constexpr const char* kExitCodeText =
     "option or command, a value of the wrong type or out of range), 130 interrupted (Ctrl-C).";
 
 // Runs work and answers its exit code. A UsageError, an Error or running out of memory is
-// printed to err as "lensara COMMAND: message" and answers 2, 1 and 1.
+// printed to err as "lensara COMMAND: message" and answers 2, 1 and 1; Interrupted as
+// "lensara COMMAND: interrupted; message" and answers 130.
 int RunCommand(const std::string& command, std::ostream& err, const std::function<int()>& work);
 
 }  // namespace lensara

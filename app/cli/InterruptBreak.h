@@ -1,24 +1,20 @@
 // The command line's break test: Ctrl-C (SIGINT) asks running filters to stop.
 #pragma once
 
-#include <csignal>
-
 #include "app/core/RenderCall.h"
+#include "app/core/Signals.h"
 
 namespace lensara {
 
-// While it lives, SIGINT no longer ends the process but makes Stop() true.
+// While it lives, the first SIGINT no longer ends the process but makes Stop() true; a
+// second one ends it at once with exit 130, removing the files being written.
 class InterruptBreak : public BreakTest {
 public:
-  InterruptBreak();
-  ~InterruptBreak() override;
-  InterruptBreak(const InterruptBreak&) = delete;
-  InterruptBreak& operator=(const InterruptBreak&) = delete;
-
   bool Stop() noexcept override;
 
 private:
-  struct sigaction previous {};
+  SignalHandlers handlers;
+  InterruptPolling polling;
 };
 
 }  // namespace lensara

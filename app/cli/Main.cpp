@@ -13,6 +13,7 @@
 #include "app/cli/Scene.h"
 #include "app/core/Error.h"
 #include "app/core/Host.h"
+#include "app/core/Signals.h"
 
 namespace {
 
@@ -144,7 +145,8 @@ lensara::FrameRange ParseFrames(const std::string& text)
 }
 
 // Runs `lensara render`: 1 when a video post failed on a frame (all frames written), 130
-// when Ctrl-C stopped it, the frame under way unwritten.
+// when Ctrl-C stopped it, the frame under way unwritten (or, when its files were being
+// written, the file under way left as it was).
 int Render(const lensara::Host& host, const lensara::RenderOptions& options)
 {
   lensara::InterruptBreak interrupt;
@@ -242,6 +244,7 @@ int main(int argc, char** argv)
   if (int code = Parse(app, argc, argv); code >= 0) return code;
   if (!frames.empty()) renderOptions.frames = ParseFrames(frames);
 
+  lensara::SignalHandlers signals;  // a signal removes the temporaries of files being written
   lensara::Host host(options);
   host.LoadPlugins(PluginFolder(pluginOption));
   if (!*info) ReportPlugins(host);

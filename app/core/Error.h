@@ -19,4 +19,10 @@ public:
   using Error::Error;
 };
 
+// Work stopped by Ctrl-C; the message says what was left undone ("out.png was not written").
+class Interrupted : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
 }  // namespace lensara

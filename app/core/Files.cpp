@@ -1,12 +1,17 @@
 #include "Files.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <system_error>
 
 #include "Error.h"
+#include "Signals.h"
 
 namespace lensara {
 
@@ -24,6 +29,96 @@ std::string SystemProblem(int error)
   if (!text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
   return text;
 }
+
+Error CannotWrite(const std::filesystem::path& file, const std::string& problem)
+{
+  return FileError(file, "cannot be written" + (problem.empty() ? "" : ": " + problem));
+}
+
+// The file written for file: the one a symbolic link names, so that the link stays a link.
+std::filesystem::path Destination(const std::filesystem::path& file)
+{
+  std::error_code ec;
+  if (!std::filesystem::is_symlink(file, ec)) return file;
+  std::filesystem::path named = std::filesystem::weakly_canonical(file, ec);
+  return ec ? file : named;
+}
+
+std::atomic<unsigned> temporaryCount{0};
+
+// Gives the new file fd the permission bits of file when file exists.
+bool KeepPermissions(int fd, const std::filesystem::path& file)
+{
+  struct stat existing {};
+  return stat(file.c_str(), &existing) != 0 || fchmod(fd, existing.st_mode & 0777) == 0;
+}
+
+// A new empty file beside file under a name no other file has, with file's permissions.
+std::filesystem::path CreateBeside(const std::filesystem::path& file)
+{
+  // The file's name shortened so that the temporary's name stays within NAME_MAX.
+  std::string lead = "." + file.filename().string().substr(0, 200) + "." + std::to_string(getpid()) + "-";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::filesystem::path name = file.parent_path() / (lead + std::to_string(temporaryCount++) + ".tmp");
+    int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EEXIST) continue;
+    if (fd < 0) throw CannotWrite(file, SystemProblem(errno));
+    bool kept = KeepPermissions(fd, file);
+    int error = errno;
+    close(fd);
+    if (kept) return name;
+    unlink(name.c_str());
+    throw CannotWrite(file, SystemProblem(error));
+  }
+  throw CannotWrite(file, "no free temporary name beside it");
+}
+
+// Empty, or the problem with flushing file to the disk.
+std::string Sync(const std::filesystem::path& file)
+{
+  int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  bool synced = fd >= 0 && fsync(fd) == 0;
+  int error = errno;
+  if (fd >= 0) close(fd);
+  return synced ? "" : SystemProblem(error);
+}
+
+// The temporary file beside a file being written: removed unless moved into place, also by
+// the signal handlers.
+class TemporaryFile {
+public:
+  explicit TemporaryFile(const std::filesystem::path& file) : name(CreateBeside(file))
+  {
+    try {
+      removedOnSignal.emplace(name.string());
+    } catch (...) {
+      unlink(name.c_str());
+      throw;
+    }
+  }
+  ~TemporaryFile()
+  {
+    if (!moved) unlink(name.c_str());
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  const std::filesystem::path& Name() const { return name; }
+
+  // Syncs the temporary and renames it to file: empty, or the problem.
+  std::string MoveTo(const std::filesystem::path& file)
+  {
+    if (std::string problem = Sync(name); !problem.empty()) return problem;
+    if (rename(name.c_str(), file.c_str()) != 0) return SystemProblem(errno);
+    moved = true;
+    return "";
+  }
+
+private:
+  std::filesystem::path name;
+  std::optional<RemovedOnSignal> removedOnSignal;
+  bool moved = false;
+};
 
 }  // namespace
 
@@ -50,17 +145,16 @@ void CheckWritable(const std::filesystem::path& file)
     throw FileError(file, SystemProblem(errno));
 }
 
-void WriteThroughTemporary(const std::filesystem::path& file, const std::filesystem::path& temporary,
-                           const FillTemporary& fill)
+void WriteThroughTemporary(const std::filesystem::path& file, const FillTemporary& fill)
 {
+  std::filesystem::path destination = Destination(file);
+  CheckWritable(destination);
+  TemporaryFile temporary(destination);
   std::string problem;
-  std::error_code ec;
-  bool filled = fill(temporary, problem);
-  if (filled) std::filesystem::rename(temporary, file, ec);
-  if (filled && !ec) return;
-  if (ec) problem = ec.message();
-  std::filesystem::remove(temporary, ec);
-  throw Error(file.string() + ": cannot be written" + (problem.empty() ? "" : ": " + problem));
+  if (!fill(temporary.Name(), problem)) throw CannotWrite(file, problem);
+  if (InterruptRequested()) throw Interrupted(file.string() + " was not written");
+  if (std::string moveProblem = temporary.MoveTo(destination); !moveProblem.empty())
+    throw CannotWrite(file, moveProblem);
 }
 
 }  // namespace lensara

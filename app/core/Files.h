@@ -15,13 +15,17 @@ void CheckReadable(const std::filesystem::path& file);
 // is writable, and file is no directory and, when it exists, writable.
 void CheckWritable(const std::filesystem::path& file);
 
-// Fills a temporary file and returns true, or false with the problem when it knows one.
+// Fills the temporary file at the path it is given and returns true, or false with the
+// problem when it knows one.
 using FillTemporary = std::function<bool(const std::filesystem::path& temporary, std::string& problem)>;
 
-// Has fill write temporary, then renames temporary to file, so that no half-written file
-// is left. On failure removes temporary and throws Error "file: cannot be written" with
-// ": problem" when there is one.
-void WriteThroughTemporary(const std::filesystem::path& file, const std::filesystem::path& temporary,
-                           const FillTemporary& fill);
+// Writes file whole, the one way the host writes files. After CheckWritable, has fill write
+// a new temporary file beside file (".NAME.PID-N.tmp", made with O_EXCL, so no file of the
+// user's is ever reused), with the permissions of the file it replaces, then syncs it and
+// renames it over file; a symbolic link is kept and the file it names replaced. The
+// temporary is removed on failure, on an exception from fill and by the SignalHandlers on
+// SIGINT or SIGTERM. Throws Error "file: cannot be written: problem", and Interrupted when
+// Ctrl-C asked for a stop while fill ran (file is then left as it was).
+void WriteThroughTemporary(const std::filesystem::path& file, const FillTemporary& fill);
 
 }  // namespace lensara

@@ -138,11 +138,6 @@ private:
   OIIO::ImageSpec format;
 };
 
-std::filesystem::path TemporaryBeside(const std::filesystem::path& file)
-{
-  return file.parent_path() / ("." + file.filename().string() + ".tmp" + std::to_string(getpid()));
-}
-
 }  // namespace
 
 Bitmap ReadImage(const std::filesystem::path& file) { return ImageFile(file).Read(); }
@@ -170,7 +165,7 @@ void WritePixels(const std::filesystem::path& file, const OIIO::ImageSpec& forma
   CheckImageOutput(file);
   auto output = OIIO::ImageOutput::create(file.string());
   if (!output) throw FileError(file, "cannot be written: no image format for this file name");
-  WriteThroughTemporary(file, TemporaryBeside(file), [&](const std::filesystem::path& temporary, std::string& problem) {
+  WriteThroughTemporary(file, [&](const std::filesystem::path& temporary, std::string& problem) {
     bool written = output->open(temporary.string(), format) && output->write_image(type, pixels) && output->close();
     if (!written) problem = FirstLine(output->geterror());
     return written;

@@ -173,9 +173,7 @@ std::string WriteScene(Document& doc, const std::filesystem::path& file)
 void SaveScene(Document& doc, const std::filesystem::path& file)
 {
   std::string text = WriteScene(doc, file);
-  std::filesystem::path part = file;
-  part += ".part";
-  WriteThroughTemporary(file, part, [&text](const std::filesystem::path& temporary, std::string&) {
+  WriteThroughTemporary(file, [&text](const std::filesystem::path& temporary, std::string&) {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     out << text;
     out.close();

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include <unistd.h>
@@ -26,5 +28,14 @@ public:
   std::filesystem::path operator/(const std::string& name) const { return path / name; }
   std::filesystem::path path;
 };
+
+// Everything in file, empty when it cannot be read.
+inline std::string Contents(const std::filesystem::path& file)
+{
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
 
 }  // namespace test

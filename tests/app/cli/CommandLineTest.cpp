@@ -6,8 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <functional>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/image/ImageIO.h"
@@ -17,14 +22,20 @@
 
 namespace {
 
+using test::Contents;
+
 struct Outcome {
   int code = -1;
   std::string out, err;
 };
 
+// Runs on a thread of its own while lensara runs, given its process id and whether it has
+// ended.
+using Meanwhile = std::function<void(pid_t, const std::atomic<bool>& ended)>;
+
 // Runs lensara with args in dir. With interruptAfter, sends SIGINT once stderr holds that text.
 Outcome RunLensara(const std::vector<std::string>& args, const std::filesystem::path& dir,
-            const std::string& interruptAfter = "")
+                   const std::string& interruptAfter = "", const Meanwhile& meanwhile = {})
 {
   int out[2], err[2];
   if (pipe(out) != 0 || pipe(err) != 0) return {};
@@ -45,6 +56,9 @@ Outcome RunLensara(const std::vector<std::string>& args, const std::filesystem::
   }
   close(out[1]);
   close(err[1]);
+  std::atomic<bool> ended{false};
+  std::thread watcher;
+  if (meanwhile) watcher = std::thread([&] { meanwhile(pid, ended); });
   Outcome outcome;
   char buffer[4096];
   ssize_t n;
@@ -58,8 +72,33 @@ Outcome RunLensara(const std::vector<std::string>& args, const std::filesystem::
   close(err[0]);
   int status = 0;
   waitpid(pid, &status, 0);
+  ended = true;
+  if (watcher.joinable()) watcher.join();
   outcome.code = WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
   return outcome;
+}
+
+// The temporaries of files being written in folder: hidden names ending in ".tmp".
+std::vector<std::string> Temporaries(const std::filesystem::path& folder)
+{
+  std::vector<std::string> found;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    std::string name = entry.path().filename().string();
+    if (name[0] == '.' && entry.path().extension() == ".tmp") found.push_back(name);
+  }
+  return found;
+}
+
+// Sends signals to lensara, 100 ms apart, as soon as a temporary appears in folder.
+Meanwhile SignalWhileWriting(const std::filesystem::path& folder, const std::vector<int>& signals)
+{
+  return [folder, signals](pid_t pid, const std::atomic<bool>& ended) {
+    while (!ended && Temporaries(folder).empty()) std::this_thread::yield();
+    for (std::size_t i = 0; i < signals.size() && !ended; ++i) {
+      if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      kill(pid, signals[i]);
+    }
+  };
 }
 
 class CommandLine : public ::testing::Test {
@@ -157,6 +196,82 @@ TEST_F(CommandLine, CtrlCExitsWith130AndWritesNothing)
   EXPECT_EQ(o.code, 130) << o.err;
   EXPECT_NE(o.err.find("interrupted; out.png was not written"), std::string::npos) << o.err;
   EXPECT_FALSE(std::filesystem::exists(dir / "out.png"));
+}
+
+// A blur whose output, a 2000 x 1200 EXR, takes long to write; out.exr exists beforehand.
+class SignalledWrite : public CommandLine {
+protected:
+  SignalledWrite()
+  {
+    std::mt19937 random(5);
+    lensara::WriteImage(dir / "large.png", test::ToBitmap(test::RandomImage(random, 2000, 1200)));
+    lensara::WriteImage(dir / "largemap.png", test::ToBitmap(test::RandomMap(random, 2000, 1200)));
+    std::ofstream(dir / "out.exr") << "the user's old file";
+  }
+
+  Outcome BlurSignalled(const std::vector<int>& signals)
+  {
+    return RunLensara({"blur", "large.png", "largemap.png", "-o", "out.exr", "--radius", "1"}, dir.path, "",
+                      SignalWhileWriting(dir.path, signals));
+  }
+
+  void ExpectOldFileAndNoTemporary()
+  {
+    EXPECT_EQ(Contents(dir / "out.exr"), "the user's old file");
+    EXPECT_TRUE(Temporaries(dir.path).empty());
+  }
+};
+
+TEST_F(SignalledWrite, CtrlCWhileWritingExitsWith130AndKeepsTheOldFile)
+{
+  Outcome o = BlurSignalled({SIGINT});
+  EXPECT_EQ(o.code, 130) << o.err;
+  EXPECT_NE(o.err.find("lensara blur: interrupted; out.exr was not written"), std::string::npos) << o.err;
+  ExpectOldFileAndNoTemporary();
+}
+
+TEST_F(SignalledWrite, ASecondCtrlCEndsTheProgramAtOnce)
+{
+  Outcome o = BlurSignalled({SIGINT, SIGINT});
+  EXPECT_EQ(o.code, 130) << o.err;
+  EXPECT_NE(o.err.find("\nlensara: interrupted\n"), std::string::npos) << o.err;
+  EXPECT_EQ(o.err.find("was not written"), std::string::npos) << o.err;
+  ExpectOldFileAndNoTemporary();
+}
+
+TEST_F(SignalledWrite, SigtermWhileWritingLeavesNoTemporary)
+{
+  Outcome o = BlurSignalled({SIGTERM});
+  EXPECT_EQ(o.code, 1000 + SIGTERM) << o.err;
+  ExpectOldFileAndNoTemporary();
+}
+
+TEST_F(CommandLine, SceneConvertStoppedBySignalLeavesNoPartialFile)
+{
+  // A grid mesh of 90000 points, written as a scene file of several megabytes.
+  std::ofstream mesh(dir / "grid.obj");
+  const int n = 300;
+  for (int y = 0; y < n; ++y)
+    for (int x = 0; x < n; ++x) mesh << "v " << x << " " << y << " " << (x * y) % 7 << "\n";
+  for (int y = 0; y + 1 < n; ++y)
+    for (int x = 0; x + 1 < n; ++x) mesh << "f " << y * n + x + 1 << " " << y * n + x + 2 << " " << (y + 1) * n + x + 1 << "\n";
+  mesh.close();
+  std::ofstream(dir / "out.json.part") << "the user's own file";
+  for (int signal : {SIGTERM, SIGINT}) {
+    // The write takes some 30 ms: a run that ends before the signal is sent is tried again.
+    Outcome o;
+    for (int attempt = 0; attempt < 5 && (attempt == 0 || o.code == 0); ++attempt) {
+      std::ofstream(dir / "out.json") << "old scene";
+      o = RunLensara({"scene", "convert", "grid.obj", "out.json"}, dir.path, "", SignalWhileWriting(dir.path, {signal}));
+    }
+    EXPECT_EQ(o.code, signal == SIGINT ? 130 : 1000 + SIGTERM) << o.err;
+    EXPECT_EQ(Contents(dir / "out.json"), "old scene");
+  }
+  EXPECT_EQ(Contents(dir / "out.json.part"), "the user's own file");
+  EXPECT_TRUE(Temporaries(dir.path).empty());
+  EXPECT_EQ(Lensara({"scene", "convert", "grid.obj", "out.json"}).code, 0);
+  EXPECT_GT(std::filesystem::file_size(dir / "out.json"), 1000000u);
+  EXPECT_EQ(Contents(dir / "out.json.part"), "the user's own file");
 }
 
 TEST_F(CommandLine, APlugInThatFailsToLoadIsNamedOnce)
