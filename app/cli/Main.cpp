@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 
 #include "app/cli/Blur.h"
 #include "app/cli/Command.h"
@@ -128,21 +129,23 @@ int Parse(CLI::App& app, int argc, char** argv)
 }
 
 // "A-B" or "A": frames A to B, whole numbers from 0.
+// "A-B" or "A": frames A to B, whole numbers from 0; none for other text.
+std::optional<lensara::FrameRange> ReadFrames(const std::string& text)
+{
+  auto number = [](const std::string& t) {
+    return !t.empty() && t.size() <= 9 && t.find_first_not_of("0123456789") == std::string::npos;
+  };
+  std::size_t dash = text.find('-', 1);
+  std::string a = text.substr(0, dash), b = dash == std::string::npos ? a : text.substr(dash + 1);
+  if (!number(a) || !number(b)) return std::nullopt;
+  return lensara::FrameRange{std::stoi(a), std::stoi(b)};
+}
+
 const CLI::Validator kFrameRange(
     [](std::string& text) -> std::string {
-      std::size_t dash = text.find('-', 1);
-      std::string a = text.substr(0, dash), b = dash == std::string::npos ? a : text.substr(dash + 1);
-      auto number = [](const std::string& t) { return !t.empty() && t.size() <= 9 && t.find_first_not_of("0123456789") == std::string::npos; };
-      return number(a) && number(b) ? std::string() : "\"" + text + "\" is not a frame range A-B of whole numbers";
+      return ReadFrames(text) ? std::string() : "\"" + text + "\" is not a frame range A-B of whole numbers";
     },
     "A-B");
-
-lensara::FrameRange ParseFrames(const std::string& text)
-{
-  std::size_t dash = text.find('-', 1);
-  int32_t first = std::stoi(text.substr(0, dash));
-  return {first, dash == std::string::npos ? first : std::stoi(text.substr(dash + 1))};
-}
 
 // Runs `lensara render`: 1 when a video post failed on a frame (all frames written), 130
 // when Ctrl-C stopped it, the frame under way unwritten (or, when its files were being
@@ -242,7 +245,7 @@ int main(int argc, char** argv)
                      "Write the layers of every render the effect makes into this folder as PNGs");
 
   if (int code = Parse(app, argc, argv); code >= 0) return code;
-  if (!frames.empty()) renderOptions.frames = ParseFrames(frames);
+  if (!frames.empty()) renderOptions.frames = ReadFrames(frames);
 
   lensara::SignalHandlers signals;  // a signal removes the temporaries of files being written
   lensara::Host host(options);

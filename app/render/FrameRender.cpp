@@ -13,19 +13,12 @@ constexpr int32_t kSequence = 1, kFrame = 2, kSubFrame = 3, kRenderStage = 4, kI
 
 NestedRenderWatch::Observer* watching = nullptr;
 
-Container* ActiveSettings(Document& doc)
-{
-  Node* rd = doc.ActiveRenderData();
-  return rd ? &rd->Data() : nullptr;
-}
-
 }  // namespace
 
 FrameRender::FrameRender(Document& doc, FrameRenderOptions options) : doc(doc), options(options), frameDoc(&doc)
 {
   if (Node* rd = doc.ActiveRenderData())
     for (Node* vp = rd->FirstIn(HST_BRANCH_VIDEO_POSTS); vp; vp = vp->Next()) videoPosts.push_back(vp);
-  settings = ActiveSettings(doc);
   time = doc.Time();
   Execute(kSequence, true);
 }
@@ -33,7 +26,6 @@ FrameRender::FrameRender(Document& doc, FrameRenderOptions options) : doc(doc), 
 FrameRender::~FrameRender()
 {
   frameDoc = &doc;
-  settings = ActiveSettings(doc);
   Execute(kSequence, false);
 }
 
@@ -47,7 +39,6 @@ RenderResult FrameRender::RenderFrame(double frameTime, MultipassBitmap& target)
   if (!copy) return {HST_RENDER_OUT_OF_MEMORY, "the document cannot be copied for rendering"};
   copy->SetTime(frameTime);
   frameDoc = copy.get();
-  settings = ActiveSettings(*copy);
   for (Node* vp : videoPosts)
     if (int32_t code = vp->AllocateBuffers(Handle(), *copy)) failures.push_back({vp->Name(), 0, code});
 
@@ -57,6 +48,7 @@ RenderResult FrameRender::RenderFrame(double frameTime, MultipassBitmap& target)
   job.layers = (options.flags & 1) != 0;
   job.breakTest = options.breakTest;
   if (options.progress) job.progress = [this](double fraction) { options.progress->SetValue(fraction); };
+  Container* settings = Settings();
   RenderResult rendered = Render(*copy, settings ? *settings : Container(), target, job);
   if (rendered.code == HST_RENDER_OK && !Guarded([&] { return (AddBuffers(target), true); }, false))
     rendered = {HST_RENDER_OUT_OF_MEMORY, "the render buffers do not fit in memory"};
@@ -66,7 +58,6 @@ RenderResult FrameRender::RenderFrame(double frameTime, MultipassBitmap& target)
 
   image = nullptr;
   frameDoc = &doc;
-  settings = ActiveSettings(doc);
   return rendered;
 }
 
@@ -84,6 +75,12 @@ void FrameRender::Execute(int32_t stage, bool open)
   record.time = time;
   for (Node* vp : videoPosts)
     if (int32_t code = vp->Execute(record)) failures.push_back({vp->Name(), stage, code});
+}
+
+Container* FrameRender::Settings() const
+{
+  Node* rd = frameDoc->ActiveRenderData();
+  return rd ? &rd->Data() : nullptr;
 }
 
 int32_t FrameRender::AllocateBuffer(int32_t type, int32_t subId, int32_t bits, bool visible)

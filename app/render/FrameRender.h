@@ -52,7 +52,7 @@ public:
 
   // The Render object of the function table: the settings being rendered, a video post's
   // buffer requests (HST_BUFFER_... codes) and the buffers of the frame being rendered.
-  Container* Settings() const { return settings; }
+  Container* Settings() const;
   int32_t AllocateBuffer(int32_t type, int32_t subId, int32_t bits, bool visible);
   Layer* Buffer(int32_t type, int32_t subId) const;
   HstRender Handle() { return reinterpret_cast<HstRender>(this); }
@@ -73,7 +73,6 @@ private:
   FrameRenderOptions options;
   std::vector<Node*> videoPosts;
   Document* frameDoc;                // the document of the current frame (doc outside frames)
-  Container* settings = nullptr;     // its active render settings' container
   MultipassBitmap* image = nullptr;  // the frame's image while stage 5 closes and stage 4 closes
   double time = 0.0;
   int32_t result = 0;                // the render's current result code

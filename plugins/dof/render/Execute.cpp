@@ -22,10 +22,12 @@ void SetProgressText(VideoPostStruct* vps, const char* text)
   if (vps->progress) vps->progress->SetText(String(text));
 }
 
-// Names the buffer when the render has it.
-void NameBuffer(Render* render, Int32 subId, const char* name)
+// The post-effect buffer of subId, named name when the render has it; null otherwise.
+VPBuffer* NameBuffer(Render* render, Int32 subId, const char* name)
 {
-  if (VPBuffer* buffer = render->GetBuffer(kPostEffectBuffer, subId)) buffer->SetParameter(MPBTYPE_NAME, GeData(String(name)));
+  VPBuffer* buffer = render->GetBuffer(kPostEffectBuffer, subId);
+  if (buffer) buffer->SetParameter(MPBTYPE_NAME, GeData(String(name)));
+  return buffer;
 }
 
 // Takes the object of that name out of doc and frees it; false when there is none.
@@ -59,12 +61,8 @@ Int32 Dof::Execute(PluginVideoPost* node, VideoPostStruct* vps)
   if (!node || !vps || !vps->render) return 0;
   const BaseContainer* data = node->GetDataInstance();
   Render* render = vps->render;
-  if (data->GetBool(DOF_DEPTH_BUFFER)) {
-    depthTarget = render->GetBuffer(kPostEffectBuffer, kDepthBufferId);
-    if (depthTarget) depthTarget->SetParameter(MPBTYPE_NAME, GeData(String("Lensara Depth")));
-  } else {
-    depthTarget = render->GetBuffer(kHiddenDepthBuffer, 0);
-  }
+  depthTarget = data->GetBool(DOF_DEPTH_BUFFER) ? NameBuffer(render, kDepthBufferId, "Lensara Depth")
+                                                : render->GetBuffer(kHiddenDepthBuffer, 0);
   if (data->GetBool(DOF_FRONT_REAR_BUFFERS)) {
     NameBuffer(render, kFrontBufferId, "Lensara Depth Front");
     NameBuffer(render, kRearBufferId, "Lensara Depth Rear");

@@ -260,7 +260,7 @@ TEST_F(CommandLine, SceneConvertStoppedBySignalLeavesNoPartialFile)
   for (int signal : {SIGTERM, SIGINT}) {
     // The write takes some 30 ms: a run that ends before the signal is sent is tried again.
     Outcome o;
-    for (int attempt = 0; attempt < 5 && (attempt == 0 || o.code == 0); ++attempt) {
+    for (int attempt = 0; attempt < 20 && (attempt == 0 || o.code == 0); ++attempt) {
       std::ofstream(dir / "out.json") << "old scene";
       o = RunLensara({"scene", "convert", "grid.obj", "out.json"}, dir.path, "", SignalWhileWriting(dir.path, {signal}));
     }

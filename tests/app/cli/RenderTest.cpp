@@ -44,10 +44,10 @@ protected:
   {
     auto input = OIIO::ImageInput::open(file.string());
     if (!input) return {};
-    const OIIO::ImageSpec& spec = input->spec();
-    int index = spec.channelindex(name);
+    const OIIO::ImageSpec& header = input->spec();
+    int index = header.channelindex(name);
     if (index < 0) return {};
-    std::vector<float> values(static_cast<std::size_t>(spec.width) * spec.height);
+    std::vector<float> values(static_cast<std::size_t>(header.width) * header.height);
     input->read_image(0, 0, index, index + 1, OIIO::TypeDesc::FLOAT, values.data());
     std::vector<int> bytes;
     for (float v : values) bytes.push_back(static_cast<int>(v * 255.0f + 0.5f));
