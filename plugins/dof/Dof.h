@@ -52,6 +52,10 @@ public:
 
   const Snapshot& GetSnapshot() const { return snapshot; }
 
+  // Renders the depth image of a copy of node's document at 320 x 240 into the preview
+  // window and opens the window when it is closed (preview/Preview.cpp).
+  void Preview(GeListNode* node);
+
   // Depth-pass preparation of the depth scene, a clone of the rendered document.
 
   // Places the depth lights at the camera (or at place, when given) with the focus
