@@ -22,6 +22,14 @@ public:
                             const BaseContainer* itemdesc);
 };
 
+// What message MSG_DESCRIPTION_COMMAND carries: the id of the pressed button.
+struct DescriptionCommand {
+  DescID id;
+};
+static_assert(sizeof(DescriptionCommand) == sizeof(HstDescriptionCommand));
+
+constexpr Int32 MSG_DESCRIPTION_COMMAND = HST_MSG_DESCRIPTION_COMMAND;
+
 class PluginVideoPost;
 class Render;
 struct VideoPostStruct;

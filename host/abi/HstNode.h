@@ -22,6 +22,14 @@ enum {
    node's data changed. */
 enum { HST_MSG_PASSES_CHANGED = 5, HST_MSG_UPDATE = 7 };
 
+/* Messages the host sends to a node's plug-in: a button of its description was pressed
+   (data: an HstDescriptionCommand). */
+enum { HST_MSG_DESCRIPTION_COMMAND = 18 };
+
+typedef struct HstDescriptionCommand {
+  HstDescID id; /* the pressed button's parameter id */
+} HstDescriptionCommand;
+
 typedef struct HstNodeTable {
   /* The node's type id (object, tag, material or plug-in id). */
   int32_t (*type)(HstNode n);

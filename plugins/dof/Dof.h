@@ -39,6 +39,10 @@ public:
   // Stores the defaults in the node's container and zeroes the snapshot.
   Bool Init(GeListNode* node) override;
 
+  // Messages from the host (settings/Message.cpp): the preview button refreshes the
+  // preview. Every message then goes to the base class.
+  Bool Message(GeListNode* node, Int32 type, void* data) override;
+
   // Render calls (render/). AllocateBuffers asks for the depth buffers the settings want
   // ("Lensara Depth" 111/1020103 or an invisible 100/0; "Lensara Depth Front" and "Rear"
   // 111/1020104 and 111/1020105) at 16 bits and answers the last request's result.
