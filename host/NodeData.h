@@ -28,7 +28,19 @@ struct DescriptionCommand {
 };
 static_assert(sizeof(DescriptionCommand) == sizeof(HstDescriptionCommand));
 
+// What message MSG_NOTIFY carries: the event, one of the NOTIFY_... codes.
+struct NotifyData {
+  Int32 eventCode;
+};
+static_assert(sizeof(NotifyData) == sizeof(HstNotification));
+
+// Messages to a node: validate its container after an edit (no data), a description
+// button was pressed (DescriptionCommand), a notification (NotifyData).
+constexpr Int32 MSG_DESCRIPTION_VALIDATE = HST_MSG_DESCRIPTION_VALIDATE;
 constexpr Int32 MSG_DESCRIPTION_COMMAND = HST_MSG_DESCRIPTION_COMMAND;
+constexpr Int32 MSG_NOTIFY = HST_MSG_NOTIFY;
+// Notification events: the user stopped editing the node.
+constexpr Int32 NOTIFY_EDITING_ENDED = HST_NOTIFY_EDITING_ENDED;
 
 class PluginVideoPost;
 class Render;

@@ -5,6 +5,7 @@
 
 #include "Document.h"
 #include "NodeTypes.h"
+#include "TableHandles.h"
 
 namespace lensara {
 
@@ -208,6 +209,15 @@ bool Node::Message(int32_t messageType, void* messageData)
   if (messageType == HST_MSG_UPDATE) ++dirty;
   if (!instance) return true;
   return nodeClass->callbacks.message(instance, Handle(), messageType, messageData);
+}
+
+bool Node::Enabled(int32_t id)
+{
+  if (!instance) return true;
+  const HstDescID descId{1, {{id, 0, 0}}};
+  const Value* stored = data.Find(id);
+  Value value = stored ? *stored : Value();
+  return nodeClass->callbacks.get_enabling(instance, Handle(), &descId, ToHandle(&value), 0, nullptr);
 }
 
 }  // namespace lensara

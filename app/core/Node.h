@@ -137,6 +137,10 @@ public:
   // Message 7 bumps the change count. The plug-in instance, if any, answers; nodes
   // without one accept every message.
   bool Message(int32_t messageType, void* messageData);
+  // Whether the plug-in instance lets parameter id be edited now, asked with the
+  // parameter's value (none when absent) and no description; nodes without one let
+  // every parameter be edited.
+  bool Enabled(int32_t id);
   // The render calls of a video post's plug-in instance: 0 from nodes without one.
   int32_t AllocateBuffers(HstRender render, Node& doc);
   int32_t Execute(HstVideoPostStruct& vps);

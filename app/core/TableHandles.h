@@ -12,6 +12,7 @@ namespace lensara {
 inline Container* C(HstContainer c) { return reinterpret_cast<Container*>(c); }
 inline HstContainer ToHandle(Container* c) { return reinterpret_cast<HstContainer>(c); }
 inline Value* V(HstData d) { return reinterpret_cast<Value*>(d); }
+inline HstData ToHandle(Value* v) { return reinterpret_cast<HstData>(v); }
 inline Node* N(HstNode n) { return Node::FromHandle(n); }
 inline HstNode ToHandle(Node* n) { return n ? n->Handle() : nullptr; }
 inline InExclude* L(HstInExclude l) { return reinterpret_cast<InExclude*>(l); }

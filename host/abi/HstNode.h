@@ -22,13 +22,22 @@ enum {
    node's data changed. */
 enum { HST_MSG_PASSES_CHANGED = 5, HST_MSG_UPDATE = 7 };
 
-/* Messages the host sends to a node's plug-in: a button of its description was pressed
-   (data: an HstDescriptionCommand). */
-enum { HST_MSG_DESCRIPTION_COMMAND = 18 };
+/* Messages the host sends to a node's plug-in: the user changed a parameter of its
+   description, to be checked and corrected in the node's container (data null); a button
+   of its description was pressed (data: an HstDescriptionCommand); a notification (data:
+   an HstNotification). */
+enum { HST_MSG_DESCRIPTION_VALIDATE = 20, HST_MSG_DESCRIPTION_COMMAND = 18, HST_MSG_NOTIFY = 1001078 };
 
 typedef struct HstDescriptionCommand {
   HstDescID id; /* the pressed button's parameter id */
 } HstDescriptionCommand;
+
+/* Events of HST_MSG_NOTIFY: the user stopped editing the node (its editor closed). */
+enum { HST_NOTIFY_EDITING_ENDED = 1001 };
+
+typedef struct HstNotification {
+  int32_t event; /* HST_NOTIFY_... */
+} HstNotification;
 
 typedef struct HstNodeTable {
   /* The node's type id (object, tag, material or plug-in id). */

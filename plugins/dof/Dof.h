@@ -39,9 +39,19 @@ public:
   // Stores the defaults in the node's container and zeroes the snapshot.
   Bool Init(GeListNode* node) override;
 
-  // Messages from the host (settings/Message.cpp): the preview button refreshes the
-  // preview. Every message then goes to the base class.
+  // Messages from the host (settings/Message.cpp). After an edit (MSG_DESCRIPTION_VALIDATE)
+  // keeps the front and rear starts within 0 and their ends, rounds radius and passes
+  // down and, with live preview on, refreshes the preview when a setting of the snapshot
+  // changed; answers true without the base class. The preview button refreshes the
+  // preview, the end of editing (MSG_NOTIFY, NOTIFY_EDITING_ENDED) switches live preview
+  // off; these and every other message then go to the base class.
   Bool Message(GeListNode* node, Int32 type, void* data) override;
+  // Whether parameter id is editable given the others (settings/GetDEnabling.cpp): ranges
+  // need their blur on and no camera depth of field, the filter settings need blur, the
+  // two-pass options and the front and rear buffers need reflections and hair off, hair
+  // needs a hair renderer the host can make. Other ids go to the base class.
+  Bool GetDEnabling(GeListNode* node, const DescID& id, GeData& value, Int32 flags,
+                    const BaseContainer* itemdesc) override;
 
   // Render calls (render/). AllocateBuffers asks for the depth buffers the settings want
   // ("Lensara Depth" 111/1020103 or an invisible 100/0; "Lensara Depth Front" and "Rear"
@@ -150,6 +160,8 @@ private:
   };
 
   static RunSettings ReadRunSettings(const BaseContainer& data);
+  // MSG_DESCRIPTION_VALIDATE: corrects the edited settings and refreshes a live preview.
+  void Validate(GeListNode* node);
   // The stage-5 run: the depth render, the maps and the blur.
   Int32 RenderDepth(PluginVideoPost* node, VideoPostStruct* vps);
   // Turns the depth layers into the main depth map, left in the main layer: folds in the

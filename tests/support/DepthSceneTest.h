@@ -11,6 +11,7 @@
 #include "app/core/Host.h"
 #include "host/c4d.h"
 #include "plugins/dof/Dof.h"
+#include "resources/description/vpdof.h"
 
 class DepthSceneTest : public ::testing::Test {
 protected:
@@ -43,6 +44,16 @@ protected:
     return names;
   }
   std::vector<std::string> TopLevel() const { return Names(doc->GetFirstObject()); }
+
+  // Sets the effect's exclusion list to objects.
+  static void Exclude(BaseList2D* effect, const std::vector<BaseObject*>& objects)
+  {
+    GeData data;
+    data.SetCustomDataType(CUSTOMDATATYPE_INEXCLUDE_LIST, nullptr);
+    auto* list = static_cast<InExcludeData*>(data.GetCustomDataType(CUSTOMDATATYPE_INEXCLUDE_LIST));
+    for (BaseObject* op : objects) list->InsertObject(op, 1);
+    effect->GetDataInstance()->SetData(DOF_EXCLUDE, data);
+  }
 
   static Float Real(const BaseList2D* node, Int32 id) { return node->GetDataInstance()->GetReal(id); }
   static Int32 Long(const BaseList2D* node, Int32 id) { return node->GetDataInstance()->GetLong(id); }

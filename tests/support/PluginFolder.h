@@ -24,3 +24,11 @@ inline void WriteFile(const std::filesystem::path& file, const std::string& text
   std::filesystem::create_directories(file.parent_path());
   std::ofstream(file) << text;
 }
+
+// Installs the stand-in hair renderer (video post 1017325) with its description in dir/hair.
+inline void InstallHairStandIn(const std::filesystem::path& dir)
+{
+  std::filesystem::create_directories(dir / "hair");
+  std::filesystem::copy_file(LENSARA_TEST_HAIR_LIBRARY, dir / "hair" / "libhair.so");
+  WriteFile(dir / "hair" / "res" / "description" / "vphair.json", R"({"name": "vphair", "groups": []})");
+}

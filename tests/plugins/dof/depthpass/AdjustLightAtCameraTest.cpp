@@ -56,15 +56,6 @@ protected:
     return out;
   }
 
-  void Exclude(const std::vector<BaseObject*>& objects)
-  {
-    GeData data;
-    data.SetCustomDataType(CUSTOMDATATYPE_INEXCLUDE_LIST, nullptr);
-    auto* list = static_cast<InExcludeData*>(data.GetCustomDataType(CUSTOMDATATYPE_INEXCLUDE_LIST));
-    for (BaseObject* op : objects) list->InsertObject(op, 1);
-    Settings()->SetData(DOF_EXCLUDE, data);
-  }
-
   BaseObject* camera = nullptr;
   PluginVideoPost* effect = nullptr;
 };
@@ -198,7 +189,7 @@ TEST_F(AdjustLightAtCameraTest, ReflectionsBuildNoSphereAndKeepOnlyTheMainAndExc
 TEST_F(AdjustLightAtCameraTest, HairWithoutExcludedObjectsKeepsOnlyTheMainLight)
 {
   Settings()->SetBool(DOF_HAIR, true);
-  Exclude({});
+  Exclude(effect, {});
   Run();
   EXPECT_EQ(TopLevel(), (NameList{kMainLightName, kSphereName, "Camera", "Box"}));
 }
@@ -211,7 +202,7 @@ TEST_F(AdjustLightAtCameraTest, ListsExcludedObjectsLastFirstSkippingThoseNotInT
   BaseDocument* other = BaseDocument::Alloc();
   BaseObject* elsewhere = BaseObject::Alloc(5160);
   other->InsertObject(elsewhere, nullptr, nullptr);
-  Exclude({a, elsewhere, b, c});
+  Exclude(effect, {a, elsewhere, b, c});
   Settings()->SetBool(DOF_HAIR, true);
 
   Run();

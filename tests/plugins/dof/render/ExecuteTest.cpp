@@ -256,9 +256,7 @@ TEST(HairEffect, TheDepthRendersCompositeIsTheMainMapWithoutFrontOrRearMaps)
   // The plug-in folder: Lensara and a stand-in hair renderer.
   test::TempDir dir;
   CopyLensara(dir.path);
-  std::filesystem::create_directories(dir / "hair" / "res" / "description");
-  std::filesystem::copy_file(LENSARA_TEST_HAIR_LIBRARY, dir / "hair" / "libhair.so");
-  WriteFile(dir / "hair" / "res" / "description" / "vphair.json", R"({"name": "vphair", "groups": []})");
+  InstallHairStandIn(dir.path);
   lensara::Host host;
   host.LoadPlugins(dir.path);
   ASSERT_NE(host.FindVideoPost(1017325), nullptr);
