@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "app/cli/Command.h"
 #include "app/core/Error.h"
 #include "app/image/ImageIO.h"
 #include "plugins/dof/Dof.h"
@@ -50,8 +51,6 @@ void CheckSameSize(const BlurOptions& options)
 
 BaseBitmap* AsBaseBitmap(Bitmap& bitmap) { return BaseBitmap::FromHandle(bitmap.Handle()); }
 
-constexpr int32_t kDofId = 1020104;
-
 void CheckLimit(const Description& description, const char* parameter, const char* option, int32_t value)
 {
   const ParameterDescription* p = description.Find(parameter);
@@ -71,7 +70,7 @@ std::vector<std::string> BlurFilters()
 
 void CheckBlurLimits(const Host& host, const BlurOptions& options)
 {
-  const VideoPostClass* dof = host.FindVideoPost(kDofId);
+  const VideoPostClass* dof = host.FindVideoPost(kEffectId);
   if (!dof) throw Error("the effect's plug-in is not loaded, so the limits of --radius and --passes are unknown");
   CheckLimit(dof->description, "DOF_RADIUS", "--radius", options.radius);
   CheckLimit(dof->description, "DOF_PASSES", "--passes", options.passes);

@@ -1,6 +1,7 @@
 // What every command shares: its exit codes and how its errors reach the user.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -13,6 +14,9 @@ enum ExitCode : int {
   kExitUsage = 2,         // unknown option or command, a value of the wrong type or out of range
   kExitInterrupted = 130  // stopped by Ctrl-C
 };
+
+// The video post id of the Lensara effect, which the commands about the effect look for.
+inline constexpr int32_t kEffectId = 1020104;
 
 // The exit codes as --help and the README state them.
 inline constexpr const char* kExitCodeText =

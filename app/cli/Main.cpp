@@ -10,6 +10,7 @@
 #include "app/cli/Info.h"
 #include "app/cli/Render.h"
 #include "app/cli/InterruptBreak.h"
+#include "app/cli/Params.h"
 #include "app/cli/ProgressBar.h"
 #include "app/cli/Scene.h"
 #include "app/core/Error.h"
@@ -232,7 +233,8 @@ int main(int argc, char** argv)
   render->add_option("-o,--output", renderOptions.output, "Folder for the pictures (default: the current folder)");
   render->add_option("--set", renderOptions.sets,
                      "NAME=VALUE: an effect parameter (DOF_RADIUS=5, DOF_FILTER=DOF_FILTER_MEDIAN, DOF_CAMERA=Camera) "
-                     "or a render setting (width=320) before rendering; repeatable")
+                     "or a render setting (width=320) before rendering, checked by the effect as in the attribute manager (its "
+                     "corrections are reported); repeatable")
       ->allow_extra_args(false);
   render->add_option("--frames", frames, "Frames A-B (or one frame A) at frame / fps seconds; adds .0005 to file names")
       ->check(kFrameRange);
@@ -244,6 +246,18 @@ int main(int argc, char** argv)
   render->add_option("--save-depth-layers", renderOptions.depthLayers,
                      "Write the layers of every render the effect makes into this folder as PNGs");
 
+  lensara::ParamsOptions paramsOptions;
+  CLI::App* paramsCommand =
+      app.add_subcommand("params", "Print the effect's parameters as the attribute manager shows them, greyed out or not");
+  paramsCommand->add_option("SCENE", paramsOptions.scene, "Scene file (default: the demo, examples/still-life.json)");
+  paramsCommand
+      ->add_option("--set", paramsOptions.sets,
+                   "NAME=VALUE: edit a parameter first, as in the attribute manager; the effect's corrections are "
+                   "reported (DOF_FRONT_START 1500.0 became 1000.0); repeatable")
+      ->allow_extra_args(false);
+  paramsCommand->add_flag("--json", paramsOptions.json,
+                          "Print one JSON array of {name, label, group, type, value, unit, min, max, step, enabled}");
+
   if (int code = Parse(app, argc, argv); code >= 0) return code;
   if (!frames.empty()) renderOptions.frames = ReadFrames(frames);
 
@@ -254,6 +268,11 @@ int main(int argc, char** argv)
   if (*info) lensara::WriteInfo(host, json, std::cout);
   if (*blur) return lensara::RunCommand("blur", std::cerr, [&] { return Blur(host, blurOptions); });
   if (*render) return lensara::RunCommand("render", std::cerr, [&] { return Render(host, renderOptions); });
+  if (*paramsCommand)
+    return lensara::RunCommand("params", std::cerr, [&] {
+      lensara::ShowParams(host, paramsOptions, std::cout, std::cerr);
+      return lensara::kExitSuccess;
+    });
   if (*check)
     return lensara::RunCommand("scene check", std::cerr, [&] {
       lensara::CheckScene(checkFile, params, std::cout, std::cerr);

@@ -154,9 +154,7 @@ RenderStatus RunRender(const Host&, const RenderOptions& options, BreakTest* bre
   for (const std::filesystem::path& folder : {options.output, options.depthLayers}) MakeFolder(folder);
   CheckOutputs(options);
   std::unique_ptr<Document> doc = LoadSceneReporting(scene, warnings);
-  std::vector<std::string> edits;
-  for (const std::string& assignment : options.sets) EditParameter(*doc, assignment, edits);
-  for (const std::string& warning : edits) warnings << "warning: " << warning << "\n";
+  EditParametersReporting(*doc, options.sets, warnings);
 
   FrameRenderOptions frameOptions;
   frameOptions.threads = options.threads;

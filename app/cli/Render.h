@@ -45,7 +45,8 @@ std::filesystem::path DemoScene();
 // as a PNG named after its layer ("Lensara Depth" -> lensara-depth.png) and, with layers,
 // every other visible layer too. A frame range adds the frame number: image.0005.png. The
 // time of frame f is f / fps. Files are written under a temporary name and renamed. Scene
-// warnings and failed video posts ("Lensara failed on frame 5 (code 1)") go to warnings.
+// warnings, what the --set edits report (EditParameter) and failed video posts ("Lensara
+// failed on frame 5 (code 1)") go to warnings.
 // Throws Error naming the file and the problem, UsageError for a bad --set.
 RenderStatus RunRender(const Host& host, const RenderOptions& options, BreakTest* breakTest, ProgressDisplay* progress,
                        std::ostream& warnings);

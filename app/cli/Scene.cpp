@@ -5,6 +5,7 @@
 
 #include "app/core/Error.h"
 #include "app/core/Files.h"
+#include "app/scene/ParameterEdit.h"
 #include "app/scene/SceneFile.h"
 #include "app/scene/Schema.h"
 #include "app/scene/ValueJson.h"
@@ -54,11 +55,7 @@ void PrintObjects(Document& doc, const Node* first, int depth, std::ostream& out
 // A video post's parameters, one per line, as the scene file would write them now.
 void PrintParameters(Document& doc, const Node& videoPost, std::ostream& out)
 {
-  auto ref = [&doc](Identity id) {
-    Node* n = doc.Resolve(id);
-    return n ? Json(n->Name()) : Json();
-  };
-  Json data = EncodeContainer(videoPost.Data(), Schema::ForType(videoPost.Type()), ref);
+  Json data = EncodeContainer(videoPost.Data(), Schema::ForType(videoPost.Type()), NamesIn(doc));
   for (const auto& [name, value] : data.items()) out << "      " << name << " = " << Shown(value) << "\n";
 }
 
@@ -105,6 +102,15 @@ std::unique_ptr<Document> LoadSceneReporting(const std::filesystem::path& file, 
   }
   for (const std::string& warning : found) warnings << "warning: " << warning << "\n";
   return doc;
+}
+
+void EditParametersReporting(Document& doc, const std::vector<std::string>& assignments, std::ostream& messages)
+{
+  for (const std::string& assignment : assignments) {
+    std::vector<std::string> lines;
+    EditParameter(doc, assignment, lines);
+    for (const std::string& line : lines) messages << line << "\n";
+  }
 }
 
 void CheckScene(const std::filesystem::path& file, bool params, std::ostream& out, std::ostream& warnings)

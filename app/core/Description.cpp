@@ -30,7 +30,7 @@ Type ParseType(const std::string& text)
 }
 
 // Reads key, when present, as a T only so that a value of the wrong type rejects the
-// file: the host shows no labels, units or steps.
+// file: the host shows no labels of cycle values.
 template <class T>
 void CheckOptional(const Json& j, const char* key)
 {
@@ -44,15 +44,16 @@ CycleValue ParseCycleValue(const Json& j)
   return c;
 }
 
-ParameterDescription ParseParameter(const Json& j)
+ParameterDescription ParseParameter(const Json& j, const std::string& group)
 {
   ParameterDescription p;
   p.id = j.at("id").get<int32_t>();
   p.name = j.at("name").get<std::string>();
   p.type = ParseType(j.at("type").get<std::string>());
-  CheckOptional<std::string>(j, "label");
-  CheckOptional<std::string>(j, "unit");
-  CheckOptional<double>(j, "step");
+  p.group = group;
+  p.label = j.value("label", p.name);
+  p.unit = j.value("unit", std::string());
+  p.step = j.value("step", 0.0);
   p.limits.min = j.value("min", p.limits.min);
   p.limits.max = j.value("max", p.limits.max);
   if (p.limits.min > p.limits.max) throw Error("parameter " + p.name + " has a min above its max");
@@ -83,8 +84,8 @@ Description Description::Load(const std::filesystem::path& file)
   try {
     d.name = root.at("name").get<std::string>();
     for (const Json& group : root.at("groups")) {
-      CheckOptional<std::string>(group, "label");
-      for (const Json& p : group.at("parameters")) d.parameters.push_back(ParseParameter(p));
+      std::string label = group.value("label", std::string());
+      for (const Json& p : group.at("parameters")) d.parameters.push_back(ParseParameter(p, label));
     }
   } catch (const Json::exception& e) {
     throw Error(file.string() + ": " + e.what());

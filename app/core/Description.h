@@ -36,6 +36,10 @@ struct ParameterDescription {
   Type type = Type::Bool;
   std::vector<CycleValue> cycle;
   Limits limits;  // from the description's "min" and "max"
+  // What the attribute manager shows: the label of the parameter and of its group, the
+  // unit ("cm", empty for none) and the step of its arrows (0 for none given).
+  std::string label, group, unit;
+  double step = 0.0;
 };
 
 class Description {

@@ -1,5 +1,7 @@
 #include "ParameterEdit.h"
 
+#include <algorithm>
+
 #include "Json.h"
 #include "Schema.h"
 #include "ValueJson.h"
@@ -11,6 +13,7 @@ namespace {
 
 struct Target {
   Node* node = nullptr;
+  const Schema* schema = nullptr;
   const KeyRule* rule = nullptr;
 };
 
@@ -25,7 +28,7 @@ Target FindTarget(Document& doc, const std::string& name, std::vector<Schema>& s
   schemas.reserve(nodes.size());
   for (Node* node : nodes) {
     schemas.push_back(Schema::ForType(node->Type()));
-    if (const KeyRule* rule = schemas.back().Find(name)) return {node, rule};
+    if (const KeyRule* rule = schemas.back().Find(name)) return {node, &schemas.back(), rule};
   }
   return {};
 }
@@ -39,9 +42,48 @@ Json ValueJson(const std::string& text, const KeyRule& rule)
   return value;
 }
 
+// "(none)" for a key the container lacks.
+std::string ShownEntry(Document& doc, const Container& data, int32_t key, const Schema& schema)
+{
+  const Value* value = data.Find(key);
+  return value ? Shown(SettableValue(doc, *value, schema.Find(key))) : "(none)";
+}
+
+// Every key whose value differs between before and after, as "NAME OLD became NEW".
+void ReportChanges(Document& doc, const Container& before, const Container& after, const Schema& schema,
+                   std::vector<std::string>& messages)
+{
+  std::vector<int32_t> keys;
+  for (const Container* data : {&before, &after})
+    for (const auto& [key, value] : data->Entries())
+      if (std::find(keys.begin(), keys.end(), key) == keys.end()) keys.push_back(key);
+  for (int32_t key : keys) {
+    const Value* old = before.Find(key);
+    const Value* now = after.Find(key);
+    if (old && now && *old == *now) continue;
+    const KeyRule* rule = schema.Find(key);
+    messages.push_back((rule ? rule->name : std::to_string(key)) + " " + ShownEntry(doc, before, key, schema) +
+                       " became " + ShownEntry(doc, after, key, schema));
+  }
+}
+
 }  // namespace
 
-void EditParameter(Document& doc, const std::string& assignment, std::vector<std::string>& warnings)
+RefOfIdentity NamesIn(Document& doc)
+{
+  return [&doc](Identity id) {
+    Node* n = doc.Resolve(id);
+    return n ? Json(n->Name()) : Json();
+  };
+}
+
+Json SettableValue(Document& doc, const Value& value, const KeyRule* rule)
+{
+  Json j = EncodeValue(value, rule, NamesIn(doc));
+  return value.GetLink() ? j["link"] : j;
+}
+
+void EditParameter(Document& doc, const std::string& assignment, std::vector<std::string>& messages)
 {
   std::size_t equals = assignment.find('=');
   if (equals == std::string::npos || equals == 0)
@@ -64,9 +106,14 @@ void EditParameter(Document& doc, const std::string& assignment, std::vector<std
   }
   std::string problem = LimitProblem(value, *target.rule);
   if (!problem.empty() && !target.rule->advisory) throw UsageError("--set " + name + ": " + problem);
-  if (!problem.empty()) warnings.push_back("--set " + name + ": " + problem + " (the limits of its description)");
-  target.node->Data().Set(target.rule->key, std::move(value));
-  target.node->Message(7, nullptr);
+  if (!problem.empty())
+    messages.push_back("warning: --set " + name + ": " + problem + " (the limits of its description)");
+  Container& data = target.node->Data();
+  data.Set(target.rule->key, std::move(value));
+  const Container set = data;
+  target.node->Message(HST_MSG_DESCRIPTION_VALIDATE, nullptr);
+  target.node->Message(HST_MSG_UPDATE, nullptr);
+  ReportChanges(doc, set, data, *target.schema, messages);
 }
 
 }  // namespace lensara

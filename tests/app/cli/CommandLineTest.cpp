@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -136,7 +138,7 @@ protected:
 
 TEST_F(CommandLine, UsageErrorsExitWith2AndNameTheProblem)
 {
-  EXPECT_OUTCOME(Lensara({"bogus"}), 2, "unknown command \"bogus\" for lensara (info, scene, blur, render)");
+  EXPECT_OUTCOME(Lensara({"bogus"}), 2, "unknown command \"bogus\" for lensara (info, scene, blur, render, params)");
   EXPECT_OUTCOME(Lensara({"scene", "chek", "a.json"}), 2, "unknown command \"chek\" for lensara scene");
   EXPECT_OUTCOME(Blur({"-o", "out.png", "--nope"}), 2, "unknown option --nope for lensara blur");
   EXPECT_OUTCOME(Blur({"-o", "out.png", "--radius", "abc"}), 2, "--radius: \"abc\" is not a whole number");
@@ -176,7 +178,10 @@ TEST_F(CommandLine, SuccessExitsWith0)
   EXPECT_TRUE(std::filesystem::exists(dir / "out.exr"));
   // A positional after a repeated option is still the scene.
   std::string demo = LENSARA_SOURCE_DIR "/examples/still-life.json";
-  EXPECT_OUTCOME(Lensara({"render", "--set", "width=8", "--set", "height=6", demo, "-o", "demo"}), 0, "Calculating DOF");
+  Outcome render = Lensara({"render", "--set", "width=8", "--set", "DOF_RADIUS=2.5", demo, "-o", "demo"});
+  EXPECT_EQ(render.code, 0) << render.err;
+  EXPECT_NE(render.err.find("Calculating DOF"), std::string::npos) << render.err;
+  EXPECT_NE(render.err.find("DOF_RADIUS 2.5 became 2.0"), std::string::npos) << render.err;
   EXPECT_TRUE(std::filesystem::exists(dir / "demo" / "lensara-depth.png"));
   Outcome version = Lensara({"--version"});
   EXPECT_EQ(version.code, 0);
@@ -184,6 +189,46 @@ TEST_F(CommandLine, SuccessExitsWith0)
   Outcome help = Lensara({"blur", "--help"});
   EXPECT_EQ(help.code, 0);
   EXPECT_NE(help.out.find("2 usage error"), std::string::npos);
+}
+
+TEST_F(CommandLine, ParamsShowsTheDemosEffectAfterCheckedEdits)
+{
+  // The line of a parameter in the text listing.
+  auto line = [](const std::string& out, const std::string& name) {
+    std::size_t at = out.find(" " + name + " ");
+    return at == std::string::npos ? std::string() : out.substr(at, out.find('\n', at) - at);
+  };
+  Outcome camera = Lensara({"params", "--set", "DOF_USE_CAMERA_DOF=true"});
+  ASSERT_EQ(camera.code, 0) << camera.err;
+  EXPECT_NE(line(camera.out, "DOF_FOCUS_DISTANCE").find("cm"), std::string::npos) << camera.out;
+  EXPECT_NE(line(camera.out, "DOF_FOCUS_DISTANCE").find("(greyed out)"), std::string::npos) << camera.out;
+  EXPECT_EQ(line(camera.out, "DOF_USE_CAMERA_DOF").find("(greyed out)"), std::string::npos) << camera.out;
+  EXPECT_NE(line(camera.out, "DOF_FILTER").find("DOF_FILTER_GAUSSIAN"), std::string::npos) << camera.out;
+
+  EXPECT_OUTCOME(Lensara({"params", "--set", "DOF_FRONT_END=1000", "--set", "DOF_FRONT_START=1500"}), 0,
+                 "DOF_FRONT_START 1500.0 became 1000.0");
+  EXPECT_OUTCOME(Lensara({"params", "--set", "DOF_NOPE=1"}), 2, "lensara params: --set DOF_NOPE: no effect parameter");
+
+  Outcome json = Lensara({"params", "--json", "--set", "DOF_BLUR=false"});
+  ASSERT_EQ(json.code, 0) << json.err;
+  nlohmann::json list = nlohmann::json::parse(json.out);
+  auto entry = [&list](const std::string& name) {
+    for (const auto& e : list)
+      if (e["name"] == name) return e;
+    return nlohmann::json();
+  };
+  // In the order of the description.
+  EXPECT_EQ(list.front()["name"], "DOF_FOCUS_DISTANCE");
+  EXPECT_EQ(list.back()["name"], "DOF_LIVE_PREVIEW");
+  nlohmann::json radius = entry("DOF_RADIUS");
+  EXPECT_EQ(radius["group"], "Blur");
+  EXPECT_EQ(radius["unit"], "px");
+  EXPECT_EQ(radius["min"], 0.0);
+  EXPECT_EQ(radius["max"], 100.0);
+  EXPECT_EQ(radius["enabled"], false);
+  EXPECT_EQ(entry("DOF_BLUR")["value"], false);
+  EXPECT_EQ(entry("DOF_HAIR")["enabled"], false);
+  EXPECT_TRUE(entry("DOF_FOCUS_DISTANCE")["max"].is_null());
 }
 
 TEST_F(CommandLine, CtrlCExitsWith130AndWritesNothing)
