@@ -49,7 +49,8 @@ std::string ShownEntry(Document& doc, const Container& data, int32_t key, const 
   return value ? Shown(SettableValue(doc, *value, schema.Find(key))) : "(none)";
 }
 
-// Every key whose value differs between before and after, as "NAME OLD became NEW".
+// Every key whose value reads differently between before and after, as "NAME OLD became
+// NEW" (compared as shown, so that a NaN left as it was is no change).
 void ReportChanges(Document& doc, const Container& before, const Container& after, const Schema& schema,
                    std::vector<std::string>& messages)
 {
@@ -58,12 +59,9 @@ void ReportChanges(Document& doc, const Container& before, const Container& afte
     for (const auto& [key, value] : data->Entries())
       if (std::find(keys.begin(), keys.end(), key) == keys.end()) keys.push_back(key);
   for (int32_t key : keys) {
-    const Value* old = before.Find(key);
-    const Value* now = after.Find(key);
-    if (old && now && *old == *now) continue;
+    std::string old = ShownEntry(doc, before, key, schema), now = ShownEntry(doc, after, key, schema);
     const KeyRule* rule = schema.Find(key);
-    messages.push_back((rule ? rule->name : std::to_string(key)) + " " + ShownEntry(doc, before, key, schema) +
-                       " became " + ShownEntry(doc, after, key, schema));
+    if (old != now) messages.push_back((rule ? rule->name : std::to_string(key)) + " " + old + " became " + now);
   }
 }
 
