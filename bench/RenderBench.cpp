@@ -70,7 +70,7 @@ std::unique_ptr<lensara::Document> DepthScene(const lensara::Document& demo)
   while (effect && effect->GetType() != kDofId) effect = effect->GetNext();
   if (!effect) return nullptr;
   BaseContainer* settings = effect->GetDataInstance()->GetClone();
-  for (Int32 type : {5102, 5106, 5105, 1011146, 200000118}) DeleteObjectsOfType(doc, type);
+  DeleteDisturbingObjects(doc);
   Dof::AdjustLightAtCamera(doc, effect, nullptr);
   Dof::AdjustMaterials(doc, settings);
   Dof::DisableCompositingTags(doc->GetFirstObject());
