@@ -21,6 +21,8 @@ Node* FirstEffect(Document& doc)
   return nullptr;
 }
 
+}  // namespace
+
 void PressPreviewButton(Node& effect)
 {
   HstDescriptionCommand command{};
@@ -28,8 +30,6 @@ void PressPreviewButton(Node& effect)
   command.id.level[0].id = DOF_PREVIEW;
   effect.Message(HST_MSG_DESCRIPTION_COMMAND, &command);
 }
-
-}  // namespace
 
 std::optional<std::string> RunPreview(const Host& host, const PreviewOptions& options, std::ostream& warnings)
 {
