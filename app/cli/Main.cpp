@@ -267,9 +267,10 @@ int main(int argc, char** argv)
                       "NAME=VALUE: an effect parameter or a render setting before the preview, as for render; "
                       "repeatable")
       ->allow_extra_args(false);
-  preview->footer("The preview renders the depth image of a 320 x 240 copy of the scene (the effect's first "
-                  "Lensara video post of the active render settings) and prints the window's status text. On "
-                  "product kinds 8, 9 and 10 the effect opens no window and nothing is written.");
+  preview->footer("The button is pressed on the first Lensara effect of the scene's active render settings, which "
+                  "renders the depth image of a 320 x 240 copy of the scene into its preview window; the window's "
+                  "status text is printed. With --product-kind 8, 9 or 10 the effect shows no preview and nothing "
+                  "is written.");
 
   if (int code = Parse(app, argc, argv); code >= 0) return code;
   if (!frames.empty()) renderOptions.frames = ReadFrames(frames);
