@@ -87,7 +87,9 @@ TEST_F(HostDialog, LayoutGivesTheUserAreaWhatTheStatusRowLeaves)
   EXPECT_TRUE(is(4, 100, lensara::kBorderDark) && is(5, 100, lensara::kBorderLight));
   EXPECT_TRUE(is(331, 100, lensara::kBorderDark) && is(330, 100, lensara::kBorderLight));
   EXPECT_TRUE(is(100, 274, lensara::kBorderDark) && is(100, 273, lensara::kBorderLight));
-  EXPECT_TRUE(IsBackground(Pixel(image, kAreaOrigin, kAreaOrigin)));
+  // Before any picture the area shows the background only.
+  for (int32_t y = kAreaOrigin; y < kAreaOrigin + 263; ++y)
+    for (int32_t x = kAreaOrigin; x < kAreaOrigin + 320; ++x) ASSERT_TRUE(IsBackground(Pixel(image, x, y))) << x << ", " << y;
   // A smaller window still holds the layout's minimum.
   dialog->Close();
   ASSERT_TRUE(OpenAt(100, 100));
