@@ -23,14 +23,14 @@ void UserArea::Detach()
 Size UserArea::MinimumSize() const
 {
   Size size;
-  if (callbacks.get_min_size && !callbacks.get_min_size(self, &size.width, &size.height)) return {};
+  if (!callbacks.get_min_size(self, &size.width, &size.height)) return {};
   return size;
 }
 
 void UserArea::Placed()
 {
-  if (callbacks.init) callbacks.init(self);
-  if (callbacks.sized) callbacks.sized(self, gadget->frame.width, gadget->frame.height);
+  callbacks.init(self);
+  callbacks.sized(self, gadget->frame.width, gadget->frame.height);
 }
 
 void UserArea::Draw(Bitmap& window)

@@ -30,8 +30,8 @@ enum {
   HST_LAYOUT_SCALE_V = 32
 };
 
-/* What the host calls on a plug-in's dialog. msg and result belong to the host and are
-   valid for the call. */
+/* What the host calls on a plug-in's dialog; every function must be set. msg and result
+   belong to the host and are valid for the call. */
 typedef struct HstDialogCallbacks {
   /* When the window opens: lays out the gadgets through the layout calls below. False
      keeps the window closed. */
@@ -49,7 +49,7 @@ typedef struct HstDialogCallbacks {
   int32_t (*message)(HstPluginDialog self, HstContainer msg, HstContainer result);
 } HstDialogCallbacks;
 
-/* What the host calls on a plug-in's user area. */
+/* What the host calls on a plug-in's user area; every function must be set. */
 typedef struct HstUserAreaCallbacks {
   /* When the area is attached to a laid-out gadget. */
   HstBool (*init)(HstPluginUserArea self);
