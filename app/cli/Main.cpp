@@ -8,6 +8,7 @@
 #include "app/cli/Blur.h"
 #include "app/cli/Command.h"
 #include "app/cli/Info.h"
+#include "app/cli/Preview.h"
 #include "app/cli/Render.h"
 #include "app/cli/InterruptBreak.h"
 #include "app/cli/Params.h"
@@ -180,6 +181,17 @@ int Blur(const lensara::Host& host, const lensara::BlurOptions& options)
   return lensara::kExitInterrupted;
 }
 
+// Runs `lensara preview`: prints the window's status text, or why there is no window.
+int Preview(const lensara::Host& host, const lensara::PreviewOptions& options)
+{
+  std::optional<std::string> status = lensara::RunPreview(host, options, std::cerr);
+  if (status)
+    std::cout << options.output.string() << ": the preview window; status \"" << *status << "\"\n";
+  else
+    std::cout << "no preview on product kind " << host.ProductKind() << ": the effect renders none\n";
+  return lensara::kExitSuccess;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -246,6 +258,22 @@ int main(int argc, char** argv)
   render->add_option("--save-depth-layers", renderOptions.depthLayers,
                      "Write the layers of every render the effect makes into this folder as PNGs");
 
+  lensara::PreviewOptions previewOptions;
+  CLI::App* preview = app.add_subcommand(
+      "preview", "Press the preview button of the scene's effect and write the preview window as an image");
+  preview->add_option("SCENE", previewOptions.scene, "Scene file (default: the demo, examples/still-life.json)");
+  preview->add_option("-o,--output", previewOptions.output,
+                      "Image of the window (336 x 303 pixels): .png, .jpg, .tif or .exr")
+      ->required();
+  preview->add_option("--set", previewOptions.sets,
+                      "NAME=VALUE: an effect parameter or a render setting before the preview, as for render; "
+                      "repeatable")
+      ->allow_extra_args(false);
+  preview->footer("The button is pressed on the first Lensara effect of the scene's active render settings, which "
+                  "renders the depth image of a 320 x 240 copy of the scene into its preview window; the window's "
+                  "status text is printed. With --product-kind 8, 9 or 10 the effect shows no preview and nothing "
+                  "is written.");
+
   lensara::ParamsOptions paramsOptions;
   CLI::App* paramsCommand =
       app.add_subcommand("params", "Print the effect's parameters as the attribute manager shows them, greyed out or not");
@@ -268,6 +296,7 @@ int main(int argc, char** argv)
   if (*info) lensara::WriteInfo(host, json, std::cout);
   if (*blur) return lensara::RunCommand("blur", std::cerr, [&] { return Blur(host, blurOptions); });
   if (*render) return lensara::RunCommand("render", std::cerr, [&] { return Render(host, renderOptions); });
+  if (*preview) return lensara::RunCommand("preview", std::cerr, [&] { return Preview(host, previewOptions); });
   if (*paramsCommand)
     return lensara::RunCommand("params", std::cerr, [&] {
       lensara::ShowParams(host, paramsOptions, std::cout, std::cerr);

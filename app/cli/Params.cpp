@@ -30,14 +30,6 @@ Value AbsentValue(ParameterDescription::Type type)
   return Value();
 }
 
-Node* FirstEffect(Document& doc)
-{
-  Node* rd = doc.ActiveRenderData();
-  for (Node* vp = rd ? rd->FirstIn(HST_BRANCH_VIDEO_POSTS) : nullptr; vp; vp = vp->Next())
-    if (vp->Type() == kEffectId) return vp;
-  return nullptr;
-}
-
 std::vector<Row> Rows(Document& doc, Node& effect, const Description& description)
 {
   Schema schema = Schema::ForType(effect.Type());

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/Command.h"
 #include "app/core/Error.h"
 #include "app/core/Files.h"
 #include "app/scene/ParameterEdit.h"
@@ -102,6 +103,14 @@ std::unique_ptr<Document> LoadSceneReporting(const std::filesystem::path& file, 
   }
   for (const std::string& warning : found) warnings << "warning: " << warning << "\n";
   return doc;
+}
+
+Node* FirstEffect(Document& doc)
+{
+  Node* rd = doc.ActiveRenderData();
+  for (Node* vp = rd ? rd->FirstIn(HST_BRANCH_VIDEO_POSTS) : nullptr; vp; vp = vp->Next())
+    if (vp->Type() == kEffectId) return vp;
+  return nullptr;
 }
 
 void EditParametersReporting(Document& doc, const std::vector<std::string>& assignments, std::ostream& messages)

@@ -19,6 +19,9 @@ std::unique_ptr<Document> LoadSceneReporting(const std::filesystem::path& file, 
 // they report (warnings, values the effect corrected) to messages. Throws UsageError.
 void EditParametersReporting(Document& doc, const std::vector<std::string>& assignments, std::ostream& messages);
 
+// The first Lensara effect of the document's active render settings, or null.
+Node* FirstEffect(Document& doc);
+
 // Loads a scene (or mesh) file and prints its object tree with types and names, its
 // materials and render settings, and with params the parameters of its video posts as
 // they were understood.

@@ -233,6 +233,7 @@ std::shared_ptr<const C4DOS> MakeFunctionTable(int32_t version)
   table->multipass = &kMultipassTable;
   table->renderer = &kRendererTable;
   table->render = &kRenderTable;
+  table->dialog = &kDialogTable;
   return table;
 }
 

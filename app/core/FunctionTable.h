@@ -50,6 +50,8 @@ extern const HstBitmapTable kBitmapTable;
 extern const HstMultipassTable kMultipassTable;
 extern const HstRenderCallTable kRenderCallTable;
 extern const HstRendererTable kRendererTable;
+// The dialog section: plug-in windows and their user areas (app/dialog/DialogTable.cpp).
+extern const HstDialogTable kDialogTable;
 // The render section: the Render object of a frame render (app/render/FrameRender.cpp).
 extern const HstRenderTable kRenderTable;
 

@@ -8,6 +8,7 @@
 #include "HstContainer.h"
 #include "HstCustomData.h"
 #include "HstData.h"
+#include "HstDialog.h"
 #include "HstDocument.h"
 #include "HstHandles.h"
 #include "HstMaterial.h"
@@ -42,6 +43,7 @@ typedef struct C4DOS {
   const HstMultipassTable* multipass;
   const HstRendererTable* renderer;
   const HstRenderTable* render;
+  const HstDialogTable* dialog;
 } C4DOS;
 
 #endif

@@ -1,8 +1,22 @@
 #include "Dof.h"
 
+#include "plugins/dof/preview/PreviewDialog.h"
 #include "resources/description/vpdof.h"
 
+Bool IsCompositeProduct()
+{
+  Int32 kind = GeGetVersionType();
+  return kind >= 8 && kind <= 10;
+}
+
 NodeData* Dof::Alloc() { return NewObj<Dof>(); }
+
+Dof::~Dof()
+{
+  if (previewDialog) previewDialog->Close();
+  DeleteObj(previewDialog);
+  BaseDocument::Free(depthScene);
+}
 
 Bool Dof::Init(GeListNode* node)
 {
@@ -20,5 +34,7 @@ Bool Dof::Init(GeListNode* node)
   data->SetBool(DOF_BLUR, true);
   data->SetLong(DOF_DEPTH_ANTIALIASING, DOF_DEPTH_ANTIALIASING_UNCHANGED);
   snapshot = Snapshot{};
+  DeleteObj(previewDialog);
+  previewDialog = NewObj<PreviewDialog>();
   return true;
 }

@@ -4,6 +4,7 @@
 #include "host/c4d.h"
 
 class FastBitmap;
+class PreviewDialog;
 
 // The render's progress hook for RenderDocument: passes fraction to the progress display
 // context (a RenderProgress) when there is one.
@@ -11,6 +12,10 @@ void ProgressHk(float fraction, void* context);
 
 // The effect's plug-in id: its video post's type and the key of its settings in render data.
 constexpr Int32 kDofId = 1020104;
+
+// True on the render farm and command-line products (8, 9, 10), which render the composite
+// only and have no preview window.
+Bool IsCompositeProduct();
 
 class Dof : public VideoPostData {
 public:
@@ -30,13 +35,46 @@ public:
     Int32 cachedExcludeCount = 0;
   };
 
+  // Computes the preview: the depth image of a copy of the effect node's document at
+  // 320 x 240, shown in the preview dialog. Never started as a thread: Dof::Preview runs
+  // SetOption and Main on the calling thread.
+  class PreviewThread : public C4DThread {
+  public:
+    // Allocates the 320 x 240 x 24-bit preview bitmap (null when memory is short).
+    PreviewThread();
+    ~PreviewThread() override;
+    PreviewThread(const PreviewThread&) = delete;
+    PreviewThread& operator=(const PreviewThread&) = delete;
+
+    // Renders the prepared document into the preview bitmap and hands a copy of it to the
+    // dialog; frees the document. Nothing without a document.
+    void Main() override;
+    const char* GetThreadName() override { return "Lensara"; }
+    // Prepares one preview: a clone of node's document and a copy of node's settings.
+    void SetOption(GeListNode* node, PreviewDialog* dialog);
+
+  private:
+    // Turns document into the preview's depth scene as the copy effect asks; the polarity.
+    Bool PrepareDocument(BaseList2D* effect, RenderData* rd);
+    // Renders into the bitmap and shows it (inverted when invert is set).
+    void RenderPicture(RenderData* rd, Bool invert);
+
+    BaseDocument* document = nullptr; // owned: the depth scene of the next preview
+    BaseContainer* settings = nullptr; // owned: the node's settings at SetOption
+    BaseBitmap* bitmap = nullptr;      // owned: the preview's render target
+    PreviewDialog* dialog = nullptr;   // not owned
+    GeListNode* node = nullptr;        // not owned: the effect node asking for the preview
+  };
+
   // A new instance from the host's allocator; null when memory is short.
   static NodeData* Alloc();
 
-  // Frees a depth scene still held from a render that did not finish it.
+  // Closes and deletes the preview dialog; frees a depth scene still held from a render
+  // that did not finish it.
   ~Dof() override;
 
-  // Stores the defaults in the node's container and zeroes the snapshot.
+  // Stores the defaults in the node's container, zeroes the snapshot and creates the
+  // preview dialog (none when memory is short).
   Bool Init(GeListNode* node) override;
 
   // Messages from the host (settings/Message.cpp). After an edit (MSG_DESCRIPTION_VALIDATE)
@@ -67,7 +105,8 @@ public:
   const Snapshot& GetSnapshot() const { return snapshot; }
 
   // Renders the depth image of a copy of node's document at 320 x 240 into the preview
-  // window and opens the window when it is closed (preview/Preview.cpp).
+  // window and opens the window when it is closed (preview/Preview.cpp). Nothing on the
+  // composite-only products.
   void Preview(GeListNode* node);
 
   // Depth-pass preparation of the depth scene, a clone of the rendered document.
@@ -173,9 +212,9 @@ private:
   // an image cannot be read or the blur fails; the frame then keeps its image.
   static Bool BlurFrame(const DepthRender& depth, const RunSettings& s, VideoPostStruct* vps);
 
-  // The preview thread object joins here, ahead of the snapshot, with the preview.
+  PreviewThread previewThread;
   Snapshot snapshot;
   VPBuffer* depthTarget = nullptr;      // this call's "Lensara Depth" (or 100/0) buffer; not owned
   BaseDocument* depthScene = nullptr;   // owned: the clone the depth pass is rendered from
-  // The preview dialog joins here with the preview.
+  PreviewDialog* previewDialog = nullptr; // owned: the preview window
 };

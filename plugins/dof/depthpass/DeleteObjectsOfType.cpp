@@ -45,3 +45,17 @@ void DeleteObjectsOfTypeRec(BaseObject*& op, Int32 type)
   op->Remove();
   BaseObject::Free(op);
 }
+
+void DeleteDisturbingObjects(BaseDocument* doc)
+{
+  for (Int32 type : {5102, 5106, 5105, 1011146, 200000118}) DeleteObjectsOfType(doc, type);
+}
+
+Bool DeleteObjectNamed(BaseDocument* doc, const char* name)
+{
+  BaseObject* op = doc->SearchObject(String(name));
+  if (!op) return false;
+  op->Remove();
+  BaseObject::Free(op);
+  return true;
+}

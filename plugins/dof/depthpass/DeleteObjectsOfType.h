@@ -9,3 +9,10 @@ void DeleteObjectsOfType(BaseDocument* doc, Int32 type);
 
 // Does the same for op and its subtree; op becomes null when op itself was deleted.
 void DeleteObjectsOfTypeRec(BaseObject*& op, Int32 type);
+
+// Deletes what would disturb a depth render, keeping children, in this order: lights,
+// environment, sky, sun and sky, foreground.
+void DeleteDisturbingObjects(BaseDocument* doc);
+
+// Takes the first object of that name out of doc and frees it; false when there is none.
+Bool DeleteObjectNamed(BaseDocument* doc, const char* name);

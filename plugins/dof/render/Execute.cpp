@@ -13,10 +13,6 @@ constexpr Int32 kRenderStage = 4;
 constexpr Int32 kInnerStage = 5;
 constexpr Int32 kBrightness = 90001;
 
-// Deleted from the depth scene, in this order: lights, environment, sky, sun and sky,
-// foreground.
-constexpr Int32 kDeletedTypes[] = {5102, 5106, 5105, 1011146, 200000118};
-
 void SetProgressText(VideoPostStruct* vps, const char* text)
 {
   if (vps->progress) vps->progress->SetText(String(text));
@@ -30,31 +26,12 @@ VPBuffer* NameBuffer(Render* render, Int32 subId, const char* name)
   return buffer;
 }
 
-// Takes the object of that name out of doc and frees it; false when there is none.
-Bool DeleteObjectNamed(BaseDocument* doc, const char* name)
-{
-  BaseObject* op = doc->SearchObject(String(name));
-  if (!op) return false;
-  op->Remove();
-  BaseObject::Free(op);
-  return true;
-}
-
-// The render farm and command-line products (8, 9, 10) render the composite only.
-Bool IsCompositeProduct()
-{
-  Int32 kind = GeGetVersionType();
-  return kind >= 8 && kind <= 10;
-}
-
 }  // namespace
 
 void ProgressHk(float fraction, void* context)
 {
   if (context) static_cast<RenderProgress*>(context)->SetValue(fraction);
 }
-
-Dof::~Dof() { BaseDocument::Free(depthScene); }
 
 Int32 Dof::Execute(PluginVideoPost* node, VideoPostStruct* vps)
 {
@@ -97,7 +74,7 @@ Int32 Dof::RenderDepth(PluginVideoPost* node, VideoPostStruct* vps)
 {
   const BaseContainer* data = node->GetDataInstance();
   RunSettings s = ReadRunSettings(*data);
-  for (Int32 type : kDeletedTypes) DeleteObjectsOfType(depthScene, type);
+  DeleteDisturbingObjects(depthScene);
   auto* camera = static_cast<BaseObject*>(data->GetLink(DOF_CAMERA, vps->doc));
   Bool polarity = AdjustLightAtCamera(depthScene, node, camera);
   AdjustMaterials(depthScene, data);

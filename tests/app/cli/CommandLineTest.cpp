@@ -138,7 +138,7 @@ protected:
 
 TEST_F(CommandLine, UsageErrorsExitWith2AndNameTheProblem)
 {
-  EXPECT_OUTCOME(Lensara({"bogus"}), 2, "unknown command \"bogus\" for lensara (info, scene, blur, render, params)");
+  EXPECT_OUTCOME(Lensara({"bogus"}), 2, "unknown command \"bogus\" for lensara (info, scene, blur, render, preview, params)");
   EXPECT_OUTCOME(Lensara({"scene", "chek", "a.json"}), 2, "unknown command \"chek\" for lensara scene");
   EXPECT_OUTCOME(Blur({"-o", "out.png", "--nope"}), 2, "unknown option --nope for lensara blur");
   EXPECT_OUTCOME(Blur({"-o", "out.png", "--radius", "abc"}), 2, "--radius: \"abc\" is not a whole number");
@@ -189,6 +189,19 @@ TEST_F(CommandLine, SuccessExitsWith0)
   Outcome help = Lensara({"blur", "--help"});
   EXPECT_EQ(help.code, 0);
   EXPECT_NE(help.out.find("2 usage error"), std::string::npos);
+}
+
+TEST_F(CommandLine, PreviewWritesTheWindowAndPrintsItsStatus)
+{
+  Outcome shown = Lensara({"preview", "-o", "preview.png", "--set", "DOF_RADIUS=4"});
+  EXPECT_EQ(shown.code, 0) << shown.err;
+  EXPECT_NE(shown.out.find("status \".\""), std::string::npos) << shown.out;
+  EXPECT_TRUE(lensara::ReadImageSize(dir / "preview.png") == (lensara::ImageSize{336, 303}));
+  Outcome none = Lensara({"--product-kind", "8", "preview", "-o", "none.png"});
+  EXPECT_EQ(none.code, 0) << none.err;
+  EXPECT_NE(none.out.find("no preview on product kind 8"), std::string::npos) << none.out;
+  EXPECT_FALSE(std::filesystem::exists(dir / "none.png"));
+  EXPECT_OUTCOME(Lensara({"preview", "image.png", "-o", "x.png"}), 1, "image.png");
 }
 
 TEST_F(CommandLine, ParamsShowsTheDemosEffectAfterCheckedEdits)

@@ -1,0 +1,41 @@
+#include "Preview.h"
+
+#include "app/cli/Render.h"
+#include "app/cli/Scene.h"
+#include "app/core/Error.h"
+#include "app/dialog/Dialog.h"
+#include "app/image/ImageIO.h"
+#include "resources/description/vpdof.h"
+
+namespace lensara {
+
+void PressPreviewButton(Node& effect)
+{
+  HstDescriptionCommand command{};
+  command.id.depth = 1;
+  command.id.level[0].id = DOF_PREVIEW;
+  effect.Message(HST_MSG_DESCRIPTION_COMMAND, &command);
+}
+
+std::optional<std::string> RunPreview(const Host& host, const PreviewOptions& options, std::ostream& warnings)
+{
+  const std::filesystem::path scene = options.scene.empty() ? DemoScene() : options.scene;
+  CheckImageOutput(options.output);
+  std::unique_ptr<Document> doc = LoadSceneReporting(scene, warnings);
+  EditParametersReporting(*doc, options.sets, warnings);
+  Node* effect = FirstEffect(*doc);
+  if (!effect) throw Error(scene.string() + ": the active render settings hold no Lensara effect");
+
+  PressPreviewButton(*effect);
+  std::vector<Dialog*> windows = Dialog::OpenDialogs();
+  if (windows.empty()) {
+    int32_t kind = host.ProductKind();
+    if (kind >= 8 && kind <= 10) return std::nullopt;
+    throw Error(scene.string() + ": the effect opened no preview window (out of memory?)");
+  }
+  WriteImage(options.output, windows.front()->Draw());
+  std::vector<std::string> texts = windows.front()->Texts();
+  return texts.empty() ? std::string() : texts.front();
+}
+
+}  // namespace lensara
