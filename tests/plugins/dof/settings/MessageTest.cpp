@@ -3,6 +3,7 @@
 #include <tuple>
 
 #include "DepthSceneTest.h"
+#include "app/dialog/Dialog.h"
 
 namespace {
 
@@ -65,8 +66,11 @@ TEST_F(DofMessage, ValidationClampsStartsAndRoundsDownWithoutTouchingTheEnds)
 
 TEST_F(DofMessage, LivePreviewRefreshesOnlyForWhatChangesTheDepthImage)
 {
-  // The snapshot starts zeroed while front and rear blur are on: the first validation refreshes.
+  // The snapshot starts zeroed while front and rear blur are on: the first validation
+  // refreshes, which renders the preview and opens its window.
+  ASSERT_TRUE(lensara::Dialog::OpenDialogs().empty());
   EXPECT_TRUE(Refreshes([](BaseContainer* s) { s->SetBool(DOF_LIVE_PREVIEW, true); }));
+  EXPECT_EQ(lensara::Dialog::OpenDialogs().size(), 1u);
   EXPECT_FALSE(Refreshes([](BaseContainer*) {}));
   EXPECT_FALSE(Refreshes([](BaseContainer* s) { s->SetReal(DOF_RADIUS, 7.0); }));
   EXPECT_FALSE(Refreshes([](BaseContainer* s) { s->SetLong(DOF_FILTER, DOF_FILTER_MEDIAN); }));
