@@ -96,6 +96,25 @@ const char* FormatOf(const std::filesystem::path& file)
   throw FileError(file, "is not a PNG, JPEG, TIFF or OpenEXR image");
 }
 
+// OpenEXR takes the memory an attribute of the header declares before reading it, so that
+// a few damaged bytes can ask for gigabytes: every attribute of the (first) header must end
+// within the file. Throws Error when one does not.
+void CheckExrHeader(const std::filesystem::path& file)
+{
+  std::ifstream in(file, std::ios::binary | std::ios::ate);
+  const std::streamoff end = in.tellg();
+  in.seekg(8);  // the magic number and the version
+  std::string name, type;
+  while (std::getline(in, name, '\0') && !name.empty()) {
+    int32_t size = -1;  // little-endian, as on every machine the host builds for
+    std::getline(in, type, '\0');
+    in.read(reinterpret_cast<char*>(&size), sizeof size);
+    if (!in || size < 0 || size > end - in.tellg())
+      throw FileError(file, "is a damaged OpenEXR image: its header declares more data than the file holds");
+    in.seekg(size, std::ios::cur);
+  }
+}
+
 // An image file opened by the reader of its format with its header checked; pixels are
 // read on demand. stderr is quiet while it lives.
 class ImageFile {
@@ -103,7 +122,9 @@ public:
   explicit ImageFile(const std::filesystem::path& file) : file(file)
   {
     CheckReadable(file);
-    input = OIIO::ImageInput::create(FormatOf(file));
+    const char* reader = FormatOf(file);
+    if (std::string_view(reader) == "openexr") CheckExrHeader(file);
+    input = OIIO::ImageInput::create(reader);
     if (!input) throw FileError(file, "cannot be read as an image: " + FirstLine(OIIO::geterror()));
     // Colours as stored, not multiplied by an alpha that is dropped anyway.
     OIIO::ImageSpec config;

@@ -103,4 +103,19 @@ TEST(ImageIO, SizesPastTheLimitAreRefusedFromTheHeader)
   EXPECT_NE(ReadError(dir / "damaged.png").find("cannot be read"), std::string::npos);
 }
 
+TEST(ImageIO, AnExrHeaderDeclaringMoreThanTheFileHoldsIsRefused)
+{
+  test::TempDir dir;
+  lensara::WriteImage(dir / "image.exr", lensara::Bitmap(2, 2));
+  EXPECT_EQ(ReadError(dir / "image.exr"), "");
+  // The first attribute's size, after its name and type, made 1.9 GB: OpenEXR would take
+  // that much memory before finding the file short.
+  std::string bytes = test::Contents(dir / "image.exr");
+  bytes.replace(bytes.find('\0', bytes.find('\0', 8) + 1) + 1, 4, std::string("\0\0\0\x70", 4));
+  std::ofstream(dir / "damaged.exr", std::ios::binary) << bytes;
+  EXPECT_EQ(ReadError(dir / "damaged.exr"), (dir / "damaged.exr").string() +
+                                                 ": is a damaged OpenEXR image: its header declares more data than "
+                                                 "the file holds");
+}
+
 }  // namespace
