@@ -19,6 +19,8 @@ struct KeptInput {
   void (*target)(const uint8_t*, std::size_t);
 };
 
+void PrintTo(const KeptInput& input, std::ostream* out) { *out << input.file.filename(); }
+
 std::vector<KeptInput> KeptInputs()
 {
   const std::pair<const char*, void (*)(const uint8_t*, std::size_t)> targets[] = {
