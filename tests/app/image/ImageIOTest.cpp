@@ -103,19 +103,23 @@ TEST(ImageIO, SizesPastTheLimitAreRefusedFromTheHeader)
   EXPECT_NE(ReadError(dir / "damaged.png").find("cannot be read"), std::string::npos);
 }
 
-TEST(ImageIO, AnExrHeaderDeclaringMoreThanTheFileHoldsIsRefused)
+// OpenEXR and libpng would take the memory declared before finding the file short.
+TEST(ImageIO, SizesDeclaredPastTheFilesEndAreRefused)
 {
   test::TempDir dir;
   lensara::WriteImage(dir / "image.exr", lensara::Bitmap(2, 2));
-  EXPECT_EQ(ReadError(dir / "image.exr"), "");
-  // The first attribute's size, after its name and type, made 1.9 GB: OpenEXR would take
-  // that much memory before finding the file short.
-  std::string bytes = test::Contents(dir / "image.exr");
-  bytes.replace(bytes.find('\0', bytes.find('\0', 8) + 1) + 1, 4, std::string("\0\0\0\x70", 4));
-  std::ofstream(dir / "damaged.exr", std::ios::binary) << bytes;
-  EXPECT_EQ(ReadError(dir / "damaged.exr"), (dir / "damaged.exr").string() +
-                                                 ": is a damaged OpenEXR image: its header declares more data than "
-                                                 "the file holds");
+  lensara::WriteImage(dir / "image.png", lensara::Bitmap(2, 2));
+  // The size of the EXR's first attribute, after its name and type, and the length of the
+  // PNG's first chunk after its signature, made 1.9 GB.
+  std::string exr = test::Contents(dir / "image.exr"), png = test::Contents(dir / "image.png");
+  exr.replace(exr.find('\0', exr.find('\0', 8) + 1) + 1, 4, std::string("\0\0\0\x70", 4));
+  png.replace(8, 4, "\x70\0\0\0");
+  std::ofstream(dir / "damaged.exr", std::ios::binary) << exr;
+  std::ofstream(dir / "damaged.png", std::ios::binary) << png;
+  for (const char* name : {"image.exr", "image.png"}) EXPECT_EQ(ReadError(dir / name), "");
+  for (const char* name : {"damaged.exr", "damaged.png"})
+    EXPECT_EQ(ReadError(dir / name),
+              (dir / name).string() + ": cannot be read as an image: it declares more data than the file holds");
 }
 
 }  // namespace
