@@ -96,6 +96,45 @@ const char* FormatOf(const std::filesystem::path& file)
   throw FileError(file, "is not a PNG, JPEG, TIFF or OpenEXR image");
 }
 
+// OpenEXR and libpng take the memory a header attribute or a chunk declares before reading
+// it, so that a few damaged bytes can ask for gigabytes. These tell whether one of them (in
+// an EXR's first header, anywhere in a PNG) declares more bytes than the file holds; in
+// stands after the signature.
+bool ExrAttributePastTheEnd(std::ifstream& in, std::streamoff end)
+{
+  in.seekg(8);  // the magic number and the version
+  std::string name, type;
+  while (std::getline(in, name, '\0') && !name.empty()) {
+    int32_t size = -1;  // little-endian, as on every machine the host builds for
+    std::getline(in, type, '\0');
+    in.read(reinterpret_cast<char*>(&size), sizeof size);
+    if (!in || size < 0 || size > end - in.tellg()) return true;
+    in.seekg(size, std::ios::cur);
+  }
+  return false;
+}
+
+bool PngChunkPastTheEnd(std::ifstream& in, std::streamoff end)
+{
+  in.seekg(8);
+  unsigned char head[8];  // a chunk's length (big-endian) and type
+  while (in.read(reinterpret_cast<char*>(head), sizeof head)) {
+    std::streamoff length = std::streamoff(head[0]) << 24 | head[1] << 16 | head[2] << 8 | head[3];
+    if (length + 4 > end - in.tellg()) return true;  // the data and their checksum
+    if (std::string_view(reinterpret_cast<char*>(head + 4), 4) == "IEND") return false;
+    in.seekg(length + 4, std::ios::cur);
+  }
+  return false;
+}
+
+void CheckDeclaredSizes(const std::filesystem::path& file, std::string_view format)
+{
+  std::ifstream in(file, std::ios::binary | std::ios::ate);
+  const std::streamoff end = in.tellg();
+  if ((format == "openexr" && ExrAttributePastTheEnd(in, end)) || (format == "png" && PngChunkPastTheEnd(in, end)))
+    throw FileError(file, "cannot be read as an image: it declares more data than the file holds");
+}
+
 // An image file opened by the reader of its format with its header checked; pixels are
 // read on demand. stderr is quiet while it lives.
 class ImageFile {
@@ -103,7 +142,9 @@ public:
   explicit ImageFile(const std::filesystem::path& file) : file(file)
   {
     CheckReadable(file);
-    input = OIIO::ImageInput::create(FormatOf(file));
+    const char* reader = FormatOf(file);
+    CheckDeclaredSizes(file, reader);
+    input = OIIO::ImageInput::create(reader);
     if (!input) throw FileError(file, "cannot be read as an image: " + FirstLine(OIIO::geterror()));
     // Colours as stored, not multiplied by an alpha that is dropped anyway.
     OIIO::ImageSpec config;

@@ -103,8 +103,8 @@ std::string Compact(const Json& j)
   return out + (j.is_object() ? "}" : "]");
 }
 
-// Short values nested at most two deep (a vector, a link, an in/exclude entry) stay on
-// one line.
+// Plain values of any length, and short values nested at most two deep (a vector, a link,
+// an in/exclude entry) stay on one line.
 constexpr std::size_t kInlineWidth = 72;
 
 void Write(const Json& j, int indent, std::string& out)
@@ -113,7 +113,7 @@ void Write(const Json& j, int indent, std::string& out)
   int depth = Depth(j, 3);
   if (depth <= 2) {
     std::string compact = Compact(j);
-    if (compact.size() <= kInlineWidth || (depth <= 1 && j.is_array())) {
+    if (depth == 0 || compact.size() <= kInlineWidth || (depth <= 1 && j.is_array())) {
       out += compact;
       return;
     }

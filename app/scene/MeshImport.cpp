@@ -6,6 +6,7 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include <cmath>
 #include <map>
 
 #include "Json.h"
@@ -61,11 +62,18 @@ private:
 // zero positive).
 Vector ToHost(const aiVector3D& p) { return {p.x, p.y, 0.0 - p.z}; }
 
-// Appends the triangles of mesh, transformed by m, to out.
-void AppendMesh(const aiMesh& mesh, const aiMatrix4x4& m, Mesh& out)
+// Appends the triangles of mesh, transformed by m, to out. Throws Error naming file when a
+// point is not a finite number, which a scene cannot hold.
+void AppendMesh(const aiMesh& mesh, const aiMatrix4x4& m, Mesh& out, const std::filesystem::path& file)
 {
   auto base = static_cast<int32_t>(out.points.size());
-  for (unsigned i = 0; i < mesh.mNumVertices; ++i) out.points.push_back(ToHost(m * mesh.mVertices[i]));
+  for (unsigned i = 0; i < mesh.mNumVertices; ++i) {
+    Vector p = ToHost(m * mesh.mVertices[i]);
+    if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
+      throw Error(file.string() + ": cannot be read as a mesh file: point " + std::to_string(i) + " of mesh \"" +
+                  ValidUtf8(mesh.mName.C_Str()) + "\" is not a finite number");
+    out.points.push_back(p);
+  }
   for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
     const aiFace& face = mesh.mFaces[f];
     if (face.mNumIndices != 3) continue;  // points and lines
@@ -105,7 +113,7 @@ std::shared_ptr<const Mesh> ReadMeshGeometry(const std::filesystem::path& file)
   ImportedFile imported(file);
   auto mesh = std::make_shared<Mesh>();
   ForEachMesh(imported.Scene(), *imported.Scene().mRootNode, aiMatrix4x4(),
-              [&](const aiMesh& m, const aiMatrix4x4& world, const aiNode&) { AppendMesh(m, world, *mesh); });
+              [&](const aiMesh& m, const aiMatrix4x4& world, const aiNode&) { AppendMesh(m, world, *mesh, file); });
   mesh->source = file.string();
   return mesh;
 }
@@ -129,7 +137,7 @@ std::unique_ptr<Document> ImportMeshDocument(const std::filesystem::path& file)
   };
   auto addObject = [&](const aiMesh& m, const aiMatrix4x4& world, const aiNode& node) {
     auto mesh = std::make_shared<Mesh>();
-    AppendMesh(m, world, *mesh);
+    AppendMesh(m, world, *mesh, file);
     std::unique_ptr<Node> object = CreateNode(kPolygonType);
     object->SetName(ValidUtf8(m.mName.length ? m.mName.C_Str() : node.mName.C_Str()));
     object->SetMesh(std::move(mesh));

@@ -215,8 +215,8 @@ LENSARA_INLINE void StorePixels(const LaneInts* colours, Int32 count, UChar* out
   LaneInts words = colours[0] | colours[1] << 8 | colours[2] << 16;
   LaneBytes bytes;
   std::memcpy(&bytes, &words, sizeof bytes);
-  LaneBytes pixels = __builtin_shuffle(bytes, LaneBytes{0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20,
-                                                        21, 22, 24, 25, 26, 28, 29, 30, 3, 3, 3, 3, 3, 3, 3, 3});
+  LaneBytes pixels = __builtin_shufflevector(bytes, bytes, 0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20,
+                                             21, 22, 24, 25, 26, 28, 29, 30, 3, 3, 3, 3, 3, 3, 3, 3);
   if (count < kLanes) return (void)std::memcpy(out, &pixels, count * 3);
   // Two stores straight from the register (a copy of the vector would go through memory).
   Bytes16 low = __builtin_shufflevector(pixels, pixels, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
@@ -231,17 +231,17 @@ LENSARA_INLINE void Transpose(const Lanes* rows, Lanes* out)
 {
   Lanes pairs[8], quads[8];
   for (int i = 0; i < 8; i += 2) {
-    pairs[i] = __builtin_shuffle(rows[i], rows[i + 1], LaneMask{0, 8, 2, 10, 4, 12, 6, 14});
-    pairs[i + 1] = __builtin_shuffle(rows[i], rows[i + 1], LaneMask{1, 9, 3, 11, 5, 13, 7, 15});
+    pairs[i] = __builtin_shufflevector(rows[i], rows[i + 1], 0, 8, 2, 10, 4, 12, 6, 14);
+    pairs[i + 1] = __builtin_shufflevector(rows[i], rows[i + 1], 1, 9, 3, 11, 5, 13, 7, 15);
   }
   for (int i = 0; i < 8; i += 4)
     for (int j = 0; j < 2; ++j) {
-      quads[i + j] = __builtin_shuffle(pairs[i + j], pairs[i + j + 2], LaneMask{0, 1, 8, 9, 4, 5, 12, 13});
-      quads[i + j + 2] = __builtin_shuffle(pairs[i + j], pairs[i + j + 2], LaneMask{2, 3, 10, 11, 6, 7, 14, 15});
+      quads[i + j] = __builtin_shufflevector(pairs[i + j], pairs[i + j + 2], 0, 1, 8, 9, 4, 5, 12, 13);
+      quads[i + j + 2] = __builtin_shufflevector(pairs[i + j], pairs[i + j + 2], 2, 3, 10, 11, 6, 7, 14, 15);
     }
   for (int j = 0; j < 4; ++j) {
-    out[j] = __builtin_shuffle(quads[j], quads[j + 4], LaneMask{0, 1, 2, 3, 8, 9, 10, 11});
-    out[j + 4] = __builtin_shuffle(quads[j], quads[j + 4], LaneMask{4, 5, 6, 7, 12, 13, 14, 15});
+    out[j] = __builtin_shufflevector(quads[j], quads[j + 4], 0, 1, 2, 3, 8, 9, 10, 11);
+    out[j + 4] = __builtin_shufflevector(quads[j], quads[j + 4], 4, 5, 6, 7, 12, 13, 14, 15);
   }
 }
 
@@ -380,13 +380,13 @@ constexpr UChar InLane(int i, int c, int repeat)
   return static_cast<UChar>(lane * 16 + i * 3 + c - lane / repeat * 8);
 }
 
-// A shuffle pattern that moves byte c of pixel i to the start of element i (elements of
-// size bytes each); the element's other bytes pick any byte of the same lane.
-template <int C, int Size, int Repeat, std::size_t... B>
-constexpr auto ElementPattern(std::index_sequence<B...>)
+// Byte c of pixel i moved to the start of element i (elements of size bytes each); the
+// element's other bytes pick any byte of the same lane.
+template <int C, int Size, int Repeat, class Vector, std::size_t... B>
+LENSARA_INLINE Vector ToElements(Vector bytes, std::index_sequence<B...>)
 {
-  typedef UChar Pattern __attribute__((vector_size(sizeof...(B))));
-  return Pattern{(B % Size == 0 ? InLane(B / Size, C, Repeat) : InLane(B / Size, 0, Repeat) / 16 * 16)...};
+  return __builtin_shufflevector(
+      bytes, bytes, (B % Size == 0 ? InLane(B / Size, C, Repeat) : InLane(B / Size, 0, Repeat) / 16 * 16)...);
 }
 
 // The bits of 2^52 + b for a byte b in the low bits; less 2^52, the double is b.
@@ -396,7 +396,7 @@ constexpr std::int64_t kByteBias = 0x4330000000000000;
 template <int C>
 LENSARA_INLINE Lanes ColourLanes(Bytes64 pixels)
 {
-  Bytes64 moved = __builtin_shuffle(pixels, ElementPattern<C, 8, 2>(std::make_index_sequence<64>()));
+  Bytes64 moved = ToElements<C, 8, 2>(pixels, std::make_index_sequence<64>());
   LaneMask words;
   std::memcpy(&words, &moved, sizeof words);
   words = (words & 0xFF) | kByteBias;
@@ -417,7 +417,7 @@ LENSARA_INLINE void ConvertLanes(const UChar* pixels, const UChar* mapPixels, co
   *reinterpret_cast<Lanes*>(to.colour[1] + j) = ColourLanes<1>(twice);
   *reinterpret_cast<Lanes*>(to.colour[2] + j) = ColourLanes<2>(twice);
   LaneBytes values = LoadPixels(mapPixels);
-  LaneBytes moved = __builtin_shuffle(values, ElementPattern<0, 4, 1>(std::make_index_sequence<32>()));
+  LaneBytes moved = ToElements<0, 4, 1>(values, std::make_index_sequence<32>());
   LaneInts words;
   std::memcpy(&words, &moved, sizeof words);
   *reinterpret_cast<LaneInts*>(to.map + j) = words & 0xFF;

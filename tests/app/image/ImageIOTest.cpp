@@ -103,4 +103,23 @@ TEST(ImageIO, SizesPastTheLimitAreRefusedFromTheHeader)
   EXPECT_NE(ReadError(dir / "damaged.png").find("cannot be read"), std::string::npos);
 }
 
+// OpenEXR and libpng would take the memory declared before finding the file short.
+TEST(ImageIO, SizesDeclaredPastTheFilesEndAreRefused)
+{
+  test::TempDir dir;
+  lensara::WriteImage(dir / "image.exr", lensara::Bitmap(2, 2));
+  lensara::WriteImage(dir / "image.png", lensara::Bitmap(2, 2));
+  // The size of the EXR's first attribute, after its name and type, and the length of the
+  // PNG's first chunk after its signature, made 1.9 GB.
+  std::string exr = test::Contents(dir / "image.exr"), png = test::Contents(dir / "image.png");
+  exr.replace(exr.find('\0', exr.find('\0', 8) + 1) + 1, 4, std::string("\0\0\0\x70", 4));
+  png.replace(8, 4, "\x70\0\0\0");
+  std::ofstream(dir / "damaged.exr", std::ios::binary) << exr;
+  std::ofstream(dir / "damaged.png", std::ios::binary) << png;
+  for (const char* name : {"image.exr", "image.png"}) EXPECT_EQ(ReadError(dir / name), "");
+  for (const char* name : {"damaged.exr", "damaged.png"})
+    EXPECT_EQ(ReadError(dir / name),
+              (dir / name).string() + ": cannot be read as an image: it declares more data than the file holds");
+}
+
 }  // namespace

@@ -48,10 +48,12 @@ TEST(Json, WrittenTextParsesBackToTheSameValue)
 {
   Json j = ParseJsonWithLines(R"({"s": "quote \" and \u00e9", "n": -0.5, "big": 12345678901, "t": true, "z": null})",
                               "x.json");
+  j["long"] = std::string(100, 'x');  // wider than a line
   std::string text = WriteCanonicalJson(j);
   Json again = ParseJsonWithLines(text, "x.json");
   EXPECT_EQ(WriteCanonicalJson(again), text);
   EXPECT_EQ(again.at("s").get<std::string>(), "quote \" and \u00e9");
+  EXPECT_EQ(again.at("long").get<std::string>(), std::string(100, 'x'));
   EXPECT_EQ(again.at("big").get<int64_t>(), 12345678901);
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/core/Error.h"
+#include "tests/support/TempDir.h"
 
 namespace lensara {
 namespace {
@@ -58,6 +59,24 @@ TEST(MeshImport, UnreadableFilesThrowWithTheirName)
     FAIL();
   } catch (const Error& e) {
     EXPECT_NE(std::string(e.what()).find("none.obj"), std::string::npos);
+  }
+}
+
+// A scene cannot hold them, so a converted file would not read back.
+TEST(MeshImport, PointsThatAreNotFiniteAreRefused)
+{
+  test::TempDir dir;
+  std::ofstream(dir / "inf.obj") << "o Far\nv 0 0 0\nv 1e400 0 0\nv 0 1 0\nf 1 2 3\n";
+  std::string message = (dir / "inf.obj").string() + ": cannot be read as a mesh file: point 1 of mesh \"Far\" is not a "
+                                                     "finite number";
+  for (auto read : {+[](const std::filesystem::path& f) { ReadMeshGeometry(f); },
+                    +[](const std::filesystem::path& f) { ImportMeshDocument(f); }}) {
+    try {
+      read(dir / "inf.obj");
+      ADD_FAILURE();
+    } catch (const Error& e) {
+      EXPECT_EQ(e.what(), message);
+    }
   }
 }
 
