@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "app/core/Allocations.h"
 #include "app/core/Error.h"
 #include "app/image/ImageIO.h"
 #include "plugins/dof/Dof.h"
@@ -85,6 +86,7 @@ bool RunBlur(const Host& host, const BlurOptions& options, BreakTest* breakTest,
   CheckSameSize(options);
   Bitmap image = ReadImage(options.image);
   Bitmap map = ReadImage(options.map);
+  CountAllocation();
   Bitmap result = image;
   FastBitmap source(AsBaseBitmap(image));
   FastBitmap blurMap(AsBaseBitmap(map));
