@@ -758,20 +758,23 @@ private:
 
 // Passes whose every pixel is computed from its whole line by a Mean: Start(position, n,
 // vertical) readies it for the pixels at that position of the lines of n pixels, Pixel
-// computes one.
+// computes one. A pixel costs up to its line's length, so blocks are narrow: a stop is
+// heeded after at most kLineBlock columns' work.
+constexpr Int32 kLineBlock = 8;
+
 template <class Mean>
 class LinePasses : public SeparablePasses {
 public:
   template <class... MeanArgs>
   LinePasses(const FastBitmap* map, Bool depthTest, MeanArgs... meanArgs)
       : mean(meanArgs...), map(map->GetData()), width(map->GetWidth()), height(map->GetHeight()),
-        depthTest(depthTest), strip(std::int64_t(height) * kBoxColumnBlock * 3)
+        depthTest(depthTest), strip(std::int64_t(height) * kLineBlock * 3)
   {
   }
 
   Bool Ready() const { return strip.Get() && mean.Ready(); }
-  Int32 HorizontalBlock() const override { return kBoxRowBlock; }
-  Int32 VerticalBlock() const override { return kBoxColumnBlock; }
+  Int32 HorizontalBlock() const override { return kLineBlock; }
+  Int32 VerticalBlock() const override { return kLineBlock; }
 
   void Horizontal(const UChar* in, UChar* out, Int32 x0, Int32 x1) override
   {
