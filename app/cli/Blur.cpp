@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "app/cli/Command.h"
+#include "app/core/Allocations.h"
 #include "app/core/Error.h"
 #include "app/image/ImageIO.h"
 #include "plugins/dof/Dof.h"
@@ -84,6 +85,7 @@ bool RunBlur(const Host& host, const BlurOptions& options, BreakTest* breakTest,
   CheckSameSize(options);
   Bitmap image = ReadImage(options.image);
   Bitmap map = ReadImage(options.map);
+  CountAllocation();
   Bitmap result = image;
   FastBitmap source(AsBaseBitmap(image));
   FastBitmap blurMap(AsBaseBitmap(map));

@@ -14,6 +14,7 @@
 #include "app/cli/Params.h"
 #include "app/cli/ProgressBar.h"
 #include "app/cli/Scene.h"
+#include "app/core/Allocations.h"
 #include "app/core/Error.h"
 #include "app/core/Host.h"
 #include "app/core/Signals.h"
@@ -112,6 +113,40 @@ int UsageError(const std::string& problem)
   return lensara::kExitUsage;
 }
 
+// The command chosen: "scene check".
+std::string ChosenCommand(CLI::App& app)
+{
+  std::vector<CLI::App*> chain;
+  for (CLI::App* command = &app; !command->get_subcommands().empty();) {
+    command = command->get_subcommands().front();
+    chain.push_back(command);
+  }
+  return CommandPath(chain);
+}
+
+const char* const kFaultVariable = "LENSARA_FAIL_ALLOCATION";
+
+// Sets the allocation faults LENSARA_FAIL_ALLOCATION asks for: -1 to go on, else the exit code.
+int PlanAllocationFaults()
+{
+  const char* plan = std::getenv(kFaultVariable);
+  if (!plan) return -1;
+  std::optional<lensara::AllocationFaults> faults = lensara::ReadAllocationFaults(plan);
+  if (!faults)
+    return UsageError(std::string(kFaultVariable) + "=" + plan +
+                      ": expected N (the Nth host allocation fails), every:N (every Nth fails) or none (count only)");
+  lensara::SetAllocationFaults(*faults);
+  return -1;
+}
+
+// With LENSARA_FAIL_ALLOCATION set, how many host allocations the command made and how many failed.
+void ReportAllocationFaults()
+{
+  if (std::getenv(kFaultVariable))
+    std::cerr << "lensara: " << kFaultVariable << ": " << lensara::AllocationsCounted() << " host allocations, "
+              << lensara::AllocationsFailed() << " failed\n";
+}
+
 // Parses the command line: -1 to go on, else the exit code (0 after --help or --version).
 int Parse(CLI::App& app, int argc, char** argv)
 {
@@ -196,6 +231,7 @@ int Preview(const lensara::Host& host, const lensara::PreviewOptions& options)
 
 int main(int argc, char** argv)
 {
+  if (int code = PlanAllocationFaults(); code >= 0) return code;
   CLI::App app{"Lensara: the depth-of-field post effect and its host application", "lensara"};
   app.require_subcommand(1);
   app.fallthrough();  // the global options may follow the command
@@ -290,27 +326,20 @@ int main(int argc, char** argv)
   if (!frames.empty()) renderOptions.frames = ReadFrames(frames);
 
   lensara::SignalHandlers signals;  // a signal removes the temporaries of files being written
-  lensara::Host host(options);
-  host.LoadPlugins(PluginFolder(pluginOption));
-  if (!*info) ReportPlugins(host);
-  if (*info) lensara::WriteInfo(host, json, std::cout);
-  if (*blur) return lensara::RunCommand("blur", std::cerr, [&] { return Blur(host, blurOptions); });
-  if (*render) return lensara::RunCommand("render", std::cerr, [&] { return Render(host, renderOptions); });
-  if (*preview) return lensara::RunCommand("preview", std::cerr, [&] { return Preview(host, previewOptions); });
-  if (*paramsCommand)
-    return lensara::RunCommand("params", std::cerr, [&] {
-      lensara::ShowParams(host, paramsOptions, std::cout, std::cerr);
-      return lensara::kExitSuccess;
-    });
-  if (*check)
-    return lensara::RunCommand("scene check", std::cerr, [&] {
-      lensara::CheckScene(checkFile, params, std::cout, std::cerr);
-      return lensara::kExitSuccess;
-    });
-  if (*convert)
-    return lensara::RunCommand("scene convert", std::cerr, [&] {
-      lensara::ConvertScene(convertIn, convertOut, std::cerr);
-      return lensara::kExitSuccess;
-    });
-  return lensara::kExitSuccess;
+  // Loading the plug-ins is part of the command, so that short memory there ends it alike.
+  int code = lensara::RunCommand(ChosenCommand(app), std::cerr, [&]() -> int {
+    lensara::Host host(options);
+    host.LoadPlugins(PluginFolder(pluginOption));
+    if (!*info) ReportPlugins(host);
+    if (*info) lensara::WriteInfo(host, json, std::cout);
+    if (*blur) return Blur(host, blurOptions);
+    if (*render) return Render(host, renderOptions);
+    if (*preview) return Preview(host, previewOptions);
+    if (*paramsCommand) lensara::ShowParams(host, paramsOptions, std::cout, std::cerr);
+    if (*check) lensara::CheckScene(checkFile, params, std::cout, std::cerr);
+    if (*convert) lensara::ConvertScene(convertIn, convertOut, std::cerr);
+    return lensara::kExitSuccess;
+  });
+  ReportAllocationFaults();
+  return code;
 }

@@ -1,5 +1,6 @@
 #include "Scene.h"
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,8 @@ std::unique_ptr<Document> LoadSceneReporting(const std::filesystem::path& file, 
   try {
     doc = LoadScene(file, &found);
   } catch (const Error&) {
+    throw;
+  } catch (const std::bad_alloc&) {
     throw;
   } catch (const std::exception& e) {
     throw Error(file.string() + ": " + e.what());

@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "Allocations.h"
+
 namespace lensara {
 
 Bitmap::Bitmap(int32_t width, int32_t height)
@@ -11,7 +13,7 @@ Bitmap::Bitmap(int32_t width, int32_t height)
 
 bool Bitmap::Init(int32_t w, int32_t h, int32_t b) noexcept
 {
-  if (w < 0 || h < 0 || (b != 24 && b != 32)) return false;
+  if (w < 0 || h < 0 || (b != 24 && b != 32) || !MayAllocate()) return false;
   try {
     pixels.assign(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3, 0);
   } catch (const std::exception&) {

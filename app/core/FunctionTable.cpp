@@ -1,6 +1,5 @@
 #include "FunctionTable.h"
 
-#include <atomic>
 #include <cstdlib>
 
 #include "Container.h"
@@ -13,20 +12,6 @@
 #include "Value.h"
 
 namespace lensara {
-
-namespace {
-std::atomic<long> allocationBudget{-1};
-}  // namespace
-
-bool MayAllocate()
-{
-  long budget = allocationBudget.load();
-  while (budget >= 0) {
-    if (budget == 0) return false;
-    if (allocationBudget.compare_exchange_weak(budget, budget - 1)) return true;
-  }
-  return true;
-}
 
 namespace {
 
@@ -236,7 +221,5 @@ std::shared_ptr<const C4DOS> MakeFunctionTable(int32_t version)
   table->dialog = &kDialogTable;
   return table;
 }
-
-void SetAllocationBudget(long count) { allocationBudget.store(count < 0 ? -1 : count); }
 
 }  // namespace lensara

@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 
+#include "Allocations.h"
 #include "host/abi/C4DOS.h"
 
 namespace lensara {
@@ -12,13 +13,6 @@ namespace lensara {
 // The table a host of this version hands to its plug-ins. Every function is safe to call
 // with null handles and never throws.
 std::shared_ptr<const C4DOS> MakeFunctionTable(int32_t version);
-
-// For tests of out-of-memory paths: the next count allocations through the table succeed
-// and every later one fails; a negative count lifts the limit.
-void SetAllocationBudget(long count);
-
-// Takes one allocation from that budget; false when it is spent.
-bool MayAllocate();
 
 // Allocates a host object of type T for a handle, or null when memory is short.
 template <class T>

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 
+#include "Allocations.h"
 #include "Error.h"
 #include "FunctionTable.h"
 #include "Lookup.h"
@@ -112,8 +113,8 @@ std::unique_ptr<Node> Host::CreateVideoPost(int32_t id)
 {
   const auto* cls = FindClass(id);
   if (!cls) return nullptr;
-  auto node = std::make_unique<Node>(id, (*cls)->name);
-  if (!node->AttachInstance(*cls)) return nullptr;
+  auto node = Guarded([&] { return std::make_unique<Node>(id, (*cls)->name); }, std::unique_ptr<Node>());
+  if (!node || !node->AttachInstance(*cls)) return nullptr;
   return node;
 }
 
@@ -124,7 +125,7 @@ bool Host::RegisterVideoPost(const HstVideoPostRegistration& r)
     NotePluginProblem("video post id " + std::to_string(r.id) + " is taken");
     return false;
   }
-  auto cls = std::make_shared<VideoPostClass>();
+  auto cls = CountedShared<VideoPostClass>();
   cls->callbacks = r.node_class;
   cls->videoPost = r.video_post;
   cls->library = starting;

@@ -62,7 +62,8 @@ public:
   const VideoPostClass* FindVideoPost(int32_t id) const;
 
   // A new node of video post class id with its plug-in instance, named after the class;
-  // null when the class is unknown or the plug-in cannot create or initialise it.
+  // null when the class is unknown, memory is short or the plug-in cannot create or
+  // initialise it.
   std::unique_ptr<Node> CreateVideoPost(int32_t id);
 
   // Through the table, while a plug-in starts: registers a video post class of it.

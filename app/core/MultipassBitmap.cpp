@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "Allocations.h"
+
 namespace lensara {
 
 Layer* MultipassBitmap::LayerAt(int32_t index) const
@@ -19,7 +21,7 @@ Layer* MultipassBitmap::FindLayer(int32_t type, int32_t subId)
 
 Layer& MultipassBitmap::AddLayer(std::string name, int32_t type, int32_t subId)
 {
-  auto layer = std::make_unique<Layer>(std::move(name), type, subId);
+  auto layer = CountedUnique<Layer>(std::move(name), type, subId);
   if (!layer->Init(Width(), Height(), 24)) throw std::bad_alloc();
   layer->owned = true;
   layers.push_back(std::move(layer));

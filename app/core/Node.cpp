@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "Allocations.h"
 #include "Document.h"
 #include "NodeTypes.h"
 #include "TableHandles.h"
@@ -52,7 +53,10 @@ Node* MaterialChannel::Shader() const
 
 // --- Node
 
-Node::Node(int32_t type, std::string name) : type(type), name(std::move(name)), identity(++lastIdentity) {}
+Node::Node(int32_t type, std::string name) : type(type), name(std::move(name)), identity(++lastIdentity)
+{
+  CountAllocation();
+}
 
 Node::~Node()
 {

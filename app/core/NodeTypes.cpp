@@ -1,5 +1,6 @@
 #include "NodeTypes.h"
 
+#include "Allocations.h"
 #include "Container.h"
 #include "Document.h"
 #include "Host.h"
@@ -162,7 +163,7 @@ std::unique_ptr<Node> CreateNode(int32_t type)
   if (!t) return Host::Active() ? Host::Active()->CreateVideoPost(type) : nullptr;
   auto node = std::make_unique<Node>(type, t->defaultName);
   for (const KeyInfo& k : t->keys) node->Data().Set(k.key, k.preset);
-  if (type == kPolygonType) node->SetMesh(std::make_shared<Mesh>());
+  if (type == kPolygonType) node->SetMesh(CountedShared<Mesh>());
   return node;
 }
 

@@ -39,7 +39,7 @@ void BitmapFree(HstBitmap b)
 }
 HstBool BitmapInit(HstBitmap b, int32_t width, int32_t height, int32_t bits)
 {
-  return b && !IsOwnedLayer(b) && MayAllocate() && B(b)->Init(width, height, bits);
+  return b && !IsOwnedLayer(b) && B(b)->Init(width, height, bits);
 }
 int32_t BitmapWidth(HstBitmap b) { return b ? B(b)->Width() : 0; }
 int32_t BitmapHeight(HstBitmap b) { return b ? B(b)->Height() : 0; }

@@ -36,7 +36,6 @@ HstNode Release(std::unique_ptr<Node> n) { return n ? n.release()->Handle() : nu
 
 HstNode NodeAlloc(int32_t type)
 {
-  if (!MayAllocate()) return nullptr;
   return Guarded([type] { return Release(CreateNode(type)); }, HstNode{});
 }
 
@@ -49,7 +48,7 @@ void NodeFree(HstNode n)
 
 HstNode NodeClone(HstNode n, int32_t)
 {
-  if (!n || !MayAllocate()) return nullptr;
+  if (!n) return nullptr;
   return Guarded([n] { return Release(N(n)->Clone()); }, HstNode{});
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/core/Allocations.h"
 #include "app/core/Error.h"
 #include "app/core/Files.h"
 
@@ -144,6 +145,7 @@ public:
     CheckReadable(file);
     const char* reader = FormatOf(file);
     CheckDeclaredSizes(file, reader);
+    CountAllocation();
     input = OIIO::ImageInput::create(reader);
     if (!input) throw FileError(file, "cannot be read as an image: " + FirstLine(OIIO::geterror()));
     // Colours as stored, not multiplied by an alpha that is dropped anyway.
@@ -204,6 +206,7 @@ void WritePixels(const std::filesystem::path& file, const OIIO::ImageSpec& forma
                  const void* pixels)
 {
   CheckImageOutput(file);
+  CountAllocation();
   auto output = OIIO::ImageOutput::create(file.string());
   if (!output) throw FileError(file, "cannot be written: no image format for this file name");
   WriteThroughTemporary(file, [&](const std::filesystem::path& temporary, std::string& problem) {
@@ -238,6 +241,7 @@ void WriteLayeredImage(const std::filesystem::path& file, const std::vector<Name
     for (const char* channel : {"R", "G", "B"})
       format.channelnames.push_back(layer.name.empty() ? channel : layer.name + "." + channel);
   std::size_t count = static_cast<std::size_t>(width) * height, stride = layers.size() * 3;
+  CountAllocation();
   std::vector<float> pixels(count * stride);
   for (std::size_t layer = 0; layer < layers.size(); ++layer) {
     const std::vector<uint8_t>& bytes = layers[layer].bitmap->Pixels();

@@ -35,7 +35,7 @@ RenderResult FrameRender::RenderFrame(double frameTime, MultipassBitmap& target)
   requests.clear();
   result = 0;
   time = frameTime;
-  std::unique_ptr<Document> copy = doc.CloneDocument();
+  std::unique_ptr<Document> copy = Guarded([this] { return doc.CloneDocument(); }, std::unique_ptr<Document>());
   if (!copy) return {HST_RENDER_OUT_OF_MEMORY, "the document cannot be copied for rendering"};
   copy->SetTime(frameTime);
   frameDoc = copy.get();

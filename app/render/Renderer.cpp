@@ -63,12 +63,6 @@ struct Passes {
   bool Any() const { return !lights.empty() || reflection; }
 };
 
-Layer& AddLayer(MultipassBitmap& target, const std::string& name, int32_t type, int32_t subId)
-{
-  if (!MayAllocate()) throw std::bad_alloc();
-  return target.AddLayer(name, type, subId);
-}
-
 // Layers for the pass entries of the document's active render settings, in their order.
 Passes MakePasses(Document& doc, const RenderScene& scene, MultipassBitmap& target)
 {
@@ -79,9 +73,9 @@ Passes MakePasses(Document& doc, const RenderScene& scene, MultipassBitmap& targ
     if (type == kLightBuffer && scene.Settings().separateLights && passes.lights.empty()) {
       int32_t subId = 0;
       for (const Light& light : scene.Lights())
-        if (light.hasLayer) passes.lights.push_back(&AddLayer(target, light.name, kLightBuffer, subId++));
+        if (light.hasLayer) passes.lights.push_back(&target.AddLayer(light.name, kLightBuffer, subId++));
     } else if (type == kReflectionBuffer && !passes.reflection) {
-      passes.reflection = &AddLayer(target, "Reflection", kReflectionBuffer, 0);
+      passes.reflection = &target.AddLayer("Reflection", kReflectionBuffer, 0);
     }
   }
   return passes;
@@ -147,9 +141,9 @@ RenderResult RenderOrThrow(Document& doc, const Container& data, Bitmap& target,
 
   tbb::task_arena arena(job.threads > 0 ? job.threads : tbb::task_arena::automatic);
   std::unique_ptr<RenderScene> scene;
-  if (!MayAllocate()) throw std::bad_alloc();
+  CountAllocation();
   arena.execute([&] { scene = std::make_unique<RenderScene>(doc, settings); });
-  if (!MayAllocate() || !target.Init(w, h, 24)) throw std::bad_alloc();
+  if (!target.Init(w, h, 24)) throw std::bad_alloc();
   Passes passes;
   if (auto* multipass = dynamic_cast<MultipassBitmap*>(&target)) {
     multipass->ClearLayers();

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "app/core/Allocations.h"
 #include "app/image/ImageIO.h"
 
 namespace lensara {
@@ -72,12 +73,12 @@ private:
 
 std::unique_ptr<Texture> MakeTexture(const Node& shader, const std::filesystem::path& folder)
 {
-  if (shader.Type() == kCheckerboardShader) return std::make_unique<CheckerTexture>(shader.Data());
+  if (shader.Type() == kCheckerboardShader) return CountedUnique<CheckerTexture>(shader.Data());
   if (shader.Type() != kBitmapShader) return nullptr;
   const Value* file = shader.Data().Find(1000);
   std::filesystem::path path = file ? file->ToString() : std::string();
   if (path.empty()) return nullptr;
-  return std::make_unique<ImageTexture>(ReadImage(path.is_absolute() ? path : folder / path));
+  return CountedUnique<ImageTexture>(ReadImage(path.is_absolute() ? path : folder / path));
 }
 
 }  // namespace lensara

@@ -191,7 +191,8 @@ Vector Tracer::Shade(const Ray& ray, const Hit& hit, Path path, int depth, PassS
     }
     Vector direct = Direct(i, hit, toLight, surface, base, view);
     local = local + direct;
-    if (passes && layerOf[i] >= 0) {
+    // Light layers exist only when a light pass asked for them, a reflection pass may come alone.
+    if (passes && layerOf[i] >= 0 && static_cast<std::size_t>(layerOf[i]) < passes->lights.size()) {
       Vector& layer = passes->lights[static_cast<std::size_t>(layerOf[i])];
       layer = layer + Max0(Mul(direct, kept));
     }

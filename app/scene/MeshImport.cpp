@@ -10,6 +10,7 @@
 #include <map>
 
 #include "Json.h"
+#include "app/core/Allocations.h"
 #include "app/core/Error.h"
 #include "app/core/Files.h"
 #include "app/core/NodeTypes.h"
@@ -111,7 +112,7 @@ std::string MaterialName(const aiMaterial& material, unsigned index)
 std::shared_ptr<const Mesh> ReadMeshGeometry(const std::filesystem::path& file)
 {
   ImportedFile imported(file);
-  auto mesh = std::make_shared<Mesh>();
+  auto mesh = CountedShared<Mesh>();
   ForEachMesh(imported.Scene(), *imported.Scene().mRootNode, aiMatrix4x4(),
               [&](const aiMesh& m, const aiMatrix4x4& world, const aiNode&) { AppendMesh(m, world, *mesh, file); });
   mesh->source = file.string();
@@ -136,7 +137,7 @@ std::unique_ptr<Document> ImportMeshDocument(const std::filesystem::path& file)
     return made;
   };
   auto addObject = [&](const aiMesh& m, const aiMatrix4x4& world, const aiNode& node) {
-    auto mesh = std::make_shared<Mesh>();
+    auto mesh = CountedShared<Mesh>();
     AppendMesh(m, world, *mesh, file);
     std::unique_ptr<Node> object = CreateNode(kPolygonType);
     object->SetName(ValidUtf8(m.mName.length ? m.mName.C_Str() : node.mName.C_Str()));

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <limits>
 #include <map>
+#include <new>
 #include <optional>
 #include <sstream>
 
@@ -11,6 +12,7 @@
 #include "SceneFile.h"
 #include "Schema.h"
 #include "ValueJson.h"
+#include "app/core/Allocations.h"
 #include "app/core/Error.h"
 #include "app/core/Files.h"
 
@@ -83,6 +85,8 @@ private:
       return read();
     } catch (const Error&) {
       throw;
+    } catch (const std::bad_alloc&) {
+      throw;  // short memory is no fault of the file
     } catch (const std::exception& e) {
       Fail(where, "", e.what());
     }
@@ -246,7 +250,7 @@ private:
 
   void ReadInlineMesh(const Json& j, Node& node)
   {
-    auto mesh = std::make_shared<Mesh>();
+    auto mesh = CountedShared<Mesh>();
     const Json& points = j.contains("points") ? j.at("points") : Json::array();
     const Json& triangles = j.contains("triangles") ? j.at("triangles") : Json::array();
     if (!points.is_array()) Fail(j, "points", "\"points\" must be a list of vectors");
@@ -361,6 +365,7 @@ bool IsSceneFile(const std::filesystem::path& file)
 std::unique_ptr<Document> ReadScene(const std::string& text, const std::filesystem::path& file,
                                     std::vector<std::string>* warnings)
 {
+  CountAllocation();
   Json root = ParseJsonWithLines(text, file);
   return SceneReader(file, warnings).Read(root);
 }

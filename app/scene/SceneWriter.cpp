@@ -8,6 +8,7 @@
 #include "SceneFile.h"
 #include "Schema.h"
 #include "ValueJson.h"
+#include "app/core/Allocations.h"
 #include "app/core/Error.h"
 #include "app/core/Files.h"
 
@@ -167,6 +168,7 @@ private:
 std::string WriteScene(Document& doc, const std::filesystem::path& file)
 {
   std::filesystem::path absolute = std::filesystem::absolute(file).lexically_normal();
+  CountAllocation();
   return WriteCanonicalJson(SceneWriter(doc, absolute).Write());
 }
 

@@ -1,6 +1,7 @@
 #include "SeparableBlur.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -730,38 +731,59 @@ private:
 // n pixels read (pixel i at line + i x step, its map pixel at mapLine + i x mapStep),
 // leaving out those that fail the depth test against centre when depthTest is set. The
 // centre sample always passes, so the count is never 0.
-void CountedMean(const UChar* line, std::ptrdiff_t step, const UChar* mapLine, std::ptrdiff_t mapStep, Int32 n,
-                 std::int64_t from, std::int64_t window, Int32 centre, Bool depthTest, UChar* out)
-{
-  std::int64_t sums[3] = {0, 0, 0}, count = 0;
-  ForEachReadSample(from, from + window, n, [&](Int32 i, std::int64_t times) {
-    if (depthTest && centre > mapLine[i * mapStep] + 5) return;
-    count += times;
-    for (int c = 0; c < 3; ++c) sums[c] += line[i * step + c] * times;
-  });
-  for (int c = 0; c < 3; ++c)
-    out[c] = static_cast<UChar>(static_cast<Int32>(static_cast<double>(sums[c]) / static_cast<double>(count)));
-}
-
-class CountedPasses : public SeparablePasses {
+class CountedMean {
 public:
-  CountedPasses(Int32 radius, const FastBitmap* map, Bool depthTest)
-      : map(map->GetData()), width(map->GetWidth()), height(map->GetHeight()), radius(radius), depthTest(depthTest),
-        strip(std::int64_t(height) * kBoxColumnBlock * 3)
+  explicit CountedMean(Int32 radius) : radius(radius) {}
+
+  Bool Ready() const { return true; }
+  void Start(Int32, Int32, Bool) {}
+
+  void Pixel(const UChar* line, std::ptrdiff_t step, const UChar* mapLine, std::ptrdiff_t mapStep, Int32 n,
+             Int32 position, Int32 centre, Bool depthTest, UChar* out) const
+  {
+    std::int64_t sums[3] = {0, 0, 0}, count = 0;
+    std::int64_t from = std::int64_t(position) - radius;
+    ForEachReadSample(from, from + 2 * std::int64_t(radius) + 1, n, [&](Int32 i, std::int64_t times) {
+      if (depthTest && centre > mapLine[i * mapStep] + 5) return;
+      count += times;
+      for (int c = 0; c < 3; ++c) sums[c] += line[i * step + c] * times;
+    });
+    for (int c = 0; c < 3; ++c)
+      out[c] = static_cast<UChar>(static_cast<Int32>(static_cast<double>(sums[c]) / static_cast<double>(count)));
+  }
+
+private:
+  Int32 radius;
+};
+
+// Passes whose every pixel is computed from its whole line by a Mean: Start(position, n,
+// vertical) readies it for the pixels at that position of the lines of n pixels, Pixel
+// computes one. A pixel costs up to its line's length, so blocks are narrow: a stop is
+// heeded after at most kLineBlock columns' work.
+constexpr Int32 kLineBlock = 8;
+
+template <class Mean>
+class LinePasses : public SeparablePasses {
+public:
+  template <class... MeanArgs>
+  LinePasses(const FastBitmap* map, Bool depthTest, MeanArgs... meanArgs)
+      : mean(meanArgs...), map(map->GetData()), width(map->GetWidth()), height(map->GetHeight()),
+        depthTest(depthTest), strip(std::int64_t(height) * kLineBlock * 3)
   {
   }
 
-  Bool Ready() const { return strip.Get() != nullptr; }
-  Int32 HorizontalBlock() const override { return kBoxRowBlock; }
-  Int32 VerticalBlock() const override { return kBoxColumnBlock; }
+  Bool Ready() const { return strip.Get() && mean.Ready(); }
+  Int32 HorizontalBlock() const override { return kLineBlock; }
+  Int32 VerticalBlock() const override { return kLineBlock; }
 
   void Horizontal(const UChar* in, UChar* out, Int32 x0, Int32 x1) override
   {
-    for (Int32 y = 0; y < height; ++y) {
-      std::ptrdiff_t row = std::ptrdiff_t(y) * width * 3;
-      for (Int32 x = x0; x < x1; ++x)
-        CountedMean(in + row, 3, map + row, 3, width, std::int64_t(x) - radius, Window(), map[row + x * 3], depthTest,
-                    out + row + x * 3);
+    for (Int32 x = x0; x < x1; ++x) {
+      mean.Start(x, width, false);
+      for (Int32 y = 0; y < height; ++y) {
+        std::ptrdiff_t row = std::ptrdiff_t(y) * width * 3;
+        mean.Pixel(in + row, 3, map + row, 3, width, x, map[row + x * 3], depthTest, out + row + x * 3);
+      }
     }
   }
 
@@ -771,19 +793,109 @@ public:
     Int32 bytes = (x1 - x0) * 3;
     CopyBlock(image, width, height, x0, bytes, strip.Get());
     std::ptrdiff_t rowBytes = std::ptrdiff_t(width) * 3;
-    for (Int32 x = x0; x < x1; ++x)
-      for (Int32 y = 0; y < height; ++y)
-        CountedMean(strip.Get() + (x - x0) * 3, bytes, map + x * 3, rowBytes, height, std::int64_t(y) - radius,
-                    Window(), map[y * rowBytes + x * 3], depthTest, image + y * rowBytes + x * 3);
+    for (Int32 y = 0; y < height; ++y) {
+      mean.Start(y, height, true);
+      for (Int32 x = x0; x < x1; ++x)
+        mean.Pixel(strip.Get() + (x - x0) * 3, bytes, map + x * 3, rowBytes, height, y, map[y * rowBytes + x * 3],
+                   depthTest, image + y * rowBytes + x * 3);
+    }
   }
 
 private:
-  std::int64_t Window() const { return 2 * std::int64_t(radius) + 1; }
-
+  Mean mean;
   const UChar* map;
-  Int32 width, height, radius;
+  Int32 width, height;
   Bool depthTest;
   Scratch<UChar> strip; // the vertical pass's block of columns
+};
+
+// --- folded Gaussians
+//
+// Within the edge rule's reach each position of a window reads one sample of the line, and
+// beyond it every position reads sample 0: the weights of a window can be summed per
+// sample read (folded), so that a pixel costs the length of its line, whatever the radius.
+// The sums are added in another order than the offsets', so a quotient may differ from
+// the weighted passes' in its last place.
+
+// Tails of up to this many weights are added one by one.
+constexpr std::int64_t kDirectTail = 1 << 16;
+
+}  // namespace
+
+// Past kDirectTail weights the Euler-Maclaurin formula over the error function, whose next
+// term (with the third derivative, about 1 / radius^3 here) is far below the sum's own
+// rounding.
+double GaussTail(std::int64_t a, Int32 radius, double d)
+{
+  if (a > radius) return 0.0;
+  double sum = 0.0;
+  if (radius - a < kDirectTail) {
+    for (std::int64_t k = radius; k >= a; --k) sum += GaussWeight(k, d);
+    return sum;
+  }
+  double root = std::sqrt(d), r = radius, fa = GaussWeight(a, d), fr = GaussWeight(radius, d);
+  double integral = 0.5 * std::sqrt(M_PI) * root * (std::erf(r / root) - std::erf(static_cast<double>(a) / root));
+  double slopes = -2.0 * (r * fr - static_cast<double>(a) * fa) / d;
+  return integral + 0.5 * (fa + fr) + slopes / 12.0;
+}
+
+namespace {
+
+// The Gaussian mean of a window folded onto the samples of its line.
+class FoldedGaussian {
+public:
+  FoldedGaussian(Int32 radius, double d, Int32 width, Int32 height)
+      : radius(radius), d(d), rowTails(3 * std::int64_t(width)), columnTails(3 * std::int64_t(height)),
+        weights(std::max(width, height))
+  {
+    if (Ready()) {
+      FillTails(width, rowTails.Get());
+      FillTails(height, columnTails.Get());
+    }
+  }
+
+  Bool Ready() const { return rowTails.Get() && columnTails.Get() && weights.Get(); }
+
+  // weights[i]: the weights of the positions of the window at position that read sample i.
+  void Start(Int32 position, Int32 n, Bool vertical)
+  {
+    const double* tails = (vertical ? columnTails : rowTails).Get();
+    double* w = weights.Get();
+    std::fill(w, w + n, 0.0);
+    std::int64_t reach = 2 * std::int64_t(n) - 1;
+    std::int64_t lo = std::max(std::int64_t(position) - radius, -reach);
+    std::int64_t hi = std::min(std::int64_t(position) + radius, reach);
+    for (std::int64_t p = lo; p <= hi; ++p) w[EdgeIndex(p, n)] += GaussWeight(p - position, d);
+    // The offsets past either end of the reach, the left ones by symmetry.
+    w[0] += tails[reach + 1 - position] + tails[reach + 1 + position];
+  }
+
+  void Pixel(const UChar* line, std::ptrdiff_t step, const UChar* mapLine, std::ptrdiff_t mapStep, Int32 n, Int32,
+             Int32 centre, Bool depthTest, UChar* out) const
+  {
+    const double* w = weights.Get();
+    double sums[3] = {0.0, 0.0, 0.0}, weightSum = 0.0;
+    for (Int32 i = 0; i < n; ++i) {
+      if (w[i] == 0.0 || (depthTest && centre > mapLine[i * mapStep] + 5)) continue;
+      weightSum += w[i];
+      for (int c = 0; c < 3; ++c) sums[c] += w[i] * line[i * step + c];
+    }
+    for (int c = 0; c < 3; ++c) out[c] = static_cast<UChar>(static_cast<Int32>(sums[c] / weightSum));
+  }
+
+private:
+  // tails[a]: the weights of offsets a .. radius summed, for a from n + 1 to 3n - 1.
+  void FillTails(Int32 n, double* tails) const
+  {
+    std::int64_t last = 3 * std::int64_t(n) - 1;
+    tails[last] = GaussTail(last, radius, d);
+    for (std::int64_t a = last - 1; a > n; --a) tails[a] = tails[a + 1] + (a <= radius ? GaussWeight(a, d) : 0.0);
+  }
+
+  Int32 radius;
+  double d;
+  Scratch<double> rowTails, columnTails;
+  Scratch<double> weights;
 };
 
 // True when the source, the target and the map have storage and all sizes agree.
@@ -850,6 +962,14 @@ Bool RunCountedMean(Int32 radius, FastBitmap* source, FastBitmap* target, FastBi
                     VideoPostStruct* vps)
 {
   if (!CanBlur(source, target, map)) return false;
-  CountedPasses passes(radius, map, depthTest);
+  LinePasses<CountedMean> passes(map, depthTest, radius);
   return passes.Ready() && RunPasses(passes, source, target, vps, 1.0);
+}
+
+Bool RunFoldedGaussian(Int32 radius, float d, FastBitmap* source, FastBitmap* target, FastBitmap* map, Bool depthTest,
+                       VideoPostStruct* vps, Float passShare)
+{
+  if (!CanBlur(source, target, map)) return false;
+  LinePasses<FoldedGaussian> passes(map, depthTest, radius, static_cast<double>(d), map->GetWidth(), map->GetHeight());
+  return passes.Ready() && RunPasses(passes, source, target, vps, passShare);
 }

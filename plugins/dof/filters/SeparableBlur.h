@@ -13,9 +13,18 @@
 // are exact integers in any order, so the box mean keeps them as running integer sums.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
+#include <cstdint>
 
 #include "plugins/dof/FastBitmap.h"
+
+// The Gaussian weight exp(-k^2 / d) of offset k.
+inline double GaussWeight(std::int64_t k, double d) { return std::exp(-static_cast<double>(k * k) / d); }
+
+// The Gaussian weights exp(-k^2 / d) of offsets a .. radius summed (0 when a > radius):
+// one by one when they are few, else in closed form, as close as the sum's own rounding.
+double GaussTail(std::int64_t a, Int32 radius, double d);
 
 // The weights of a separable blur for every centre value (byte 0 of the map at the pixel
 // being computed) and offset k = -radius .. +radius. The weights must be symmetric
@@ -77,3 +86,10 @@ Bool RunBoxBlur(Int32 radius, FastBitmap* source, FastBitmap* target, FastBitmap
 // lines can reach and counts the rest. Results as RunWeightedBlur with all weights 1.
 Bool RunCountedMean(Int32 radius, FastBitmap* source, FastBitmap* target, FastBitmap* map, Bool depthTest,
                     VideoPostStruct* vps);
+
+// The Gaussian exp(-k^2 / d) of offsets -radius .. radius shared by every centre value, for
+// windows wider than the edge rule's reach: the weights of each window are summed per
+// sample it reads, so that time and memory go with the image, not the radius. Results as
+// RunWeightedBlur's up to the rounding of the sums, which are added in another order.
+Bool RunFoldedGaussian(Int32 radius, float d, FastBitmap* source, FastBitmap* target, FastBitmap* map, Bool depthTest,
+                       VideoPostStruct* vps, Float passShare);

@@ -13,13 +13,18 @@ namespace {
 // Running sums of a box of this radius or more would overflow 32 bits.
 constexpr Int32 kBoxRadiusLimit = 1 << 22;
 
-double GaussWeight(Int32 k, float d) { return std::exp(-static_cast<double>(std::int64_t(k) * k) / static_cast<double>(d)); }
-
 // The Gaussian width term D of centre value c: 2 sigma^2 with sigma from c, in float.
 float ImprovedWidth(Int32 c)
 {
   float sigma = static_cast<float>(static_cast<double>(c + 1) * 0.0078125 * static_cast<double>(3.456f));
   return 2.0f * sigma * sigma;
+}
+
+// The blend's one Gaussian width term D: 2 sigma^2 with sigma 3.456 x radius, in float.
+float BlendWidth(Int32 radius)
+{
+  float s = 3.456f * static_cast<float>(radius);
+  return 2.0f * s * s;
 }
 
 // The offsets beyond which every centre value's weight is exactly 0 (the widest Gaussian,
@@ -50,6 +55,11 @@ void FillIdentity(double* row, Int32 radius)
   for (Int32 k = -radius; k <= radius; ++k) row[k] = k == 0 ? 1.0 : 0.0;
 }
 
+// Above this radius a blend whose windows outreach the image folds its weights: its
+// results then may differ from the weights' sums in the order of the offsets in the last
+// place of a quotient, which every radius up to it keeps.
+constexpr Int32 kFoldedGaussRadius = 1 << 14;
+
 constexpr Float kGaussShare = 2.0; // each Gaussian pass takes half the progress range
 constexpr Float kMeanShare = 1.0;  // each pass of the mean runs the progress from 0 to 1
 
@@ -69,11 +79,12 @@ Bool Dof::GaussImproved(FastBitmap* source, FastBitmap* target, FastBitmap* map,
 Bool Dof::GaussBlending(FastBitmap* source, FastBitmap* target, FastBitmap* map, Int32 radius, Bool depthTest,
                         VideoPostStruct* vps)
 {
+  if (radius > kFoldedGaussRadius && Outreaches(radius, target))
+    return RunFoldedGaussian(radius, BlendWidth(radius), source, target, map, depthTest, vps, kGaussShare);
   BlurKernel kernel;
   if (!kernel.Init(std::max(radius, 0), false)) return false;
   if (radius > 0) {
-    float s = 3.456f * static_cast<float>(radius);
-    FillRow(kernel.Row(0), radius, 2.0f * s * s);
+    FillRow(kernel.Row(0), radius, BlendWidth(radius));
   } else {
     FillIdentity(kernel.Row(0), 0);
   }

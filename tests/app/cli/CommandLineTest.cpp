@@ -13,6 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <random>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -339,6 +340,124 @@ TEST_F(CommandLine, APlugInThatFailsToLoadIsNamedOnce)
   std::string named = "plug-in not loaded: folder/libbroken.so: ";
   ASSERT_NE(o.err.find(named), std::string::npos) << o.err;
   EXPECT_EQ(o.err.find(named, o.err.find(named) + 1), std::string::npos) << o.err;
+}
+
+// --- out of memory
+
+// Sets an environment variable, which lensara inherits, while it lives.
+class ScopedVariable {
+public:
+  ScopedVariable(const char* name, const std::string& value) : name(name) { setenv(name, value.c_str(), 1); }
+  ~ScopedVariable() { unsetenv(name); }
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+  const char* name;
+};
+
+// A tiny scene: a light with shadows, two primitives, a mesh file and the effect with its
+// depth buffer, rendered at 32 x 24.
+const char* const kTinyScene = R"({
+  "active_camera": "Camera",
+  "objects": [
+    {"type": "camera", "name": "Camera", "position": [0, 50, -600]},
+    {"type": "light", "name": "Light", "position": [-300, 400, -300], "data": {"shadows": 1}},
+    {"type": "sphere", "name": "Near", "position": [-80, 40, -200], "data": {"radius": 40.0}},
+    {"type": "cube", "name": "Far", "position": [60, 50, 400]},
+    {"type": "polygon", "name": "Quad", "position": [100, 0, 100], "mesh": "quad.obj"}
+  ],
+  "render_settings": [{
+    "type": "render_settings", "name": "Tiny", "data": {"width": 32, "height": 24},
+    "video_posts": [{"type": "Lensara", "data": {"DOF_FOCUS_DISTANCE": 600.0, "DOF_REAR_BLUR": true,
+                                                 "DOF_REAR_END": 900.0, "DOF_RADIUS": 3.0, "DOF_DEPTH_BUFFER": true}}],
+    "passes": [{"type": "pass", "data": {"pass_type": 6}}]
+  }]
+})";
+
+class AllocationFaults : public CommandLine {
+protected:
+  AllocationFaults()
+  {
+    std::ofstream(dir / "tiny.json") << kTinyScene;
+    std::ofstream(dir / "quad.obj") << "v 0 0 0\nv 100 0 0\nv 100 100 0\nv 0 100 0\nf 1 2 3 4\n";
+  }
+
+  struct Run {
+    Outcome outcome;
+    long counted = -1, failed = -1;
+  };
+
+  // Runs lensara with LENSARA_FAIL_ALLOCATION=plan; the counts from its report.
+  Run WithFaults(const std::vector<std::string>& args, const std::string& plan)
+  {
+    ScopedVariable variable("LENSARA_FAIL_ALLOCATION", plan);
+    Run run{Lensara(args)};
+    const std::string lead = "LENSARA_FAIL_ALLOCATION: ";
+    std::size_t at = run.outcome.err.rfind(lead);
+    if (at != std::string::npos) {
+      std::istringstream report(run.outcome.err.substr(at + lead.size()));
+      std::string words;
+      report >> run.counted >> words >> words >> run.failed;
+    }
+    return run;
+  }
+
+  // Runs the command of args once for each N, the Nth host allocation failing: every N up
+  // to 50, then about 20 more spread evenly over the rest, and the first N past the count.
+  // Each run ends with 0 or 1, 1 with the command's message or a warning, with no
+  // sanitizer report, no temporary in the output folder and, when it fails, no output.
+  // The last run reaches no fault and succeeds.
+  void Sweep(const std::vector<std::string>& args, const std::string& command, const std::filesystem::path& output)
+  {
+    long count = WithFaults(args, "none").counted;
+    ASSERT_GT(count, 0);
+    long stride = std::max(1L, (count - 50) / 20);
+    for (long n = 1; n <= count + 1; n += n < 50 ? 1 : std::min(stride, std::max(1L, count + 1 - n))) {
+      std::filesystem::remove_all(dir / output);
+      Run run = WithFaults(args, std::to_string(n));
+      const Outcome& o = run.outcome;
+      SCOPED_TRACE(::testing::Message() << "allocation " << n << " of " << count << ": " << o.err);
+      ASSERT_TRUE(o.code == 0 || o.code == 1);
+      EXPECT_EQ(o.err.find("Sanitizer"), std::string::npos);
+      bool warned = o.err.find("warning: ") != std::string::npos;
+      if (o.code == 1) {
+        EXPECT_TRUE(warned || o.err.find("lensara " + command + ": ") != std::string::npos);
+      }
+      std::filesystem::path folder = std::filesystem::is_directory(dir / output) ? dir / output : dir.path;
+      EXPECT_TRUE(Temporaries(folder).empty());
+      if (o.code == 1 && !warned) {
+        EXPECT_FALSE(std::filesystem::is_regular_file(dir / output));
+      }
+      if (n == count + 1) {
+        EXPECT_TRUE(o.code == 0 && run.failed == 0);
+      }
+    }
+  }
+};
+
+TEST_F(AllocationFaults, AMalformedPlanIsAUsageError)
+{
+  for (const char* plan : {"", "0", "every:0", "3x"})
+    EXPECT_OUTCOME(WithFaults({"info"}, plan).outcome, 2, "LENSARA_FAIL_ALLOCATION=");
+  Run every = WithFaults({"info"}, "every:1");
+  EXPECT_EQ(every.outcome.code, 0) << every.outcome.err;  // no plug-in loads: nothing to report but that
+  EXPECT_EQ(every.failed, every.counted);
+}
+
+TEST_F(AllocationFaults, BlurEndsWithAnErrorOrSucceedsWhicheverAllocationFails)
+{
+  Sweep({"blur", "image.png", "map.png", "-o", "out.png", "--filter", "gaussian-blend"}, "blur", "out.png");
+}
+
+TEST_F(AllocationFaults, SceneCheckEndsWithAnErrorOrSucceedsWhicheverAllocationFails)
+{
+  Sweep({"scene", "check", "tiny.json"}, "scene check", "none");
+}
+
+TEST_F(AllocationFaults, RenderEndsWithAnErrorOrSucceedsWhicheverAllocationFails)
+{
+  Sweep({"render", "tiny.json", "-o", "pictures", "--layers"}, "render", "pictures");
 }
 
 }  // namespace

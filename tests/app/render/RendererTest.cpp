@@ -489,6 +489,18 @@ TEST_F(LayerTest, TheReflectionLayerHoldsWhatSixBouncesReflect)
   EXPECT_EQ(At(*image.FindLayer(kReflectionBuffer, 0))[0], 0);
 }
 
+TEST_F(LayerTest, AReflectionPassWithoutALightPassMakesNoLightLayers)
+{
+  settings().FirstIn(HST_BRANCH_PASSES)->Unlink();
+  AddPass(6);
+  AmbientLight("Key", 0.5);
+  MultipassBitmap image;
+  ASSERT_EQ(RenderInto(image, external).code, 0);
+  ASSERT_EQ(image.LayerCount(), 1);
+  EXPECT_NE(image.FindLayer(kReflectionBuffer, 0), nullptr);
+  EXPECT_EQ(At(image), (Grey3{128, 128, 128}));
+}
+
 // --- threads, stopping and result codes
 
 TEST_F(RendererTest, TheDemoGivesTheSameBytesOnOneAndTwoThreads)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "plugins/dof/Dof.h"
+#include "plugins/dof/filters/SeparableBlur.h"
 #include "tests/support/FilterTest.h"
 
 namespace {
@@ -154,6 +155,62 @@ TEST_F(SeparableFilters, MeanOfAHugeRadiusRunsWithinTheImagesCost)
     EXPECT_TRUE(Run(Filter::MedianLowPass, source, map, 1 << 30, depthTest, nullptr, &ok) == source);
     EXPECT_TRUE(ok);
   }
+}
+
+// The folded Gaussian sums the weights of a window per pixel read, in another order than
+// the offsets': within one unit of the straightforward blend at any radius, from windows
+// inside the image to windows far past the edge rule's reach, with and without the depth
+// test.
+TEST_F(SeparableFilters, FoldedGaussianMatchesTheStraightforwardBlendWithinRounding)
+{
+  std::mt19937 random(4324);
+  for (auto [w, h] : {std::pair{7, 5}, std::pair{23, 17}}) {
+    Image source = test::RandomImage(random, w, h), map = test::RandomMap(random, w, h);
+    for (int radius : {1, 4, 13, 40, 300})
+      for (bool depthTest : {false, true}) {
+        SCOPED_TRACE(::testing::Message() << w << "x" << h << " radius " << radius << " depth " << depthTest);
+        FastBitmap s(w, h), t(w, h), m(w, h);
+        test::Fill(s, source);
+        test::Fill(m, map);
+        float sigma = 3.456f * static_cast<float>(radius);
+        ASSERT_TRUE(RunFoldedGaussian(radius, 2.0f * sigma * sigma, &s, &t, &m, depthTest, nullptr, 2.0));
+        Image folded = test::ToImage(t);
+        Image straight = reference::Blur(Filter::GaussBlending, source, map, radius, depthTest);
+        for (std::size_t i = 0; i < folded.bytes.size(); ++i) EXPECT_NEAR(folded.bytes[i], straight.bytes[i], 1);
+      }
+  }
+}
+
+// Long tails are summed in closed form: as close to the sum of their weights as its own
+// rounding.
+TEST_F(SeparableFilters, GaussTailsMatchTheirSums)
+{
+  const Int32 radius = 200000;
+  const double d = 2.0 * (3.456 * radius) * (3.456 * radius);
+  for (std::int64_t a : {0, 20, 100000, radius - 70000, radius - 10, radius + 1}) {
+    double sum = 0.0;
+    for (std::int64_t k = radius; k >= a; --k) sum += GaussWeight(k, d);
+    EXPECT_NEAR(GaussTail(a, radius, d), sum, sum * 1e-13) << a;
+  }
+}
+
+// Dof::GaussBlending folds past radius 2^14 when the windows outreach the image: within
+// one unit of the straightforward blend; the widest radius runs at the image's cost, a
+// uniform colour losing at most one unit per pass.
+TEST_F(SeparableFilters, BlendFarBeyondTheImageRunsWithinTheImagesCost)
+{
+  std::mt19937 random(4325);
+  Image source = test::RandomImage(random, 7, 5), map = test::RandomMap(random, 7, 5);
+  for (bool depthTest : {false, true}) {
+    Image folded = Run(Filter::GaussBlending, source, map, 100000, depthTest);
+    Image straight = reference::Blur(Filter::GaussBlending, source, map, 100000, depthTest);
+    for (std::size_t i = 0; i < folded.bytes.size(); ++i) EXPECT_NEAR(folded.bytes[i], straight.bytes[i], 1);
+  }
+  Image uniform = test::Uniform(7, 5, 200, 13, 255);
+  Bool ok = false;
+  Image out = Run(Filter::GaussBlending, uniform, map, 0x7fffffff, true, nullptr, &ok);
+  EXPECT_TRUE(ok);
+  for (std::size_t i = 0; i < out.bytes.size(); ++i) EXPECT_NEAR(out.bytes[i] + 1, uniform.bytes[i], 1);
 }
 
 TEST_F(SeparableFilters, ZeroOrNegativeRadiusCopiesTheSource)
