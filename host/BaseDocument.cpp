@@ -31,15 +31,28 @@ BaseObject* BaseDocument::SearchObject(const String& name) const
   return NodeCast<BaseObject>(gC4DOS->document->search_object(Handle(), name.GetCString()));
 }
 
-Bool BaseDocument::InsertObject(BaseObject* op, BaseObject* parent, BaseObject* pred, Bool)
+namespace {
+
+// The insertion's result; an inserted node is renamed by the host when checknames is set.
+Bool CheckedName(Bool inserted, HstNode n, Bool checknames)
 {
-  if (parent) return gC4DOS->node->insert(parent->Handle(), HST_BRANCH_CHILDREN, HandleOf(op), HandleOf(pred));
-  return gC4DOS->node->insert(Handle(), HST_BRANCH_OBJECTS, HandleOf(op), HandleOf(pred));
+  if (inserted && checknames) gC4DOS->node->make_name_unique(n);
+  return inserted;
 }
 
-Bool BaseDocument::InsertMaterial(BaseMaterial* mat, BaseMaterial* pred, Bool)
+}  // namespace
+
+Bool BaseDocument::InsertObject(BaseObject* op, BaseObject* parent, BaseObject* pred, Bool checknames)
 {
-  return gC4DOS->node->insert(Handle(), HST_BRANCH_MATERIALS, HandleOf(mat), HandleOf(pred));
+  Bool inserted = parent ? gC4DOS->node->insert(parent->Handle(), HST_BRANCH_CHILDREN, HandleOf(op), HandleOf(pred))
+                         : gC4DOS->node->insert(Handle(), HST_BRANCH_OBJECTS, HandleOf(op), HandleOf(pred));
+  return CheckedName(inserted, HandleOf(op), checknames);
+}
+
+Bool BaseDocument::InsertMaterial(BaseMaterial* mat, BaseMaterial* pred, Bool checknames)
+{
+  return CheckedName(gC4DOS->node->insert(Handle(), HST_BRANCH_MATERIALS, HandleOf(mat), HandleOf(pred)), HandleOf(mat),
+                     checknames);
 }
 
 Bool BaseDocument::InsertRenderData(RenderData* rd, RenderData* pred)

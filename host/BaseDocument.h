@@ -40,9 +40,11 @@ public:
   BaseObject* SearchObject(const String& name) const;
 
   // Inserts an object that is in no list under parent (null: at the top level) after
-  // pred (null: first). Names are never made unique, so checknames is ignored.
+  // pred (null: first). With checknames, a name another object of the document has gets
+  // the host's suffix (".1", ".2", ...) after the insertion.
   Bool InsertObject(BaseObject* op, BaseObject* parent, BaseObject* pred, Bool checknames = false);
-  // Inserts a material or render settings that are in no list after pred (null: first).
+  // Inserts a material or render settings that are in no list after pred (null: first);
+  // with checknames as InsertObject, among the document's materials.
   Bool InsertMaterial(BaseMaterial* mat, BaseMaterial* pred = nullptr, Bool checknames = false);
   Bool InsertRenderData(RenderData* rd, RenderData* pred = nullptr);
 

@@ -48,6 +48,7 @@ struct VideoPostStruct {
   RenderProgress* progress; // the progress display
   Int32 flags;              // bit 0: a final render
   Float time;               // the frame's time in seconds
+  Int32 editor;             // 0 for a final render, 1 for viewport renders
 
   static VideoPostStruct* FromHandle(HstVideoPostStruct* vps) { return reinterpret_cast<VideoPostStruct*>(vps); }
 };
@@ -56,6 +57,7 @@ static_assert(sizeof(VideoPostStruct) == sizeof(HstVideoPostStruct), "call recor
 static_assert(offsetof(VideoPostStruct, result) == offsetof(HstVideoPostStruct, result), "call record layout");
 static_assert(offsetof(VideoPostStruct, progress) == offsetof(HstVideoPostStruct, progress), "call record layout");
 static_assert(offsetof(VideoPostStruct, time) == offsetof(HstVideoPostStruct, time), "call record layout");
+static_assert(offsetof(VideoPostStruct, editor) == offsetof(HstVideoPostStruct, editor), "call record layout");
 
 // True when the call's thread wants the work stopped; false without a call or thread.
 Bool TestBreak(VideoPostStruct* vps);

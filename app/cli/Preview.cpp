@@ -29,8 +29,9 @@ std::optional<std::string> RunPreview(const Host& host, const PreviewOptions& op
   PressPreviewButton(*effect);
   std::vector<Dialog*> windows = Dialog::OpenDialogs();
   if (windows.empty()) {
-    int32_t kind = host.ProductKind();
-    if (kind >= 8 && kind <= 10) return std::nullopt;
+    // The effect decides which product kinds have no preview; on the host's standard
+    // product (1) a missing window can only be a failure.
+    if (host.ProductKind() != kStandardProduct) return std::nullopt;
     throw Error(scene.string() + ": the effect opened no preview window (out of memory?)");
   }
   WriteImage(options.output, windows.front()->Draw());

@@ -51,6 +51,29 @@ Node* SearchObjectIn(Node* first, const std::string& name)
 
 Node* Document::SearchObject(const std::string& objectName) const { return SearchObjectIn(FirstObject(), objectName); }
 
+namespace {
+
+// Whether a node other than self among first, its followers and their subtrees is named name.
+bool NamedElsewhere(const Node* first, const Node* self, const std::string& name)
+{
+  for (const Node* n = first; n; n = n->Next())
+    if ((n != self && n->Name() == name) || NamedElsewhere(n->Down(), self, name)) return true;
+  return false;
+}
+
+}  // namespace
+
+void MakeNameUnique(Node& node)
+{
+  const Node* top = &node;
+  while (const Node* up = top->Up()) top = up;
+  if (!top->List()) return;
+  const Node* first = top->List()->First();
+  std::string base = node.Name(), name = base;
+  for (int suffix = 1; NamedElsewhere(first, &node, name); ++suffix) name = base + "." + std::to_string(suffix);
+  node.SetName(name);
+}
+
 Node* Document::ActiveRenderData()
 {
   for (Node* rd = FirstRenderData(); rd; rd = rd->Next())

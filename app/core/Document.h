@@ -67,4 +67,10 @@ private:
   std::unique_ptr<Node> defaultCamera;
 };
 
+// Renames node when another node of the tree its top-level list holds (the whole object
+// tree for an object, the material list for a material) has its name, as a 3-D
+// application does: the name gets the suffix ".1", ".2", ..., the first no other node has.
+// Nothing when node is in no list or its name is free.
+void MakeNameUnique(Node& node);
+
 }  // namespace lensara

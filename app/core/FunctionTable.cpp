@@ -194,7 +194,7 @@ HstBool NodeGetParameter(HstNode n, const HstDescID* id, HstData out, int32_t)
 const HstNodeTable kNode = {NodeType,       NodeData,       NodeGetName,  NodeSetName, NodeMessage,
                             NodeSetParameter, NodeGetParameter, NodeAlloc,  NodeFree,    NodeClone,
                             NodeUp,         NodeNext,       NodePred,     NodeFirstIn, NodeInsert,
-                            NodeInsertAfter, NodeRemove,    NodeDocument, NodeDirty};
+                            NodeInsertAfter, NodeRemove,    NodeDocument, NodeDirty, NodeMakeNameUnique};
 
 }  // namespace
 

@@ -15,9 +15,12 @@
 
 namespace lensara {
 
+// The host's product kind as an interactive application with the editor.
+constexpr int32_t kStandardProduct = 1;
+
 struct HostOptions {
   int32_t version = HST_VERSION;
-  int32_t productKind = 1;
+  int32_t productKind = kStandardProduct;
 };
 
 // A video post class a plug-in registered.

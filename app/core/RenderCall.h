@@ -7,7 +7,7 @@
 
 namespace lensara {
 
-static_assert(sizeof(HstVideoPostStruct) == 64, "the call record crosses the boundary unchanged");
+static_assert(sizeof(HstVideoPostStruct) == 72, "the call record crosses the boundary unchanged");
 
 class BreakTest {
 public:

@@ -92,6 +92,11 @@ void NodeRemove(HstNode n)
 HstNode NodeDocument(HstNode n) { return ToHandle(DocumentOf(n)); }
 uint32_t NodeDirty(HstNode n) { return n ? N(n)->DirtyCount() : 0; }
 
+void NodeMakeNameUnique(HstNode n)
+{
+  if (n) Guarded([&] { MakeNameUnique(*N(n)); });
+}
+
 // --- values
 
 void DataSetVector(HstData d, HstVector v) { Assign(d, FromHst(v)); }

@@ -39,6 +39,7 @@ HstBool NodeInsertAfter(HstNode n, HstNode pred);
 void NodeRemove(HstNode n);
 HstNode NodeDocument(HstNode n);
 uint32_t NodeDirty(HstNode n);
+void NodeMakeNameUnique(HstNode n);
 
 void DataSetVector(HstData d, HstVector v);
 void DataSetMatrix(HstData d, HstMatrix m);

@@ -73,6 +73,7 @@ void FrameRender::Execute(int32_t stage, bool open)
   record.progress = reinterpret_cast<HstProgress>(options.progress);
   record.flags = options.flags;
   record.time = time;
+  record.editor = (options.flags & 1) ? 0 : 1;
   for (Node* vp : videoPosts)
     if (int32_t code = vp->Execute(record)) failures.push_back({vp->Name(), stage, code});
 }

@@ -22,7 +22,8 @@
 #include "HstRenderer.h"
 #include "HstString.h"
 
-/* The version this interface describes; plug-ins refuse hosts below 12000. */
+/* The version this interface describes; the effect refuses hosts below 12000 (11000 in
+   its macOS behaviour). */
 #define HST_VERSION 12000
 
 typedef struct C4DOS {

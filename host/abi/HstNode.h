@@ -87,6 +87,11 @@ typedef struct HstNodeTable {
   HstNode (*document)(HstNode n);
   /* How often n received message 7. */
   uint32_t (*dirty)(HstNode n);
+  /* Renames n when another node of its kind in the tree it is in has its name: objects
+     are compared across the whole object tree, materials across the material list, other
+     nodes within their list. The name gets the suffix ".1", ".2", ..., the first that is
+     free. Nothing when n is null, in no list, or its name is free. */
+  void (*make_name_unique)(HstNode n);
 } HstNodeTable;
 
 #endif

@@ -17,6 +17,8 @@ typedef struct HstVideoPostStruct {
   HstProgress progress; /* the render's progress display */
   int32_t flags;        /* bit 0: a final render, clear for viewport renders */
   double time;          /* the frame's time in seconds */
+  int32_t editor;       /* 0 for a final render, 1 for viewport renders: read by plug-ins
+                           built with the macOS behaviour instead of flags bit 0 */
 } HstVideoPostStruct;
 
 /* Number formats of format_number. */

@@ -1,12 +1,13 @@
 #include "Dof.h"
 
+#include "PlatformBehaviour.h"
+
 #include "plugins/dof/preview/PreviewDialog.h"
 #include "resources/description/vpdof.h"
 
 Bool IsCompositeProduct()
 {
-  Int32 kind = GeGetVersionType();
-  return kind >= 8 && kind <= 10;
+  return IsCompositeProductKind(GeGetVersionType());
 }
 
 NodeData* Dof::Alloc() { return NewObj<Dof>(); }

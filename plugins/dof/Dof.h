@@ -13,8 +13,8 @@ void ProgressHk(float fraction, void* context);
 // The effect's plug-in id: its video post's type and the key of its settings in render data.
 constexpr Int32 kDofId = 1020104;
 
-// True on the render farm and command-line products (8, 9, 10), which render the composite
-// only and have no preview window.
+// True on the product kinds that render the composite only and have no preview window
+// (IsCompositeProductKind).
 Bool IsCompositeProduct();
 
 class Dof : public VideoPostData {
@@ -93,13 +93,14 @@ public:
 
   // Render calls (render/). AllocateBuffers asks for the depth buffers the settings want
   // ("Lensara Depth" 111/1020103 or an invisible 100/0; "Lensara Depth Front" and "Rear"
-  // 111/1020104 and 111/1020105) at 16 bits and answers the last request's result.
+  // 111/1020104 and 111/1020105) at kBufferBits and answers the last request's result.
   Int32 AllocateBuffers(PluginVideoPost* node, Render* render, BaseDocument* doc) override;
   // At every call names the buffers and looks up the depth target; when stage 4 opens,
   // clones the rendered document into the depth scene. When stage 5 closes on a final render
-  // that has neither failed nor been stopped, renders the depth scene, assembles the depth
-  // maps, writes them into the buffers and blurs the frame's image by them. Answers 0, 1
-  // when the run fails (the frame keeps its image as rendered), or the depth render's code.
+  // (IsGatedRender) that has neither failed nor been stopped, renders the depth scene,
+  // assembles the depth maps, writes them into the buffers and blurs the frame's image by
+  // them. Answers 0, 1 when the run fails (the frame keeps its image as rendered), or the
+  // depth render's code.
   Int32 Execute(PluginVideoPost* node, VideoPostStruct* vps) override;
 
   const Snapshot& GetSnapshot() const { return snapshot; }

@@ -3,15 +3,14 @@
 #include <cstdint>
 
 #include "Dof.h"
+#include "PlatformBehaviour.h"
 
 namespace {
 
 constexpr Int32 kNameString = 10000;
-constexpr Int32 kMinHostVersion = 12000;
 
 constexpr int kRefused = -3;
 constexpr int kNotHandled = -1;
-constexpr int kQueryAnswer = 5;
 
 Int32 startCount = 0;
 Filename* pluginPath = nullptr;

@@ -47,6 +47,40 @@ TEST_F(SceneInterface, InsertedObjectsAndMaterialsGoToTheTop)
   EXPECT_EQ(first->GetDocument(), doc);
 }
 
+TEST_F(SceneInterface, NameCheckedInsertionsTakeTheFirstSuffixNoObjectOrMaterialHas)
+{
+  BaseObject* group = Insert(5159, "Light");
+  BaseObject* nested = BaseObject::Alloc(5160);
+  nested->SetName(String("Light"));
+  ASSERT_TRUE(doc->InsertObject(nested, group, nullptr, true));
+  auto inserted = [this](const char* name, Bool checknames) {
+    BaseObject* op = BaseObject::Alloc(5102);
+    op->SetName(String(name));
+    EXPECT_TRUE(doc->InsertObject(op, nullptr, nullptr, checknames));
+    return NameOf(op);
+  };
+  EXPECT_EQ(NameOf(nested), "Light.1");  // the whole tree counts, not only the siblings
+  EXPECT_EQ(inserted("Light", true), "Light.2");
+  EXPECT_EQ(inserted("Lamp", true), "Lamp");
+  EXPECT_EQ(inserted("Lamp", false), "Lamp");
+
+  // Materials are compared with materials only.
+  auto material = [this](Bool checknames) {
+    BaseMaterial* mat = BaseMaterial::Alloc(5703);
+    mat->SetName(String("Light"));
+    EXPECT_TRUE(doc->InsertMaterial(mat, nullptr, checknames));
+    return NameOf(mat);
+  };
+  EXPECT_EQ(material(true), "Light");
+  EXPECT_EQ(material(true), "Light.1");
+  EXPECT_EQ(material(false), "Light");
+
+  // A refused insertion renames nothing.
+  BaseObject* listed = doc->GetFirstObject();
+  EXPECT_FALSE(doc->InsertObject(listed, nullptr, nullptr, true));
+  EXPECT_EQ(NameOf(listed), "Lamp");
+}
+
 TEST_F(SceneInterface, RemovedObjectsLeaveTheTreeAndFreeClearsThePointer)
 {
   BaseObject* parent = Insert(5140, "Parent");

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "plugins/dof/PlatformBehaviour.h"
+
 namespace reference {
 
 namespace {
@@ -31,9 +33,11 @@ double SampleWeight(Filter filter, int c, int k, int radius)
   return std::exp(-static_cast<double>(static_cast<long>(k) * k) / static_cast<double>(d));
 }
 
-// One pass over the columns before columns: along rows or columns, from in to out.
-void Pass(Filter filter, const Image& in, Image& out, const Image& map, int radius, bool depthTest, bool alongRows,
-          int columns)
+// One pass over the columns before columns: along rows or columns, from in to out. Each
+// addition to the colour sums and the weight sum is computed in double and stored as Sum.
+template <class Sum>
+void PassStoring(Filter filter, const Image& in, Image& out, const Image& map, int radius, bool depthTest,
+                 bool alongRows, int columns)
 {
   for (int x = 0; x < columns; ++x) {
     for (int y = 0; y < in.height; ++y) {
@@ -42,18 +46,31 @@ void Pass(Filter filter, const Image& in, Image& out, const Image& map, int radi
         for (int ch = 0; ch < 3; ++ch) out.At(x, y)[ch] = in.At(x, y)[ch];
         continue;
       }
-      double sum[3] = {0, 0, 0}, weights = 0;
+      Sum sum[3] = {0, 0, 0}, weights = 0;
       for (int k = -radius; k <= radius; ++k) {
         int xs = alongRows ? Reflect(long(x) + k, in.width) : x;
         int ys = alongRows ? y : Reflect(long(y) + k, in.height);
         if (depthTest && c > map.At(xs, ys)[0] + 5) continue;
         double w = SampleWeight(filter, c, k, radius);
-        weights += w;
-        for (int ch = 0; ch < 3; ++ch) sum[ch] += w * in.At(xs, ys)[ch];
+        weights = static_cast<Sum>(weights + w);
+        for (int ch = 0; ch < 3; ++ch) sum[ch] = static_cast<Sum>(sum[ch] + w * in.At(xs, ys)[ch]);
       }
-      for (int ch = 0; ch < 3; ++ch) out.At(x, y)[ch] = static_cast<uint8_t>(static_cast<int>(sum[ch] / weights));
+      for (int ch = 0; ch < 3; ++ch)
+        out.At(x, y)[ch] = static_cast<uint8_t>(static_cast<int>(double{sum[ch]} / double{weights}));
     }
   }
+}
+
+// The macOS behaviour stores the Gaussians' sums in single precision. The mean's sums are
+// whole numbers, exact in single precision up to 2^24 and kept exact beyond, where the
+// count would stall.
+void Pass(Filter filter, const Image& in, Image& out, const Image& map, int radius, bool depthTest, bool alongRows,
+          int columns)
+{
+  if (kMacOSBehaviour && filter != Filter::MedianLowPass)
+    PassStoring<float>(filter, in, out, map, radius, depthTest, alongRows, columns);
+  else
+    PassStoring<double>(filter, in, out, map, radius, depthTest, alongRows, columns);
 }
 
 }  // namespace

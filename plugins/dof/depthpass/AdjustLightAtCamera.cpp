@@ -3,6 +3,7 @@
 
 #include "DepthLights.h"
 #include "plugins/dof/Dof.h"
+#include "plugins/dof/PlatformBehaviour.h"
 #include "resources/description/vpdof.h"
 
 namespace {
@@ -125,7 +126,7 @@ void NameLight(BaseObject* light, const char* name)
   light->Message(MSG_UPDATE);
 }
 
-void InsertFirst(BaseDocument* doc, BaseObject* op) { doc->InsertObject(op, nullptr, nullptr); }
+void InsertFirst(BaseDocument* doc, BaseObject* op) { doc->InsertObject(op, nullptr, nullptr, kInsertsWithUniqueNames); }
 
 void RemoveLight(BaseObject*& light)
 {

@@ -1,4 +1,5 @@
 #include "plugins/dof/Dof.h"
+#include "plugins/dof/PlatformBehaviour.h"
 #include "resources/description/vpdof.h"
 
 namespace {
@@ -100,7 +101,7 @@ Bool Dof::AdjustMaterials(BaseDocument* doc, const BaseContainer* settings)
 
   BaseMaterial* depthMaterial = AllocDepthMaterial();
   if (!depthMaterial) return false;
-  doc->InsertMaterial(depthMaterial);
+  doc->InsertMaterial(depthMaterial, nullptr, kInsertsWithUniqueNames);
   if (!doc->GetFirstObject()) return true;
   TextureTag* depthTag = TextureTag::Alloc();
   if (!depthTag) return false;

@@ -1,5 +1,7 @@
 #include "DeleteObjectsOfType.h"
 
+#include "plugins/dof/PlatformBehaviour.h"
+
 namespace {
 
 // Moves every child of op out to op's level, right behind op, unmoved in the world.
@@ -48,7 +50,8 @@ void DeleteObjectsOfTypeRec(BaseObject*& op, Int32 type)
 
 void DeleteDisturbingObjects(BaseDocument* doc)
 {
-  for (Int32 type : {5102, 5106, 5105, 1011146, 200000118}) DeleteObjectsOfType(doc, type);
+  for (Int32 type : {5102, 5106, 5105, 1011146}) DeleteObjectsOfType(doc, type);
+  if (kDeletesType200000118) DeleteObjectsOfType(doc, 200000118);
 }
 
 Bool DeleteObjectNamed(BaseDocument* doc, const char* name)

@@ -11,7 +11,7 @@ void DeleteObjectsOfType(BaseDocument* doc, Int32 type);
 void DeleteObjectsOfTypeRec(BaseObject*& op, Int32 type);
 
 // Deletes what would disturb a depth render, keeping children, in this order: lights,
-// environment, sky, sun and sky, foreground.
+// environment, sky, sun and sky, foreground (kept when not kDeletesType200000118).
 void DeleteDisturbingObjects(BaseDocument* doc);
 
 // Takes the first object of that name out of doc and frees it; false when there is none.

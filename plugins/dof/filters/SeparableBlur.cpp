@@ -5,11 +5,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 #include <utility>
 
 #include "ColumnSweep.h"
 #include "EdgeIndex.h"
 #include "InstructionSets.h"
+#include "plugins/dof/PlatformBehaviour.h"
 
 namespace {
 
@@ -105,6 +107,14 @@ typedef std::int64_t LaneMask __attribute__((vector_size(kLanes * 8)));
 typedef UChar LaneBytes __attribute__((vector_size(kLanes * 4)));
 typedef UChar Bytes16 __attribute__((vector_size(16), aligned(1)));
 typedef UChar Bytes8 __attribute__((vector_size(8), aligned(1)));
+typedef float LaneFloats __attribute__((vector_size(kLanes * 4)));
+
+// The lanes as the sums are stored after each addition (FilterSum).
+LENSARA_INLINE Lanes StoredLanes(Lanes sums)
+{
+  if constexpr (std::is_same_v<FilterSum, double>) return sums;
+  return __builtin_convertvector(__builtin_convertvector(sums, LaneFloats), Lanes);
+}
 
 // The vertical pass works on blocks of this many columns (a multiple of kLanes), row by
 // row, converting each row of the block once into a window of rows that slides down the
@@ -139,12 +149,12 @@ LENSARA_INLINE void AddSamples(const Planes& centre, std::ptrdiff_t at, LaneInts
   if (DepthTest) {
     LaneInts counts = value <= LoadLaneInts(centre.map + at) + 5;
     w = __builtin_convertvector(counts, LaneMask) ? w : Lanes{};
-    *weightSum = first ? w : *weightSum + w;
+    *weightSum = StoredLanes(first ? w : *weightSum + w);
   }
 #pragma GCC unroll 3
   for (int c = 0; c < 3; ++c) {
     Lanes product = w * LoadLanes(centre.colour[c] + at);
-    sums[c] = first ? product : sums[c] + product;
+    sums[c] = StoredLanes(first ? product : sums[c] + product);
   }
 }
 
@@ -933,7 +943,7 @@ void BlurKernel::Finish()
     while (extent > widest && row[extent] == 0.0 && row[-extent] == 0.0) --extent;
     extents[c] = widest = extent;
     double sum = 0.0;
-    for (Int32 k = -radius; k <= radius; ++k) sum += row[k];
+    for (Int32 k = -radius; k <= radius; ++k) sum = StoredSum(sum + row[k]);
     weightSums[c] = sum;
   }
   for (Int32 c = 0; c < (perCentre ? 256 : 1); ++c) {

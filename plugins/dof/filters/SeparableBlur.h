@@ -5,8 +5,9 @@
 // replaces the target; the copy itself is only made when the source is the target.
 //
 // Every result is bit-identical to the plain loops: per pixel the colour sums and the
-// weight sum are doubles added in the order of the offsets, from -radius to +radius, and
-// each result is the quotient truncated. Samples of weight exactly 0 are skipped (adding
+// weight sum are added in double in the order of the offsets, from -radius to +radius,
+// each stored as a FilterSum after every addition, and each result is the quotient
+// truncated. Samples of weight exactly 0 are skipped (adding
 // 0 changes no sum); without the depth test a pixel's weight sum is its centre value's,
 // computed once; the quotient is taken as a product with the rounded inverse weight sum
 // wherever no integer lies within that product's error, and divided elsewhere. Byte sums

@@ -7,6 +7,7 @@
 #include "EdgeIndex.h"
 #include "SeparableBlur.h"
 #include "plugins/dof/Dof.h"
+#include "plugins/dof/PlatformBehaviour.h"
 
 namespace {
 
@@ -97,7 +98,8 @@ Bool Dof::MedianLowPass(FastBitmap* source, FastBitmap* target, FastBitmap* map,
 {
   radius = std::max(radius, 0);
   if (!depthTest && radius < kBoxRadiusLimit) return RunBoxBlur(radius, source, target, map, vps);
-  if (Outreaches(radius, target)) return RunCountedMean(radius, source, target, map, depthTest, vps);
+  if (Outreaches(radius, target) || MeanOutgrowsFilterSum(radius))
+    return RunCountedMean(radius, source, target, map, depthTest, vps);
   BlurKernel kernel;
   if (!kernel.Init(radius, false)) return false;
   for (Int32 k = -radius; k <= radius; ++k) kernel.Row(0)[k] = 1.0;

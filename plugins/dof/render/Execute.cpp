@@ -3,6 +3,7 @@
 #include "DepthBuffers.h"
 #include "plugins/dof/Dof.h"
 #include "plugins/dof/FastBitmap.h"
+#include "plugins/dof/PlatformBehaviour.h"
 #include "plugins/dof/depthpass/DeleteObjectsOfType.h"
 #include "plugins/dof/depthpass/DepthLights.h"
 #include "resources/description/vpdof.h"
@@ -49,7 +50,7 @@ Int32 Dof::Execute(PluginVideoPost* node, VideoPostStruct* vps)
     depthScene = vps->doc ? vps->doc->GetClone(0) : nullptr;
   }
   Bool gate = vps->stage == kInnerStage && !vps->open && (!vps->result || *vps->result == 0) && !TestBreak(vps) &&
-              depthScene && (vps->flags & 1);
+              depthScene && IsGatedRender(*vps);
   return gate ? RenderDepth(node, vps) : 0;
 }
 

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/image/ImageIO.h"
+#include "plugins/dof/PlatformBehaviour.h"
 #include "tests/support/FilterTest.h"
 #include "tests/support/PluginFolder.h"
 #include "tests/support/TempDir.h"
@@ -202,6 +203,11 @@ TEST_F(CommandLine, PreviewWritesTheWindowAndPrintsItsStatus)
   EXPECT_EQ(none.code, 0) << none.err;
   EXPECT_NE(none.out.find("no preview on product kind 8"), std::string::npos) << none.out;
   EXPECT_FALSE(std::filesystem::exists(dir / "none.png"));
+  // Kind 4 has a preview but in the macOS behaviour, where bit 2 marks a composite-only kind.
+  Outcome four = Lensara({"--product-kind", "4", "preview", "-o", "four.png"});
+  EXPECT_EQ(four.code, 0) << four.err;
+  EXPECT_EQ(four.out.find("no preview on product kind 4") != std::string::npos, kMacOSBehaviour) << four.out;
+  EXPECT_EQ(std::filesystem::exists(dir / "four.png"), !kMacOSBehaviour);
   EXPECT_OUTCOME(Lensara({"preview", "image.png", "-o", "x.png"}), 1, "image.png");
 }
 

@@ -45,7 +45,7 @@ TEST(Host, ReportsUnusableLibrariesAndLoadsTheRest)
 
 TEST(Host, AnOldHostIsRefusedByThePlugin)
 {
-  lensara::Host host({11999, 1});
+  lensara::Host host({10999, 1});
   host.LoadPlugins(BuiltPluginFolder());
   ASSERT_EQ(host.Failures().size(), 1u);
   EXPECT_EQ(host.Failures()[0].library, BuiltLensaraFolder() / "liblensara.so");

@@ -9,6 +9,7 @@
 #include "app/core/FunctionTable.h"
 #include "app/core/Host.h"
 #include "host/c4d.h"
+#include "plugins/dof/PlatformBehaviour.h"
 
 namespace {
 
@@ -107,7 +108,7 @@ TEST_F(Entry, StartStillSucceedsWhenThePathCannotBeAllocated)
 
 TEST_F(Entry, AnswersQueriesAndRejectsUnknownActions)
 {
-  EXPECT_EQ(c4d_main(4, nullptr, nullptr, nullptr), 5);
+  EXPECT_EQ(c4d_main(4, nullptr, nullptr, nullptr), kMacOSBehaviour ? 3 : 5);
   for (int action : {0, 5, 7, -1, 1000}) EXPECT_EQ(c4d_main(action, nullptr, nullptr, nullptr), -1) << action;
 }
 
@@ -141,9 +142,20 @@ TEST_F(Entry, AMissingDisplayNameRegistersNothingAndStillStarts)
 
 class OldHostEntry : public Entry {
 protected:
-  OldHostEntry() : Entry(lensara::HostOptions{11999, 1}) {}
+  OldHostEntry() : Entry(lensara::HostOptions{10999, 1}) {}
 };
 
-TEST_F(OldHostEntry, AHostBelowVersion12000IsRefused) { EXPECT_EQ(Start(), -3); }
+TEST_F(OldHostEntry, AHostBelowVersion11000IsRefused) { EXPECT_EQ(Start(), -3); }
+
+TEST_F(Entry, HostsFrom12000OnAreServedOrFrom11000OnInTheMacOSBehaviour)
+{
+  int32_t floor = kMacOSBehaviour ? 11000 : 12000;
+  for (int32_t version : {11000, 11999, 12000}) {
+    lensara::Host older({version, 1});
+    HostFilename path(older.Table(), BuiltLensaraFolder());
+    EXPECT_EQ(Start(older.Table(), path.Handle()), version < floor ? -3 : 1) << version;
+    End();
+  }
+}
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "DepthSceneTest.h"
 #include "plugins/dof/depthpass/DeleteObjectsOfType.h"
 #include "app/core/FunctionTable.h"
+#include "plugins/dof/PlatformBehaviour.h"
 #include "resources/description/vpdof.h"
 
 namespace {
@@ -97,6 +98,16 @@ TEST_F(AdjustLightAtCameraTest, PutsTheLightsAndTheSphereFirstInTheDocument)
   EXPECT_EQ(List(Light(kMainLightName)), (Entries{{kSphereName, 15}}));
   EXPECT_EQ(List(Light(kRearLightName)), (Entries{{kSphereName, 15}}));
   EXPECT_EQ(List(Light(kFrontLightName)), Entries{});
+}
+
+TEST_F(AdjustLightAtCameraTest, NamesInUseGetASuffixOnlyInTheMacOSBehaviour)
+{
+  Add(5159, kFrontLightName);
+  Add(5160, kSphereName);
+  Run();
+  std::string suffix = kMacOSBehaviour ? ".1" : "";
+  EXPECT_EQ(TopLevel(), (NameList{kMainLightName, kSphereName + suffix, kExclusionLightName, kRearLightName,
+                                  kFrontLightName + suffix, "Camera", "Box", kFrontLightName, kSphereName}));
 }
 
 TEST_F(AdjustLightAtCameraTest, WithoutARangeTheMainLightFallsOffToTheFocus)

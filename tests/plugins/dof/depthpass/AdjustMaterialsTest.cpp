@@ -3,6 +3,7 @@
 
 #include "DepthSceneTest.h"
 #include "app/core/Node.h"
+#include "plugins/dof/PlatformBehaviour.h"
 #include "resources/description/vpdof.h"
 
 namespace {
@@ -169,6 +170,13 @@ TEST_F(AdjustMaterialsTest, ADocumentWithoutObjectsGetsOnlyTheDepthMaterial)
   ASSERT_TRUE(Run());
   ASSERT_NE(doc->GetFirstMaterial(), nullptr);
   EXPECT_EQ(doc->GetFirstMaterial()->GetNext(), nullptr);
+}
+
+TEST_F(AdjustMaterialsTest, TheDepthMaterialsNameGetsASuffixWhenInUseOnlyInTheMacOSBehaviour)
+{
+  AddMaterial(5703, "Material");
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(doc->GetFirstMaterial()->GetName().GetCString(), std::string(kMacOSBehaviour ? "Material.1" : "Material"));
 }
 
 TEST_F(AdjustMaterialsTest, CompositingTagsAtAnyDepthLoseTheBackgroundFlag)

@@ -12,6 +12,7 @@
 #include "app/render/FrameRender.h"
 #include "app/scene/SceneFile.h"
 #include "plugins/dof/Dof.h"
+#include "plugins/dof/PlatformBehaviour.h"
 #include "plugins/dof/depthpass/DepthLights.h"
 #include "resources/description/vpdof.h"
 
@@ -233,6 +234,29 @@ TEST_F(PreviewOnRenderFarm, RendersNothingAndOpensNoWindow)
   Press();
   EXPECT_FALSE(rendered);
   EXPECT_EQ(Window(), nullptr);
+}
+
+class PreviewOnKindFour : public Preview {
+protected:
+  PreviewOnKindFour() : Preview(4) {}
+};
+
+TEST_F(PreviewOnKindFour, OpensAWindowUnlessInTheMacOSBehaviour)
+{
+  Load(BallScene(""));
+  Press();
+  EXPECT_EQ(Window() == nullptr, kMacOSBehaviour);
+}
+
+TEST_F(Preview, TheDepthSceneKeepsForegroundsOnlyInTheMacOSBehaviour)
+{
+  std::string scene = BallScene("");
+  scene.insert(scene.find(R"({"type": "light")"), R"({"type": "foreground", "name": "Front"}, )");
+  bool kept = !kMacOSBehaviour;
+  lensara::NestedRenderWatch watch([&](lensara::Document& d, Bitmap&) { kept = d.SearchObject("Front"); });
+  Load(scene);
+  Press();
+  EXPECT_EQ(kept, kMacOSBehaviour);
 }
 
 // A Dof of the test's own, bound to the scene's effect node, made under an allocation budget.

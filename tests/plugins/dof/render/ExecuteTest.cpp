@@ -12,6 +12,7 @@
 #include "app/core/Host.h"
 #include "app/render/FrameRender.h"
 #include "app/scene/SceneFile.h"
+#include "plugins/dof/PlatformBehaviour.h"
 #include "tests/support/FilterTest.h"
 #include "tests/support/ReferenceFilters.h"
 #include "tests/support/TempDir.h"
@@ -224,7 +225,10 @@ TEST_F(EffectRender, TheStageGateLetsOnlyTheClosingInnerStageOfAFinalRenderThrou
   test::CountingBreak stopped(0);
   FrameRender render(*doc, {});
   int32_t result = 0;
-  auto call = [&](int32_t stage, bool open, int32_t flags = 1, lensara::BreakTest* stop = nullptr) {
+  // editor is the call record's word for the macOS behaviour; the host sets it to 1 for
+  // viewport renders, where flag bit 0 is clear.
+  auto call = [&](int32_t stage, bool open, int32_t flags = 1, lensara::BreakTest* stop = nullptr,
+                  int32_t editor = 0) {
     HstVideoPostStruct record{};
     record.stage = stage;
     record.open = open;
@@ -233,13 +237,14 @@ TEST_F(EffectRender, TheStageGateLetsOnlyTheClosingInnerStageOfAFinalRenderThrou
     record.render = render.Handle();
     record.thread = reinterpret_cast<HstThread>(stop);
     record.flags = flags;
+    record.editor = editor;
     return effect->Execute(record);
   };
   EXPECT_EQ(call(5, false), 0);  // no depth scene before stage 4 opens
   call(4, true);
   call(4, false);
   call(5, true);
-  call(5, false, 0);
+  call(5, false, 0, nullptr, 1);
   call(5, false, 1, &stopped);
   result = 2;
   call(5, false);
@@ -249,6 +254,36 @@ TEST_F(EffectRender, TheStageGateLetsOnlyTheClosingInnerStageOfAFinalRenderThrou
   EXPECT_EQ(depthRenders, 1);
   EXPECT_EQ(call(5, false), 0);  // a finished run freed the depth scene
   EXPECT_EQ(depthRenders, 1);
+
+  // Flag bit 0 decides, or the editor word alone in the macOS behaviour.
+  call(4, true);
+  call(5, false, 1, nullptr, 1);
+  EXPECT_EQ(depthRenders, kMacOSBehaviour ? 1 : 2);
+  call(4, true);
+  call(5, false, 0, nullptr, 0);
+  EXPECT_EQ(depthRenders, 2);
+}
+
+TEST_F(EffectRender, BuffersAreRequestedAt16BitsOr32InTheMacOSBehaviour)
+{
+  ASSERT_EQ(Render(ShellScene(1300.0, R"("DOF_BLUR": false)")), 0);
+  int buffers = 0;
+  for (int32_t i = 0; i < image.LayerCount(); ++i)
+    if (image.LayerAt(i)->Name().rfind("Lensara Depth", 0) == 0) {
+      ++buffers;
+      EXPECT_EQ(image.LayerAt(i)->Bits(), kMacOSBehaviour ? 32 : 16) << image.LayerAt(i)->Name();
+    }
+  EXPECT_EQ(buffers, 3);
+}
+
+TEST_F(EffectRender, TheDepthSceneKeepsForegroundsOnlyInTheMacOSBehaviour)
+{
+  std::string scene = ShellScene(1300.0, R"("DOF_BLUR": false)");
+  scene.insert(scene.find(R"({"type": "sphere")"), R"({"type": "foreground", "name": "Front"}, )");
+  bool kept = !kMacOSBehaviour;
+  lensara::NestedRenderWatch watch([&](lensara::Document& d, lensara::Bitmap&) { kept = d.SearchObject("Front"); });
+  ASSERT_EQ(Render(scene), 0);
+  EXPECT_EQ(kept, kMacOSBehaviour);
 }
 
 TEST(HairEffect, TheDepthRendersCompositeIsTheMainMapWithoutFrontOrRearMaps)
@@ -280,6 +315,22 @@ class RenderFarmEffect : public EffectRender {
 protected:
   RenderFarmEffect() : EffectRender(8) {}
 };
+
+// Kinds with bit 2 or 3 set render the composite in the macOS behaviour; elsewhere 8 to 10.
+class ProductKindEffect : public EffectRender, public ::testing::WithParamInterface<int32_t> {
+protected:
+  ProductKindEffect() : EffectRender(GetParam()) {}
+};
+
+TEST_P(ProductKindEffect, RendersTheCompositeOnTheBuildsCompositeKinds)
+{
+  int32_t kind = GetParam();
+  bool composite = kMacOSBehaviour ? kind != 2 : kind == 8;
+  ASSERT_EQ(Render(ShellScene(600.0, R"("DOF_BLUR": false)")), 0);
+  EXPECT_EQ(Pixel("Lensara Depth Front"), composite ? 0 : 255 - Byte(Clip(600.0, true, 500, 1000, false, 0, 0)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, ProductKindEffect, ::testing::Values(2, 4, 8, 12));
 
 TEST_F(RenderFarmEffect, UsesTheCompositeAndFailsTheTwoPassBlur)
 {
