@@ -17,6 +17,7 @@
 #include "app/core/Error.h"
 #include "app/core/Host.h"
 #include "app/core/Signals.h"
+#include "app/editor/Serve.h"
 
 namespace {
 
@@ -284,7 +285,17 @@ int main(int argc, char** argv)
                    "reported (DOF_FRONT_START 1500.0 became 1000.0); repeatable")
       ->allow_extra_args(false);
   paramsCommand->add_flag("--json", paramsOptions.json,
-                          "Print one JSON array of {name, label, group, type, value, unit, min, max, step, enabled}");
+                          "Print one JSON array of {name, label, group, type, value, unit, min, max, step, enabled} (cycles also their \"choices\")");
+
+  lensara::ServeOptions serveOptions;
+  CLI::App* serve = app.add_subcommand("serve", "Edit a scene's effect in the browser: a local web editor on 127.0.0.1");
+  serve->add_option("SCENE", serveOptions.scene, "Scene file (default: the demo, examples/still-life.json)");
+  serve->add_option("--port", serveOptions.port, "Port to listen on, on 127.0.0.1 only (default 8765; 0: any free port)")
+      ->check(WholeNumberIn(0, 65535));
+  serve->footer("Prints the address to open in a browser. The page edits the first Lensara effect of the scene's "
+                "active render settings as the attribute manager does, shows its preview window, renders, and saves "
+                "the scene file (or a new .json file beside it). Ctrl-C ends the editor (exit 0); unsaved changes are "
+                "lost.");
 
   if (int code = Parse(app, argc, argv); code >= 0) return code;
   if (!frames.empty()) renderOptions.frames = ReadFrames(frames);
@@ -300,6 +311,11 @@ int main(int argc, char** argv)
   if (*paramsCommand)
     return lensara::RunCommand("params", std::cerr, [&] {
       lensara::ShowParams(host, paramsOptions, std::cout, std::cerr);
+      return lensara::kExitSuccess;
+    });
+  if (*serve)
+    return lensara::RunCommand("serve", std::cerr, [&] {
+      lensara::RunServe(host, serveOptions, std::cout, std::cerr);
       return lensara::kExitSuccess;
     });
   if (*check)
