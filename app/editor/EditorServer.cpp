@@ -49,11 +49,13 @@ void ReplyPng(httplib::Response& res, const std::string& png)
 // A server-sent event with the render's progress every tenth of a second, until it ends.
 bool SendProgress(BackgroundRender& job, httplib::DataSink& sink)
 {
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
   Json progress = job.Progress();
   std::string event = "data: " + progress.dump() + "\n\n";
   if (!sink.write(event.data(), event.size())) return false;
-  if (progress["state"] != "rendering") sink.done();
+  if (progress["state"] != "rendering")
+    sink.done();
+  else
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
   return true;
 }
 

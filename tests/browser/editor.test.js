@@ -109,17 +109,24 @@ async function run(page, address, scene) {
   await page.screenshot({path: path.join(shots, 'editor-preview.png'), fullPage: true});
 
   // A small render with progress, its layers, click to focus.
-  await setNumber(page, 'width', 160);
-  await page.waitForFunction(() => document.getElementById('field-width').value === '160');
-  await setNumber(page, 'height', 120);
-  await page.waitForFunction(() => document.getElementById('field-height').value === '120');
-  const texts = new Set();
-  const watch = setInterval(async () => texts.add(await page.locator('#progress-text').textContent().catch(() => '')), 20);
+  await setNumber(page, 'width', 320);
+  await page.waitForFunction(() => document.getElementById('field-width').value === '320');
+  await setNumber(page, 'height', 240);
+  await page.waitForFunction(() => document.getElementById('field-height').value === '240');
+  await page.evaluate(() => {
+    window.progressSeen = [];
+    const Events = window.EventSource;
+    window.EventSource = function (url) {
+      const events = new Events(url);
+      events.addEventListener('message', (e) => window.progressSeen.push(JSON.parse(e.data)));
+      return events;
+    };
+  });
   await page.locator('#render-start').click();
   await page.locator('#result').waitFor({timeout: 60000});
-  clearInterval(watch);
   assert.equal(await page.locator('#progress-text').textContent(), 'Done');
-  assert.ok([...texts].some((t) => t && t !== 'Done'), 'progress shown while rendering: ' + [...texts]);
+  const seen = await page.evaluate(() => window.progressSeen);
+  assert.ok(seen.some((p) => p.state === 'rendering' && p.text), 'progress shown: ' + JSON.stringify(seen));
   const layers = await page.locator('#layer option').allTextContents();
   for (const name of ['image', 'Lensara Depth', 'Lensara Depth Front', 'Lensara Depth Rear'])
     assert.ok(layers.includes(name), name + ' in ' + layers);
