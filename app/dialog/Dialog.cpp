@@ -189,6 +189,15 @@ Gadget* Dialog::FindUserArea(int32_t gadgetId) const
   return found;
 }
 
+std::vector<Rect> Dialog::UserAreaFrames() const
+{
+  std::vector<Rect> frames;
+  if (root) ForEachGadget(*root, [&](Gadget& g) {
+      if (g.kind == Gadget::Kind::UserArea) frames.push_back(g.frame);
+    });
+  return frames;
+}
+
 Gadget* Dialog::FindText(uint64_t serial) const
 {
   Gadget* found = nullptr;

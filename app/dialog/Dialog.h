@@ -40,6 +40,9 @@ public:
   // The texts of the static text gadgets of the current layout, in layout order.
   std::vector<std::string> Texts() const;
 
+  // Where the user areas of the current layout lie in the window, in layout order.
+  std::vector<Rect> UserAreaFrames() const;
+
   // The user closing the window: closes it unless the plug-in's AskClose keeps it open.
   bool RequestClose();
   // The user pressing a command (a button, or 1 OK / 2 Cancel); the plug-in's answer.

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <iomanip>
 #include <sstream>
+#include <tuple>
 
 #include "app/cli/Command.h"
 #include "app/cli/Params.h"
@@ -20,6 +21,10 @@
 namespace lensara {
 
 namespace {
+
+// The size of the picture the effect renders for its preview window, drawn at the top
+// left of the window's user area.
+constexpr int32_t kPreviewWidth = 320, kPreviewHeight = 240;
 
 // The render settings and camera settings the page edits beside the effect's parameters.
 const char* const kSettings[] = {"width", "height", "antialiasing", "focus_distance"};
@@ -191,24 +196,44 @@ std::string Editor::PreviewPng()
   return previewPng;
 }
 
+std::pair<double, double> Editor::PreviewPicturePoint(double x, double y)
+{
+  std::vector<Dialog*> windows = Dialog::OpenDialogs();
+  std::vector<Rect> areas = windows.empty() ? std::vector<Rect>() : windows.front()->UserAreaFrames();
+  if (areas.empty()) throw RequestError(422, "the preview window is closed");
+  Size window = windows.front()->WindowSize();
+  double px = x * window.width - areas.front().x, py = y * window.height - areas.front().y;
+  if (px < 0.0 || py < 0.0 || px >= kPreviewWidth || py >= kPreviewHeight)
+    throw RequestError(422, "that point is not on the preview's picture");
+  return {px, py};
+}
+
 Json Editor::Focus(const Json& request)
 {
   double x = Fraction(request, "x"), y = Fraction(request, "y");
+  bool preview = Member(request, "preview") == true;
   std::lock_guard<std::mutex> lock(mutex);
-  Node* rd = doc->ActiveRenderData();
-  RenderSettings settings(rd->Data());
+  RenderSettings settings(doc->ActiveRenderData()->Data());
+  if (preview) {
+    std::tie(x, y) = PreviewPicturePoint(x, y);
+    settings.width = kPreviewWidth;
+    settings.height = kPreviewHeight;
+  } else {
+    x *= settings.width;
+    y *= settings.height;
+  }
   RenderScene world(*doc, settings);
-  Ray ray = world.CameraRay(x * settings.width, y * settings.height);
   Hit hit;
-  if (!world.Intersect(ray, [](int32_t) { return true; }, hit))
+  if (!world.Intersect(world.CameraRay(x, y), [](int32_t) { return true; }, hit))
     throw RequestError(422, "no surface under that point to focus on");
   bool cameraDof = effect->Data().GetLong(DOF_USE_CAMERA_DOF, 0) != 0;
   const std::string name = cameraDof ? "focus_distance" : "DOF_FOCUS_DISTANCE";
-  Json state = EditLocked(name, hit.t);
+  double distance = std::round(hit.t * 10.0) / 10.0;  // a tenth of a unit is finer than any click
+  Json state = EditLocked(name, distance);
   std::ostringstream line;
-  line << name << " " << std::fixed << std::setprecision(1) << hit.t << ": the distance to the surface clicked";
+  line << name << " " << std::fixed << std::setprecision(1) << distance << ": the distance to the surface clicked";
   state["report"].insert(state["report"].begin(), line.str());
-  state["focus"] = hit.t;
+  state["focus"] = distance;
   return state;
 }
 

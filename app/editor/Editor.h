@@ -44,10 +44,11 @@ public:
   Json ClosePreview();
   // The preview window as a PNG; RequestError 404 while it is closed.
   std::string PreviewPng();
-  // {"x": X, "y": Y}, fractions 0..1 of the rendered image: the focus distance set to the
-  // distance from the camera to the surface under that point, as an Edit of
-  // DOF_FOCUS_DISTANCE, or of the camera's focus_distance while the effect uses the
-  // camera's depth of field. RequestError 422 when no surface is there.
+  // {"x": X, "y": Y}, fractions 0..1 of the rendered image, or with "preview": true of the
+  // preview window's image: the focus distance set to the distance from the camera to the
+  // surface under that point, as an Edit of DOF_FOCUS_DISTANCE, or of the camera's
+  // focus_distance while the effect uses the camera's depth of field. RequestError 422
+  // when no surface is there, or the point is not on the preview's picture.
   Json Focus(const Json& request);
   // {} or {"name": FILE.json}: writes the document to the scene file, or to a new file of that
   // plain name in its folder, which becomes the scene file. RequestError 422 for any other name.
@@ -60,6 +61,9 @@ private:
   Json StateLocked();
   Json EditLocked(const std::string& name, const Json& value);
   void RefreshPreview();
+  // The point (x, y) of the picture the preview window shows, in its pixels (out of
+  // kPreviewWidth x kPreviewHeight), for the point at fractions of the window's image.
+  std::pair<double, double> PreviewPicturePoint(double x, double y);
 
   const Host& host;
   std::filesystem::path scene;

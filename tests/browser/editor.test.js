@@ -108,6 +108,12 @@ async function run(page, address, scene) {
   assert.notEqual(await imageBytes(page, '#preview-window'), first);
   await page.screenshot({path: path.join(shots, 'editor-preview.png'), fullPage: true});
 
+  // A click on the preview's picture focuses there.
+  const window = await page.locator('#preview-window').boundingBox();
+  await page.mouse.click(window.x + window.width * 0.5, window.y + window.height * 0.55);
+  await page.waitForFunction(() => /DOF_FOCUS_DISTANCE [0-9.]+: the distance/.test(document.getElementById('report').textContent));
+  assert.notEqual(await field(page, 'DOF_FOCUS_DISTANCE').inputValue(), '1500');
+
   // A small render with progress, its layers, click to focus.
   await setNumber(page, 'width', 320);
   await page.waitForFunction(() => document.getElementById('field-width').value === '320');
@@ -137,8 +143,9 @@ async function run(page, address, scene) {
 
   const box = await page.locator('#after').boundingBox();
   await page.mouse.click(box.x + box.width * 0.5, box.y + box.height * 0.6);
-  await page.waitForFunction(() => /DOF_FOCUS_DISTANCE [0-9.]+: the distance to the surface clicked/.test(document.getElementById('report').textContent));
-  assert.notEqual(await field(page, 'DOF_FOCUS_DISTANCE').inputValue(), '1500');
+  await page.waitForFunction((before) => document.getElementById('field-DOF_FOCUS_DISTANCE').value !== before,
+    await field(page, 'DOF_FOCUS_DISTANCE').inputValue());
+  assert.match(await page.locator('#report').textContent(), /DOF_FOCUS_DISTANCE [0-9.]+: the distance to the surface clicked/);
 
   // A large render stopped.
   await setNumber(page, 'width', 2000);

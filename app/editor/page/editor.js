@@ -177,11 +177,12 @@ async function save(name) {
   }
 }
 
-async function focusAt(event) {
+// Focuses on the surface under a click on the render, or with preview on the preview window.
+async function focusAt(event, preview) {
   const box = event.currentTarget.getBoundingClientRect();
   const x = (event.clientX - box.left) / box.width, y = (event.clientY - box.top) / box.height;
   try {
-    show(await call('POST', '/api/focus', {x: Math.min(Math.max(x, 0), 1), y: Math.min(Math.max(y, 0), 1)}));
+    show(await call('POST', '/api/focus', {x: Math.min(Math.max(x, 0), 1), y: Math.min(Math.max(y, 0), 1), preview}));
   } catch (error) {
     $('report').textContent = error.message;
   }
@@ -191,7 +192,8 @@ $('render-start').onclick = startRender;
 $('render-stop').onclick = () => call('POST', '/api/render/stop');
 $('layer').onchange = () => ($('after').src = '/api/render/layer?name=' + encodeURIComponent($('layer').value) + '&v=' + Date.now());
 $('compare').oninput = () => ($('after').style.clipPath = `inset(0 ${100 - $('compare').value}% 0 0)`);
-$('result').onclick = focusAt;
+$('result').onclick = (event) => focusAt(event, false);
+$('preview-window').onclick = (event) => focusAt(event, true);
 $('preview-close').onclick = async () => show(await call('POST', '/api/preview/close'));
 $('save').onclick = () => save();
 $('save-as').onclick = () => save($('save-name').value.trim());

@@ -87,6 +87,9 @@ TEST_F(EditorServerTest, BadEditsAreRefusedAndChangeNothing)
   EXPECT_NE(Refusal(R"({"name": "DOF_RADIUS", "value": 1000})").find("outside"), std::string::npos);
   EXPECT_EQ(Refusal(R"({"name": "width", "value": 0})").substr(0, 3), "422");
   EXPECT_NE(Refusal(R"({"name": "DOF_CAMERA", "value": "Nobody"})").find("Nobody"), std::string::npos);
+  for (const char* focus : {R"({"x": 0.5})", R"({"x": 0.5, "y": 2})", R"({"x": 0.5, "y": 0.01})",
+                            R"({"x": 0.5, "y": 0.5, "preview": true})"})
+    EXPECT_EQ(Post("/api/focus", focus)->status, 422) << focus;  // no y, off the image, sky, no window
   EXPECT_EQ(State(), before);
 
   // A good edit the effect corrects: the state afterwards and what changed.
