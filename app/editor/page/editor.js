@@ -93,6 +93,9 @@ function parameterRow(p) {
   return row;
 }
 
+const settingLabels = {width: 'Width (px)', height: 'Height (px)', antialiasing: 'Anti-aliasing (0-2)',
+  focus_distance: 'Camera focus distance'};
+
 function showParameters() {
   const form = $('parameters');
   form.replaceChildren();
@@ -109,7 +112,7 @@ function showParameters() {
   settings.replaceChildren(element('legend', {textContent: 'Render and camera'}));
   for (const s of state.settings) {
     const type = s.name === 'focus_distance' ? 'real' : 'long';
-    settings.append(parameterRow({...s, type, label: s.name.replace('_', ' '), step: type === 'long' ? 1 : null}));
+    settings.append(parameterRow({...s, type, label: settingLabels[s.name], step: type === 'long' ? 1 : null}));
   }
 }
 
