@@ -63,6 +63,7 @@ bool SendProgress(BackgroundRender& job, httplib::DataSink& sink)
 
 EditorServer::EditorServer(Editor& editor) : editor(editor), server(std::make_unique<httplib::Server>())
 {
+  server->set_keep_alive_timeout(1);  // an idle browser connection holds up Stop no longer
   Route();
 }
 

@@ -21,12 +21,12 @@ void RunServe(const Host& host, const ServeOptions& options, std::ostream& out, 
   std::atomic<bool> ended{false};
   std::thread watch([&] {
     while (!ended && !InterruptRequested()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    editor.Render().RequestStop();  // so that a page following its progress lets the server end
     server.Stop();
   });
   server.Listen();
   ended = true;
   watch.join();
-  editor.Render().RequestStop();
   out << "lensara serve: stopped" << (editor.State()["dirty"].get<bool>() ? "; the unsaved changes are lost" : "")
       << std::endl;
 }

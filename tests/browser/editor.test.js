@@ -49,7 +49,9 @@ async function main() {
     await run(page, address, scene);
   } finally {
     await browser.close();
+    const ended = new Promise((resolve) => server.on('exit', (code) => resolve(code)));
     server.kill('SIGINT');
+    assert.equal(await ended, 0, 'Ctrl-C ends the editor with exit code 0');
     fs.rmSync(folder, {recursive: true, force: true});
   }
 }
