@@ -159,6 +159,7 @@ function showResult(layers) {
   $('before').src = '/api/render/layer?name=before&v=' + stamp;
   $('after').src = '/api/render/layer?name=image&v=' + stamp;
   $('result').hidden = false;
+  select.disabled = $('compare').disabled = false;
 }
 
 async function startRender() {
