@@ -1,6 +1,7 @@
 // The host's record of a plug-in's dialog: whether its window is open, the layout its
 // CreateLayout built, and the window drawn as the host shows it. The host keeps every
-// dialog a plug-in allocated; all of it runs on the main thread.
+// dialog a plug-in allocated (the list may change on any thread: nodes copied for a
+// render make their dialogs there); windows are opened, drawn and closed on one thread.
 #pragma once
 
 #include <cstdint>
