@@ -108,6 +108,12 @@ async function run(page, address, scene) {
   await setNumber(page, 'DOF_FOCUS_DISTANCE', 1500);
   await page.waitForFunction((before) => document.getElementById('preview-window').getAttribute('src') !== before, shown);
   assert.notEqual(await imageBytes(page, '#preview-window'), first);
+  // The radius is no depth setting: live preview leaves the window as it is.
+  const refreshed = await page.locator('#preview-window').getAttribute('src');
+  const answered = page.waitForResponse((response) => response.url().endsWith('/api/edit'));
+  await setNumber(page, 'DOF_RADIUS', 8);
+  assert.equal((await answered).status(), 200);
+  assert.equal(await page.locator('#preview-window').getAttribute('src'), refreshed);
   await page.screenshot({path: path.join(shots, 'editor-preview.png'), fullPage: true});
 
   // A click on the preview's picture focuses there.
