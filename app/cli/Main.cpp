@@ -246,7 +246,7 @@ int main(int argc, char** argv)
   render->add_option("-o,--output", renderOptions.output, "Folder for the pictures (default: the current folder)");
   render->add_option("--set", renderOptions.sets,
                      "NAME=VALUE: an effect parameter (DOF_RADIUS=5, DOF_FILTER=DOF_FILTER_MEDIAN, DOF_CAMERA=Camera) "
-                     "or a render setting (width=320) before rendering, checked by the effect as in the attribute manager (its "
+                     "or a render setting (width=320) or the active camera's (focus_distance=800) before rendering, checked by the effect as in the attribute manager (its "
                      "corrections are reported); repeatable")
       ->allow_extra_args(false);
   render->add_option("--frames", frames, "Frames A-B (or one frame A) at frame / fps seconds; adds .0005 to file names")
