@@ -23,13 +23,14 @@ void ReplyError(httplib::Response& res, int status, const std::string& message)
   Reply(res, status, Json{{"error", message}});
 }
 
-// Runs an API call: a JSON body parsed (400 when malformed), its answer sent as JSON, a
+// Runs an API call: a JSON object body parsed (400 when malformed or not an object), its answer sent as JSON, a
 // refused request answered with its status and message, any other failure with 500.
 httplib::Server::Handler Api(std::function<Json(const Json&)> call)
 {
   return [call](const httplib::Request& req, httplib::Response& res) {
     Json body = req.body.empty() ? Json::object() : Json::parse(req.body, nullptr, false);
     if (body.is_discarded()) return ReplyError(res, 400, "the request is not JSON");
+    if (!body.is_object()) return ReplyError(res, 400, "the request is not a JSON object");
     try {
       Reply(res, 200, call(body));
     } catch (const RequestError& e) {
