@@ -7,15 +7,22 @@ let state = null;
 let previewVersion = -1;
 let renderEvents = null;
 
+let pending = 0;  // requests under way, shown as a busy pointer
+
 async function call(method, path, body) {
-  const response = await fetch(path, {
-    method,
-    headers: body === undefined ? {} : {'Content-Type': 'application/json'},
-    body: body === undefined ? undefined : JSON.stringify(body),
-  });
-  const answer = await response.json();
-  if (!response.ok) throw new Error(answer.error || response.statusText);
-  return answer;
+  document.body.dataset.pending = ++pending;
+  try {
+    const response = await fetch(path, {
+      method,
+      headers: body === undefined ? {} : {'Content-Type': 'application/json'},
+      body: body === undefined ? undefined : JSON.stringify(body),
+    });
+    const answer = await response.json();
+    if (!response.ok) throw new Error(answer.error || response.statusText);
+    return answer;
+  } finally {
+    document.body.dataset.pending = --pending;
+  }
 }
 
 function element(tag, properties, children) {

@@ -67,7 +67,8 @@ TEST_F(EditorServerTest, OnlyTheEditorsOwnPageIsAnswered)
   auto rebound = Client().Get("/api/state", {{"Host", "evil.example:" + std::to_string(port)}});
   EXPECT_EQ(rebound->status, 403);
   EXPECT_EQ(rebound->body.find("DOF_RADIUS"), std::string::npos);
-  for (const auto& p : State()["parameters"]) {
+  nlohmann::json state = State();
+  for (const auto& p : state["parameters"]) {
     if (p["name"] == "DOF_RADIUS") {
       EXPECT_EQ(p["value"], 4);
     }
