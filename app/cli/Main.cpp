@@ -18,6 +18,7 @@
 #include "app/core/Error.h"
 #include "app/core/Host.h"
 #include "app/core/Signals.h"
+#include "app/editor/Serve.h"
 
 namespace {
 
@@ -281,7 +282,7 @@ int main(int argc, char** argv)
   render->add_option("-o,--output", renderOptions.output, "Folder for the pictures (default: the current folder)");
   render->add_option("--set", renderOptions.sets,
                      "NAME=VALUE: an effect parameter (DOF_RADIUS=5, DOF_FILTER=DOF_FILTER_MEDIAN, DOF_CAMERA=Camera) "
-                     "or a render setting (width=320) before rendering, checked by the effect as in the attribute manager (its "
+                     "or a render setting (width=320) or the active camera's (focus_distance=800) before rendering, checked by the effect as in the attribute manager (its "
                      "corrections are reported); repeatable")
       ->allow_extra_args(false);
   render->add_option("--frames", frames, "Frames A-B (or one frame A) at frame / fps seconds; adds .0005 to file names")
@@ -320,7 +321,17 @@ int main(int argc, char** argv)
                    "reported (DOF_FRONT_START 1500.0 became 1000.0); repeatable")
       ->allow_extra_args(false);
   paramsCommand->add_flag("--json", paramsOptions.json,
-                          "Print one JSON array of {name, label, group, type, value, unit, min, max, step, enabled}");
+                          "Print one JSON array of {name, label, group, type, value, unit, min, max, step, enabled} (cycles also their \"choices\")");
+
+  lensara::ServeOptions serveOptions;
+  CLI::App* serve = app.add_subcommand("serve", "Edit a scene's effect in the browser: a local web editor on 127.0.0.1");
+  serve->add_option("SCENE", serveOptions.scene, "Scene file (default: the demo, examples/still-life.json)");
+  serve->add_option("--port", serveOptions.port, "Port to listen on, on 127.0.0.1 only (default 8765; 0: any free port)")
+      ->check(WholeNumberIn(0, 65535));
+  serve->footer("Prints the address to open in a browser. The page edits the first Lensara effect of the scene's "
+                "active render settings as the attribute manager does, shows its preview window, renders, and saves "
+                "the scene file (or a new .json file beside it). Ctrl-C ends the editor (exit 0); unsaved changes are "
+                "lost.");
 
   if (int code = Parse(app, argc, argv); code >= 0) return code;
   if (!frames.empty()) renderOptions.frames = ReadFrames(frames);
@@ -336,6 +347,7 @@ int main(int argc, char** argv)
     if (*render) return Render(host, renderOptions);
     if (*preview) return Preview(host, previewOptions);
     if (*paramsCommand) lensara::ShowParams(host, paramsOptions, std::cout, std::cerr);
+    if (*serve) lensara::RunServe(host, serveOptions, std::cout, std::cerr);
     if (*check) lensara::CheckScene(checkFile, params, std::cout, std::cerr);
     if (*convert) lensara::ConvertScene(convertIn, convertOut, std::cerr);
     return lensara::kExitSuccess;

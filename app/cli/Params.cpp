@@ -49,7 +49,7 @@ bool IsNumeric(ParameterDescription::Type type)
 
 Json Bound(double v) { return std::isfinite(v) ? Json(v) : Json(); }
 
-void WriteJson(const std::vector<Row>& rows, std::ostream& out)
+Json RowsJson(const std::vector<Row>& rows)
 {
   Json list = Json::array();
   for (const Row& row : rows) {
@@ -65,9 +65,13 @@ void WriteJson(const std::vector<Row>& rows, std::ostream& out)
     entry["max"] = Bound(p.limits.max);
     entry["step"] = p.step > 0.0 ? Json(p.step) : Json();
     entry["enabled"] = row.enabled;
+    if (p.type == ParameterDescription::Type::Cycle) {
+      entry["choices"] = Json::array();
+      for (const CycleValue& choice : p.cycle) entry["choices"].push_back(choice.name);
+    }
     list.push_back(entry);
   }
-  out << list.dump(2) << "\n";
+  return list;
 }
 
 // "2000.0 cm", "false", "DOF_FILTER_GAUSSIAN", "Camera", "(none)", "(button)"
@@ -107,6 +111,11 @@ void WriteText(const std::vector<Row>& rows, std::ostream& out)
 
 }  // namespace
 
+Json ParametersJson(Document& doc, Node& effect, const Description& description)
+{
+  return RowsJson(Rows(doc, effect, description));
+}
+
 void ShowParams(const Host& host, const ParamsOptions& options, std::ostream& out, std::ostream& messages)
 {
   const std::filesystem::path scene = options.scene.empty() ? DemoScene() : options.scene;
@@ -118,7 +127,7 @@ void ShowParams(const Host& host, const ParamsOptions& options, std::ostream& ou
   EditParametersReporting(*doc, options.sets, messages);
   std::vector<Row> rows = Rows(*doc, *effect, cls->description);
   if (options.json)
-    WriteJson(rows, out);
+    out << RowsJson(rows).dump(2) << "\n";
   else
     WriteText(rows, out);
 }

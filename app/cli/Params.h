@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/core/Host.h"
+#include "app/scene/ValueJson.h"
 
 namespace lensara {
 
@@ -16,12 +17,17 @@ struct ParamsOptions {
   bool json = false;
 };
 
+// The effect's parameters as the attribute manager shows them now, in the order of its
+// description, as JSON objects {name, label, group,
+// type, value, unit, min, max, step, enabled} (null for a unit, limit or step not given),
+// cycles with their value names as "choices".
+Json ParametersJson(Document& doc, Node& effect, const Description& description);
+
 // Loads the scene, makes the --set edits (EditParameter: validated by the effect) and
 // prints every parameter of the first Lensara effect of its active render settings, in
 // the order of its description: group, label, name, value (cycles by value name, links
 // by object name), unit, limits, step, and "(greyed out)" for those the effect disables
-// now. With json, one JSON array of objects {name, label, group, type, value, unit, min,
-// max, step, enabled} (null for a unit, limit or step not given). Load warnings and what
+// now. With json, the ParametersJson array. Load warnings and what
 // the edits report go to messages. Throws Error when the scene cannot be read, the effect
 // is not loaded or the scene has none, UsageError for a bad --set.
 void ShowParams(const Host& host, const ParamsOptions& options, std::ostream& out, std::ostream& messages);

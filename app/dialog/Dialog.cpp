@@ -1,6 +1,7 @@
 #include "Dialog.h"
 
 #include <algorithm>
+#include <mutex>
 
 #include "UserArea.h"
 #include "app/core/Container.h"
@@ -15,6 +16,9 @@ std::vector<Dialog*>& AllDialogs()
   return dialogs;
 }
 
+// Guards the list: nodes copied on a render thread make and free their dialogs there.
+std::mutex dialogList;
+
 uint64_t nextSerial = 0;
 
 HstContainer Message(Container& msg) { return reinterpret_cast<HstContainer>(&msg); }
@@ -23,12 +27,14 @@ HstContainer Message(Container& msg) { return reinterpret_cast<HstContainer>(&ms
 
 Dialog::Dialog(const HstDialogCallbacks& callbacks, HstPluginDialog self) : callbacks(callbacks), self(self)
 {
+  std::lock_guard<std::mutex> lock(dialogList);
   AllDialogs().push_back(this);
 }
 
 Dialog::~Dialog()
 {
   DropLayout();
+  std::lock_guard<std::mutex> lock(dialogList);
   auto& all = AllDialogs();
   all.erase(std::remove(all.begin(), all.end(), this), all.end());
 }
@@ -36,6 +42,7 @@ Dialog::~Dialog()
 std::vector<Dialog*> Dialog::OpenDialogs()
 {
   std::vector<Dialog*> found;
+  std::lock_guard<std::mutex> lock(dialogList);
   for (Dialog* d : AllDialogs())
     if (d->open) found.push_back(d);
   return found;
@@ -187,6 +194,15 @@ Gadget* Dialog::FindUserArea(int32_t gadgetId) const
       if (!found && g.kind == Gadget::Kind::UserArea && g.id == gadgetId) found = &g;
     });
   return found;
+}
+
+std::vector<Rect> Dialog::UserAreaFrames() const
+{
+  std::vector<Rect> frames;
+  if (root) ForEachGadget(*root, [&](Gadget& g) {
+      if (g.kind == Gadget::Kind::UserArea) frames.push_back(g.frame);
+    });
+  return frames;
 }
 
 Gadget* Dialog::FindText(uint64_t serial) const

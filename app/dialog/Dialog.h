@@ -1,6 +1,7 @@
 // The host's record of a plug-in's dialog: whether its window is open, the layout its
 // CreateLayout built, and the window drawn as the host shows it. The host keeps every
-// dialog a plug-in allocated; all of it runs on the main thread.
+// dialog a plug-in allocated (the list may change on any thread: nodes copied for a
+// render make their dialogs there); windows are opened, drawn and closed on one thread.
 #pragma once
 
 #include <cstdint>
@@ -39,6 +40,9 @@ public:
   const std::string& Title() const { return title; }
   // The texts of the static text gadgets of the current layout, in layout order.
   std::vector<std::string> Texts() const;
+
+  // Where the user areas of the current layout lie in the window, in layout order.
+  std::vector<Rect> UserAreaFrames() const;
 
   // The user closing the window: closes it unless the plug-in's AskClose keeps it open.
   bool RequestClose();

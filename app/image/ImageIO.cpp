@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <OpenImageIO/filesystem.h>
 #include <OpenImageIO/imageio.h>
 #include <algorithm>
 #include <cstdio>
@@ -225,6 +226,19 @@ void WriteImage(const std::filesystem::path& file, const Bitmap& bitmap)
   OIIO::ImageSpec format(bitmap.Width(), bitmap.Height(), 3, exr ? OIIO::TypeDesc::FLOAT : OIIO::TypeDesc::UINT8);
   format.attribute("png:compressionLevel", kPngCompression);
   WritePixels(file, format, OIIO::TypeDesc::UINT8, bitmap.Pixels().data());
+}
+
+std::string EncodePng(const Bitmap& bitmap)
+{
+  std::vector<unsigned char> bytes;
+  OIIO::Filesystem::IOVecOutput memory(bytes);
+  auto output = OIIO::ImageOutput::create("png");
+  OIIO::ImageSpec format(bitmap.Width(), bitmap.Height(), 3, OIIO::TypeDesc::UINT8);
+  format.attribute("png:compressionLevel", kPngCompression);
+  bool encoded = output && output->set_ioproxy(&memory) && output->open("memory.png", format) &&
+                 output->write_image(OIIO::TypeDesc::UINT8, bitmap.Pixels().data()) && output->close();
+  if (!encoded) throw Error("cannot encode a PNG: " + (output ? FirstLine(output->geterror()) : std::string("no writer")));
+  return std::string(bytes.begin(), bytes.end());
 }
 
 void WriteLayeredImage(const std::filesystem::path& file, const std::vector<NamedBitmap>& layers)

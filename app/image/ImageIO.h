@@ -41,6 +41,9 @@ void CheckImageOutput(const std::filesystem::path& file);
 // naming the file and the problem.
 void WriteImage(const std::filesystem::path& file, const Bitmap& bitmap);
 
+// bitmap as the bytes of an 8-bit RGB PNG file, made in memory. Throws Error.
+std::string EncodePng(const Bitmap& bitmap);
+
 // One image of a layered file: its channels are named "<name>.R", ".G" and ".B", or R, G
 // and B for an empty name.
 struct NamedBitmap {

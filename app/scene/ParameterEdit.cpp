@@ -17,7 +17,8 @@ struct Target {
   const KeyRule* rule = nullptr;
 };
 
-// The video post, else the render settings, whose schema names the parameter.
+// The video post, else the render settings, else the active camera, whose schema names
+// the parameter.
 Target FindTarget(Document& doc, const std::string& name, std::vector<Schema>& schemas)
 {
   Node* rd = doc.ActiveRenderData();
@@ -25,6 +26,7 @@ Target FindTarget(Document& doc, const std::string& name, std::vector<Schema>& s
   std::vector<Node*> nodes;
   for (Node* vp = rd->FirstIn(HST_BRANCH_VIDEO_POSTS); vp; vp = vp->Next()) nodes.push_back(vp);
   nodes.push_back(rd);
+  if (Node* camera = doc.ActiveCamera()) nodes.push_back(camera);
   schemas.reserve(nodes.size());
   for (Node* node : nodes) {
     schemas.push_back(Schema::ForType(node->Type()));
@@ -81,7 +83,8 @@ Json SettableValue(Document& doc, const Value& value, const KeyRule* rule)
   return value.GetLink() ? j["link"] : j;
 }
 
-void EditParameter(Document& doc, const std::string& assignment, std::vector<std::string>& messages)
+void EditParameter(Document& doc, const std::string& assignment, std::vector<std::string>& messages,
+                   bool strictLimits)
 {
   std::size_t equals = assignment.find('=');
   if (equals == std::string::npos || equals == 0)
@@ -90,7 +93,7 @@ void EditParameter(Document& doc, const std::string& assignment, std::vector<std
   std::vector<Schema> schemas;
   Target target = FindTarget(doc, name, schemas);
   if (!target.node)
-    throw UsageError("--set " + name + ": no effect parameter or render setting of that name");
+    throw UsageError("--set " + name + ": no effect parameter, render setting or camera setting of that name");
   auto resolve = [&doc](const std::string& objectName) {
     Node* object = doc.SearchObject(objectName);
     if (!object) throw ValueError("links to \"" + objectName + "\", which no object is named");
@@ -103,7 +106,7 @@ void EditParameter(Document& doc, const std::string& assignment, std::vector<std
     throw UsageError("--set " + name + ": " + e.what());
   }
   std::string problem = LimitProblem(value, *target.rule);
-  if (!problem.empty() && !target.rule->advisory) throw UsageError("--set " + name + ": " + problem);
+  if (!problem.empty() && (strictLimits || !target.rule->advisory)) throw UsageError("--set " + name + ": " + problem);
   if (!problem.empty())
     messages.push_back("warning: --set " + name + ": " + problem + " (the limits of its description)");
   Container& data = target.node->Data();

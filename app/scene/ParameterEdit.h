@@ -17,8 +17,12 @@ namespace lensara {
 // change message. Adds to messages, as lines to print: "warning: --set NAME: ..." for a
 // value outside a description's limits (set all the same), and every value of the node
 // that validation changed from what was set, "DOF_FRONT_START 1500.0 became 1000.0".
-// Throws UsageError naming the problem.
-void EditParameter(Document& doc, const std::string& assignment, std::vector<std::string>& messages);
+// With strictLimits, a value outside a description's limits is refused like one outside a
+// host type's (the attribute manager's fields keep values within their limits). Also
+// sets a key of the active camera by its scene-file name (focus_distance). Throws
+// UsageError naming the problem; the document is unchanged then.
+void EditParameter(Document& doc, const std::string& assignment, std::vector<std::string>& messages,
+                   bool strictLimits = false);
 
 // Links named as scene files name them: by the name of the node in doc, null when doc
 // has no node of that identity.

@@ -140,7 +140,7 @@ protected:
 
 TEST_F(CommandLine, UsageErrorsExitWith2AndNameTheProblem)
 {
-  EXPECT_OUTCOME(Lensara({"bogus"}), 2, "unknown command \"bogus\" for lensara (info, scene, blur, render, preview, params)");
+  EXPECT_OUTCOME(Lensara({"bogus"}), 2, "unknown command \"bogus\" for lensara (info, scene, blur, render, preview, params, serve)");
   EXPECT_OUTCOME(Lensara({"scene", "chek", "a.json"}), 2, "unknown command \"chek\" for lensara scene");
   EXPECT_OUTCOME(Blur({"-o", "out.png", "--nope"}), 2, "unknown option --nope for lensara blur");
   EXPECT_OUTCOME(Blur({"-o", "out.png", "--radius", "abc"}), 2, "--radius: \"abc\" is not a whole number");
@@ -153,6 +153,7 @@ TEST_F(CommandLine, UsageErrorsExitWith2AndNameTheProblem)
   EXPECT_OUTCOME(Lensara({"render", "--frames", "1-x"}), 2, "\"1-x\" is not a frame range");
   EXPECT_OUTCOME(Lensara({"render", "--threads", "0"}), 2, "0 is out of range 1 .. 1024");
   EXPECT_OUTCOME(Lensara({"render", "--set", "DOF_RADIUS=abc"}), 2, "--set DOF_RADIUS:");
+  EXPECT_OUTCOME(Lensara({"serve", "--port", "70000"}), 2, "70000 is out of range 0 .. 65535");
   EXPECT_FALSE(std::filesystem::exists(dir / "out.png"));
 }
 
@@ -163,6 +164,7 @@ TEST_F(CommandLine, FailedWorkExitsWith1AndNamesTheFile)
   EXPECT_OUTCOME(Lensara({"blur", "nothing.png", "map.png", "-o", "out.png"}), 1, "nothing.png: no such file");
   EXPECT_OUTCOME(Lensara({"scene", "check", "folder"}), 1, "lensara scene check: folder: is a directory");
   EXPECT_OUTCOME(Lensara({"scene", "check", "none.json"}), 1, "none.json: no such file");
+  EXPECT_OUTCOME(Lensara({"serve", "none.json", "--port", "0"}), 1, "lensara serve: none.json: no such file");
 
   // A broken PNG is one line naming the file, without the image library's own lines.
   std::filesystem::copy_file(dir / "image.png", dir / "broken.png");
@@ -248,6 +250,7 @@ TEST_F(CommandLine, ParamsShowsTheDemosEffectAfterCheckedEdits)
   EXPECT_EQ(radius["enabled"], false);
   EXPECT_EQ(entry("DOF_BLUR")["value"], false);
   EXPECT_EQ(entry("DOF_HAIR")["enabled"], false);
+  EXPECT_EQ(entry("DOF_FILTER")["choices"].size(), 3u);
   EXPECT_TRUE(entry("DOF_FOCUS_DISTANCE")["max"].is_null());
 }
 

@@ -1,0 +1,267 @@
+#include "Editor.h"
+
+#include <cmath>
+#include <iomanip>
+#include <sstream>
+#include <tuple>
+
+#include "app/cli/Command.h"
+#include "app/cli/Params.h"
+#include "app/cli/Preview.h"
+#include "app/cli/Scene.h"
+#include "app/core/Error.h"
+#include "app/dialog/Dialog.h"
+#include "app/image/ImageIO.h"
+#include "app/render/RenderScene.h"
+#include "app/scene/ParameterEdit.h"
+#include "app/scene/SceneFile.h"
+#include "app/scene/Schema.h"
+#include "resources/description/vpdof.h"
+
+namespace lensara {
+
+namespace {
+
+// The size of the picture the effect renders for its preview window, drawn at the top
+// left of the window's user area.
+constexpr int32_t kPreviewWidth = 320, kPreviewHeight = 240;
+
+// The render settings and camera settings the page edits beside the effect's parameters.
+const char* const kSettings[] = {"width", "height", "antialiasing", "focus_distance"};
+
+Json Bound(double v) { return std::isfinite(v) ? Json(v) : Json(); }
+
+// {name, value, min, max} of each setting of doc's active render settings or camera.
+Json SettingsJson(Document& doc)
+{
+  Json list = Json::array();
+  for (Node* node : {doc.ActiveRenderData(), doc.ActiveCamera()}) {
+    if (!node) continue;
+    Schema schema = Schema::ForType(node->Type());
+    for (const char* name : kSettings) {
+      const KeyRule* rule = schema.Find(name);
+      if (!rule) continue;
+      const Value* value = node->Data().Find(rule->key);
+      list.push_back({{"name", name},
+                      {"value", value ? SettableValue(doc, *value, rule) : Json()},
+                      {"min", Bound(rule->limits.min)},
+                      {"max", Bound(rule->limits.max)}});
+    }
+  }
+  return list;
+}
+
+// The names of doc's objects, depth first: the choices of links and exclude lists.
+void CollectObjects(const Node* node, Json& names)
+{
+  for (; node; node = node->Next()) {
+    names.push_back(node->Name());
+    CollectObjects(node->FirstIn(HST_BRANCH_CHILDREN), names);
+  }
+}
+
+bool IsSetting(const std::string& name)
+{
+  for (const char* setting : kSettings)
+    if (name == setting) return true;
+  return false;
+}
+
+// A message of EditParameter without the command line's "--set " before the name.
+std::string ForThePage(const std::string& message)
+{
+  const std::string prefix = "--set ";
+  return message.rfind(prefix, 0) == 0 ? message.substr(prefix.size()) : message;
+}
+
+// A file name the page may save to: a plain name ending in .json, no folder, no hidden file.
+bool IsPlainSceneName(const std::string& name)
+{
+  if (name.size() < 6 || name.size() > 200 || name[0] == '.') return false;
+  if (name.compare(name.size() - 5, 5, ".json") != 0) return false;
+  for (unsigned char c : name)
+    if (!(std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == ' ')) return false;
+  return true;
+}
+
+const Json& Member(const Json& request, const char* name)
+{
+  static const Json none;
+  return request.is_object() && request.contains(name) ? request.at(name) : none;
+}
+
+double Fraction(const Json& request, const char* name)
+{
+  const Json& v = Member(request, name);
+  if (!v.is_number() || !(v.get<double>() >= 0.0 && v.get<double>() <= 1.0))
+    throw RequestError(422, std::string(name) + " must be a number from 0 to 1");
+  return v.get<double>();
+}
+
+}  // namespace
+
+Editor::Editor(const Host& host, std::filesystem::path sceneFile, std::ostream& log)
+    : host(host), scene(std::move(sceneFile)), log(log)
+{
+  if (!host.FindVideoPost(kEffectId)) throw Error("the Lensara plug-in is not loaded, so there is nothing to edit");
+  doc = LoadSceneReporting(scene, log);
+  effect = FirstEffect(*doc);
+  if (!effect) throw Error(scene.string() + ": its active render settings hold no Lensara effect");
+}
+
+Json Editor::State()
+{
+  std::lock_guard<std::mutex> lock(mutex);
+  return StateLocked();
+}
+
+Json Editor::StateLocked()
+{
+  Json objects = Json::array();
+  CollectObjects(doc->FirstIn(HST_BRANCH_OBJECTS), objects);
+  std::vector<Dialog*> windows = Dialog::OpenDialogs();
+  std::vector<std::string> texts = windows.empty() ? std::vector<std::string>() : windows.front()->Texts();
+  Json preview = Json::object();
+  preview["open"] = !windows.empty();
+  preview["status"] = texts.empty() ? std::string() : texts.front();
+  preview["version"] = previewVersion;
+  Json state = Json::object();
+  state["scene"] = scene.filename().string();
+  state["dirty"] = dirty;
+  state["parameters"] = ParametersJson(*doc, *effect, host.FindVideoPost(kEffectId)->description);
+  state["settings"] = SettingsJson(*doc);
+  state["objects"] = objects;
+  state["preview"] = preview;
+  return state;
+}
+
+Json Editor::Edit(const Json& request)
+{
+  const Json& name = Member(request, "name");
+  if (!name.is_string()) throw RequestError(400, "an edit is {\"name\": NAME, \"value\": VALUE}");
+  if (!request.contains("value")) throw RequestError(400, name.get<std::string>() + ": no value given");
+  std::lock_guard<std::mutex> lock(mutex);
+  return EditLocked(name.get<std::string>(), request.at("value"));
+}
+
+Json Editor::EditLocked(const std::string& name, const Json& value)
+{
+  const ParameterDescription* parameter = nullptr;
+  for (const ParameterDescription& p : host.FindVideoPost(kEffectId)->description.Parameters())
+    if (p.name == name) parameter = &p;
+  if (!(parameter && parameter->type != ParameterDescription::Type::Button) && !IsSetting(name))
+    throw RequestError(422, name + ": no parameter of that name can be edited");
+  std::vector<std::string> report;
+  try {
+    EditParameter(*doc, name + "=" + value.dump(), report, true);
+  } catch (const UsageError& e) {
+    throw RequestError(422, ForThePage(e.what()));
+  }
+  dirty = true;
+  RefreshPreview();
+  Json state = StateLocked();
+  for (std::string& line : report) line = ForThePage(line);
+  state["report"] = report;
+  return state;
+}
+
+void Editor::RefreshPreview()
+{
+  std::vector<Dialog*> windows = Dialog::OpenDialogs();
+  std::string png = windows.empty() ? std::string() : EncodePng(windows.front()->Draw());
+  if (png != previewPng) ++previewVersion;
+  previewPng = std::move(png);
+}
+
+Json Editor::PressPreview()
+{
+  std::lock_guard<std::mutex> lock(mutex);
+  PressPreviewButton(*effect);
+  RefreshPreview();
+  return StateLocked();
+}
+
+Json Editor::ClosePreview()
+{
+  std::lock_guard<std::mutex> lock(mutex);
+  for (Dialog* window : Dialog::OpenDialogs()) window->Command(2);
+  RefreshPreview();
+  return StateLocked();
+}
+
+std::string Editor::PreviewPng()
+{
+  std::lock_guard<std::mutex> lock(mutex);
+  if (previewPng.empty()) throw RequestError(404, "the preview window is closed");
+  return previewPng;
+}
+
+std::pair<double, double> Editor::PreviewPicturePoint(double x, double y)
+{
+  std::vector<Dialog*> windows = Dialog::OpenDialogs();
+  std::vector<Rect> areas = windows.empty() ? std::vector<Rect>() : windows.front()->UserAreaFrames();
+  if (areas.empty()) throw RequestError(422, "the preview window is closed");
+  Size window = windows.front()->WindowSize();
+  double px = x * window.width - areas.front().x, py = y * window.height - areas.front().y;
+  if (px < 0.0 || py < 0.0 || px >= kPreviewWidth || py >= kPreviewHeight)
+    throw RequestError(422, "that point is not on the preview's picture");
+  return {px, py};
+}
+
+Json Editor::Focus(const Json& request)
+{
+  double x = Fraction(request, "x"), y = Fraction(request, "y");
+  bool preview = Member(request, "preview") == true;
+  std::lock_guard<std::mutex> lock(mutex);
+  RenderSettings settings(doc->ActiveRenderData()->Data());
+  if (preview) {
+    std::tie(x, y) = PreviewPicturePoint(x, y);
+    settings.width = kPreviewWidth;
+    settings.height = kPreviewHeight;
+  } else {
+    x *= settings.width;
+    y *= settings.height;
+  }
+  RenderScene world(*doc, settings);
+  Hit hit;
+  if (!world.Intersect(world.CameraRay(x, y), [](int32_t) { return true; }, hit))
+    throw RequestError(422, "no surface under that point to focus on");
+  bool cameraDof = effect->Data().GetLong(DOF_USE_CAMERA_DOF, 0) != 0;
+  const std::string name = cameraDof ? "focus_distance" : "DOF_FOCUS_DISTANCE";
+  double distance = std::round(hit.t * 10.0) / 10.0;  // a tenth of a unit is finer than any click
+  Json state = EditLocked(name, distance);
+  std::ostringstream line;
+  line << name << " " << std::fixed << std::setprecision(1) << distance << ": the distance to the surface clicked";
+  state["report"].insert(state["report"].begin(), line.str());
+  state["focus"] = distance;
+  return state;
+}
+
+Json Editor::Save(const Json& request)
+{
+  const Json& name = Member(request, "name");
+  if (!name.is_null() && !(name.is_string() && IsPlainSceneName(name.get<std::string>())))
+    throw RequestError(422, "save as takes a plain file name ending in .json (letters, digits, - _ . and spaces)");
+  std::lock_guard<std::mutex> lock(mutex);
+  std::filesystem::path file = name.is_null() ? scene : scene.parent_path() / name.get<std::string>();
+  if (!IsSceneFile(file)) throw RequestError(422, file.filename().string() + ": only scene files (.json) are written");
+  try {
+    SaveScene(*doc, file);
+  } catch (const Error& e) {
+    throw RequestError(500, e.what());
+  }
+  scene = file;
+  dirty = false;
+  return StateLocked();
+}
+
+void Editor::StartRender()
+{
+  std::lock_guard<std::mutex> lock(mutex);
+  std::unique_ptr<Document> copy = doc->CloneDocument(), without = doc->CloneDocument();
+  FirstEffect(*without)->Unlink();
+  if (!render.Start(std::move(copy), std::move(without)))
+    throw RequestError(409, "a render is under way; stop it or wait for it to finish");
+}
+
+}  // namespace lensara

@@ -1,0 +1,80 @@
+// The document the local web editor works on: every request of the page becomes a host
+// library call here (the edits of the attribute manager, the preview button and window,
+// click to focus, save), checked before it reaches the document. Requests come from the
+// server's threads; one at a time touches the document.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+
+#include "app/core/Host.h"
+#include "app/editor/BackgroundRender.h"
+#include "app/scene/ValueJson.h"
+
+namespace lensara {
+
+// A request the editor refuses: its HTTP status and a message for the page.
+class RequestError : public std::runtime_error {
+public:
+  RequestError(int status, const std::string& message) : std::runtime_error(message), status(status) {}
+  int Status() const { return status; }
+
+private:
+  int status;
+};
+
+class Editor {
+public:
+  // Loads scene (warnings to log). Throws Error when it cannot be read or holds no effect.
+  Editor(const Host& host, std::filesystem::path scene, std::ostream& log);
+
+  // {scene, dirty, parameters (ParametersJson), settings [{name, value, min, max}], objects,
+  // preview {open, status, version}}.
+  Json State();
+  // {"name": NAME, "value": VALUE}: an effect parameter or one of the settings, set as the
+  // attribute manager sets it (EditParameter with the description's limits enforced). The
+  // state afterwards with "report": the lines the edit reported. RequestError 422 for an
+  // unknown name, a value of the wrong type or out of range; the document is unchanged.
+  Json Edit(const Json& request);
+  // The preview button; and the window closed as its Cancel button closes it.
+  Json PressPreview();
+  Json ClosePreview();
+  // The preview window as a PNG; RequestError 404 while it is closed.
+  std::string PreviewPng();
+  // {"x": X, "y": Y}, fractions 0..1 of the rendered image, or with "preview": true of the
+  // preview window's image: the focus distance set to the distance from the camera to the
+  // surface under that point, as an Edit of DOF_FOCUS_DISTANCE, or of the camera's
+  // focus_distance while the effect uses the camera's depth of field. RequestError 422
+  // when no surface is there, or the point is not on the preview's picture.
+  Json Focus(const Json& request);
+  // {} or {"name": FILE.json}: writes the document to the scene file, or to a new file of that
+  // plain name in its folder, which becomes the scene file. RequestError 422 for any other name.
+  Json Save(const Json& request);
+  // Starts a final render of the document as it is now; RequestError 409 while one runs.
+  void StartRender();
+  BackgroundRender& Render() { return render; }
+
+private:
+  Json StateLocked();
+  Json EditLocked(const std::string& name, const Json& value);
+  void RefreshPreview();
+  // The point (x, y) of the picture the preview window shows, in its pixels (out of
+  // kPreviewWidth x kPreviewHeight), for the point at fractions of the window's image.
+  std::pair<double, double> PreviewPicturePoint(double x, double y);
+
+  const Host& host;
+  std::filesystem::path scene;
+  std::ostream& log;
+  std::mutex mutex;
+  std::unique_ptr<Document> doc;
+  Node* effect = nullptr;
+  bool dirty = false;
+  std::string previewPng;  // the window as last drawn; empty while closed
+  int previewVersion = 0;  // counts the changes of what the window shows
+  BackgroundRender render;
+};
+
+}  // namespace lensara

@@ -1,0 +1,140 @@
+#include "EditorServer.h"
+
+#include <httplib.h>
+
+#include <chrono>
+#include <functional>
+
+#include "app/core/Error.h"
+#include "app/editor/PageFiles.h"
+
+namespace lensara {
+
+namespace {
+
+void Reply(httplib::Response& res, int status, const Json& body)
+{
+  res.status = status;
+  res.set_content(body.dump(), "application/json");
+}
+
+void ReplyError(httplib::Response& res, int status, const std::string& message)
+{
+  Reply(res, status, Json{{"error", message}});
+}
+
+// Runs an API call: a JSON object body parsed (400 when malformed or not an object), its answer sent as JSON, a
+// refused request answered with its status and message, any other failure with 500.
+httplib::Server::Handler Api(std::function<Json(const Json&)> call)
+{
+  return [call](const httplib::Request& req, httplib::Response& res) {
+    Json body = req.body.empty() ? Json::object() : Json::parse(req.body, nullptr, false);
+    if (body.is_discarded()) return ReplyError(res, 400, "the request is not JSON");
+    if (!body.is_object()) return ReplyError(res, 400, "the request is not a JSON object");
+    try {
+      Reply(res, 200, call(body));
+    } catch (const RequestError& e) {
+      ReplyError(res, e.Status(), e.what());
+    } catch (const std::exception& e) {
+      ReplyError(res, 500, e.what());
+    }
+  };
+}
+
+void ReplyPng(httplib::Response& res, const std::string& png)
+{
+  res.set_header("Cache-Control", "no-store");
+  res.set_content(png, "image/png");
+}
+
+// A server-sent event with the render's progress every tenth of a second, until it ends.
+bool SendProgress(BackgroundRender& job, httplib::DataSink& sink)
+{
+  Json progress = job.Progress();
+  std::string event = "data: " + progress.dump() + "\n\n";
+  if (!sink.write(event.data(), event.size())) return false;
+  if (progress["state"] != "rendering")
+    sink.done();
+  else
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  return true;
+}
+
+}  // namespace
+
+EditorServer::EditorServer(Editor& editor) : editor(editor), server(std::make_unique<httplib::Server>())
+{
+  server->set_keep_alive_timeout(1);  // an idle browser connection holds up Stop no longer
+  Route();
+}
+
+EditorServer::~EditorServer() = default;
+
+int EditorServer::Bind(int requested)
+{
+  port = requested == 0 ? server->bind_to_any_port("127.0.0.1") : (server->bind_to_port("127.0.0.1", requested) ? requested : -1);
+  if (port <= 0) throw Error("127.0.0.1:" + std::to_string(requested) + ": cannot listen there (is the port taken?)");
+  return port;
+}
+
+void EditorServer::Listen() { server->listen_after_bind(); }
+
+void EditorServer::Stop() { server->stop(); }
+
+std::string EditorServer::Address() const { return "http://127.0.0.1:" + std::to_string(port) + "/"; }
+
+bool EditorServer::FromOwnPage(const std::string& host, const std::string& origin) const
+{
+  const std::string p = ":" + std::to_string(port);
+  bool ownHost = host == "127.0.0.1" + p || host == "localhost" + p;
+  return ownHost && (origin.empty() || origin == "http://" + host);
+}
+
+void EditorServer::Route()
+{
+  server->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+    if (FromOwnPage(req.get_header_value("Host"), req.get_header_value("Origin")))
+      return httplib::Server::HandlerResponse::Unhandled;
+    ReplyError(res, 403, "only the editor's own page at " + Address() + " may use it");
+    return httplib::Server::HandlerResponse::Handled;
+  });
+  for (const PageFile& file : PageFiles())
+    server->Get(file.path == std::string("/index.html") ? "/" : file.path,
+                [&file](const httplib::Request&, httplib::Response& res) { res.set_content(file.content.data(), file.content.size(), file.type);
+                });
+
+  server->Get("/api/state", Api([this](const Json&) { return editor.State(); }));
+  server->Post("/api/edit", Api([this](const Json& r) { return editor.Edit(r); }));
+  server->Post("/api/preview", Api([this](const Json&) { return editor.PressPreview(); }));
+  server->Post("/api/preview/close", Api([this](const Json&) { return editor.ClosePreview(); }));
+  server->Post("/api/focus", Api([this](const Json& r) { return editor.Focus(r); }));
+  server->Post("/api/save", Api([this](const Json& r) { return editor.Save(r); }));
+  server->Post("/api/render", Api([this](const Json&) {
+    editor.StartRender();
+    return editor.Render().Progress();
+  }));
+  server->Post("/api/render/stop", Api([this](const Json&) {
+    editor.Render().RequestStop();
+    return editor.Render().Progress();
+  }));
+  server->Get("/api/render/progress", [this](const httplib::Request&, httplib::Response& res) {
+    res.set_header("Cache-Control", "no-store");
+    res.set_chunked_content_provider("text/event-stream", [this](std::size_t, httplib::DataSink& sink) {
+      return SendProgress(editor.Render(), sink);
+    });
+  });
+  server->Get("/api/render/layer", [this](const httplib::Request& req, httplib::Response& res) {
+    std::string png = editor.Render().LayerPng(req.get_param_value("name"));
+    if (png.empty()) return ReplyError(res, 404, "no layer of that name in the last render");
+    ReplyPng(res, png);
+  });
+  server->Get("/api/preview/window", [this](const httplib::Request&, httplib::Response& res) {
+    try {
+      ReplyPng(res, editor.PreviewPng());
+    } catch (const RequestError& e) {
+      ReplyError(res, e.Status(), e.what());
+    }
+  });
+}
+
+}  // namespace lensara

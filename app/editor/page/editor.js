@@ -1,0 +1,211 @@
+// The Lensara editor's page: every control sends its edit to the host and shows the
+// document as the host answers (values as the effect corrected them, greyed-out rows).
+'use strict';
+
+const $ = (id) => document.getElementById(id);
+let state = null;
+let previewVersion = -1;
+let renderEvents = null;
+
+let pending = 0;  // requests under way, shown as a busy pointer
+
+async function call(method, path, body) {
+  document.body.dataset.pending = ++pending;
+  try {
+    const response = await fetch(path, {
+      method,
+      headers: body === undefined ? {} : {'Content-Type': 'application/json'},
+      body: body === undefined ? undefined : JSON.stringify(body),
+    });
+    const answer = await response.json();
+    if (!response.ok) throw new Error(answer.error || response.statusText);
+    return answer;
+  } finally {
+    document.body.dataset.pending = --pending;
+  }
+}
+
+function element(tag, properties, children) {
+  const e = Object.assign(document.createElement(tag), properties || {});
+  for (const child of children || []) e.append(child);
+  return e;
+}
+
+// Sends an edit; the row shows the host's refusal next to the field, the document unchanged.
+async function edit(name, value, row) {
+  try {
+    show(await call('POST', '/api/edit', {name, value}));
+  } catch (error) {
+    row.querySelector('.field-error')?.remove();
+    row.append(element('div', {className: 'field-error', textContent: error.message}));
+  }
+}
+
+function numberInput(p, row) {
+  const input = element('input', {type: 'number', value: p.value, step: p.step ?? (p.type === 'long' ? 1 : 'any')});
+  if (p.min !== null) input.min = p.min;
+  if (p.max !== null) input.max = p.max;
+  input.addEventListener('change', () => edit(p.name, input.value === '' ? '' : Number(input.value), row));
+  return input;
+}
+
+function choiceInput(p, row, choices, none) {
+  const select = element('select');
+  if (none) select.append(element('option', {value: '', textContent: '(none)'}));
+  for (const choice of choices) select.append(element('option', {value: choice, textContent: choice}));
+  select.value = p.value ?? '';
+  select.addEventListener('change', () => edit(p.name, select.value === '' && none ? null : select.value, row));
+  return select;
+}
+
+// The exclude list: its objects, each with a remove button, and a choice of objects to add.
+function listInput(p, row) {
+  const entries = (p.value && p.value.inexclude) || [];
+  const send = (list) => edit(p.name, {inexclude: list}, row);
+  const items = entries.map((entry, i) => element('li', {}, [
+    entry.link ?? '(missing object)',
+    element('button', {type: 'button', textContent: 'Remove', onclick: () => send(entries.filter((_, j) => j !== i))}),
+  ]));
+  const add = choiceInput({value: ''}, row, state.objects, true);
+  add.onchange = () => add.value && send(entries.concat([{link: add.value, flags: 15}]));
+  return element('div', {}, [element('ul', {className: 'excluded'}, items), add]);
+}
+
+function control(p, row) {
+  switch (p.type) {
+    case 'bool': {
+      const box = element('input', {type: 'checkbox', checked: p.value === true});
+      box.addEventListener('change', () => edit(p.name, box.checked, row));
+      return box;
+    }
+    case 'long': case 'real': return numberInput(p, row);
+    case 'cycle': return choiceInput(p, row, p.choices, false);
+    case 'link': return choiceInput(p, row, state.objects, true);
+    case 'inexclude': return listInput(p, row);
+    case 'button': return element('button', {type: 'button', textContent: p.label, onclick: pressPreview});
+    default: return element('span', {textContent: JSON.stringify(p.value)});
+  }
+}
+
+function parameterRow(p) {
+  const row = element('div', {className: 'row' + (p.enabled === false ? ' disabled' : '')});
+  row.dataset.name = p.name;
+  const input = control(p, row);
+  input.querySelectorAll?.('input, select, button').forEach((c) => (c.disabled = p.enabled === false));
+  if (p.enabled === false) input.disabled = true;
+  input.id = 'field-' + p.name;
+  const value = element('span', {}, [input]);
+  if (p.unit) value.append(element('span', {className: 'unit', textContent: p.unit}));
+  row.append(element('label', {htmlFor: input.id, textContent: p.type === 'button' ? '' : p.label, title: p.name}), value);
+  return row;
+}
+
+const settingLabels = {width: 'Width (px)', height: 'Height (px)', antialiasing: 'Anti-aliasing (0-2)',
+  focus_distance: 'Camera focus distance'};
+
+function showParameters() {
+  const form = $('parameters');
+  form.replaceChildren();
+  let group = null;
+  for (const p of state.parameters) {
+    if (!group || group.dataset.group !== p.group) {
+      group = element('fieldset', {}, [element('legend', {textContent: p.group})]);
+      group.dataset.group = p.group;
+      form.append(group);
+    }
+    group.append(parameterRow(p));
+  }
+  const settings = $('settings');
+  settings.replaceChildren(element('legend', {textContent: 'Render and camera'}));
+  for (const s of state.settings) {
+    const type = s.name === 'focus_distance' ? 'real' : 'long';
+    settings.append(parameterRow({...s, type, label: settingLabels[s.name], step: type === 'long' ? 1 : null}));
+  }
+}
+
+function showPreview() {
+  const preview = state.preview;
+  $('preview').hidden = !preview.open;
+  if (preview.open && preview.version !== previewVersion) $('preview-window').src = '/api/preview/window?v=' + preview.version;
+  previewVersion = preview.version;
+}
+
+function show(answer) {
+  state = answer;
+  $('scene').textContent = state.scene;
+  $('unsaved').hidden = !state.dirty;
+  $('report').textContent = (state.report || []).join('; ');
+  showParameters();
+  showPreview();
+}
+
+async function pressPreview() { show(await call('POST', '/api/preview')); }
+
+// Progress of the render under way, from the server's events, until it ends.
+function followRender() {
+  $('render-start').disabled = true;
+  $('render-stop').disabled = false;
+  renderEvents = new EventSource('/api/render/progress');
+  renderEvents.onmessage = (event) => {
+    const progress = JSON.parse(event.data);
+    $('progress').value = progress.fraction;
+    $('progress-text').textContent = progress.text;
+    if (progress.state === 'rendering') return;
+    renderEvents.close();
+    $('render-start').disabled = false;
+    $('render-stop').disabled = true;
+    $('render-error').textContent = progress.message;
+    if (progress.state === 'done') showResult(progress.layers);
+  };
+}
+
+function showResult(layers) {
+  const select = $('layer');
+  select.replaceChildren(...layers.map((name) => element('option', {value: name, textContent: name})));
+  const stamp = Date.now();
+  $('before').src = '/api/render/layer?name=before&v=' + stamp;
+  $('after').src = '/api/render/layer?name=image&v=' + stamp;
+  $('result').hidden = false;
+  select.disabled = $('compare').disabled = false;
+}
+
+async function startRender() {
+  $('render-error').textContent = '';
+  try {
+    await call('POST', '/api/render');
+    followRender();
+  } catch (error) {
+    $('render-error').textContent = error.message;
+  }
+}
+
+async function save(name) {
+  $('save-error').textContent = '';
+  try {
+    show(await call('POST', '/api/save', name ? {name} : {}));
+  } catch (error) {
+    $('save-error').textContent = error.message;
+  }
+}
+
+// Focuses on the surface under a click on the render, or with preview on the preview window.
+async function focusAt(event, preview) {
+  const box = event.currentTarget.getBoundingClientRect();
+  const x = (event.clientX - box.left) / box.width, y = (event.clientY - box.top) / box.height;
+  try {
+    show(await call('POST', '/api/focus', {x: Math.min(Math.max(x, 0), 1), y: Math.min(Math.max(y, 0), 1), preview}));
+  } catch (error) {
+    $('report').textContent = error.message;
+  }
+}
+
+$('render-start').onclick = startRender;
+$('render-stop').onclick = () => call('POST', '/api/render/stop');
+$('layer').onchange = () => ($('after').src = '/api/render/layer?name=' + encodeURIComponent($('layer').value) + '&v=' + Date.now());
+$('compare').oninput = () => ($('after').style.clipPath = `inset(0 ${100 - $('compare').value}% 0 0)`);
+$('result').onclick = (event) => focusAt(event, false);
+$('preview-window').onclick = (event) => focusAt(event, true);
+$('preview-close').onclick = async () => show(await call('POST', '/api/preview/close'));
+$('save').onclick = () => save();
+$('save-as').onclick = () => save($('save-name').value.trim());
+call('GET', '/api/state').then(show);

@@ -1,0 +1,147 @@
+// The editor's server in-process on a free port, driven by an HTTP client as a browser (or
+// another web site) would drive it.
+#include "app/editor/EditorServer.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <sstream>
+#include <thread>
+
+#include "PluginFolder.h"
+#include "TempDir.h"
+#include "app/core/Host.h"
+
+namespace {
+
+class EditorServerTest : public ::testing::Test {
+protected:
+  EditorServerTest()
+  {
+    host.LoadPlugins(BuiltPluginFolder());
+    std::filesystem::copy(LENSARA_SOURCE_DIR "/examples", dir.path / "scenes", std::filesystem::copy_options::recursive);
+    editor = std::make_unique<lensara::Editor>(host, dir.path / "scenes" / "still-life.json", log);
+    server = std::make_unique<lensara::EditorServer>(*editor);
+    port = server->Bind(0);
+    listening = std::thread([this] { server->Listen(); });
+  }
+  ~EditorServerTest() override
+  {
+    server->Stop();
+    listening.join();
+  }
+
+  httplib::Result Post(const std::string& path, const std::string& body, httplib::Headers headers = {})
+  {
+    return Client().Post(path.c_str(), headers, body, "application/json");
+  }
+  httplib::Client Client() { return httplib::Client("127.0.0.1", port); }
+  nlohmann::json State() { return nlohmann::json::parse(Client().Get("/api/state")->body); }
+  // The error a refused edit answers with its status, as "422 message".
+  std::string Refusal(const std::string& body)
+  {
+    auto result = Post("/api/edit", body);
+    return std::to_string(result->status) + " " + nlohmann::json::parse(result->body, nullptr, false).value("error", "");
+  }
+
+  lensara::Host host;
+  test::TempDir dir;
+  std::ostringstream log;
+  std::unique_ptr<lensara::Editor> editor;
+  std::unique_ptr<lensara::EditorServer> server;
+  int port = 0;
+  std::thread listening;
+};
+
+TEST_F(EditorServerTest, OnlyTheEditorsOwnPageIsAnswered)
+{
+  const std::string own = "http://127.0.0.1:" + std::to_string(port);
+  EXPECT_EQ(Client().Get("/")->status, 200);
+  EXPECT_NE(Client().Get("/")->body.find("<title>Lensara editor</title>"), std::string::npos);
+  EXPECT_EQ(Client().Get("/editor.js")->get_header_value("Content-Type"), "text/javascript; charset=utf-8");
+  EXPECT_EQ(Post("/api/edit", R"({"name": "DOF_RADIUS", "value": 4})", {{"Origin", own}})->status, 200);
+
+  // Another site's page, or a name that resolves here by rebinding, is refused.
+  EXPECT_EQ(Post("/api/edit", R"({"name": "DOF_RADIUS", "value": 9})", {{"Origin", "http://evil.example"}})->status, 403);
+  EXPECT_EQ(Post("/api/edit", R"({"name": "DOF_RADIUS", "value": 9})", {{"Origin", own + ".evil.example"}})->status, 403);
+  auto rebound = Client().Get("/api/state", {{"Host", "evil.example:" + std::to_string(port)}});
+  EXPECT_EQ(rebound->status, 403);
+  EXPECT_EQ(rebound->body.find("DOF_RADIUS"), std::string::npos);
+  nlohmann::json state = State();
+  for (const auto& p : state["parameters"]) {
+    if (p["name"] == "DOF_RADIUS") {
+      EXPECT_EQ(p["value"], 4);
+    }
+  }
+}
+
+TEST_F(EditorServerTest, BadEditsAreRefusedAndChangeNothing)
+{
+  nlohmann::json before = State();
+  EXPECT_EQ(Refusal("{\"name\": "), "400 the request is not JSON");
+  EXPECT_EQ(Refusal("[1, 2]"), "400 the request is not a JSON object");
+  EXPECT_EQ(Refusal(R"({"name": "DOF_RADIUS"})"), "400 DOF_RADIUS: no value given");
+  EXPECT_EQ(Refusal(R"({"name": "DOF_NOTHING", "value": 1})"), "422 DOF_NOTHING: no parameter of that name can be edited");
+  EXPECT_EQ(Refusal(R"({"name": "DOF_PREVIEW", "value": 1})").substr(0, 3), "422");
+  EXPECT_EQ(Refusal(R"({"name": "objects", "value": 1})").substr(0, 3), "422");  // no setting of the page
+  EXPECT_NE(Refusal(R"({"name": "DOF_RADIUS", "value": "wide"})").find("422 DOF_RADIUS: "), std::string::npos);
+  EXPECT_NE(Refusal(R"({"name": "DOF_RADIUS", "value": 1000})").find("outside"), std::string::npos);
+  EXPECT_EQ(Refusal(R"({"name": "width", "value": 0})").substr(0, 3), "422");
+  EXPECT_NE(Refusal(R"({"name": "DOF_CAMERA", "value": "Nobody"})").find("Nobody"), std::string::npos);
+  for (const char* focus : {R"({"x": 0.5})", R"({"x": 0.5, "y": 2})", R"({"x": 0.5, "y": 0.01})",
+                            R"({"x": 0.5, "y": 0.5, "preview": true})"})
+    EXPECT_EQ(Post("/api/focus", focus)->status, 422) << focus;  // no y, off the image, sky, no window
+  EXPECT_EQ(State(), before);
+
+  // A good edit the effect corrects: the state afterwards and what changed.
+  auto result = Post("/api/edit", R"({"name": "DOF_FRONT_START", "value": 1e9})");
+  ASSERT_EQ(result->status, 200);
+  nlohmann::json after = nlohmann::json::parse(result->body);
+  EXPECT_TRUE(after["dirty"]);
+  ASSERT_EQ(after["report"].size(), 1u);
+  EXPECT_NE(after["report"][0].get<std::string>().find("DOF_FRONT_START"), std::string::npos);
+  EXPECT_NE(after["report"][0].get<std::string>().find("became"), std::string::npos);
+}
+
+TEST_F(EditorServerTest, SaveWritesOnlyPlainJsonNamesBesideTheScene)
+{
+  for (const char* name : {"../escape.json", "/tmp/escape.json", "notes.txt", ".hidden.json", "sub/x.json"})
+    EXPECT_EQ(Post("/api/save", nlohmann::json{{"name", name}}.dump())->status, 422) << name;
+  EXPECT_EQ(Post("/api/save", R"({"name": 5})")->status, 422);
+  EXPECT_FALSE(std::filesystem::exists(dir.path / "escape.json"));
+
+  ASSERT_EQ(Post("/api/edit", R"({"name": "DOF_RADIUS", "value": 7})")->status, 200);
+  auto saved = Post("/api/save", R"({"name": "mine.json"})");
+  ASSERT_EQ(saved->status, 200) << saved->body;
+  EXPECT_EQ(nlohmann::json::parse(saved->body)["scene"], "mine.json");
+  EXPECT_FALSE(nlohmann::json::parse(saved->body)["dirty"]);
+  EXPECT_NE(test::Contents(dir.path / "scenes" / "mine.json").find("\"DOF_RADIUS\": 7"), std::string::npos);
+}
+
+TEST_F(EditorServerTest, OneRenderAtATimeAndStopEndsIt)
+{
+  ASSERT_EQ(Post("/api/edit", R"({"name": "width", "value": 64})")->status, 200);
+  ASSERT_EQ(Post("/api/edit", R"({"name": "height", "value": 48})")->status, 200);
+  ASSERT_EQ(Post("/api/render", "")->status, 200);
+  auto second = Post("/api/render", "");
+  if (editor->Render().Running()) {
+    EXPECT_EQ(second->status, 409);
+    EXPECT_NE(second->body.find("a render is under way"), std::string::npos);
+  }
+  while (editor->Render().Running()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  nlohmann::json done = editor->Render().Progress();
+  ASSERT_EQ(done["state"], "done") << done;
+  EXPECT_EQ(Client().Get("/api/render/layer?name=Lensara%20Depth")->get_header_value("Content-Type"), "image/png");
+  EXPECT_EQ(Client().Get("/api/render/layer?name=../../etc/passwd")->status, 404);
+
+  // A render large enough to be under way when Stop comes.
+  ASSERT_EQ(Post("/api/edit", R"({"name": "width", "value": 1280})")->status, 200);
+  ASSERT_EQ(Post("/api/edit", R"({"name": "height", "value": 960})")->status, 200);
+  ASSERT_EQ(Post("/api/render", "")->status, 200);
+  EXPECT_EQ(Post("/api/render/stop", "")->status, 200);
+  while (editor->Render().Running()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(editor->Render().Progress()["state"], "stopped");
+  EXPECT_EQ(Client().Get("/api/state")->status, 200);
+}
+
+}  // namespace
