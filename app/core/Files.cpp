@@ -53,24 +53,12 @@ bool KeepPermissions(int fd, const std::filesystem::path& file)
   return stat(file.c_str(), &existing) != 0 || fchmod(fd, existing.st_mode & 0777) == 0;
 }
 
-// A new empty file beside file under a name no other file has, with file's permissions.
-std::filesystem::path CreateBeside(const std::filesystem::path& file)
+// The name of the attempt-th temporary for file: hidden, unique to the process, and short
+// enough to stay within NAME_MAX.
+std::filesystem::path TemporaryName(const std::filesystem::path& file)
 {
-  // The file's name shortened so that the temporary's name stays within NAME_MAX.
   std::string lead = "." + file.filename().string().substr(0, 200) + "." + std::to_string(getpid()) + "-";
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::filesystem::path name = file.parent_path() / (lead + std::to_string(temporaryCount++) + ".tmp");
-    int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno == EEXIST) continue;
-    if (fd < 0) throw CannotWrite(file, SystemProblem(errno));
-    bool kept = KeepPermissions(fd, file);
-    int error = errno;
-    close(fd);
-    if (kept) return name;
-    unlink(name.c_str());
-    throw CannotWrite(file, SystemProblem(error));
-  }
-  throw CannotWrite(file, "no free temporary name beside it");
+  return file.parent_path() / (lead + std::to_string(temporaryCount++) + ".tmp");
 }
 
 // Empty, or the problem with flushing file to the disk.
@@ -87,14 +75,28 @@ std::string Sync(const std::filesystem::path& file)
 // the signal handlers.
 class TemporaryFile {
 public:
-  explicit TemporaryFile(const std::filesystem::path& file) : name(CreateBeside(file))
+  // Creates a new empty file beside file with file's permissions. The name is given to the
+  // signal handlers before the file exists, so that no signal can leave it behind; a name
+  // already taken can only be a temporary left by an ended process of the same id.
+  explicit TemporaryFile(const std::filesystem::path& file)
   {
-    try {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      name = TemporaryName(file);
       removedOnSignal.emplace(name.string());
-    } catch (...) {
+      int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd < 0 && errno == EEXIST) {
+        removedOnSignal.reset();
+        continue;
+      }
+      if (fd < 0) throw CannotWrite(file, SystemProblem(errno));
+      bool kept = KeepPermissions(fd, file);
+      int error = errno;
+      close(fd);
+      if (kept) return;
       unlink(name.c_str());
-      throw;
+      throw CannotWrite(file, SystemProblem(error));
     }
+    throw CannotWrite(file, "no free temporary name beside it");
   }
   ~TemporaryFile()
   {
