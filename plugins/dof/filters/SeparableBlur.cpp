@@ -96,8 +96,14 @@ private:
 // The samples are converted once into planes of doubles, one per colour, and a plane of
 // map values; kLanes adjacent pixels (along a row in both passes) are computed together,
 // one pixel per lane, so that one vector operation advances the sums of all of them.
+// Four doubles are a vector that AVX2 and AVX-512 hold in one register: wider vectors
+// would be split for AVX2, which then keeps them in memory and shuffles them element by
+// element.
 
-constexpr int kLanes = 8;
+constexpr int kLanes = 4;
+// Slots (inverse and weights) that short kernels keep in registers; every centre value's
+// slots come in a whole multiple of them.
+constexpr int kFewSlots = 2 * kLanes;
 // Vector arguments and results only pass between functions inlined into the same clone,
 // so the calling convention that GCC warns about is never used.
 #pragma GCC diagnostic ignored "-Wpsabi"
@@ -106,7 +112,6 @@ typedef Int32 LaneInts __attribute__((vector_size(kLanes * 4), aligned(4)));
 typedef std::int64_t LaneMask __attribute__((vector_size(kLanes * 8)));
 typedef UChar LaneBytes __attribute__((vector_size(kLanes * 4)));
 typedef UChar Bytes16 __attribute__((vector_size(16), aligned(1)));
-typedef UChar Bytes8 __attribute__((vector_size(8), aligned(1)));
 typedef float LaneFloats __attribute__((vector_size(kLanes * 4)));
 
 // The lanes as the sums are stored after each addition (FilterSum).
@@ -125,6 +130,8 @@ constexpr Int32 kColumnBlock = 128;
 // result reads do not all fall into the same few cache sets.
 constexpr Int32 kWindowStride = kColumnBlock + kLanes;
 constexpr Int32 kSpareRows = 64;
+// Rows ahead of the one being converted whose bytes are asked into the cache.
+constexpr Int32 kPrefetchRows = 8;
 
 // Three colour planes and the map plane of one stretch of samples.
 struct Planes {
@@ -158,8 +165,14 @@ LENSARA_INLINE void AddSamples(const Planes& centre, std::ptrdiff_t at, LaneInts
   }
 }
 
-// The sums of the lanes at offsets -extent .. extent, stride apart; weights[k] holds the
-// lanes' weights of offsets k and -k.
+// The lanes' weights of offsets k and -k: weights[k] for k > 0 and 1 for offset 0.
+LENSARA_INLINE Lanes WeightAt(const Lanes* weights, Int32 k)
+{
+  return k == 0 ? Lanes{} + 1.0 : weights[k < 0 ? -k : k];
+}
+
+// The sums of the lanes at offsets -extent .. extent (extent > 0), stride apart, with the
+// weights that WeightAt gives.
 template <Bool DepthTest>
 LENSARA_INLINE void SumLanes(const Planes& centre, std::ptrdiff_t stride, Int32 extent, const Lanes* weights,
                              Lanes* sums, Lanes* weightSum)
@@ -168,7 +181,7 @@ LENSARA_INLINE void SumLanes(const Planes& centre, std::ptrdiff_t stride, Int32 
   AddSamples<DepthTest>(centre, -extent * stride, value, weights[extent], true, sums, weightSum);
 #pragma GCC unroll 4
   for (Int32 k = 1 - extent; k <= extent; ++k)
-    AddSamples<DepthTest>(centre, k * stride, value, weights[k < 0 ? -k : k], false, sums, weightSum);
+    AddSamples<DepthTest>(centre, k * stride, value, WeightAt(weights, k), false, sums, weightSum);
 }
 
 // SumLanes for an extent of Extent .. Largest, with the loop unrolled for each extent so
@@ -184,7 +197,7 @@ LENSARA_INLINE void SumUnrolled(const Planes& centre, std::ptrdiff_t stride, Int
   LaneInts value = LoadLaneInts(centre.map);
 #pragma GCC unroll 32
   for (Int32 k = -Extent; k <= Extent; ++k)
-    AddSamples<DepthTest>(centre, k * stride, value, weights[k < 0 ? -k : k], k == -Extent, sums, weightSum);
+    AddSamples<DepthTest>(centre, k * stride, value, WeightAt(weights, k), k == -Extent, sums, weightSum);
 }
 
 // Twice the largest error of a quotient taken as sum x rounded inverse (at most about
@@ -192,11 +205,11 @@ LENSARA_INLINE void SumUnrolled(const Planes& centre, std::ptrdiff_t stride, Int
 // relative).
 constexpr double kQuotientSlack = 0x1p-40;
 
+static_assert(kLanes == 4, "the shuffles are written for 4 lanes");
 LENSARA_INLINE Bool AnySet(LaneInts lanes)
 {
-  lanes |= __builtin_shufflevector(lanes, lanes, 4, 5, 6, 7, 0, 1, 2, 3);
-  lanes |= __builtin_shufflevector(lanes, lanes, 2, 3, 0, 1, 6, 7, 4, 5);
-  lanes |= __builtin_shufflevector(lanes, lanes, 1, 0, 3, 2, 5, 4, 7, 6);
+  lanes |= __builtin_shufflevector(lanes, lanes, 2, 3, 0, 1);
+  lanes |= __builtin_shufflevector(lanes, lanes, 1, 0, 3, 2);
   return lanes[0] != 0;
 }
 
@@ -226,34 +239,22 @@ LENSARA_INLINE void StorePixels(const LaneInts* colours, Int32 count, UChar* out
   LaneInts words = colours[0] | colours[1] << 8 | colours[2] << 16;
   LaneBytes bytes;
   std::memcpy(&bytes, &words, sizeof bytes);
-  LaneBytes pixels = __builtin_shufflevector(bytes, bytes, 0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20,
-                                             21, 22, 24, 25, 26, 28, 29, 30, 3, 3, 3, 3, 3, 3, 3, 3);
+  LaneBytes pixels = __builtin_shufflevector(bytes, bytes, 0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 3, 3, 3, 3);
   if (count < kLanes) return (void)std::memcpy(out, &pixels, count * 3);
-  // Two stores straight from the register (a copy of the vector would go through memory).
-  Bytes16 low = __builtin_shufflevector(pixels, pixels, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-  Bytes8 high = __builtin_shufflevector(pixels, pixels, 16, 17, 18, 19, 20, 21, 22, 23);
-  std::memcpy(out, &low, sizeof low);
-  std::memcpy(out + sizeof low, &high, sizeof high);
+  std::memcpy(out, &pixels, kLanes * 3);
 }
 
-// rows[i][j] becomes out[j][i] for 8 x 8 doubles: three rounds of pairing halves.
-static_assert(kLanes == 8, "the transpose is written for 8 lanes");
-LENSARA_INLINE void Transpose(const Lanes* rows, Lanes* out)
+LENSARA_INLINE void StoreLanes(double* at, Lanes lanes) { std::memcpy(at, &lanes, sizeof lanes); }
+
+// a[i][j] becomes out[j][i] for 4 x 4 doubles.
+LENSARA_INLINE void Transpose(const Lanes* a, Lanes* out)
 {
-  Lanes pairs[8], quads[8];
-  for (int i = 0; i < 8; i += 2) {
-    pairs[i] = __builtin_shufflevector(rows[i], rows[i + 1], 0, 8, 2, 10, 4, 12, 6, 14);
-    pairs[i + 1] = __builtin_shufflevector(rows[i], rows[i + 1], 1, 9, 3, 11, 5, 13, 7, 15);
-  }
-  for (int i = 0; i < 8; i += 4)
-    for (int j = 0; j < 2; ++j) {
-      quads[i + j] = __builtin_shufflevector(pairs[i + j], pairs[i + j + 2], 0, 1, 8, 9, 4, 5, 12, 13);
-      quads[i + j + 2] = __builtin_shufflevector(pairs[i + j], pairs[i + j + 2], 2, 3, 10, 11, 6, 7, 14, 15);
-    }
-  for (int j = 0; j < 4; ++j) {
-    out[j] = __builtin_shufflevector(quads[j], quads[j + 4], 0, 1, 2, 3, 8, 9, 10, 11);
-    out[j + 4] = __builtin_shufflevector(quads[j], quads[j + 4], 4, 5, 6, 7, 12, 13, 14, 15);
-  }
+  Lanes p0 = __builtin_shufflevector(a[0], a[1], 0, 4, 2, 6), p1 = __builtin_shufflevector(a[0], a[1], 1, 5, 3, 7);
+  Lanes p2 = __builtin_shufflevector(a[2], a[3], 0, 4, 2, 6), p3 = __builtin_shufflevector(a[2], a[3], 1, 5, 3, 7);
+  out[0] = __builtin_shufflevector(p0, p2, 0, 1, 4, 5);
+  out[1] = __builtin_shufflevector(p1, p3, 0, 1, 4, 5);
+  out[2] = __builtin_shufflevector(p0, p2, 2, 3, 6, 7);
+  out[3] = __builtin_shufflevector(p1, p3, 2, 3, 6, 7);
 }
 
 // The lanes' slots s .. s + kLanes - 1 (the kernel's inverse and weights of their centre
@@ -266,7 +267,6 @@ LENSARA_INLINE void LoadSlotBlock(const BlurKernel& kernel, const Int32* centre,
     return;
   }
   Lanes rows[kLanes];
-#pragma GCC unroll 8
   for (int i = 0; i < kLanes; ++i) rows[i] = LoadLanes(kernel.Slots(centre[i]) + s);
   Transpose(rows, slots + s);
 }
@@ -277,9 +277,8 @@ LENSARA_INLINE LaneInts Larger(LaneInts a, LaneInts b) { return a > b ? a : b; }
 // The largest of the lanes' values.
 LENSARA_INLINE Int32 LargestLane(LaneInts v)
 {
-  v = Larger(v, __builtin_shufflevector(v, v, 4, 5, 6, 7, 0, 1, 2, 3));
-  v = Larger(v, __builtin_shufflevector(v, v, 2, 3, 0, 1, 6, 7, 4, 5));
-  v = Larger(v, __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6));
+  v = Larger(v, __builtin_shufflevector(v, v, 2, 3, 0, 1));
+  v = Larger(v, __builtin_shufflevector(v, v, 1, 0, 3, 2));
   return v[0];
 }
 
@@ -290,15 +289,20 @@ LENSARA_INLINE Int32 LaneExtent(const BlurKernel& kernel, const Int32* centre)
   return kernel.Extent(PerCentre ? LargestLane(LoadLaneInts(centre)) : 0);
 }
 
-// SumLanes for extents whose slots fit one load of each lane, with the slots kept in
-// registers; returns the inverse weight sums.
+// SumLanes for extents 1 .. kFewSlots - 1, whose slots are loaded in one block or two and
+// kept in registers; returns the inverse weight sums.
 template <Bool DepthTest, Bool PerCentre>
 LENSARA_INLINE Lanes SumFewLanes(const BlurKernel& kernel, const Planes& centre, std::ptrdiff_t stride,
                                  Int32 extent, Lanes* sums, Lanes* weightSum)
 {
-  Lanes slots[kLanes];
+  Lanes slots[kFewSlots];
   LoadSlotBlock<PerCentre>(kernel, centre.map, 0, slots);
-  SumUnrolled<DepthTest, 0, kLanes - 2>(centre, stride, extent, slots + 1, sums, weightSum);
+  if (extent < kLanes) {
+    SumUnrolled<DepthTest, 1, kLanes - 1>(centre, stride, extent, slots, sums, weightSum);
+  } else {
+    LoadSlotBlock<PerCentre>(kernel, centre.map, kLanes, slots);
+    SumUnrolled<DepthTest, kLanes, kFewSlots - 1>(centre, stride, extent, slots, sums, weightSum);
+  }
   return slots[0];
 }
 
@@ -317,11 +321,11 @@ LENSARA_INLINE void BlurLanes(const BlurKernel& kernel, const Planes& centre, st
     return StorePixels(result, count, out);
   }
   Lanes sums[3], weightSum, inverse;
-  if (extent + 1 < kLanes) {
+  if (extent < kFewSlots) {
     inverse = SumFewLanes<DepthTest, PerCentre>(kernel, centre, stride, extent, sums, &weightSum);
   } else {
-    for (Int32 s = 0; s <= extent + 1; s += kLanes) LoadSlotBlock<PerCentre>(kernel, centre.map, s, slots);
-    SumLanes<DepthTest>(centre, stride, extent, slots + 1, sums, &weightSum);
+    for (Int32 s = 0; s <= extent; s += kLanes) LoadSlotBlock<PerCentre>(kernel, centre.map, s, slots);
+    SumLanes<DepthTest>(centre, stride, extent, slots, sums, &weightSum);
     inverse = slots[0];
   }
   if (DepthTest) inverse = 1.0 / weightSum;
@@ -369,45 +373,43 @@ LENSARA_INLINE void ConvertPixel(const UChar* pixel, const UChar* mapPixel, cons
   to.map[j] = mapPixel[0];
 }
 
-// The 24 bytes of kLanes pixels are loaded as bytes 0 .. 15 and 8 .. 23 (two loads that
-// stay within them), so that the bytes of pixels 0 .. 3 lie in the first and those of
-// pixels 4 .. 7 in the second; byte shuffles then never cross a 16-byte lane, which
-// every instruction set does in one step.
-typedef UChar Bytes64 __attribute__((vector_size(64)));
+// Pixels converted at once: two vectors of lanes, from two loads of 16 bytes.
+constexpr Int32 kConvertRun = 8;
+static_assert(kConvertRun == 2 * kLanes);
 
-// Bytes 0 .. 15 and 8 .. 23 of the pixels, one after the other.
-LENSARA_INLINE LaneBytes LoadPixels(const UChar* pixels)
+// Byte 0 of the four pixels that start at byte At of bytes, the map values of their lanes.
+template <int At>
+LENSARA_INLINE LaneInts MapValues(Bytes16 bytes)
 {
-  Bytes16 low = *reinterpret_cast<const Bytes16*>(pixels), high = *reinterpret_cast<const Bytes16*>(pixels + 8);
-  return __builtin_shufflevector(low, high, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19,
-                                 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31);
+  Bytes16 moved = __builtin_shufflevector(bytes, bytes, At, 0, 0, 0, At + 3, 0, 0, 0, At + 6, 0, 0, 0, At + 9, 0, 0, 0);
+  LaneInts words;
+  std::memcpy(&words, &moved, sizeof words);
+  return words & 0xFF;
 }
 
-// Where byte c of pixel i lies when 16-byte lane l holds the bytes from (l / repeat) x 8
-// on: pixel i's lane is i / (4 / repeat).
-constexpr UChar InLane(int i, int c, int repeat)
+LENSARA_INLINE Bytes16 LoadBytes(const UChar* at) { return *reinterpret_cast<const Bytes16*>(at); }
+
+typedef UChar Bytes32 __attribute__((vector_size(32)));
+
+// The 16 bytes in both halves of a 32-byte vector, so that the shuffles below move bytes
+// only within a half: one instruction on every instruction set.
+LENSARA_INLINE Bytes32 Twice(Bytes16 b)
 {
-  int lane = i / (4 / repeat);
-  return static_cast<UChar>(lane * 16 + i * 3 + c - lane / repeat * 8);
+  return __builtin_shufflevector(b, b, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4, 5, 6, 7,
+                                 8, 9, 10, 11, 12, 13, 14, 15);
 }
 
-// Byte c of pixel i moved to the start of element i (elements of size bytes each); the
-// element's other bytes pick any byte of the same lane.
-template <int C, int Size, int Repeat, class Vector, std::size_t... B>
-LENSARA_INLINE Vector ToElements(Vector bytes, std::index_sequence<B...>)
-{
-  return __builtin_shufflevector(
-      bytes, bytes, (B % Size == 0 ? InLane(B / Size, C, Repeat) : InLane(B / Size, 0, Repeat) / 16 * 16)...);
-}
-
-// The bits of 2^52 + b for a byte b in the low bits; less 2^52, the double is b.
+// The bits of 2^52 + b for a byte b in the low bits; less 2^52, the double is b. (A
+// conversion from integers would be split into halves in the AVX2 copy.)
 constexpr std::int64_t kByteBias = 0x4330000000000000;
 
-// Colour C of the lanes' pixels as doubles, from the pixel bytes loaded twice over.
-template <int C>
-LENSARA_INLINE Lanes ColourLanes(Bytes64 pixels)
+// Byte C of the four pixels that start at byte At of the 16 bytes, as doubles.
+template <int C, int At>
+LENSARA_INLINE Lanes PixelColour(Bytes32 twice)
 {
-  Bytes64 moved = ToElements<C, 8, 2>(pixels, std::make_index_sequence<64>());
+  constexpr int p = At + C, q = 16 + At + C;
+  Bytes32 moved = __builtin_shufflevector(twice, twice, p, 0, 0, 0, 0, 0, 0, 0, p + 3, 0, 0, 0, 0, 0, 0, 0, q + 6, 16,
+                                          16, 16, 16, 16, 16, 16, q + 9, 16, 16, 16, 16, 16, 16, 16);
   LaneMask words;
   std::memcpy(&words, &moved, sizeof words);
   words = (words & 0xFF) | kByteBias;
@@ -416,22 +418,25 @@ LENSARA_INLINE Lanes ColourLanes(Bytes64 pixels)
   return biased - 0x1p52;
 }
 
-// kLanes adjacent pixels into the planes from j on.
-LENSARA_INLINE void ConvertLanes(const UChar* pixels, const UChar* mapPixels, const Planes& to, std::ptrdiff_t j)
+// Colour C of kConvertRun adjacent pixels as doubles into to. Their 24 bytes are loaded as
+// bytes 0 .. 15 and 8 .. 23, two loads that stay within them: pixels 0 .. 3 start at byte
+// 0 of the first, pixels 4 .. 7 at byte 4 of the second.
+template <int C>
+LENSARA_INLINE void ConvertColour(Bytes32 low, Bytes32 high, double* to)
 {
-  LaneBytes once = LoadPixels(pixels);
-  Bytes64 twice = __builtin_shufflevector(once, once, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3,
-                                          4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24,
-                                          25, 26, 27, 28, 29, 30, 31, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27,
-                                          28, 29, 30, 31);
-  *reinterpret_cast<Lanes*>(to.colour[0] + j) = ColourLanes<0>(twice);
-  *reinterpret_cast<Lanes*>(to.colour[1] + j) = ColourLanes<1>(twice);
-  *reinterpret_cast<Lanes*>(to.colour[2] + j) = ColourLanes<2>(twice);
-  LaneBytes values = LoadPixels(mapPixels);
-  LaneBytes moved = ToElements<0, 4, 1>(values, std::make_index_sequence<32>());
-  LaneInts words;
-  std::memcpy(&words, &moved, sizeof words);
-  *reinterpret_cast<LaneInts*>(to.map + j) = words & 0xFF;
+  StoreLanes(to, PixelColour<C, 0>(low));
+  StoreLanes(to + kLanes, PixelColour<C, 4>(high));
+}
+
+// kConvertRun adjacent pixels into the planes from j on.
+LENSARA_INLINE void ConvertPixelRun(const UChar* pixels, const UChar* mapPixels, const Planes& to, std::ptrdiff_t j)
+{
+  Bytes32 low = Twice(LoadBytes(pixels)), high = Twice(LoadBytes(pixels + 8));
+  ConvertColour<0>(low, high, to.colour[0] + j);
+  ConvertColour<1>(low, high, to.colour[1] + j);
+  ConvertColour<2>(low, high, to.colour[2] + j);
+  LaneInts values[2] = {MapValues<0>(LoadBytes(mapPixels)), MapValues<4>(LoadBytes(mapPixels + 8))};
+  std::memcpy(to.map + j, values, sizeof values);
 }
 
 // count adjacent pixels into the planes from j on.
@@ -439,7 +444,7 @@ LENSARA_INLINE void ConvertRun(const UChar* pixels, const UChar* mapPixels, Int3
                                std::ptrdiff_t j)
 {
   Int32 i = 0;
-  for (; i + kLanes <= count; i += kLanes) ConvertLanes(pixels + i * 3, mapPixels + i * 3, to, j + i);
+  for (; i + kConvertRun <= count; i += kConvertRun) ConvertPixelRun(pixels + i * 3, mapPixels + i * 3, to, j + i);
   for (; i < count; ++i) ConvertPixel(pixels + i * 3, mapPixels + i * 3, to, j + i);
 }
 
@@ -509,6 +514,7 @@ public:
     Int32 count = x1 - x0;
     for (Int32 y = 0; y < height; ++y) {
       std::ptrdiff_t row = std::ptrdiff_t(y) * width * 3;
+      Prefetch(in, y + kPrefetchRows, x0, count);
       ConvertRow(in + row, map + row, width, std::int64_t(x0) - radius, count + 2 * radius,
                  RoundToLanes(count) - count, GetPlanes());
       BlurPixelsInto(kernel, GetPlanes().At(radius), 1, depthTest, count, Slots(), out + row + x0 * 3);
@@ -529,6 +535,7 @@ public:
     for (Int32 y = 0; y < height; ++y) {
       std::int64_t last = std::int64_t(y) + radius;
       if (last - first >= windowRows) first = SlideWindow(first, y - std::int64_t(radius));
+      Prefetch(image, last + kPrefetchRows, x0, lanes);
       if (last < height)
         ConvertBlockRow(image, map, width, height, last, x0, lanes, GetPlanes(), (last - first) * kWindowStride);
       else
@@ -540,6 +547,19 @@ public:
   }
 
 private:
+  // Asks the cache for the bytes of columns x0 .. x0 + lanes - 1 of image row y and of the
+  // map, when y is a row: a block's rows lie a whole image row apart, too far for the
+  // processor to foresee.
+  void Prefetch(const UChar* image, std::int64_t y, Int32 x0, Int32 lanes) const
+  {
+    if (y >= height) return;
+    std::ptrdiff_t at = (std::ptrdiff_t(y) * width + x0) * 3;
+    for (std::ptrdiff_t line = 0; line < std::ptrdiff_t(lanes) * 3; line += 64) {
+      __builtin_prefetch(image + at + line);
+      __builtin_prefetch(map + at + line);
+    }
+  }
+
   // Moves the window's rows from image row to on to its start; returns the new first row.
   std::int64_t SlideWindow(std::int64_t first, std::int64_t to)
   {
@@ -922,7 +942,7 @@ BlurKernel::~BlurKernel() { MemFree(storage); }
 Bool BlurKernel::Init(Int32 r, Bool centres)
 {
   std::int64_t span = 2 * std::int64_t(r) + 1;
-  std::int64_t slotSpan = (std::int64_t(r) + 2 + kLanes - 1) / kLanes * kLanes;
+  std::int64_t slotSpan = (std::int64_t(r) + 1 + kFewSlots - 1) / kFewSlots * kFewSlots;
   std::int64_t count = (centres ? 256 : 1) * (span + slotSpan);
   storage = static_cast<double*>(MemAlloc(static_cast<std::size_t>(count) * sizeof(double)));
   if (!storage) return false;
@@ -949,7 +969,7 @@ void BlurKernel::Finish()
   for (Int32 c = 0; c < (perCentre ? 256 : 1); ++c) {
     double* slot = slots + c * slotCount;
     slot[0] = 1.0 / weightSums[c];
-    for (Int32 s = 1; s < slotCount; ++s) slot[s] = s - 1 <= radius ? Row(c)[s - 1] : 0.0;
+    for (Int32 s = 1; s < slotCount; ++s) slot[s] = s <= radius ? Row(c)[s] : 0.0;
   }
 }
 

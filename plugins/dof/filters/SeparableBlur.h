@@ -51,8 +51,9 @@ public:
   // The largest offset with a non-zero weight for centre value c or any smaller one, so
   // that the largest centre value of a group of pixels gives the group's extent.
   Int32 Extent(Int32 c) const { return extents[c]; }
-  // Centre value c's 1 / weight sum (rounded) followed by its weights of offsets 0, 1, ..
-  // radius, then zeros up to SlotCount(): what the lanes of a vector load at once.
+  // Centre value c's 1 / weight sum (rounded) followed by its weights of offsets 1 ..
+  // radius (offset 0 weighs 1), then zeros up to SlotCount(): what the lanes of a vector
+  // load at once.
   const double* Slots(Int32 c) const { return slots + (perCentre ? std::ptrdiff_t(c) * slotCount : 0); }
   Int32 SlotCount() const { return slotCount; }
   // The sum of centre value c's weights, added in the order of the offsets: the weight
