@@ -112,6 +112,7 @@ typedef Int32 LaneInts __attribute__((vector_size(kLanes * 4), aligned(4)));
 typedef std::int64_t LaneMask __attribute__((vector_size(kLanes * 8)));
 typedef UChar LaneBytes __attribute__((vector_size(kLanes * 4)));
 typedef UChar Bytes16 __attribute__((vector_size(16), aligned(1)));
+typedef UChar Bytes8 __attribute__((vector_size(8), aligned(1)));
 typedef float LaneFloats __attribute__((vector_size(kLanes * 4)));
 
 // The lanes as the sums are stored after each addition (FilterSum).
@@ -241,7 +242,12 @@ LENSARA_INLINE void StorePixels(const LaneInts* colours, Int32 count, UChar* out
   std::memcpy(&bytes, &words, sizeof bytes);
   LaneBytes pixels = __builtin_shufflevector(bytes, bytes, 0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 3, 3, 3, 3);
   if (count < kLanes) return (void)std::memcpy(out, &pixels, count * 3);
-  std::memcpy(out, &pixels, kLanes * 3);
+  // Two stores straight from the register (a copy of the vector would go through memory).
+  Bytes8 low = __builtin_shufflevector(pixels, pixels, 0, 1, 2, 3, 4, 5, 6, 7);
+  LaneInts high;
+  std::memcpy(&high, &pixels, sizeof high);
+  std::memcpy(out, &low, sizeof low);
+  std::memcpy(out + sizeof low, &high[2], sizeof high[2]);
 }
 
 LENSARA_INLINE void StoreLanes(double* at, Lanes lanes) { std::memcpy(at, &lanes, sizeof lanes); }
@@ -351,7 +357,7 @@ LENSARA_INLINE void BlurRun(const BlurKernel& kernel, const Planes& centre, std:
 // samples, the sample at offset k lies k x stride further, and the planes have room for
 // count rounded up to whole kLanes. slots has room for the kernel's SlotCount() lane
 // vectors.
-LENSARA_CLONES void BlurPixelsInto(const BlurKernel& kernel, const Planes& centre, std::ptrdiff_t stride,
+LENSARA_CLONES void BlurPixelsInto(const BlurKernel& kernel, Planes centre, std::ptrdiff_t stride,
                                    Bool depthTest, Int32 count, Lanes* slots, UChar* out)
 {
   if (kernel.PerCentre()) {
@@ -460,7 +466,7 @@ LENSARA_INLINE void ClearRun(const Planes& to, std::ptrdiff_t j, Int32 count)
 // Pixels from .. from + count - 1 of a row of width pixels, reflected at its ends, then
 // pad cleared samples.
 LENSARA_CLONES void ConvertRow(const UChar* row, const UChar* mapRow, Int32 width, std::int64_t from, Int32 count,
-                               Int32 pad, const Planes& to)
+                               Int32 pad, Planes to)
 {
   std::int64_t inside = std::clamp<std::int64_t>(-from, 0, count);
   std::int64_t end = std::clamp<std::int64_t>(width - from, inside, count);
@@ -486,7 +492,7 @@ Count RoundToLanes(Count count)
 // Columns x0 .. x0 + lanes - 1 of image row y (reflected into the image) into the planes
 // from sample j on, cleared up to whole vectors of lanes.
 LENSARA_CLONES void ConvertBlockRow(const UChar* image, const UChar* map, Int32 width, Int32 height,
-                                    std::int64_t y, Int32 x0, Int32 lanes, const Planes& to, std::ptrdiff_t j)
+                                    std::int64_t y, Int32 x0, Int32 lanes, Planes to, std::ptrdiff_t j)
 {
   std::ptrdiff_t at = (std::ptrdiff_t(EdgeIndex(y, height)) * width + x0) * 3;
   ConvertRun(image + at, map + at, lanes, to, j);
