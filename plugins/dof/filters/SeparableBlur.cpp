@@ -104,9 +104,10 @@ constexpr int kLanes = 4;
 // Slots (inverse and weights) that short kernels keep in registers; every centre value's
 // slots come in a whole multiple of them.
 constexpr int kFewSlots = 2 * kLanes;
-// Vector arguments and results only pass between functions inlined into the same clone,
-// so the calling convention that GCC warns about is never used.
-#pragma GCC diagnostic ignored "-Wpsabi"
+// Pixels blurred at once: kGroups vectors of lanes whose additions interleave, so that the
+// processor has one group's to do while another's wait for their previous sum.
+constexpr int kGroups = 2;
+constexpr int kGroupPixels = kGroups * kLanes;
 typedef double Lanes __attribute__((vector_size(kLanes * 8), aligned(8)));
 typedef Int32 LaneInts __attribute__((vector_size(kLanes * 4), aligned(4)));
 typedef std::int64_t LaneMask __attribute__((vector_size(kLanes * 8)));
@@ -131,8 +132,6 @@ constexpr Int32 kColumnBlock = 128;
 // result reads do not all fall into the same few cache sets.
 constexpr Int32 kWindowStride = kColumnBlock + kLanes;
 constexpr Int32 kSpareRows = 64;
-// Rows ahead of the one being converted whose bytes are asked into the cache.
-constexpr Int32 kPrefetchRows = 8;
 
 // Three colour planes and the map plane of one stretch of samples.
 struct Planes {
@@ -148,57 +147,81 @@ struct Planes {
 LENSARA_INLINE Lanes LoadLanes(const double* at) { return *reinterpret_cast<const Lanes*>(at); }
 LENSARA_INLINE LaneInts LoadLaneInts(const Int32* at) { return *reinterpret_cast<const LaneInts*>(at); }
 
-// Adds the samples at offset at (a multiple of the stride) with the lanes' weights w; the
-// first offset's products start the sums (0 + x is x, as no product is -0).
-template <Bool DepthTest>
-LENSARA_INLINE void AddSamples(const Planes& centre, std::ptrdiff_t at, LaneInts value, Lanes w, Bool first,
-                               Lanes* sums, Lanes* weightSum)
+// The colour sums and the weight sums of the groups' lanes.
+struct GroupSums {
+  Lanes colour[kGroups][3];
+  Lanes weight[kGroups];
+};
+
+// The slots of the groups' lanes: slot s of group g at at[g x span + s].
+struct GroupSlots {
+  Lanes* at;
+  std::ptrdiff_t span;
+
+  Lanes* Of(int g) const { return at + g * span; }
+};
+
+// Group g's weights of offsets k and -k: slot |k| for k != 0 and 1 for offset 0.
+LENSARA_INLINE Lanes WeightOf(const GroupSlots& slots, int g, Int32 k)
 {
-  if (DepthTest) {
-    LaneInts counts = value <= LoadLaneInts(centre.map + at) + 5;
-    w = __builtin_convertvector(counts, LaneMask) ? w : Lanes{};
-    *weightSum = StoredLanes(first ? w : *weightSum + w);
-  }
+  return k == 0 ? Lanes{} + 1.0 : slots.Of(g)[k < 0 ? -k : k];
+}
+
+// Adds the samples at offset at (a multiple of the stride) with the weights of offset k;
+// the first offset's products start the sums (0 + x is x, as no product is -0). values
+// are the groups' centre map values.
+template <Bool DepthTest>
+LENSARA_INLINE void AddSamples(const Planes& centre, std::ptrdiff_t at, const LaneInts* values,
+                               const GroupSlots& slots, Int32 k, Bool first, GroupSums* sums)
+{
+#pragma GCC unroll 2
+  for (int g = 0; g < kGroups; ++g) {
+    std::ptrdiff_t i = at + g * kLanes;
+    Lanes w = WeightOf(slots, g, k);
+    if (DepthTest) {
+      LaneInts counts = values[g] <= LoadLaneInts(centre.map + i) + 5;
+      w = __builtin_convertvector(counts, LaneMask) ? w : Lanes{};
+      sums->weight[g] = StoredLanes(first ? w : sums->weight[g] + w);
+    }
 #pragma GCC unroll 3
-  for (int c = 0; c < 3; ++c) {
-    Lanes product = w * LoadLanes(centre.colour[c] + at);
-    sums[c] = StoredLanes(first ? product : sums[c] + product);
+    for (int c = 0; c < 3; ++c) {
+      Lanes product = w * LoadLanes(centre.colour[c] + i);
+      sums->colour[g][c] = StoredLanes(first ? product : sums->colour[g][c] + product);
+    }
   }
 }
 
-// The lanes' weights of offsets k and -k: weights[k] for k > 0 and 1 for offset 0.
-LENSARA_INLINE Lanes WeightAt(const Lanes* weights, Int32 k)
+LENSARA_INLINE void LoadGroupValues(const Int32* map, LaneInts* values)
 {
-  return k == 0 ? Lanes{} + 1.0 : weights[k < 0 ? -k : k];
+  for (int g = 0; g < kGroups; ++g) values[g] = LoadLaneInts(map + g * kLanes);
 }
 
-// The sums of the lanes at offsets -extent .. extent (extent > 0), stride apart, with the
-// weights that WeightAt gives.
-template <Bool DepthTest>
-LENSARA_INLINE void SumLanes(const Planes& centre, std::ptrdiff_t stride, Int32 extent, const Lanes* weights,
-                             Lanes* sums, Lanes* weightSum)
+// The sums of the lanes at offsets -extent .. extent (extent > 0), stride apart.
+template <Bool DepthTest, class Stride>
+LENSARA_INLINE void SumLanes(const Planes& centre, Stride stride, Int32 extent, const GroupSlots& slots,
+                             GroupSums* sums)
 {
-  LaneInts value = LoadLaneInts(centre.map);
-  AddSamples<DepthTest>(centre, -extent * stride, value, weights[extent], true, sums, weightSum);
+  LaneInts values[kGroups];
+  LoadGroupValues(centre.map, values);
+  AddSamples<DepthTest>(centre, -extent * stride, values, slots, -extent, true, sums);
 #pragma GCC unroll 4
-  for (Int32 k = 1 - extent; k <= extent; ++k)
-    AddSamples<DepthTest>(centre, k * stride, value, WeightAt(weights, k), false, sums, weightSum);
+  for (Int32 k = 1 - extent; k <= extent; ++k) AddSamples<DepthTest>(centre, k * stride, values, slots, k, false, sums);
 }
 
 // SumLanes for an extent of Extent .. Largest, with the loop unrolled for each extent so
 // that the weights can stay in registers.
-template <Bool DepthTest, Int32 Extent, Int32 Largest>
-LENSARA_INLINE void SumUnrolled(const Planes& centre, std::ptrdiff_t stride, Int32 extent, const Lanes* weights,
-                                Lanes* sums, Lanes* weightSum)
+template <Bool DepthTest, Int32 Extent, Int32 Largest, class Stride>
+LENSARA_INLINE void SumUnrolled(const Planes& centre, Stride stride, Int32 extent, const GroupSlots& slots,
+                                GroupSums* sums)
 {
   if constexpr (Extent < Largest) {
-    if (extent > Extent)
-      return SumUnrolled<DepthTest, Extent + 1, Largest>(centre, stride, extent, weights, sums, weightSum);
+    if (extent > Extent) return SumUnrolled<DepthTest, Extent + 1, Largest>(centre, stride, extent, slots, sums);
   }
-  LaneInts value = LoadLaneInts(centre.map);
+  LaneInts values[kGroups];
+  LoadGroupValues(centre.map, values);
 #pragma GCC unroll 32
   for (Int32 k = -Extent; k <= Extent; ++k)
-    AddSamples<DepthTest>(centre, k * stride, value, WeightAt(weights, k), k == -Extent, sums, weightSum);
+    AddSamples<DepthTest>(centre, k * stride, values, slots, k, k == -Extent, sums);
 }
 
 // Twice the largest error of a quotient taken as sum x rounded inverse (at most about
@@ -250,7 +273,7 @@ LENSARA_INLINE void StorePixels(const LaneInts* colours, Int32 count, UChar* out
   std::memcpy(out + sizeof low, &high[2], sizeof high[2]);
 }
 
-LENSARA_INLINE void StoreLanes(double* at, Lanes lanes) { std::memcpy(at, &lanes, sizeof lanes); }
+LENSARA_INLINE void StoreLanes(double* at, const Lanes& lanes) { std::memcpy(at, &lanes, sizeof lanes); }
 
 // a[i][j] becomes out[j][i] for 4 x 4 doubles.
 LENSARA_INLINE void Transpose(const Lanes* a, Lanes* out)
@@ -288,88 +311,128 @@ LENSARA_INLINE Int32 LargestLane(LaneInts v)
   return v[0];
 }
 
-// The furthest offset any lane needs: beyond it every lane's weight is 0.
+// The furthest offset any lane of the groups needs: beyond it every lane's weight is 0.
 template <Bool PerCentre>
 LENSARA_INLINE Int32 LaneExtent(const BlurKernel& kernel, const Int32* centre)
 {
-  return kernel.Extent(PerCentre ? LargestLane(LoadLaneInts(centre)) : 0);
+  if (!PerCentre) return kernel.Extent(0);
+  LaneInts largest = LoadLaneInts(centre);
+  for (int g = 1; g < kGroups; ++g) largest = Larger(largest, LoadLaneInts(centre + g * kLanes));
+  return kernel.Extent(LargestLane(largest));
+}
+
+// Slots s .. s + kLanes - 1 of every group's lanes.
+template <Bool PerCentre>
+LENSARA_INLINE void LoadGroupSlots(const BlurKernel& kernel, const Int32* centre, Int32 s, const GroupSlots& slots)
+{
+  for (int g = 0; g < kGroups; ++g) LoadSlotBlock<PerCentre>(kernel, centre + g * kLanes, s, slots.Of(g));
 }
 
 // SumLanes for extents 1 .. kFewSlots - 1, whose slots are loaded in one block or two and
-// kept in registers; returns the inverse weight sums.
-template <Bool DepthTest, Bool PerCentre>
-LENSARA_INLINE Lanes SumFewLanes(const BlurKernel& kernel, const Planes& centre, std::ptrdiff_t stride,
-                                 Int32 extent, Lanes* sums, Lanes* weightSum)
+// kept in registers; the groups' inverse weight sums into inverse.
+template <Bool DepthTest, Bool PerCentre, class Stride>
+LENSARA_INLINE void SumFewLanes(const BlurKernel& kernel, const Planes& centre, Stride stride, Int32 extent,
+                                GroupSums* sums, Lanes* inverse)
 {
-  Lanes slots[kFewSlots];
-  LoadSlotBlock<PerCentre>(kernel, centre.map, 0, slots);
+  Lanes few[kGroups * kFewSlots];
+  GroupSlots slots{few, kFewSlots};
+  LoadGroupSlots<PerCentre>(kernel, centre.map, 0, slots);
   if (extent < kLanes) {
-    SumUnrolled<DepthTest, 1, kLanes - 1>(centre, stride, extent, slots, sums, weightSum);
+    SumUnrolled<DepthTest, 1, kLanes - 1>(centre, stride, extent, slots, sums);
   } else {
-    LoadSlotBlock<PerCentre>(kernel, centre.map, kLanes, slots);
-    SumUnrolled<DepthTest, kLanes, kFewSlots - 1>(centre, stride, extent, slots, sums, weightSum);
+    LoadGroupSlots<PerCentre>(kernel, centre.map, kLanes, slots);
+    SumUnrolled<DepthTest, kLanes, kFewSlots - 1>(centre, stride, extent, slots, sums);
   }
-  return slots[0];
+  for (int g = 0; g < kGroups; ++g) inverse[g] = slots.Of(g)[0];
 }
 
-// Blurs the kLanes pixels whose samples sit at centre into out (3 bytes each, count of
-// them at most): without the depth test every pixel's weight sum is its centre value's.
-// slots has room for the kernel's SlotCount() lane vectors.
-template <Bool DepthTest, Bool PerCentre>
-LENSARA_INLINE void BlurLanes(const BlurKernel& kernel, const Planes& centre, std::ptrdiff_t stride, Int32 count,
-                              Lanes* slots, UChar* out)
+// The groups' results as bytes into out (count pixels at most).
+LENSARA_INLINE void StoreGroups(const LaneInts (*results)[3], Int32 count, UChar* out)
+{
+  for (int g = 0; g < kGroups && g * kLanes < count; ++g)
+    StorePixels(results[g], count - g * kLanes, out + g * kLanes * 3);
+}
+
+// Blurs the kGroupPixels pixels whose samples sit at centre into out (3 bytes each, count
+// of them at most): without the depth test every pixel's weight sum is its centre
+// value's. scratch has room for kGroups x the kernel's SlotCount() lane vectors.
+template <Bool DepthTest, Bool PerCentre, class Stride>
+LENSARA_INLINE void BlurLanes(const BlurKernel& kernel, const Planes& centre, Stride stride, Int32 count,
+                              Lanes* scratch, UChar* out)
 {
   Int32 extent = LaneExtent<PerCentre>(kernel, centre.map);
-  LaneInts result[3];
+  LaneInts results[kGroups][3];
   if (extent == 0) {
     // Each lane's only sample is its own pixel, with weight 1: the pixel stays as it is.
-    for (int c = 0; c < 3; ++c) result[c] = __builtin_convertvector(LoadLanes(centre.colour[c]), LaneInts);
-    return StorePixels(result, count, out);
+    for (int g = 0; g < kGroups; ++g)
+      for (int c = 0; c < 3; ++c)
+        results[g][c] = __builtin_convertvector(LoadLanes(centre.colour[c] + g * kLanes), LaneInts);
+    return StoreGroups(results, count, out);
   }
-  Lanes sums[3], weightSum, inverse;
+  GroupSums sums;
+  Lanes inverse[kGroups];
   if (extent < kFewSlots) {
-    inverse = SumFewLanes<DepthTest, PerCentre>(kernel, centre, stride, extent, sums, &weightSum);
+    SumFewLanes<DepthTest, PerCentre>(kernel, centre, stride, extent, &sums, inverse);
   } else {
-    for (Int32 s = 0; s <= extent; s += kLanes) LoadSlotBlock<PerCentre>(kernel, centre.map, s, slots);
-    SumLanes<DepthTest>(centre, stride, extent, slots, sums, &weightSum);
-    inverse = slots[0];
+    GroupSlots slots{scratch, kernel.SlotCount()};
+    for (Int32 s = 0; s <= extent; s += kLanes) LoadGroupSlots<PerCentre>(kernel, centre.map, s, slots);
+    SumLanes<DepthTest>(centre, stride, extent, slots, &sums);
+    for (int g = 0; g < kGroups; ++g) inverse[g] = slots.Of(g)[0];
   }
-  if (DepthTest) inverse = 1.0 / weightSum;
-  auto weights = [&] {
-    if (DepthTest) return weightSum;
-    Lanes w;
-    for (int i = 0; i < kLanes; ++i) w[i] = kernel.WeightSum(centre.map[i]);
-    return w;
-  };
-  TruncatedQuotients(sums, inverse, weights, result);
-  StorePixels(result, count, out);
+  for (int g = 0; g < kGroups; ++g) {
+    if (DepthTest) inverse[g] = 1.0 / sums.weight[g];
+    auto weights = [&]() __attribute__((always_inline)) {
+      if (DepthTest) return sums.weight[g];
+      Lanes w;
+      for (int i = 0; i < kLanes; ++i) w[i] = kernel.WeightSum(centre.map[g * kLanes + i]);
+      return w;
+    };
+    TruncatedQuotients(sums.colour[g], inverse[g], weights, results[g]);
+  }
+  StoreGroups(results, count, out);
 }
 
-template <Bool DepthTest, Bool PerCentre>
-LENSARA_INLINE void BlurRun(const BlurKernel& kernel, const Planes& centre, std::ptrdiff_t stride, Int32 count,
+template <Bool DepthTest, Bool PerCentre, class Stride>
+LENSARA_INLINE void BlurRun(const BlurKernel& kernel, const Planes& centre, Stride stride, Int32 count,
                             Lanes* slots, UChar* out)
 {
-  for (Int32 p = 0; p < count; p += kLanes)
+  for (Int32 p = 0; p < count; p += kGroupPixels)
     BlurLanes<DepthTest, PerCentre>(kernel, centre.At(p), stride, count - p, slots, out + p * 3);
 }
 
+// The distance of adjacent samples in the planes along the rows and along the columns of
+// the vertical pass's window: constants, so that every sample's address is a register
+// plus a constant.
+using AlongRows = std::integral_constant<std::ptrdiff_t, 1>;
+using AlongColumns = std::integral_constant<std::ptrdiff_t, kWindowStride>;
+
+template <Bool DepthTest, Bool PerCentre>
+LENSARA_INLINE void BlurRunAlong(const BlurKernel& kernel, const Planes& centre, Bool alongColumns, Int32 count,
+                                 Lanes* slots, UChar* out)
+{
+  if (alongColumns)
+    BlurRun<DepthTest, PerCentre>(kernel, centre, AlongColumns(), count, slots, out);
+  else
+    BlurRun<DepthTest, PerCentre>(kernel, centre, AlongRows(), count, slots, out);
+}
+
 // Blurs count adjacent pixels into out (3 bytes each); centre holds the first pixel's
-// samples, the sample at offset k lies k x stride further, and the planes have room for
-// count rounded up to whole kLanes. slots has room for the kernel's SlotCount() lane
-// vectors.
-LENSARA_CLONES void BlurPixelsInto(const BlurKernel& kernel, Planes centre, std::ptrdiff_t stride,
-                                   Bool depthTest, Int32 count, Lanes* slots, UChar* out)
+// samples, the sample at offset k lies k samples further along the rows, or k rows of the
+// window further along the columns. The planes have room for count rounded up to whole
+// groups of pixels; slots has room for kGroups x the kernel's SlotCount() lane vectors.
+LENSARA_CLONES void BlurPixelsInto(const BlurKernel& kernel, Planes centre, Bool alongColumns, Bool depthTest,
+                                   Int32 count, Lanes* slots, UChar* out)
 {
   if (kernel.PerCentre()) {
     if (depthTest)
-      BlurRun<true, true>(kernel, centre, stride, count, slots, out);
+      BlurRunAlong<true, true>(kernel, centre, alongColumns, count, slots, out);
     else
-      BlurRun<false, true>(kernel, centre, stride, count, slots, out);
+      BlurRunAlong<false, true>(kernel, centre, alongColumns, count, slots, out);
   } else {
     if (depthTest)
-      BlurRun<true, false>(kernel, centre, stride, count, slots, out);
+      BlurRunAlong<true, false>(kernel, centre, alongColumns, count, slots, out);
     else
-      BlurRun<false, false>(kernel, centre, stride, count, slots, out);
+      BlurRunAlong<false, false>(kernel, centre, alongColumns, count, slots, out);
   }
 }
 
@@ -381,7 +444,7 @@ LENSARA_INLINE void ConvertPixel(const UChar* pixel, const UChar* mapPixel, cons
 
 // Pixels converted at once: two vectors of lanes, from two loads of 16 bytes.
 constexpr Int32 kConvertRun = 8;
-static_assert(kConvertRun == 2 * kLanes);
+static_assert(kConvertRun == 2 * kLanes && kGroupPixels % kConvertRun == 0);
 
 // Byte 0 of the four pixels that start at byte At of bytes, the map values of their lanes.
 template <int At>
@@ -411,7 +474,7 @@ constexpr std::int64_t kByteBias = 0x4330000000000000;
 
 // Byte C of the four pixels that start at byte At of the 16 bytes, as doubles.
 template <int C, int At>
-LENSARA_INLINE Lanes PixelColour(Bytes32 twice)
+LENSARA_INLINE Lanes PixelColour(const Bytes32& twice)
 {
   constexpr int p = At + C, q = 16 + At + C;
   Bytes32 moved = __builtin_shufflevector(twice, twice, p, 0, 0, 0, 0, 0, 0, 0, p + 3, 0, 0, 0, 0, 0, 0, 0, q + 6, 16,
@@ -428,7 +491,7 @@ LENSARA_INLINE Lanes PixelColour(Bytes32 twice)
 // bytes 0 .. 15 and 8 .. 23, two loads that stay within them: pixels 0 .. 3 start at byte
 // 0 of the first, pixels 4 .. 7 at byte 4 of the second.
 template <int C>
-LENSARA_INLINE void ConvertColour(Bytes32 low, Bytes32 high, double* to)
+LENSARA_INLINE void ConvertColour(const Bytes32& low, const Bytes32& high, double* to)
 {
   StoreLanes(to, PixelColour<C, 0>(low));
   StoreLanes(to + kLanes, PixelColour<C, 4>(high));
@@ -482,11 +545,11 @@ LENSARA_CLONES void ConvertRow(const UChar* row, const UChar* mapRow, Int32 widt
   ClearRun(to, count, pad);
 }
 
-// Whole vectors of lanes that hold count pixels.
+// Whole groups of pixels that hold count pixels.
 template <class Count>
-Count RoundToLanes(Count count)
+Count RoundToGroups(Count count)
 {
-  return (count + kLanes - 1) / kLanes * kLanes;
+  return (count + kGroupPixels - 1) / kGroupPixels * kGroupPixels;
 }
 
 // Columns x0 .. x0 + lanes - 1 of image row y (reflected into the image) into the planes
@@ -496,7 +559,7 @@ LENSARA_CLONES void ConvertBlockRow(const UChar* image, const UChar* map, Int32 
 {
   std::ptrdiff_t at = (std::ptrdiff_t(EdgeIndex(y, height)) * width + x0) * 3;
   ConvertRun(image + at, map + at, lanes, to, j);
-  ClearRun(to, j + lanes, RoundToLanes(lanes) - lanes);
+  ClearRun(to, j + lanes, RoundToGroups(lanes) - lanes);
 }
 
 class WeightedPasses : public SeparablePasses {
@@ -505,9 +568,9 @@ public:
       : kernel(kernel), map(map->GetData()), width(map->GetWidth()), height(map->GetHeight()),
         radius(kernel.GetRadius()), depthTest(depthTest),
         windowRows(std::min<std::int64_t>(height, kSpareRows) + 2 * std::int64_t(radius)),
-        length(RoundToLanes(std::max<std::int64_t>(std::min(kRowBlock, width) + 2 * std::int64_t(radius) + kLanes,
+        length(RoundToGroups(std::max<std::int64_t>(std::min(kRowBlock, width) + 2 * std::int64_t(radius) + kGroupPixels,
                                                    windowRows * kWindowStride))),
-        samples(length * 3), values(length), slots(std::int64_t(kernel.SlotCount()) * kLanes)
+        samples(length * 3), values(length), slots(std::int64_t(kernel.SlotCount()) * kLanes * kGroups)
   {
   }
 
@@ -520,10 +583,9 @@ public:
     Int32 count = x1 - x0;
     for (Int32 y = 0; y < height; ++y) {
       std::ptrdiff_t row = std::ptrdiff_t(y) * width * 3;
-      Prefetch(in, y + kPrefetchRows, x0, count);
       ConvertRow(in + row, map + row, width, std::int64_t(x0) - radius, count + 2 * radius,
-                 RoundToLanes(count) - count, GetPlanes());
-      BlurPixelsInto(kernel, GetPlanes().At(radius), 1, depthTest, count, Slots(), out + row + x0 * 3);
+                 RoundToGroups(count) - count, GetPlanes());
+      BlurPixelsInto(kernel, GetPlanes().At(radius), false, depthTest, count, Slots(), out + row + x0 * 3);
     }
   }
 
@@ -541,31 +603,17 @@ public:
     for (Int32 y = 0; y < height; ++y) {
       std::int64_t last = std::int64_t(y) + radius;
       if (last - first >= windowRows) first = SlideWindow(first, y - std::int64_t(radius));
-      Prefetch(image, last + kPrefetchRows, x0, lanes);
       if (last < height)
         ConvertBlockRow(image, map, width, height, last, x0, lanes, GetPlanes(), (last - first) * kWindowStride);
       else
         CopyWindowRow(EdgeIndex(last, height) - first, last - first);
       Planes centre = GetPlanes().At((y - first) * kWindowStride);
-      BlurPixelsInto(kernel, centre, kWindowStride, depthTest, lanes, Slots(),
+      BlurPixelsInto(kernel, centre, true, depthTest, lanes, Slots(),
                      image + (std::ptrdiff_t(y) * width + x0) * 3);
     }
   }
 
 private:
-  // Asks the cache for the bytes of columns x0 .. x0 + lanes - 1 of image row y and of the
-  // map, when y is a row: a block's rows lie a whole image row apart, too far for the
-  // processor to foresee.
-  void Prefetch(const UChar* image, std::int64_t y, Int32 x0, Int32 lanes) const
-  {
-    if (y >= height) return;
-    std::ptrdiff_t at = (std::ptrdiff_t(y) * width + x0) * 3;
-    for (std::ptrdiff_t line = 0; line < std::ptrdiff_t(lanes) * 3; line += 64) {
-      __builtin_prefetch(image + at + line);
-      __builtin_prefetch(map + at + line);
-    }
-  }
-
   // Moves the window's rows from image row to on to its start; returns the new first row.
   std::int64_t SlideWindow(std::int64_t first, std::int64_t to)
   {
