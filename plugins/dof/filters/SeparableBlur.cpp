@@ -229,12 +229,13 @@ LENSARA_INLINE void SumUnrolled(const Planes& centre, Stride stride, Int32 exten
 // relative).
 constexpr double kQuotientSlack = 0x1p-40;
 
-static_assert(kLanes == 4, "the shuffles are written for 4 lanes");
 LENSARA_INLINE Bool AnySet(LaneInts lanes)
 {
-  lanes |= __builtin_shufflevector(lanes, lanes, 2, 3, 0, 1);
-  lanes |= __builtin_shufflevector(lanes, lanes, 1, 0, 3, 2);
-  return lanes[0] != 0;
+  typedef std::uint64_t Halves __attribute__((vector_size(16)));
+  Halves halves;
+  static_assert(sizeof halves == sizeof lanes);
+  std::memcpy(&halves, &lanes, sizeof halves);
+  return (halves[0] | halves[1]) != 0;
 }
 
 // trunc(sums[c] / weight sum) per lane and colour, where inverse is 1 / weight sum
@@ -304,6 +305,7 @@ LENSARA_INLINE void LoadSlotBlock(const BlurKernel& kernel, const Int32* centre,
 LENSARA_INLINE LaneInts Larger(LaneInts a, LaneInts b) { return a > b ? a : b; }
 
 // The largest of the lanes' values.
+static_assert(kLanes == 4, "the shuffles are written for 4 lanes");
 LENSARA_INLINE Int32 LargestLane(LaneInts v)
 {
   v = Larger(v, __builtin_shufflevector(v, v, 2, 3, 0, 1));
