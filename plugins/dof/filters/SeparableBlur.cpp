@@ -268,10 +268,11 @@ LENSARA_INLINE void StorePixels(const LaneInts* colours, Int32 count, UChar* out
   if (count < kLanes) return (void)std::memcpy(out, &pixels, count * 3);
   // Two stores straight from the register (a copy of the vector would go through memory).
   Bytes8 low = __builtin_shufflevector(pixels, pixels, 0, 1, 2, 3, 4, 5, 6, 7);
-  LaneInts high;
-  std::memcpy(&high, &pixels, sizeof high);
+  LaneInts packed;
+  std::memcpy(&packed, &pixels, sizeof packed);
+  Int32 high = packed[2];
   std::memcpy(out, &low, sizeof low);
-  std::memcpy(out + sizeof low, &high[2], sizeof high[2]);
+  std::memcpy(out + sizeof low, &high, sizeof high);
 }
 
 LENSARA_INLINE void StoreLanes(double* at, const Lanes& lanes) { std::memcpy(at, &lanes, sizeof lanes); }
