@@ -47,8 +47,6 @@ bool IsNumeric(ParameterDescription::Type type)
   return type == ParameterDescription::Type::Long || type == ParameterDescription::Type::Real;
 }
 
-Json Bound(double v) { return std::isfinite(v) ? Json(v) : Json(); }
-
 Json RowsJson(const std::vector<Row>& rows)
 {
   Json list = Json::array();
@@ -61,8 +59,8 @@ Json RowsJson(const std::vector<Row>& rows)
     entry["type"] = TypeName(p.type);
     entry["value"] = row.value;
     entry["unit"] = p.unit.empty() ? Json() : Json(p.unit);
-    entry["min"] = Bound(p.limits.min);
-    entry["max"] = Bound(p.limits.max);
+    entry["min"] = LimitJson(p.limits.min);
+    entry["max"] = LimitJson(p.limits.max);
     entry["step"] = p.step > 0.0 ? Json(p.step) : Json();
     entry["enabled"] = row.enabled;
     if (p.type == ParameterDescription::Type::Cycle) {
@@ -111,6 +109,8 @@ void WriteText(const std::vector<Row>& rows, std::ostream& out)
 
 }  // namespace
 
+Json LimitJson(double limit) { return std::isfinite(limit) ? Json(limit) : Json(); }
+
 Json ParametersJson(Document& doc, Node& effect, const Description& description)
 {
   return RowsJson(Rows(doc, effect, description));
@@ -122,10 +122,9 @@ void ShowParams(const Host& host, const ParamsOptions& options, std::ostream& ou
   const VideoPostClass* cls = host.FindVideoPost(kEffectId);
   if (!cls) throw Error("the Lensara plug-in is not loaded, so its parameters are unknown");
   std::unique_ptr<Document> doc = LoadSceneReporting(scene, messages);
-  Node* effect = FirstEffect(*doc);
-  if (!effect) throw Error(scene.string() + ": its active render settings hold no Lensara effect");
+  Node& effect = SceneEffect(*doc, scene);
   EditParametersReporting(*doc, options.sets, messages);
-  std::vector<Row> rows = Rows(*doc, *effect, cls->description);
+  std::vector<Row> rows = Rows(*doc, effect, cls->description);
   if (options.json)
     out << RowsJson(rows).dump(2) << "\n";
   else

@@ -23,6 +23,9 @@ struct ParamsOptions {
 // cycles with their value names as "choices".
 Json ParametersJson(Document& doc, Node& effect, const Description& description);
 
+// A limit as the JSON above gives it: the number, or null for none.
+Json LimitJson(double limit);
+
 // Loads the scene, makes the --set edits (EditParameter: validated by the effect) and
 // prints every parameter of the first Lensara effect of its active render settings, in
 // the order of its description: group, label, name, value (cycles by value name, links

@@ -23,10 +23,7 @@ std::optional<std::string> RunPreview(const Host& host, const PreviewOptions& op
   CheckImageOutput(options.output);
   std::unique_ptr<Document> doc = LoadSceneReporting(scene, warnings);
   EditParametersReporting(*doc, options.sets, warnings);
-  Node* effect = FirstEffect(*doc);
-  if (!effect) throw Error(scene.string() + ": the active render settings hold no Lensara effect");
-
-  PressPreviewButton(*effect);
+  PressPreviewButton(SceneEffect(*doc, scene));
   std::vector<Dialog*> windows = Dialog::OpenDialogs();
   if (windows.empty()) {
     // The effect decides which product kinds have no preview; on the host's standard

@@ -116,6 +116,13 @@ Node* FirstEffect(Document& doc)
   return nullptr;
 }
 
+Node& SceneEffect(Document& doc, const std::filesystem::path& scene)
+{
+  Node* effect = FirstEffect(doc);
+  if (!effect) throw Error(scene.string() + ": its active render settings hold no Lensara effect");
+  return *effect;
+}
+
 void EditParametersReporting(Document& doc, const std::vector<std::string>& assignments, std::ostream& messages)
 {
   for (const std::string& assignment : assignments) {

@@ -21,6 +21,8 @@ void EditParametersReporting(Document& doc, const std::vector<std::string>& assi
 
 // The first Lensara effect of the document's active render settings, or null.
 Node* FirstEffect(Document& doc);
+// FirstEffect of the document read from scene; throws Error naming the file when it has none.
+Node& SceneEffect(Document& doc, const std::filesystem::path& scene);
 
 // Loads a scene (or mesh) file and prints its object tree with types and names, its
 // materials and render settings, and with params the parameters of its video posts as

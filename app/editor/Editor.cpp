@@ -29,8 +29,6 @@ constexpr int32_t kPreviewWidth = 320, kPreviewHeight = 240;
 // The render settings and camera settings the page edits beside the effect's parameters.
 const char* const kSettings[] = {"width", "height", "antialiasing", "focus_distance"};
 
-Json Bound(double v) { return std::isfinite(v) ? Json(v) : Json(); }
-
 // {name, value, min, max} of each setting of doc's active render settings or camera.
 Json SettingsJson(Document& doc)
 {
@@ -44,8 +42,8 @@ Json SettingsJson(Document& doc)
       const Value* value = node->Data().Find(rule->key);
       list.push_back({{"name", name},
                       {"value", value ? SettableValue(doc, *value, rule) : Json()},
-                      {"min", Bound(rule->limits.min)},
-                      {"max", Bound(rule->limits.max)}});
+                      {"min", LimitJson(rule->limits.min)},
+                      {"max", LimitJson(rule->limits.max)}});
     }
   }
   return list;
@@ -105,8 +103,7 @@ Editor::Editor(const Host& host, std::filesystem::path sceneFile, std::ostream& 
 {
   if (!host.FindVideoPost(kEffectId)) throw Error("the Lensara plug-in is not loaded, so there is nothing to edit");
   doc = LoadSceneReporting(scene, log);
-  effect = FirstEffect(*doc);
-  if (!effect) throw Error(scene.string() + ": its active render settings hold no Lensara effect");
+  effect = &SceneEffect(*doc, scene);
 }
 
 Json Editor::State()
@@ -146,9 +143,7 @@ Json Editor::Edit(const Json& request)
 
 Json Editor::EditLocked(const std::string& name, const Json& value)
 {
-  const ParameterDescription* parameter = nullptr;
-  for (const ParameterDescription& p : host.FindVideoPost(kEffectId)->description.Parameters())
-    if (p.name == name) parameter = &p;
+  const ParameterDescription* parameter = host.FindVideoPost(kEffectId)->description.Find(name);
   if (!(parameter && parameter->type != ParameterDescription::Type::Button) && !IsSetting(name))
     throw RequestError(422, name + ": no parameter of that name can be edited");
   std::vector<std::string> report;

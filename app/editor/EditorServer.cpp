@@ -72,7 +72,10 @@ EditorServer::~EditorServer() = default;
 
 int EditorServer::Bind(int requested)
 {
-  port = requested == 0 ? server->bind_to_any_port("127.0.0.1") : (server->bind_to_port("127.0.0.1", requested) ? requested : -1);
+  if (requested == 0)
+    port = server->bind_to_any_port("127.0.0.1");
+  else
+    port = server->bind_to_port("127.0.0.1", requested) ? requested : -1;
   if (port <= 0) throw Error("127.0.0.1:" + std::to_string(requested) + ": cannot listen there (is the port taken?)");
   return port;
 }
@@ -100,9 +103,9 @@ void EditorServer::Route()
   });
   for (const PageFile& file : PageFiles())
     server->Get(file.path == std::string("/index.html") ? "/" : file.path,
-                [&file](const httplib::Request&, httplib::Response& res) { res.set_content(file.content.data(), file.content.size(), file.type);
+                [&file](const httplib::Request&, httplib::Response& res) {
+                  res.set_content(file.content.data(), file.content.size(), file.type);
                 });
-
   server->Get("/api/state", Api([this](const Json&) { return editor.State(); }));
   server->Post("/api/edit", Api([this](const Json& r) { return editor.Edit(r); }));
   server->Post("/api/preview", Api([this](const Json&) { return editor.PressPreview(); }));

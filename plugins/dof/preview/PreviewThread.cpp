@@ -23,12 +23,6 @@ Bool Invert(BaseBitmap* bitmap)
   return true;
 }
 
-Int32 ExcludedCount(const BaseContainer* data)
-{
-  const auto* list = static_cast<const InExcludeData*>(data->GetCustomDataType(DOF_EXCLUDE, CUSTOMDATATYPE_INEXCLUDE_LIST));
-  return list ? list->GetObjectCount() : 0;
-}
-
 }  // namespace
 
 Dof::PreviewThread::PreviewThread() : bitmap(BaseBitmap::Alloc())
@@ -81,7 +75,7 @@ Bool Dof::PreviewThread::PrepareDocument(BaseList2D* effect, RenderData* rd)
   AdjustMaterials(document, settings);
   BaseObject* exclusion = document->SearchObject(String(kExclusionLightName));
   if (exclusion && !invert) exclusion->SetParameter(DescID(kBrightness), GeData(-1.0), 0);
-  if (ExcludedCount(data) == 0) DeleteObjectNamed(document, kExclusionLightName);
+  if (ExcludedCount(*data) == 0) DeleteObjectNamed(document, kExclusionLightName);
   DisableCompositingTags(document->GetFirstObject());
   Bool reflections = data->GetBool(DOF_REFLECTIONS);
   AdjustRenderData(rd, reflections, false, DOF_DEPTH_ANTIALIASING_NONE);

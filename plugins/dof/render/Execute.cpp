@@ -66,8 +66,7 @@ Dof::RunSettings Dof::ReadRunSettings(const BaseContainer& data)
   s.antiAliasing = data.GetLong(DOF_DEPTH_ANTIALIASING);
   s.radius = static_cast<Int32>(data.GetReal(DOF_RADIUS));
   s.passes = static_cast<Int32>(data.GetReal(DOF_PASSES));
-  const auto* exclude = static_cast<const InExcludeData*>(data.GetCustomDataType(DOF_EXCLUDE, CUSTOMDATATYPE_INEXCLUDE_LIST));
-  s.excludeCount = exclude ? exclude->GetObjectCount() : 0;
+  s.excludeCount = ExcludedCount(data);
   return s;
 }
 

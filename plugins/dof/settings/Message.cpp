@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "plugins/dof/Dof.h"
+#include "plugins/dof/depthpass/DepthLights.h"
 #include "resources/description/vpdof.h"
 
 namespace {
@@ -17,16 +18,10 @@ void ClampStart(BaseContainer* data, Int32 startKey, Int32 endKey)
 // Whole numbers held as reals (radius, passes) lose what an edit put after the point.
 void RoundDown(BaseContainer* data, Int32 key) { data->SetReal(key, std::floor(data->GetReal(key, 1.0))); }
 
-const InExcludeData* ExcludeList(const BaseContainer* data)
-{
-  return static_cast<const InExcludeData*>(data->GetCustomDataType(DOF_EXCLUDE, CUSTOMDATATYPE_INEXCLUDE_LIST));
-}
-
 // The settings that change the depth image as the node holds them now; the camera is
 // resolved against the node's document.
 Dof::Snapshot ReadSnapshot(const BaseContainer* data, const BaseDocument* doc)
 {
-  const InExcludeData* excluded = ExcludeList(data);
   return {data->GetBool(DOF_FRONT_BLUR),
           data->GetBool(DOF_REAR_BLUR),
           data->GetReal(DOF_FRONT_START),
@@ -37,7 +32,7 @@ Dof::Snapshot ReadSnapshot(const BaseContainer* data, const BaseDocument* doc)
           data->GetBool(DOF_USE_CAMERA_DOF),
           data->GetReal(DOF_FOCUS_DISTANCE),
           static_cast<const BaseObject*>(data->GetLink(DOF_CAMERA, doc)),
-          excluded ? excluded->GetObjectCount() : 0};
+          ExcludedCount(*data)};
 }
 
 // Whether now differs from the snapshot in what the preview shows. A missing exclusion
@@ -64,7 +59,7 @@ void Dof::Validate(GeListNode* node)
   RoundDown(data, DOF_PASSES);
   if (!data->GetBool(DOF_LIVE_PREVIEW)) return;
   Snapshot now = ReadSnapshot(data, node->GetDocument());
-  if (!DepthImageChanged(now, snapshot, ExcludeList(data) != nullptr)) return;
+  if (!DepthImageChanged(now, snapshot, ExcludeList(*data) != nullptr)) return;
   snapshot = now;
   Preview(node);
 }

@@ -42,9 +42,9 @@ protected:
   // The channel of an EXR file by name, as 8-bit values.
   static std::vector<int> Channel(const std::filesystem::path& file, const std::string& name)
   {
-    auto input = OIIO::ImageInput::open(file.string());
-    if (!input) return {};
-    const OIIO::ImageSpec& header = input->spec();
+    auto input = OIIO::ImageInput::create(file.string());
+    OIIO::ImageSpec header;
+    if (!input || !input->open(file.string(), header)) return {};
     int index = header.channelindex(name);
     if (index < 0) return {};
     std::vector<float> values(static_cast<std::size_t>(header.width) * header.height);
