@@ -99,7 +99,7 @@ double Fraction(const Json& request, const char* name)
 }  // namespace
 
 Editor::Editor(const Host& host, std::filesystem::path sceneFile, std::ostream& log)
-    : host(host), scene(std::move(sceneFile)), log(log)
+    : host(host), scene(std::move(sceneFile))
 {
   if (!host.FindVideoPost(kEffectId)) throw Error("the Lensara plug-in is not loaded, so there is nothing to edit");
   doc = LoadSceneReporting(scene, log);

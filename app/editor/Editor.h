@@ -67,7 +67,6 @@ private:
 
   const Host& host;
   std::filesystem::path scene;
-  std::ostream& log;
   std::mutex mutex;
   std::unique_ptr<Document> doc;
   Node* effect = nullptr;
