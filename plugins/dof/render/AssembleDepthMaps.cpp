@@ -25,15 +25,52 @@ void Combine(FastBitmap& a, const FastBitmap& b, Rule rule)
   for (std::size_t i = 0; i < count; ++i) p[i] = rule(p[i], q[i]);
 }
 
-// layer := rule(layer, other), other null for a rule of one operand, written back and, when
-// given, into copy too. False when the layer cannot be read.
-Bool Update(MultipassBitmap* layer, const FastBitmap* other, Rule rule, BaseBitmap* copy = nullptr)
+// A layer's map, read when made; Apply changes the map and writes it back into the layer.
+// A step reads all the maps it needs before it applies any, so that a failed read leaves
+// every layer as it was.
+class LayerMap {
+public:
+  explicit LayerMap(MultipassBitmap* layer) : layer(layer), map(layer) {}
+  Bool Read() const { return map.GetData() != nullptr; }
+  // map := rule(map, other), other null for a rule of one operand; written back.
+  void Apply(const FastBitmap* other, Rule rule)
+  {
+    Combine(map, other ? *other : map, rule);
+    map.CopyTo(layer);
+  }
+  void CopyTo(BaseBitmap* bitmap) const { map.CopyTo(bitmap); }
+
+private:
+  MultipassBitmap* layer;
+  FastBitmap map;
+};
+
+// The main layer folded with the exclusion map (fold), the front and rear layers, when both
+// exist, raised by it. False when a layer cannot be read.
+Bool FoldExclusion(MultipassBitmap* main, MultipassBitmap* front, MultipassBitmap* rear, const FastBitmap& exclusion,
+                   Rule fold)
 {
-  FastBitmap map(layer);
-  if (!map.GetData()) return false;
-  Combine(map, other ? *other : map, rule);
-  map.CopyTo(layer);
-  if (copy) map.CopyTo(copy);
+  Bool sides = front && rear;
+  LayerMap mainMap(main), frontMap(sides ? front : nullptr), rearMap(sides ? rear : nullptr);
+  if (!mainMap.Read() || (sides && (!frontMap.Read() || !rearMap.Read()))) return false;
+  mainMap.Apply(&exclusion, fold);
+  if (!sides) return true;
+  frontMap.Apply(&exclusion, Add);
+  rearMap.Apply(&exclusion, Add);
+  return true;
+}
+
+// The front and rear layers inverted and, when both buffers are given, copied into them.
+// False when a layer cannot be read.
+Bool InvertFrontRear(MultipassBitmap* front, MultipassBitmap* rear, BaseBitmap* frontBuffer, BaseBitmap* rearBuffer)
+{
+  LayerMap rearMap(rear), frontMap(front);
+  if (!rearMap.Read() || !frontMap.Read()) return false;
+  rearMap.Apply(nullptr, Invert);
+  frontMap.Apply(nullptr, Invert);
+  if (!frontBuffer || !rearBuffer) return true;
+  frontMap.CopyTo(frontBuffer);
+  rearMap.CopyTo(rearBuffer);
   return true;
 }
 
@@ -46,11 +83,7 @@ Bool Dof::AssembleDepthMaps(DepthRender& depth, const RunSettings& s, Bool polar
   if (excluding && !exclusion.GetData()) return false;
   Rule fold = polarity ? Add : Subtract;
 
-  if (excluding && !s.hair) {
-    if (!Update(depth.main, &exclusion, fold)) return false;
-    if (depth.front && depth.rear && (!Update(depth.front, &exclusion, Add) || !Update(depth.rear, &exclusion, Add)))
-      return false;
-  }
+  if (excluding && !s.hair && !FoldExclusion(depth.main, depth.front, depth.rear, exclusion, fold)) return false;
 
   if (s.hair) {
     FastBitmap image(depth.bitmap);
@@ -59,11 +92,8 @@ Bool Dof::AssembleDepthMaps(DepthRender& depth, const RunSettings& s, Bool polar
     image.CopyTo(depth.main);
   } else if (!s.reflections && !composite) {
     if (!depth.front || !depth.rear) return false;
-    // The inverted maps go to the front and rear buffers only when the render has both.
-    VPBuffer* frontBuffer = render->GetBuffer(kPostEffectBuffer, kFrontBufferId);
-    VPBuffer* rearBuffer = render->GetBuffer(kPostEffectBuffer, kRearBufferId);
-    if (!frontBuffer || !rearBuffer) frontBuffer = rearBuffer = nullptr;
-    if (!Update(depth.rear, nullptr, Invert, rearBuffer) || !Update(depth.front, nullptr, Invert, frontBuffer))
+    if (!InvertFrontRear(depth.front, depth.rear, render->GetBuffer(kPostEffectBuffer, kFrontBufferId),
+                         render->GetBuffer(kPostEffectBuffer, kRearBufferId)))
       return false;
   }
 

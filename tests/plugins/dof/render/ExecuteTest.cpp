@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "EffectRender.h"
 #include "PluginFolder.h"
 #include "app/core/FunctionTable.h"
 #include "app/core/Host.h"
@@ -22,72 +23,6 @@ namespace {
 using lensara::FrameRender;
 using lensara::FrameRenderOptions;
 using lensara::MultipassBitmap;
-
-// A camera at the centre of a shell of radius d: every pixel sees the shell at distance d.
-// Effect settings join as JSON members after the focus and the ranges.
-std::string ShellScene(double d, const std::string& effect)
-{
-  return R"({"active_camera": "Camera", "objects": [
-      {"type": "camera", "name": "Camera"},
-      {"type": "sphere", "name": "Shell", "data": {"radius": )" +
-         std::to_string(d) + R"(}}],
-    "render_settings": [{"type": "render_settings", "data": {"width": 4, "height": 3, "antialiasing": 0},
-      "video_posts": [{"type": "Lensara", "data": {"DOF_FOCUS_DISTANCE": 1000.0,
-        "DOF_FRONT_START": 0.0, "DOF_FRONT_END": 500.0, "DOF_REAR_START": 100.0, "DOF_REAR_END": 900.0,
-        "DOF_DEPTH_BUFFER": true, "DOF_FRONT_REAR_BUFFERS": true)" +
-         (effect.empty() ? "" : ", " + effect) + "}}]}]}";
-}
-
-// A light's near and far clip by the host's formula, written out independently.
-double Clip(double d, bool nearOn, double nearFrom, double nearTo, bool farOn, double farFrom, double farTo)
-{
-  double f = 1.0;
-  if (nearOn) f = d <= nearFrom ? 0.0 : d < nearTo ? f * (d - nearFrom) / (nearTo - nearFrom) : f;
-  if (farOn) f = d >= farTo ? 0.0 : farFrom < d ? f * (farTo - d) / (farTo - farFrom) : f;
-  return f;
-}
-
-int Byte(double f) { return static_cast<int>(std::lround(std::clamp(f, 0.0, 1.0) * 255.0)); }
-
-class EffectRender : public ::testing::Test {
-protected:
-  explicit EffectRender(int32_t productKind = 1) : host(lensara::HostOptions{HST_VERSION, productKind})
-  {
-    host.LoadPlugins(BuiltPluginFolder());
-  }
-
-  // Renders scene (text) with options into image; the render's code.
-  int32_t Render(const std::string& scene, FrameRenderOptions options = {})
-  {
-    doc = lensara::ReadScene(scene, "effect.json");
-    FrameRender render(*doc, options);
-    image = MultipassBitmap();
-    int32_t code = render.RenderFrame(0.0, image).code;
-    failures.clear();
-    for (const auto& f : render.Failures()) failures.push_back(f.code);
-    return code;
-  }
-
-  // Channel 0 of pixel (x, y) of the layer named name; -1 when there is none.
-  int Pixel(const std::string& name, int x = 0, int y = 0) const
-  {
-    for (int32_t i = 0; i < image.LayerCount(); ++i)
-      if (image.LayerAt(i)->Name() == name) return image.LayerAt(i)->Row(y)[x * 3];
-    return -1;
-  }
-
-  reference::Image Composite() const
-  {
-    reference::Image out(image.Width(), image.Height());
-    std::memcpy(out.bytes.data(), image.Row(0), out.bytes.size());
-    return out;
-  }
-
-  lensara::Host host;
-  std::unique_ptr<lensara::Document> doc;
-  MultipassBitmap image;
-  std::vector<int32_t> failures;
-};
 
 TEST_F(EffectRender, DepthMapsFollowTheClipFormulaAndThePolarity)
 {
