@@ -102,7 +102,8 @@ void OpenCvBoxFilter(benchmark::State& state)
   cv::Mat source(kHeight, kWidth, CV_8UC3, const_cast<uint8_t*>(f.image.bytes.data()));
   cv::Mat target;
   int size = 2 * static_cast<int>(state.range(0)) + 1;
-  for (auto _ : state) cv::boxFilter(source, target, -1, cv::Size(size, size), cv::Point(-1, -1), true, cv::BORDER_REFLECT_101);
+  for (auto _ : state)
+    cv::boxFilter(source, target, -1, cv::Size(size, size), cv::Point(-1, -1), true, cv::BORDER_REFLECT_101);
 }
 
 double Smallest(const std::vector<double>& times) { return *std::min_element(times.begin(), times.end()); }

@@ -44,13 +44,15 @@ LENSARA_CLONES void AddBytes(std::int32_t* sums, const std::uint8_t* add, std::i
   for (std::int32_t j = 0; j < count; ++j) sums[j] += add[j] * times;
 }
 
-LENSARA_CLONES void SlideBytes(std::int32_t* sums, const std::uint8_t* add, const std::uint8_t* remove, std::int32_t count)
+LENSARA_CLONES void SlideBytes(std::int32_t* sums, const std::uint8_t* add, const std::uint8_t* remove,
+                               std::int32_t count)
 {
   for (std::int32_t j = 0; j < count; ++j) sums[j] += add[j] - remove[j];
 }
 
 // The window sums of count pixels of a segment that starts with the first pixel's window.
-LENSARA_CLONES void RunningSums(const std::uint8_t* segment, std::int32_t count, std::int32_t window, std::int32_t* sums)
+LENSARA_CLONES void RunningSums(const std::uint8_t* segment, std::int32_t count, std::int32_t window,
+                                std::int32_t* sums)
 {
   std::int32_t run[3] = {0, 0, 0};
   for (std::int32_t j = 0; j < window; ++j)
@@ -65,8 +67,8 @@ LENSARA_CLONES void RunningSums(const std::uint8_t* segment, std::int32_t count,
 
 // RunningSums for windows that reach beyond the reflected samples of the row: the first
 // window's sum counts the samples it reads, each slide reads the two samples directly.
-LENSARA_CLONES void FarRunningSums(const std::uint8_t* row, std::int32_t width, std::int64_t from, std::int32_t count, std::int32_t window,
-                                   std::int32_t* sums)
+LENSARA_CLONES void FarRunningSums(const std::uint8_t* row, std::int32_t width, std::int64_t from, std::int32_t count,
+                                   std::int32_t window, std::int32_t* sums)
 {
   std::int32_t run[3] = {0, 0, 0};
   ForEachReadSample(from, from + window, width, [&](std::int32_t i, std::int64_t times) {
@@ -124,9 +126,10 @@ public:
     CopyBlock(image, width, height, x0, bytes, strip.Get());
     std::int32_t* s = sums.Get();
     std::fill(s, s + bytes, 0);
-    ForEachReadSample(-std::int64_t(radius), std::int64_t(radius) + 1, height, [&](std::int32_t row, std::int64_t times) {
-      AddBytes(s, strip.Get() + std::ptrdiff_t(row) * bytes, bytes, static_cast<std::int32_t>(times));
-    });
+    ForEachReadSample(-std::int64_t(radius), std::int64_t(radius) + 1, height,
+                      [&](std::int32_t row, std::int64_t times) {
+                        AddBytes(s, strip.Get() + std::ptrdiff_t(row) * bytes, bytes, static_cast<std::int32_t>(times));
+                      });
     for (std::int32_t y = 0; y < height; ++y) {
       StoreQuotients(s, bytes, window, image + (std::ptrdiff_t(y) * width + x0) * 3);
       SlideBytes(s, StripRow(std::int64_t(y) + radius + 1, bytes), StripRow(std::int64_t(y) - radius, bytes), bytes);

@@ -23,8 +23,8 @@ public:
   bool Ready() const { return true; }
   void Start(std::int32_t, std::int32_t, bool) {}
 
-  void Pixel(const std::uint8_t* line, std::ptrdiff_t step, const std::uint8_t* mapLine, std::ptrdiff_t mapStep, std::int32_t n,
-             std::int32_t position, std::int32_t centre, bool depthTest, std::uint8_t* out) const
+  void Pixel(const std::uint8_t* line, std::ptrdiff_t step, const std::uint8_t* mapLine, std::ptrdiff_t mapStep,
+             std::int32_t n, std::int32_t position, std::int32_t centre, bool depthTest, std::uint8_t* out) const
   {
     std::int64_t sums[3] = {0, 0, 0}, count = 0;
     std::int64_t from = std::int64_t(position) - radius;
@@ -34,7 +34,8 @@ public:
       for (int c = 0; c < 3; ++c) sums[c] += line[i * step + c] * times;
     });
     for (int c = 0; c < 3; ++c)
-      out[c] = static_cast<std::uint8_t>(static_cast<std::int32_t>(static_cast<double>(sums[c]) / static_cast<double>(count)));
+      out[c] = static_cast<std::uint8_t>(
+          static_cast<std::int32_t>(static_cast<double>(sums[c]) / static_cast<double>(count)));
   }
 
 private:

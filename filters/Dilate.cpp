@@ -19,15 +19,16 @@ std::int32_t ReachableRadius(std::int32_t radius, std::int32_t n) { return std::
 
 // One pass over columns x0 .. x1 - 1. The square's maximum is the maximum over its rows of
 // each row's maximum, so every column first takes the row maxima (rowMax, one per row).
-void DilateColumns(const std::uint8_t* in, std::uint8_t* out, std::int32_t width, std::int32_t height, std::int32_t radius, std::uint8_t* rowMax, std::int32_t x0,
-                   std::int32_t x1)
+void DilateColumns(const std::uint8_t* in, std::uint8_t* out, std::int32_t width, std::int32_t height,
+                   std::int32_t radius, std::uint8_t* rowMax, std::int32_t x0, std::int32_t x1)
 {
   const std::int32_t across = ReachableRadius(radius, width), down = ReachableRadius(radius, height);
   for (std::int32_t x = x0; x < x1; ++x) {
     for (std::int32_t y = 0; y < height; ++y) {
       const std::uint8_t* row = in + std::ptrdiff_t(y) * width * 3;
       std::uint8_t m = row[x * 3];
-      for (std::int32_t dx = -across; dx <= across; ++dx) m = std::max(m, row[EdgeIndex(std::int64_t(x) + dx, width) * 3]);
+      for (std::int32_t dx = -across; dx <= across; ++dx)
+        m = std::max(m, row[EdgeIndex(std::int64_t(x) + dx, width) * 3]);
       rowMax[y] = m;
     }
     for (std::int32_t y = 0; y < height; ++y) {

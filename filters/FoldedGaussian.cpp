@@ -69,8 +69,8 @@ public:
     w[0] += tails[reach + 1 - position] + tails[reach + 1 + position];
   }
 
-  void Pixel(const std::uint8_t* line, std::ptrdiff_t step, const std::uint8_t* mapLine, std::ptrdiff_t mapStep, std::int32_t n, std::int32_t,
-             std::int32_t centre, bool depthTest, std::uint8_t* out) const
+  void Pixel(const std::uint8_t* line, std::ptrdiff_t step, const std::uint8_t* mapLine, std::ptrdiff_t mapStep,
+             std::int32_t n, std::int32_t, std::int32_t centre, bool depthTest, std::uint8_t* out) const
   {
     const double* w = weights.Get();
     double sums[3] = {0.0, 0.0, 0.0}, weightSum = 0.0;

@@ -10,7 +10,8 @@ namespace filters {
 
 namespace {
 
-LENSARA_INLINE void ConvertPixel(const std::uint8_t* pixel, const std::uint8_t* mapPixel, const Planes& to, std::ptrdiff_t j)
+LENSARA_INLINE void ConvertPixel(const std::uint8_t* pixel, const std::uint8_t* mapPixel, const Planes& to,
+                                 std::ptrdiff_t j)
 {
   for (int c = 0; c < 3; ++c) to.colour[c][j] = pixel[c];
   to.map[j] = mapPixel[0];
@@ -72,7 +73,8 @@ LENSARA_INLINE void ConvertColour(const Bytes32& low, const Bytes32& high, doubl
 }
 
 // kConvertRun adjacent pixels into the planes from j on.
-LENSARA_INLINE void ConvertPixelRun(const std::uint8_t* pixels, const std::uint8_t* mapPixels, const Planes& to, std::ptrdiff_t j)
+LENSARA_INLINE void ConvertPixelRun(const std::uint8_t* pixels, const std::uint8_t* mapPixels, const Planes& to,
+                                    std::ptrdiff_t j)
 {
   Bytes32 low = Twice(LoadBytes(pixels)), high = Twice(LoadBytes(pixels + 8));
   ConvertColour<0>(low, high, to.colour[0] + j);
@@ -83,8 +85,8 @@ LENSARA_INLINE void ConvertPixelRun(const std::uint8_t* pixels, const std::uint8
 }
 
 // count adjacent pixels into the planes from j on.
-LENSARA_INLINE void ConvertRun(const std::uint8_t* pixels, const std::uint8_t* mapPixels, std::int32_t count, const Planes& to,
-                               std::ptrdiff_t j)
+LENSARA_INLINE void ConvertRun(const std::uint8_t* pixels, const std::uint8_t* mapPixels, std::int32_t count,
+                               const Planes& to, std::ptrdiff_t j)
 {
   std::int32_t i = 0;
   for (; i + kConvertRun <= count; i += kConvertRun) ConvertPixelRun(pixels + i * 3, mapPixels + i * 3, to, j + i);
@@ -102,8 +104,8 @@ LENSARA_INLINE void ClearRun(const Planes& to, std::ptrdiff_t j, std::int32_t co
 
 }  // namespace
 
-LENSARA_CLONES void ConvertRow(const std::uint8_t* row, const std::uint8_t* mapRow, std::int32_t width, std::int64_t from, std::int32_t count,
-                               std::int32_t pad, Planes to)
+LENSARA_CLONES void ConvertRow(const std::uint8_t* row, const std::uint8_t* mapRow, std::int32_t width,
+                               std::int64_t from, std::int32_t count, std::int32_t pad, Planes to)
 {
   std::int64_t inside = std::clamp<std::int64_t>(-from, 0, count);
   std::int64_t end = std::clamp<std::int64_t>(width - from, inside, count);
@@ -111,7 +113,8 @@ LENSARA_CLONES void ConvertRow(const std::uint8_t* row, const std::uint8_t* mapR
     std::ptrdiff_t at = EdgeIndex(from + j, width) * 3;
     ConvertPixel(row + at, mapRow + at, to, j);
   }
-  ConvertRun(row + (from + inside) * 3, mapRow + (from + inside) * 3, static_cast<std::int32_t>(end - inside), to, inside);
+  ConvertRun(row + (from + inside) * 3, mapRow + (from + inside) * 3, static_cast<std::int32_t>(end - inside), to,
+             inside);
   for (std::int32_t j = static_cast<std::int32_t>(end); j < count; ++j) {
     std::ptrdiff_t at = EdgeIndex(from + j, width) * 3;
     ConvertPixel(row + at, mapRow + at, to, j);
@@ -119,8 +122,9 @@ LENSARA_CLONES void ConvertRow(const std::uint8_t* row, const std::uint8_t* mapR
   ClearRun(to, count, pad);
 }
 
-LENSARA_CLONES void ConvertBlockRow(const std::uint8_t* image, const std::uint8_t* map, std::int32_t width, std::int32_t height,
-                                    std::int64_t y, std::int32_t x0, std::int32_t lanes, Planes to, std::ptrdiff_t j)
+LENSARA_CLONES void ConvertBlockRow(const std::uint8_t* image, const std::uint8_t* map, std::int32_t width,
+                                    std::int32_t height, std::int64_t y, std::int32_t x0, std::int32_t lanes, Planes to,
+                                    std::ptrdiff_t j)
 {
   std::ptrdiff_t at = (std::ptrdiff_t(EdgeIndex(y, height)) * width + x0) * 3;
   ConvertRun(image + at, map + at, lanes, to, j);

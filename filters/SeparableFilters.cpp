@@ -84,7 +84,8 @@ bool GaussBlending(ImageView source, ImageView target, ImageView map, const Para
 {
   const std::int32_t radius = parameters.radius;
   if (radius > kFoldedGaussRadius && Outreaches(radius, target))
-    return RunFoldedGaussian(radius, BlendWidth(radius), source, target, map, parameters.depthTest, context, kGaussShare);
+    return RunFoldedGaussian(radius, BlendWidth(radius), source, target, map, parameters.depthTest, context,
+                             kGaussShare);
   BlurKernel kernel;
   if (!kernel.Init(std::max(radius, 0), false)) return false;
   if (radius > 0) {

@@ -20,11 +20,10 @@ constexpr std::int32_t kRowBlock = 256;
 class WeightedPasses : public SeparablePasses {
 public:
   WeightedPasses(const BlurKernel& kernel, ImageView map, bool depthTest)
-      : kernel(kernel), map(map.data), width(map.width), height(map.height),
-        radius(kernel.GetRadius()), depthTest(depthTest),
-        windowRows(std::min<std::int64_t>(height, kSpareRows) + 2 * std::int64_t(radius)),
-        length(RoundToGroups(std::max<std::int64_t>(std::min(kRowBlock, width) + 2 * std::int64_t(radius) + kGroupPixels,
-                                                   windowRows * kWindowStride))),
+      : kernel(kernel), map(map.data), width(map.width), height(map.height), radius(kernel.GetRadius()),
+        depthTest(depthTest), windowRows(std::min<std::int64_t>(height, kSpareRows) + 2 * std::int64_t(radius)),
+        length(RoundToGroups(std::max<std::int64_t>(
+            std::min(kRowBlock, width) + 2 * std::int64_t(radius) + kGroupPixels, windowRows * kWindowStride))),
         samples(length * 3), values(length), slots(std::int64_t(kernel.SlotCount()) * kLanes * kGroups)
   {
   }

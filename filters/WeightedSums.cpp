@@ -67,7 +67,8 @@ LENSARA_INLINE void SumLanes(const Planes& centre, Stride stride, std::int32_t e
   LoadGroupValues(centre.map, values);
   AddSamples<DepthTest>(centre, -extent * stride, values, slots, -extent, true, sums);
 #pragma GCC unroll 4
-  for (std::int32_t k = 1 - extent; k <= extent; ++k) AddSamples<DepthTest>(centre, k * stride, values, slots, k, false, sums);
+  for (std::int32_t k = 1 - extent; k <= extent; ++k)
+    AddSamples<DepthTest>(centre, k * stride, values, slots, k, false, sums);
 }
 
 // SumLanes for an extent of Extent .. Largest, with the loop unrolled for each extent so
@@ -186,7 +187,8 @@ LENSARA_INLINE std::int32_t LaneExtent(const BlurKernel& kernel, const std::int3
 
 // Slots s .. s + kLanes - 1 of every group's lanes.
 template <bool PerCentre>
-LENSARA_INLINE void LoadGroupSlots(const BlurKernel& kernel, const std::int32_t* centre, std::int32_t s, const GroupSlots& slots)
+LENSARA_INLINE void LoadGroupSlots(const BlurKernel& kernel, const std::int32_t* centre, std::int32_t s,
+                                   const GroupSlots& slots)
 {
   for (int g = 0; g < kGroups; ++g) LoadSlotBlock<PerCentre>(kernel, centre + g * kLanes, s, slots.Of(g));
 }

@@ -84,7 +84,8 @@ TEST_F(PassDrivers, ProgressTextNamesThePassOnlyWhenThereAreSeveral)
   test::Observer three, one;
   Run(filters::MedianBlur, image, image, image, 1, 3, false, false, three.Context());
   Run(filters::GaussianBlend, image, image, image, 1, 1, false, true, one.Context());
-  EXPECT_EQ(three.texts, (std::vector<std::string>{"Median Filter 1", "", "Median Filter 2", "", "Median Filter 3", ""}));
+  EXPECT_EQ(three.texts,
+            (std::vector<std::string>{"Median Filter 1", "", "Median Filter 2", "", "Median Filter 3", ""}));
   EXPECT_EQ(one.texts, (std::vector<std::string>{"Gaussian Filter ", ""}));
   EXPECT_EQ(three.values.size(), 3u * 2 * 6); // the filter's values; the driver sets none
 }
