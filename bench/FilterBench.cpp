@@ -1,4 +1,4 @@
-// Times every filter and driver of the effect on a 1920 x 1080 frame with a varied blur map
+// Times every filter and driver of the filters library on a 1920 x 1080 frame with a varied blur map
 // at radius 3, 8 and 16, next to a straightforward GaussImproved (one exp per sample) and
 // OpenCV's box filter, and prints the ratios the filters must meet: GaussImproved at least
 // 20 times faster than the straightforward version, MedianLowPass without the depth test
@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
@@ -17,10 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "app/core/Host.h"
-#include "plugins/dof/Dof.h"
-#include "plugins/dof/FastBitmap.h"
-#include "tests/support/ReferenceFilters.h"
+#include "filters/Filters.h"
+#include "tests/filters/FilterTest.h"
 
 namespace {
 
@@ -57,50 +54,37 @@ const Frame& TheFrame()
   return frame;
 }
 
-FastBitmap* Load(FastBitmap* bitmap, const reference::Image& image)
-{
-  std::memcpy(bitmap->GetData(), image.bytes.data(), image.bytes.size());
-  return bitmap;
-}
-
-// Source, target and map of the frame, refreshed before every iteration outside the timing.
+// Source, target and map of the frame.
 struct Buffers {
-  FastBitmap source{kWidth, kHeight}, target{kWidth, kHeight}, map{kWidth, kHeight};
-  Buffers()
-  {
-    Load(&source, TheFrame().image);
-    Load(&map, TheFrame().map);
-  }
+  reference::Image source = TheFrame().image, target{kWidth, kHeight}, map = TheFrame().map;
 };
 
-using Filter = Bool (*)(FastBitmap*, FastBitmap*, FastBitmap*, Int32, Bool, VideoPostStruct*);
-using Driver = Bool (*)(FastBitmap*, FastBitmap*, FastBitmap*, Int32, Int32, Bool, Bool, VideoPostStruct*);
-
-void RunFilter(benchmark::State& state, Filter filter, Bool depthTest)
+// Runs filter with parameters of the benchmark's radius.
+void Run(benchmark::State& state, filters::Filter filter, filters::Parameters parameters)
 {
   Buffers b;
-  for (auto _ : state) filter(&b.source, &b.target, &b.map, static_cast<Int32>(state.range(0)), depthTest, nullptr);
+  parameters.radius = static_cast<int32_t>(state.range(0));
+  for (auto _ : state) filter(test::View(b.source), test::View(b.target), test::View(b.map), parameters, {});
 }
 
-void RunDriver(benchmark::State& state, Driver driver)
-{
-  Buffers b;
-  for (auto _ : state) driver(&b.source, &b.target, &b.map, static_cast<Int32>(state.range(0)), 1, false, true, nullptr);
-}
+// One pass of a single-pass filter, of a driver with the blend.
+constexpr filters::Parameters kFilter{0, 1, false, false}, kFilterDepth{0, 1, true, false}, kDriver{0, 1, false, true};
 
-void GaussImproved(benchmark::State& s) { RunFilter(s, Dof::GaussImproved, false); }
-void GaussImprovedDepth(benchmark::State& s) { RunFilter(s, Dof::GaussImproved, true); }
-void GaussBlending(benchmark::State& s) { RunFilter(s, Dof::GaussBlending, false); }
-void MedianLowPass(benchmark::State& s) { RunFilter(s, Dof::MedianLowPass, false); }
-void MedianLowPassDepth(benchmark::State& s) { RunFilter(s, Dof::MedianLowPass, true); }
-void MedianBlurBlend(benchmark::State& s) { RunDriver(s, Dof::MedianBlur); }
-void GaussianBlurBlend(benchmark::State& s) { RunDriver(s, Dof::GaussianBlur); }
-void GaussianBlendBlend(benchmark::State& s) { RunDriver(s, Dof::GaussianBlend); }
+void GaussImproved(benchmark::State& s) { Run(s, filters::GaussImproved, kFilter); }
+void GaussImprovedDepth(benchmark::State& s) { Run(s, filters::GaussImproved, kFilterDepth); }
+void GaussBlending(benchmark::State& s) { Run(s, filters::GaussBlending, kFilter); }
+void MedianLowPass(benchmark::State& s) { Run(s, filters::MedianLowPass, kFilter); }
+void MedianLowPassDepth(benchmark::State& s) { Run(s, filters::MedianLowPass, kFilterDepth); }
+void MedianBlurBlend(benchmark::State& s) { Run(s, filters::MedianBlur, kDriver); }
+void GaussianBlurBlend(benchmark::State& s) { Run(s, filters::GaussianBlur, kDriver); }
+void GaussianBlendBlend(benchmark::State& s) { Run(s, filters::GaussianBlend, kDriver); }
 
+// One pass over the map.
 void Dilate(benchmark::State& state)
 {
   Buffers b;
-  for (auto _ : state) Dof::Dilate(&b.map, &b.target, 1, static_cast<Int32>(state.range(0)), nullptr);
+  const filters::Parameters parameters{static_cast<int32_t>(state.range(0)), 1};
+  for (auto _ : state) filters::Dilate(test::View(b.map), test::View(b.target), {}, parameters, {});
 }
 
 void StraightGaussImproved(benchmark::State& state)
@@ -118,7 +102,8 @@ void OpenCvBoxFilter(benchmark::State& state)
   cv::Mat source(kHeight, kWidth, CV_8UC3, const_cast<uint8_t*>(f.image.bytes.data()));
   cv::Mat target;
   int size = 2 * static_cast<int>(state.range(0)) + 1;
-  for (auto _ : state) cv::boxFilter(source, target, -1, cv::Size(size, size), cv::Point(-1, -1), true, cv::BORDER_REFLECT_101);
+  for (auto _ : state)
+    cv::boxFilter(source, target, -1, cv::Size(size, size), cv::Point(-1, -1), true, cv::BORDER_REFLECT_101);
 }
 
 double Smallest(const std::vector<double>& times) { return *std::min_element(times.begin(), times.end()); }
@@ -190,8 +175,6 @@ private:
 
 int main(int argc, char** argv)
 {
-  lensara::Host host;
-  InitOS(const_cast<C4DOS*>(host.Table()));
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);

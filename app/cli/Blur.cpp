@@ -6,22 +6,19 @@
 #include "app/core/Allocations.h"
 #include "app/core/Error.h"
 #include "app/image/ImageIO.h"
-#include "plugins/dof/Dof.h"
-#include "plugins/dof/FastBitmap.h"
+#include "filters/Filters.h"
 
 namespace lensara {
 
 namespace {
 
-using Driver = Bool (*)(FastBitmap*, FastBitmap*, FastBitmap*, Int32, Int32, Bool, Bool, VideoPostStruct*);
-
 struct Filter {
   const char* name;
-  Driver driver;
+  filters::Filter driver;
 };
 
 const Filter kFilters[] = {
-    {"median", Dof::MedianBlur}, {"gaussian", Dof::GaussianBlur}, {"gaussian-blend", Dof::GaussianBlend}};
+    {"median", filters::MedianBlur}, {"gaussian", filters::GaussianBlur}, {"gaussian-blend", filters::GaussianBlend}};
 
 // "median, gaussian or gaussian-blend"
 std::string FilterList()
@@ -32,7 +29,7 @@ std::string FilterList()
   return list;
 }
 
-Driver FindDriver(const std::string& filter)
+filters::Filter FindDriver(const std::string& filter)
 {
   for (const Filter& f : kFilters)
     if (filter == f.name) return f.driver;
@@ -50,7 +47,27 @@ void CheckSameSize(const BlurOptions& options)
                 options.image.string() + " is " + SizeText(image));
 }
 
-BaseBitmap* AsBaseBitmap(Bitmap& bitmap) { return BaseBitmap::FromHandle(bitmap.Handle()); }
+filters::ImageView View(Bitmap& bitmap) { return {bitmap.Row(0), bitmap.Width(), bitmap.Height()}; }
+
+// The break test and the progress display, as the filters' context reaches them.
+struct Observers {
+  BreakTest* breakTest;
+  ProgressDisplay* progress;
+};
+
+Observers& ObserversOf(void* user) { return *static_cast<Observers*>(user); }
+
+bool Stop(void* user) { return ObserversOf(user).breakTest && ObserversOf(user).breakTest->Stop(); }
+
+void SetValue(void* user, double value)
+{
+  if (ProgressDisplay* progress = ObserversOf(user).progress) progress->SetValue(value);
+}
+
+void SetText(void* user, const char* text)
+{
+  if (ProgressDisplay* progress = ObserversOf(user).progress) progress->SetText(text);
+}
 
 void CheckLimit(const Description& description, const char* parameter, const char* option, int32_t value)
 {
@@ -77,26 +94,21 @@ void CheckBlurLimits(const Host& host, const BlurOptions& options)
   CheckLimit(dof->description, "DOF_PASSES", "--passes", options.passes);
 }
 
-bool RunBlur(const Host& host, const BlurOptions& options, BreakTest* breakTest, ProgressDisplay* progress)
+bool RunBlur(const BlurOptions& options, BreakTest* breakTest, ProgressDisplay* progress)
 {
-  Driver driver = FindDriver(options.filter);
+  filters::Filter driver = FindDriver(options.filter);
   CheckImageOutput(options.output);
-  InitOS(const_cast<C4DOS*>(host.Table()));
   CheckSameSize(options);
   Bitmap image = ReadImage(options.image);
   Bitmap map = ReadImage(options.map);
   CountAllocation();
   Bitmap result = image;
-  FastBitmap source(AsBaseBitmap(image));
-  FastBitmap blurMap(AsBaseBitmap(map));
-  FastBitmap target(AsBaseBitmap(result));
-  HstVideoPostStruct record = MakeCallRecord(breakTest, progress);
-  bool done = source.GetData() && blurMap.GetData() && target.GetData() &&
-              driver(&source, &target, &blurMap, options.radius, options.passes, options.depthAware, options.blend,
-                     VideoPostStruct::FromHandle(&record));
-  if (!done) throw Error(options.image.string() + ": the " + options.filter + " filter failed: out of memory");
+  Observers observers{breakTest, progress};
+  const filters::Context context{Stop, SetValue, SetText, &observers};
+  const filters::Parameters parameters{options.radius, options.passes, options.depthAware, options.blend};
+  if (!driver(View(image), View(result), View(map), parameters, context))
+    throw Error(options.image.string() + ": the " + options.filter + " filter failed: out of memory");
   if (breakTest && breakTest->Stop()) return false;
-  target.CopyTo(AsBaseBitmap(result));
   WriteImage(options.output, result);
   return true;
 }

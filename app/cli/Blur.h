@@ -1,4 +1,4 @@
-// `lensara blur`: the effect's filter drivers on an image and a blur map from files.
+// `lensara blur`: the filters library's pass drivers on an image and a blur map from files.
 #pragma once
 
 #include <cstdint>
@@ -31,11 +31,10 @@ void CheckBlurLimits(const Host& host, const BlurOptions& options);
 
 // Runs the chosen driver with source image, the blur map and a target that starts as a
 // copy of the source (so zero passes leave the image as it was), and writes the target to
-// options.output, whose name and folder are checked first. The plug-in interface is bound
-// to host's table. Returns false, writing nothing, when breakTest stopped the filter.
+// options.output, whose name and folder are checked first. Returns false, writing nothing, when breakTest stopped the filter.
 // Throws Error naming the file and the problem for unreadable or mismatched images, an
 // unwritable output or a filter that fails; UsageError for an unknown filter or output
 // format.
-bool RunBlur(const Host& host, const BlurOptions& options, BreakTest* breakTest, ProgressDisplay* progress);
+bool RunBlur(const BlurOptions& options, BreakTest* breakTest, ProgressDisplay* progress);
 
 }  // namespace lensara

@@ -210,7 +210,7 @@ int Blur(const lensara::Host& host, const lensara::BlurOptions& options)
   bool written;
   {
     lensara::ProgressBar progress;
-    written = lensara::RunBlur(host, options, &interrupt, &progress);
+    written = lensara::RunBlur(options, &interrupt, &progress);
   }
   if (written) return lensara::kExitSuccess;
   std::cerr << "lensara blur: interrupted; " << options.output.string() << " was not written\n";

@@ -3,7 +3,6 @@
 
 #include "host/c4d.h"
 
-class FastBitmap;
 class PreviewDialog;
 
 // The render's progress hook for RenderDocument: passes fraction to the progress display
@@ -132,41 +131,6 @@ public:
   // Forces the depth render's settings: one layer per light, no other video post (but a
   // hair renderer, with hair), the anti-aliasing asked for.
   static void AdjustRenderData(RenderData* rd, Bool reflections, Bool hair, Int32 antiAliasing);
-  // Single-pass blurs (filters/SeparableFilters.cpp): source into target by the blur map
-  // (byte 0 per pixel, 0 sharp .. 255 blurred) over a window of 2 x radius + 1 samples,
-  // along the rows and then along the columns, with reflected edges. With depthTest a
-  // neighbour counts only if the centre's map value <= the neighbour's + 5. Once per column
-  // they ask the break test of vps->thread and set the progress value of vps->progress (vps
-  // may be null). A stop ends the pass; the result is still true. False, target untouched,
-  // when an image has no storage or the sizes differ. A negative radius copies the source.
-  //   GaussImproved: a Gaussian whose width follows the map; map value 0 keeps the pixel.
-  //   GaussBlending: one Gaussian of width 3.456 x radius for all pixels.
-  //   MedianLowPass: the mean of the counted samples.
-  static Bool GaussImproved(FastBitmap* source, FastBitmap* target, FastBitmap* map, Int32 radius, Bool depthTest,
-                            VideoPostStruct* vps);
-  static Bool GaussBlending(FastBitmap* source, FastBitmap* target, FastBitmap* map, Int32 radius, Bool depthTest,
-                            VideoPostStruct* vps);
-  static Bool MedianLowPass(FastBitmap* source, FastBitmap* target, FastBitmap* map, Int32 radius, Bool depthTest,
-                            VideoPostStruct* vps);
-
-  // Pass drivers (filters/PassDrivers.cpp): apply their filter passes times (MedianBlur:
-  // MedianLowPass, GaussianBlur: GaussImproved, GaussianBlend: GaussBlending), each pass on
-  // the last one's result, with the progress text "Median Filter " or "Gaussian Filter "
-  // (followed by the pass number when passes > 1). Then either write the result into
-  // target or, with blend, target = result x F + source x (1 - F) with F the mean of the
-  // map's three bytes / 255. False when a pass fails (target untouched) or, with blend,
-  // an image is missing; true also after a stop.
-  static Bool MedianBlur(FastBitmap* source, FastBitmap* target, FastBitmap* map, Int32 radius, Int32 passes,
-                         Bool depthTest, Bool blend, VideoPostStruct* vps);
-  static Bool GaussianBlur(FastBitmap* source, FastBitmap* target, FastBitmap* map, Int32 radius, Int32 passes,
-                           Bool depthTest, Bool blend, VideoPostStruct* vps);
-  static Bool GaussianBlend(FastBitmap* source, FastBitmap* target, FastBitmap* map, Int32 radius, Int32 passes,
-                            Bool depthTest, Bool blend, VideoPostStruct* vps);
-
-  // Widens the high values of a grey map (filters/Dilate.cpp): passes times, every pixel
-  // takes the largest byte 0 in the (2 x radius + 1)^2 window around it, written into all
-  // three bytes of target. False when source or target has no storage or the sizes differ.
-  static Bool Dilate(FastBitmap* source, FastBitmap* target, UInt32 passes, Int32 radius, VideoPostStruct* vps);
 
 private:
   // What one stage-5 run reads of the settings, once.

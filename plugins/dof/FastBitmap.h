@@ -1,4 +1,5 @@
-// FastBitmap: the effect's own RGB image, one flat array the filters index directly.
+// FastBitmap: the effect's own RGB image, one flat array that the filters library reads and
+// writes through View().
 //
 // Sample c (0 red, 1 green, 2 blue) of pixel (x, y) lies at (y * width + x) * 3 + c.
 // The storage is null when the buffer is empty or its allocation failed (width and height
@@ -6,6 +7,7 @@
 // Images of 2^31 bytes or more are refused like a failed allocation.
 #pragma once
 
+#include "filters/Filters.h"
 #include "host/c4d.h"
 
 class FastBitmap {
@@ -25,6 +27,8 @@ public:
   UChar* GetData() const { return data; }
   Int32 GetWidth() const { return width; }
   Int32 GetHeight() const { return height; }
+  // The image as the filters take it; null data without storage.
+  filters::ImageView View() const { return {data, width, height}; }
   // Copies this buffer's bytes into other's storage; the caller guarantees that other holds
   // at least as many. Nothing happens when either has no storage.
   void CopyTo(FastBitmap* other) const;

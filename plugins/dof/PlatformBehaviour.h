@@ -1,11 +1,8 @@
 // Where the effect's macOS build behaves unlike its Windows builds, all in one place. A
 // build configured with LENSARA_MACOS_BEHAVIOUR compiles the macOS behaviour; every other
 // build the Windows one. Code and tests read these constants and functions instead of
-// testing the build themselves.
+// testing the build themselves. The filters' part of it is the library's (filters/FilterSum.h).
 #pragma once
-
-#include <cstdint>
-#include <type_traits>
 
 #include "host/c4d.h"
 
@@ -41,19 +38,3 @@ inline Bool IsGatedRender(const VideoPostStruct& vps)
 {
   return kMacOSBehaviour ? vps.editor == 0 : (vps.flags & 1) != 0;
 }
-
-// The type the filters store their colour sums and weight sums in after each addition;
-// every addition itself is computed in double. The means' sums and counts are whole
-// numbers, which single precision holds exactly while a window's sum stays below 2^24;
-// past that it would stall the count and lose the mean, so the means keep them exactly.
-using FilterSum = std::conditional_t<kMacOSBehaviour, float, double>;
-
-// True when a mean of radius needs sums that FilterSum cannot hold exactly: its windows'
-// colour sums can reach 2^24. The means then keep them exactly.
-constexpr Bool MeanOutgrowsFilterSum(std::int64_t radius)
-{
-  return std::is_same_v<FilterSum, float> && 255 * (2 * radius + 1) >= (std::int64_t{1} << 24);
-}
-
-// value as stored in a FilterSum, back in double.
-constexpr double StoredSum(double value) { return static_cast<double>(static_cast<FilterSum>(value)); }

@@ -1,6 +1,5 @@
 #include "FilterTest.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace test {
@@ -9,69 +8,11 @@ FilterTest::FilterTest() { InitOS(const_cast<C4DOS*>(host.Table())); }
 
 FilterTest::~FilterTest() { lensara::SetAllocationBudget(-1); }
 
-void Fill(FastBitmap& bitmap, const reference::Image& image)
-{
-  ASSERT_EQ(bitmap.GetWidth(), image.width);
-  ASSERT_EQ(bitmap.GetHeight(), image.height);
-  ASSERT_NE(bitmap.GetData(), nullptr);
-  std::memcpy(bitmap.GetData(), image.bytes.data(), image.bytes.size());
-}
-
-reference::Image ToImage(const FastBitmap& bitmap)
-{
-  reference::Image image(bitmap.GetWidth(), bitmap.GetHeight());
-  if (bitmap.GetData()) std::memcpy(image.bytes.data(), bitmap.GetData(), image.bytes.size());
-  return image;
-}
-
 lensara::Bitmap ToBitmap(const reference::Image& image)
 {
   lensara::Bitmap bitmap(image.width, image.height);
   if (!image.bytes.empty()) std::memcpy(bitmap.Row(0), image.bytes.data(), image.bytes.size());
   return bitmap;
-}
-
-reference::Image RandomImage(std::mt19937& random, int width, int height)
-{
-  reference::Image image(width, height);
-  std::uniform_int_distribution<int> byte(0, 255);
-  for (uint8_t& b : image.bytes) b = static_cast<uint8_t>(byte(random));
-  return image;
-}
-
-reference::Image RandomMap(std::mt19937& random, int width, int height)
-{
-  reference::Image map(width, height);
-  std::uniform_int_distribution<int> byte(0, 255), noise(-8, 8), kind(0, 9);
-  int patch = 1 + width / 4;
-  std::vector<int> levels(static_cast<std::size_t>((width / patch + 1) * (height / patch + 1)));
-  for (int& level : levels) {
-    int k = kind(random);
-    level = k == 0 ? 0 : k == 1 ? 255 : byte(random);
-  }
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      int level = levels[static_cast<std::size_t>((y / patch) * (width / patch + 1) + x / patch)];
-      int v = level == 0 || level == 255 ? level : std::clamp(level + noise(random), 0, 255);
-      uint8_t* p = map.At(x, y);
-      p[0] = static_cast<uint8_t>(v);
-      p[1] = static_cast<uint8_t>(byte(random));
-      p[2] = static_cast<uint8_t>(byte(random));
-    }
-  return map;
-}
-
-reference::Image Uniform(int width, int height, uint8_t r, uint8_t g, uint8_t b)
-{
-  reference::Image image(width, height);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      uint8_t* p = image.At(x, y);
-      p[0] = r;
-      p[1] = g;
-      p[2] = b;
-    }
-  return image;
 }
 
 }  // namespace test

@@ -1,11 +1,10 @@
-// Test support for the effect's image code: a host bound in-process, a break test and a
-// progress display that record what the filters ask, and conversions between FastBitmaps
-// and the reference images.
+// Test support for the host's image code: a host bound in-process, a break test and a
+// progress display that record what a render call asks, and host bitmaps of the reference
+// images (the test images themselves come from tests/filters/FilterTest.h).
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
@@ -13,8 +12,8 @@
 #include "app/core/FunctionTable.h"
 #include "app/core/Host.h"
 #include "app/core/RenderCall.h"
-#include "plugins/dof/FastBitmap.h"
-#include "tests/support/ReferenceFilters.h"
+#include "host/c4d.h"
+#include "tests/filters/FilterTest.h"
 
 namespace test {
 
@@ -27,22 +26,11 @@ protected:
   lensara::Host host;
 };
 
-// A break test that answers true from its stopAt-th question on (counting from 0), or at
-// that question only when once is set; never when stopAt is negative.
-class CountingBreak : public lensara::BreakTest {
+// A break test that answers as its StopCounter.
+class CountingBreak : public lensara::BreakTest, public StopCounter {
 public:
-  explicit CountingBreak(long stopAt = -1, bool once = false) : stopAt(stopAt), once(once) {}
-  bool Stop() noexcept override
-  {
-    bool stop = stopAt >= 0 && (once ? asked == stopAt : asked >= stopAt);
-    ++asked;
-    return stop;
-  }
-  long asked = 0;
-
-private:
-  long stopAt;
-  bool once;
+  using StopCounter::StopCounter;
+  bool Stop() noexcept override { return Ask(); }
 };
 
 class RecordingProgress : public lensara::ProgressDisplay {
@@ -66,17 +54,7 @@ private:
   HstVideoPostStruct record;
 };
 
-// A FastBitmap holding image, and back.
-void Fill(FastBitmap& bitmap, const reference::Image& image);
-reference::Image ToImage(const FastBitmap& bitmap);
 // A host bitmap holding image.
 lensara::Bitmap ToBitmap(const reference::Image& image);
-
-// Random images: colours uniformly, maps in smooth patches with noise and runs of 0 and 255,
-// so that depth tests, zero centres and full blur all occur.
-reference::Image RandomImage(std::mt19937& random, int width, int height);
-reference::Image RandomMap(std::mt19937& random, int width, int height);
-// Every pixel (r, g, b).
-reference::Image Uniform(int width, int height, uint8_t r, uint8_t g, uint8_t b);
 
 }  // namespace test

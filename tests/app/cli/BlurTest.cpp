@@ -47,7 +47,7 @@ TEST_F(BlurCommand, WritesTheDriversResult)
     options.depthAware = true;
     options.blend = filter != Filter::GaussImproved;
     test::RecordingProgress progress;
-    ASSERT_TRUE(lensara::RunBlur(host, options, nullptr, &progress));
+    ASSERT_TRUE(lensara::RunBlur(options, nullptr, &progress));
     Image expected = reference::Drive(filter, image, Image(31, 17), map, 4, 2, true, options.blend);
     EXPECT_TRUE(lensara::ReadImage(options.output) == ToBitmap(expected)) << name;
     EXPECT_FALSE(progress.texts.empty());
@@ -58,10 +58,10 @@ TEST_F(BlurCommand, RefusesMismatchedImagesAndUnknownFilters)
 {
   lensara::WriteImage(dir / "small.png", lensara::Bitmap(30, 17));
   options.map = dir / "small.png";
-  EXPECT_THROW(lensara::RunBlur(host, options, nullptr, nullptr), lensara::Error);
+  EXPECT_THROW(lensara::RunBlur(options, nullptr, nullptr), lensara::Error);
   options.map = dir / "map.png";
   options.filter = "box";
-  EXPECT_THROW(lensara::RunBlur(host, options, nullptr, nullptr), lensara::Error);
+  EXPECT_THROW(lensara::RunBlur(options, nullptr, nullptr), lensara::Error);
   EXPECT_FALSE(std::filesystem::exists(options.output));
 }
 
@@ -70,7 +70,7 @@ TEST_F(BlurCommand, MapOfAnotherSizeIsRefusedBeforeDecoding)
   test::WritePngHeader(dir / "wide.png", 20000, 17);
   options.map = dir / "wide.png";
   try {
-    lensara::RunBlur(host, options, nullptr, nullptr);
+    lensara::RunBlur(options, nullptr, nullptr);
     ADD_FAILURE();
   } catch (const lensara::Error& e) {
     EXPECT_EQ(std::string(e.what()), options.map.string() + ": the blur map is 20000 x 17 but the image " +
@@ -81,14 +81,14 @@ TEST_F(BlurCommand, MapOfAnotherSizeIsRefusedBeforeDecoding)
 TEST_F(BlurCommand, ZeroPassesLeaveTheImageAsItWas)
 {
   options.passes = 0;
-  ASSERT_TRUE(lensara::RunBlur(host, options, nullptr, nullptr));
+  ASSERT_TRUE(lensara::RunBlur(options, nullptr, nullptr));
   EXPECT_TRUE(lensara::ReadImage(options.output) == ToBitmap(image));
 }
 
 TEST_F(BlurCommand, StoppedRunWritesNothing)
 {
   test::CountingBreak stop(5);
-  EXPECT_FALSE(lensara::RunBlur(host, options, &stop, nullptr));
+  EXPECT_FALSE(lensara::RunBlur(options, &stop, nullptr));
   EXPECT_FALSE(std::filesystem::exists(options.output));
 }
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "app/core/Bitmap.h"
-#include "plugins/dof/Dof.h"
+#include "filters/Filters.h"
 #include "tests/support/FilterTest.h"
 
 namespace {
@@ -79,7 +79,7 @@ TEST_F(FastBitmapTest, ZeroSizedImagesHaveStorageAndCopyNothing)
   EXPECT_EQ(fast.GetHeight(), 4);
   FastBitmap other(0, 4);
   fast.CopyTo(&other);
-  EXPECT_TRUE(Dof::GaussianBlur(&fast, &other, &fast, 3, 2, true, true, nullptr));
+  EXPECT_TRUE(filters::GaussianBlur(fast.View(), other.View(), fast.View(), {3, 2, true, true}, {}));
 }
 
 TEST_F(FastBitmapTest, FailedOrOversizedAllocationsKeepTheSizeWithoutStorage)
@@ -95,8 +95,8 @@ TEST_F(FastBitmapTest, FailedOrOversizedAllocationsKeepTheSizeWithoutStorage)
   failed.CopyTo(AsBase(untouched));
   EXPECT_TRUE(untouched == lensara::Bitmap(5, 5));
   FastBitmap fine(AsBase(host));
-  EXPECT_FALSE(Dof::GaussImproved(&fine, &fine, &failed, 1, false, nullptr));
-  EXPECT_FALSE(Dof::Dilate(&failed, &fine, 1, 1, nullptr));
+  EXPECT_FALSE(filters::GaussImproved(fine.View(), fine.View(), failed.View(), {1}, {}));
+  EXPECT_FALSE(filters::Dilate(failed.View(), fine.View(), {}, {1, 1}, {}));
 
   FastBitmap huge(30000, 30000); // 2.7e9 bytes: beyond 2^31
   EXPECT_EQ(huge.GetData(), nullptr);

@@ -15,7 +15,7 @@
 #include "app/scene/SceneFile.h"
 #include "plugins/dof/PlatformBehaviour.h"
 #include "tests/support/FilterTest.h"
-#include "tests/support/ReferenceFilters.h"
+#include "tests/filters/ReferenceFilters.h"
 #include "tests/support/TempDir.h"
 
 namespace {

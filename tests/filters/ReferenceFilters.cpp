@@ -1,8 +1,9 @@
 #include "ReferenceFilters.h"
 
 #include <cmath>
+#include <type_traits>
 
-#include "plugins/dof/PlatformBehaviour.h"
+#include "filters/FilterSum.h"
 
 namespace reference {
 
@@ -67,7 +68,7 @@ void PassStoring(Filter filter, const Image& in, Image& out, const Image& map, i
 void Pass(Filter filter, const Image& in, Image& out, const Image& map, int radius, bool depthTest, bool alongRows,
           int columns)
 {
-  if (kMacOSBehaviour && filter != Filter::MedianLowPass)
+  if (std::is_same_v<filters::FilterSum, float> && filter != Filter::MedianLowPass)
     PassStoring<float>(filter, in, out, map, radius, depthTest, alongRows, columns);
   else
     PassStoring<double>(filter, in, out, map, radius, depthTest, alongRows, columns);

@@ -1,5 +1,5 @@
 // The filters' hot loops are compiled several times, for x86-64-v4 (AVX-512), AVX2 and the
-// baseline, and the best the processor supports is chosen when the plug-in loads. Helpers
+// baseline, and the best the processor supports is chosen when the program loads. Helpers
 // they call are forced inline so that each copy gets them in its own instruction set.
 // Multiply and add are never fused (-ffp-contract=off), so every copy computes the same
 // doubles.

@@ -1,37 +1,35 @@
 #include <gtest/gtest.h>
 
-#include "plugins/dof/Dof.h"
-#include "tests/support/FilterTest.h"
+#include "filters/Filters.h"
+#include "tests/filters/FilterTest.h"
 
 namespace {
 
 using reference::Filter;
 using reference::Image;
 
-using Driver = Bool (*)(FastBitmap*, FastBitmap*, FastBitmap*, Int32, Int32, Bool, Bool, VideoPostStruct*);
-
 struct DriverCase {
-  Driver driver;
+  filters::Filter driver;
   Filter filter;
   const char* label;
 };
 
-const DriverCase kDrivers[] = {{Dof::MedianBlur, Filter::MedianLowPass, "Median Filter "},
-                               {Dof::GaussianBlur, Filter::GaussImproved, "Gaussian Filter "},
-                               {Dof::GaussianBlend, Filter::GaussBlending, "Gaussian Filter "}};
+const DriverCase kDrivers[] = {{filters::MedianBlur, Filter::MedianLowPass, "Median Filter "},
+                               {filters::GaussianBlur, Filter::GaussImproved, "Gaussian Filter "},
+                               {filters::GaussianBlend, Filter::GaussBlending, "Gaussian Filter "}};
 
-class PassDrivers : public test::FilterTest {
+class PassDrivers : public ::testing::Test {
 protected:
-  Image Run(Driver driver, const Image& source, const Image& target, const Image& map, int radius, int passes,
-            bool depthTest, bool blend, VideoPostStruct* vps = nullptr, Bool* result = nullptr)
+  ~PassDrivers() override { test::SetAllocationBudget(-1); }
+
+  // Runs driver on copies of the images; returns the target.
+  Image Run(filters::Filter driver, Image source, Image target, Image map, int radius, int passes, bool depthTest,
+            bool blend, const filters::Context& context = {}, bool* result = nullptr)
   {
-    FastBitmap s(source.width, source.height), t(target.width, target.height), m(map.width, map.height);
-    test::Fill(s, source);
-    test::Fill(t, target);
-    test::Fill(m, map);
-    Bool ok = driver(&s, &t, &m, radius, passes, depthTest, blend, vps);
+    bool ok = driver(test::View(source), test::View(target), test::View(map), {radius, passes, depthTest, blend},
+                     context);
     if (result) *result = ok;
-    return test::ToImage(t);
+    return target;
   }
 };
 
@@ -48,8 +46,8 @@ TEST_F(PassDrivers, MatchTheStraightforwardPassesAndBlend)
           for (bool depthTest : {false, true}) {
             SCOPED_TRACE(::testing::Message() << w << "x" << h << " " << d.label << static_cast<int>(d.filter)
                                               << " passes " << passes << " blend " << blend << " depth " << depthTest);
-            Bool ok = false;
-            Image fast = Run(d.driver, source, target, map, 3, passes, depthTest, blend, nullptr, &ok);
+            bool ok = false;
+            Image fast = Run(d.driver, source, target, map, 3, passes, depthTest, blend, {}, &ok);
             EXPECT_TRUE(ok);
             EXPECT_TRUE(fast == reference::Drive(d.filter, source, target, map, 3, passes, depthTest, blend));
           }
@@ -75,7 +73,7 @@ TEST_F(PassDrivers, BlendReadsTheMeanOfTheMapBytes)
   Image target = test::Uniform(4, 4, 90, 90, 90);
   Image map = test::Uniform(4, 4, 255, 0, 0);
   // No pass: the target's own contents are blended with F = 1/3.
-  Image out = Run(Dof::MedianBlur, source, target, map, 1, 0, false, true);
+  Image out = Run(filters::MedianBlur, source, target, map, 1, 0, false, true);
   EXPECT_EQ(out.At(2, 2)[0], static_cast<int>(90 * ((255.0 / 3.0) / 255.0)));
 }
 
@@ -83,11 +81,11 @@ TEST_F(PassDrivers, ProgressTextNamesThePassOnlyWhenThereAreSeveral)
 {
   std::mt19937 random(23);
   Image image = test::RandomImage(random, 6, 6);
-  test::RecordingProgress three, one;
-  test::CallRecord threeCall(nullptr, &three), oneCall(nullptr, &one);
-  Run(Dof::MedianBlur, image, image, image, 1, 3, false, false, threeCall.Get());
-  Run(Dof::GaussianBlend, image, image, image, 1, 1, false, true, oneCall.Get());
-  EXPECT_EQ(three.texts, (std::vector<std::string>{"Median Filter 1", "", "Median Filter 2", "", "Median Filter 3", ""}));
+  test::Observer three, one;
+  Run(filters::MedianBlur, image, image, image, 1, 3, false, false, three.Context());
+  Run(filters::GaussianBlend, image, image, image, 1, 1, false, true, one.Context());
+  EXPECT_EQ(three.texts,
+            (std::vector<std::string>{"Median Filter 1", "", "Median Filter 2", "", "Median Filter 3", ""}));
   EXPECT_EQ(one.texts, (std::vector<std::string>{"Gaussian Filter ", ""}));
   EXPECT_EQ(three.values.size(), 3u * 2 * 6); // the filter's values; the driver sets none
 }
@@ -96,15 +94,14 @@ TEST_F(PassDrivers, FailingPassLeavesTheTargetAndGivesFalse)
 {
   std::mt19937 random(24);
   Image source = test::RandomImage(random, 8, 8), target = test::RandomImage(random, 8, 8);
-  FastBitmap s(8, 8), t(8, 8), noMap, smallMap(4, 8);
-  test::Fill(s, source);
-  test::Fill(t, target);
+  Image t = target, smallMap(4, 8);
+  const filters::ImageView s = test::View(source), noMap{nullptr, 8, 8};
   for (const DriverCase& d : kDrivers) {
-    EXPECT_FALSE(d.driver(&s, &t, &noMap, 2, 2, false, false, nullptr));
-    EXPECT_FALSE(d.driver(&s, &t, &smallMap, 2, 1, false, true, nullptr));
-    EXPECT_FALSE(d.driver(&s, &t, &smallMap, 2, 0, false, true, nullptr));
-    EXPECT_FALSE(d.driver(&s, &t, nullptr, 2, 0, false, false, nullptr));
-    EXPECT_TRUE(test::ToImage(t) == target);
+    EXPECT_FALSE(d.driver(s, test::View(t), noMap, {2, 2, false, false}, {}));
+    EXPECT_FALSE(d.driver(s, test::View(t), test::View(smallMap), {2, 1, false, true}, {}));
+    EXPECT_FALSE(d.driver(s, test::View(t), test::View(smallMap), {2, 0, false, true}, {}));
+    EXPECT_FALSE(d.driver(s, test::View(t), {}, {2, 0, false, false}, {}));
+    EXPECT_TRUE(t == target);
   }
 }
 
@@ -112,16 +109,14 @@ TEST_F(PassDrivers, FailedWorkingCopiesGiveFalse)
 {
   std::mt19937 random(25);
   Image image = test::RandomImage(random, 8, 8);
-  FastBitmap s(8, 8), t(8, 8), m(8, 8);
-  test::Fill(s, image);
-  test::Fill(t, image);
-  test::Fill(m, image);
+  Image s = image, t = image, m = image;
   for (long budget : {0, 1, 2, 3, 4, 5}) {
-    lensara::SetAllocationBudget(budget);
-    EXPECT_FALSE(Dof::GaussianBlur(&s, &t, &m, 2, 1, false, true, nullptr)) << budget;
+    test::SetAllocationBudget(budget);
+    EXPECT_FALSE(filters::GaussianBlur(test::View(s), test::View(t), test::View(m), {2, 1, false, true}, {}))
+        << budget;
   }
-  lensara::SetAllocationBudget(-1);
-  EXPECT_TRUE(test::ToImage(t) == image);
+  test::SetAllocationBudget(-1);
+  EXPECT_TRUE(t == image);
 }
 
 TEST_F(PassDrivers, StoppedBlendLeavesTheLaterColumnsAsTheyWere)
@@ -130,10 +125,9 @@ TEST_F(PassDrivers, StoppedBlendLeavesTheLaterColumnsAsTheyWere)
   const int w = 90, h = 5, stopColumn = 70;
   Image source = test::RandomImage(random, w, h), target = test::RandomImage(random, w, h);
   Image map = test::RandomMap(random, w, h);
-  test::CountingBreak stop(stopColumn);
-  test::CallRecord call(&stop);
-  Bool ok = false;
-  Image out = Run(Dof::GaussianBlur, source, target, map, 2, 0, false, true, call.Get(), &ok);
+  test::Observer stop(stopColumn);
+  bool ok = false;
+  Image out = Run(filters::GaussianBlur, source, target, map, 2, 0, false, true, stop.Context(), &ok);
   Image full = reference::Drive(Filter::GaussImproved, source, target, map, 2, 0, false, true);
   EXPECT_TRUE(ok);
   for (int y = 0; y < h; ++y)

@@ -1,41 +1,45 @@
 #include <gtest/gtest.h>
 
-#include "plugins/dof/Dof.h"
-#include "plugins/dof/PlatformBehaviour.h"
-#include "plugins/dof/filters/SeparableBlur.h"
-#include "tests/support/FilterTest.h"
+#include <type_traits>
+
+#include "filters/FilterSum.h"
+#include "filters/Filters.h"
+#include "filters/SeparableBlur.h"
+#include "tests/filters/FilterTest.h"
 
 namespace {
 
 using reference::Filter;
 using reference::Image;
 
-Bool RunFilter(Filter filter, FastBitmap* source, FastBitmap* target, FastBitmap* map, Int32 radius, Bool depthTest,
-               VideoPostStruct* vps)
+filters::Filter FilterOf(Filter filter)
 {
   switch (filter) {
-    case Filter::GaussImproved: return Dof::GaussImproved(source, target, map, radius, depthTest, vps);
-    case Filter::GaussBlending: return Dof::GaussBlending(source, target, map, radius, depthTest, vps);
-    case Filter::MedianLowPass: return Dof::MedianLowPass(source, target, map, radius, depthTest, vps);
+    case Filter::GaussImproved: return filters::GaussImproved;
+    case Filter::GaussBlending: return filters::GaussBlending;
+    case Filter::MedianLowPass: return filters::MedianLowPass;
   }
-  return false;
+  return nullptr;
+}
+
+bool RunFilter(Filter filter, filters::ImageView source, filters::ImageView target, filters::ImageView map,
+               int radius, bool depthTest, const filters::Context& context = {})
+{
+  return FilterOf(filter)(source, target, map, {radius, 1, depthTest, false}, context);
 }
 
 const Filter kFilters[] = {Filter::GaussImproved, Filter::GaussBlending, Filter::MedianLowPass};
 
-class SeparableFilters : public test::FilterTest {
+class SeparableFilters : public ::testing::Test {
 protected:
   // Runs filter on copies of the images, the target starting black; returns the target.
-  Image Run(Filter filter, const Image& source, const Image& map, int radius, bool depthTest,
-            VideoPostStruct* vps = nullptr, Bool* result = nullptr)
+  Image Run(Filter filter, Image source, Image map, int radius, bool depthTest, const filters::Context& context = {},
+            bool* result = nullptr)
   {
-    FastBitmap s(source.width, source.height), t(source.width, source.height), m(map.width, map.height);
-    test::Fill(s, source);
-    test::Fill(t, Image(source.width, source.height));
-    test::Fill(m, map);
-    Bool ok = RunFilter(filter, &s, &t, &m, radius, depthTest, vps);
+    Image target(source.width, source.height);
+    bool ok = RunFilter(filter, test::View(source), test::View(target), test::View(map), radius, depthTest, context);
     if (result) *result = ok;
-    return test::ToImage(t);
+    return target;
   }
 
   // Every filter, with and without the depth test, at each radius equals the
@@ -47,8 +51,8 @@ protected:
         for (bool depthTest : {false, true}) {
           SCOPED_TRACE(::testing::Message() << source.width << "x" << source.height << " radius " << radius
                                             << " filter " << static_cast<int>(filter) << " depth " << depthTest);
-          Bool ok = false;
-          Image fast = Run(filter, source, map, radius, depthTest, nullptr, &ok);
+          bool ok = false;
+          Image fast = Run(filter, source, map, radius, depthTest, {}, &ok);
           EXPECT_TRUE(ok);
           EXPECT_TRUE(fast == reference::Blur(filter, source, map, radius, depthTest));
         }
@@ -152,8 +156,8 @@ TEST_F(SeparableFilters, MeanOfAHugeRadiusRunsWithinTheImagesCost)
   std::mt19937 random(4323);
   Image source = test::Uniform(7, 5, 200, 13, 255), map = test::RandomMap(random, 7, 5);
   for (bool depthTest : {false, true}) {
-    Bool ok = false;
-    EXPECT_TRUE(Run(Filter::MedianLowPass, source, map, 1 << 30, depthTest, nullptr, &ok) == source);
+    bool ok = false;
+    EXPECT_TRUE(Run(Filter::MedianLowPass, source, map, 1 << 30, depthTest, {}, &ok) == source);
     EXPECT_TRUE(ok);
   }
 }
@@ -170,12 +174,10 @@ TEST_F(SeparableFilters, FoldedGaussianMatchesTheStraightforwardBlendWithinRound
     for (int radius : {1, 4, 13, 40, 300})
       for (bool depthTest : {false, true}) {
         SCOPED_TRACE(::testing::Message() << w << "x" << h << " radius " << radius << " depth " << depthTest);
-        FastBitmap s(w, h), t(w, h), m(w, h);
-        test::Fill(s, source);
-        test::Fill(m, map);
+        Image s = source, folded(w, h), m = map;
         float sigma = 3.456f * static_cast<float>(radius);
-        ASSERT_TRUE(RunFoldedGaussian(radius, 2.0f * sigma * sigma, &s, &t, &m, depthTest, nullptr, 2.0));
-        Image folded = test::ToImage(t);
+        ASSERT_TRUE(filters::RunFoldedGaussian(radius, 2.0f * sigma * sigma, test::View(s), test::View(folded),
+                                               test::View(m), depthTest, {}, 2.0));
         Image straight = reference::Blur(Filter::GaussBlending, source, map, radius, depthTest);
         for (std::size_t i = 0; i < folded.bytes.size(); ++i) EXPECT_NEAR(folded.bytes[i], straight.bytes[i], 1);
       }
@@ -186,16 +188,16 @@ TEST_F(SeparableFilters, FoldedGaussianMatchesTheStraightforwardBlendWithinRound
 // rounding.
 TEST_F(SeparableFilters, GaussTailsMatchTheirSums)
 {
-  const Int32 radius = 200000;
+  const std::int32_t radius = 200000;
   const double d = 2.0 * (3.456 * radius) * (3.456 * radius);
   for (std::int64_t a : {0, 20, 100000, radius - 70000, radius - 10, radius + 1}) {
     double sum = 0.0;
-    for (std::int64_t k = radius; k >= a; --k) sum += GaussWeight(k, d);
-    EXPECT_NEAR(GaussTail(a, radius, d), sum, sum * 1e-13) << a;
+    for (std::int64_t k = radius; k >= a; --k) sum += filters::GaussWeight(k, d);
+    EXPECT_NEAR(filters::GaussTail(a, radius, d), sum, sum * 1e-13) << a;
   }
 }
 
-// Dof::GaussBlending folds past radius 2^14 when the windows outreach the image: within
+// GaussBlending folds past radius 2^14 when the windows outreach the image: within
 // one unit of the straightforward blend; the widest radius runs at the image's cost, a
 // uniform colour losing at most one unit per pass.
 TEST_F(SeparableFilters, BlendFarBeyondTheImageRunsWithinTheImagesCost)
@@ -208,8 +210,8 @@ TEST_F(SeparableFilters, BlendFarBeyondTheImageRunsWithinTheImagesCost)
     for (std::size_t i = 0; i < folded.bytes.size(); ++i) EXPECT_NEAR(folded.bytes[i], straight.bytes[i], 1);
   }
   Image uniform = test::Uniform(7, 5, 200, 13, 255);
-  Bool ok = false;
-  Image out = Run(Filter::GaussBlending, uniform, map, 0x7fffffff, true, nullptr, &ok);
+  bool ok = false;
+  Image out = Run(Filter::GaussBlending, uniform, map, 0x7fffffff, true, {}, &ok);
   EXPECT_TRUE(ok);
   for (std::size_t i = 0; i < out.bytes.size(); ++i) EXPECT_NEAR(out.bytes[i] + 1, uniform.bytes[i], 1);
 }
@@ -254,7 +256,7 @@ TEST_F(SeparableFilters, UniformColourStaysUnderTheMeanAndLosesAtMostOnePerPassU
 TEST_F(SeparableFilters, SumsAreStoredInSinglePrecisionOnlyInTheMacOSBehaviour)
 {
   Image source = test::Uniform(9, 4, 7, 7, 7), map(9, 4);
-  int kept = kMacOSBehaviour ? 5 : 7;
+  int kept = std::is_same_v<filters::FilterSum, float> ? 5 : 7;
   for (bool depthTest : {false, true})
     EXPECT_TRUE(Run(Filter::GaussBlending, source, map, 1, depthTest) == test::Uniform(9, 4, kept, kept, kept))
         << depthTest;
@@ -288,17 +290,15 @@ TEST_F(SeparableFilters, MissingStorageOrDifferentSizesGiveFalseAndLeaveTheTarge
 {
   std::mt19937 random(10);
   Image image = test::RandomImage(random, 6, 5);
-  FastBitmap source(6, 5), target(6, 5), map(6, 5), empty, narrow(5, 5);
-  test::Fill(source, image);
-  test::Fill(target, image);
-  test::Fill(map, image);
+  Image source = image, target = image, map = image, narrow(5, 5);
+  const filters::ImageView empty{nullptr, 6, 5};
   for (Filter filter : kFilters) {
-    EXPECT_FALSE(RunFilter(filter, &empty, &target, &map, 2, false, nullptr));
-    EXPECT_FALSE(RunFilter(filter, &source, &empty, &map, 2, false, nullptr));
-    EXPECT_FALSE(RunFilter(filter, &source, &target, &empty, 2, false, nullptr));
-    EXPECT_FALSE(RunFilter(filter, &source, &target, &narrow, 2, false, nullptr));
-    EXPECT_FALSE(RunFilter(filter, &narrow, &target, &map, 2, false, nullptr));
-    EXPECT_TRUE(test::ToImage(target) == image);
+    EXPECT_FALSE(RunFilter(filter, empty, test::View(target), test::View(map), 2, false));
+    EXPECT_FALSE(RunFilter(filter, test::View(source), empty, test::View(map), 2, false));
+    EXPECT_FALSE(RunFilter(filter, test::View(source), test::View(target), empty, 2, false));
+    EXPECT_FALSE(RunFilter(filter, test::View(source), test::View(target), test::View(narrow), 2, false));
+    EXPECT_FALSE(RunFilter(filter, test::View(narrow), test::View(target), test::View(map), 2, false));
+    EXPECT_TRUE(target == image);
   }
 }
 
@@ -308,10 +308,9 @@ TEST_F(SeparableFilters, StopInTheFirstPassLeavesTheSource)
   Image source = test::RandomImage(random, 30, 12);
   Image map = test::RandomMap(random, 30, 12);
   for (Filter filter : kFilters) {
-    test::CountingBreak stop(7);
-    test::CallRecord call(&stop);
-    Bool ok = false;
-    EXPECT_TRUE(Run(filter, source, map, 3, true, call.Get(), &ok) == source);
+    test::Observer stop(7);
+    bool ok = false;
+    EXPECT_TRUE(Run(filter, source, map, 3, true, stop.Context(), &ok) == source);
     EXPECT_TRUE(ok);
   }
 }
@@ -337,9 +336,8 @@ TEST_F(SeparableFilters, StoppedRunsMatchTheStraightforwardOnesStoppedAlike)
       for (bool depthTest : {false, true}) {
         SCOPED_TRACE(::testing::Message() << "stop " << s.at << " filter " << static_cast<int>(filter) << " depth "
                                           << depthTest);
-        test::CountingBreak stop(s.at, s.once);
-        test::CallRecord call(&stop);
-        EXPECT_TRUE(Run(filter, source, map, 5, depthTest, call.Get()) ==
+        test::Observer stop(s.at, s.once);
+        EXPECT_TRUE(Run(filter, source, map, 5, depthTest, stop.Context()) ==
                     reference::Blur(filter, source, Image(w, h), map, 5, depthTest, s.firstColumns, s.secondColumns));
       }
 }
@@ -355,14 +353,11 @@ TEST_F(SeparableFilters, BlurTheTargetItself)
   for (Filter filter : kFilters)
     for (long stopAt : {-1L, 30L, w + 133L}) {
       SCOPED_TRACE(::testing::Message() << "filter " << static_cast<int>(filter) << " stop " << stopAt);
-      FastBitmap image(w, h), m(w, h);
-      test::Fill(image, source);
-      test::Fill(m, map);
-      test::CountingBreak stop(stopAt);
-      test::CallRecord call(&stop);
-      EXPECT_TRUE(RunFilter(filter, &image, &image, &m, 6, true, call.Get()));
+      Image image = source, m = map;
+      test::Observer stop(stopAt);
+      EXPECT_TRUE(RunFilter(filter, test::View(image), test::View(image), test::View(m), 6, true, stop.Context()));
       int first = stopAt < 0 ? w : std::min<int>(stopAt, w), second = stopAt < 0 ? w : std::max<int>(stopAt - w, 0);
-      EXPECT_TRUE(test::ToImage(image) == reference::Blur(filter, source, source, map, 6, true, first, second));
+      EXPECT_TRUE(image == reference::Blur(filter, source, source, map, 6, true, first, second));
     }
 }
 
@@ -373,11 +368,9 @@ TEST_F(SeparableFilters, AskTheBreakTestAndSetTheProgressOncePerColumn)
   Image source = test::RandomImage(random, w, h);
   Image map = test::RandomMap(random, w, h);
   for (Filter filter : kFilters) {
-    test::CountingBreak never;
-    test::RecordingProgress progress;
-    test::CallRecord call(&never, &progress);
-    Run(filter, source, map, 2, false, call.Get());
-    EXPECT_EQ(never.asked, 2 * w);
+    test::Observer progress;
+    Run(filter, source, map, 2, false, progress.Context());
+    EXPECT_EQ(progress.asked, 2 * w);
     ASSERT_EQ(progress.values.size(), 2u * w);
     bool halves = filter != Filter::MedianLowPass;
     for (int x = 0; x < w; ++x) {

@@ -1,0 +1,134 @@
+// The samples of the weighted blurs: bytes converted into planes of doubles, eight pixels
+// at a time.
+#include <algorithm>
+#include <cstring>
+
+#include "EdgeIndex.h"
+#include "Lanes.h"
+
+namespace filters {
+
+namespace {
+
+LENSARA_INLINE void ConvertPixel(const std::uint8_t* pixel, const std::uint8_t* mapPixel, const Planes& to,
+                                 std::ptrdiff_t j)
+{
+  for (int c = 0; c < 3; ++c) to.colour[c][j] = pixel[c];
+  to.map[j] = mapPixel[0];
+}
+
+// Pixels converted at once: two vectors of lanes, from two loads of 16 bytes.
+constexpr std::int32_t kConvertRun = 8;
+static_assert(kConvertRun == 2 * kLanes && kGroupPixels % kConvertRun == 0);
+
+// Byte 0 of the four pixels that start at byte At of bytes, the map values of their lanes.
+template <int At>
+LENSARA_INLINE LaneInts MapValues(Bytes16 bytes)
+{
+  Bytes16 moved = __builtin_shufflevector(bytes, bytes, At, 0, 0, 0, At + 3, 0, 0, 0, At + 6, 0, 0, 0, At + 9, 0, 0, 0);
+  LaneInts words;
+  std::memcpy(&words, &moved, sizeof words);
+  return words & 0xFF;
+}
+
+LENSARA_INLINE Bytes16 LoadBytes(const std::uint8_t* at) { return *reinterpret_cast<const Bytes16*>(at); }
+
+typedef std::uint8_t Bytes32 __attribute__((vector_size(32)));
+
+// The 16 bytes in both halves of a 32-byte vector, so that the shuffles below move bytes
+// only within a half: one instruction on every instruction set.
+LENSARA_INLINE Bytes32 Twice(Bytes16 b)
+{
+  return __builtin_shufflevector(b, b, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4, 5, 6, 7,
+                                 8, 9, 10, 11, 12, 13, 14, 15);
+}
+
+// The bits of 2^52 + b for a byte b in the low bits; less 2^52, the double is b. (A
+// conversion from integers would be split into halves in the AVX2 copy.)
+constexpr std::int64_t kByteBias = 0x4330000000000000;
+
+// Byte C of the four pixels that start at byte At of the 16 bytes, as doubles.
+template <int C, int At>
+LENSARA_INLINE Lanes PixelColour(const Bytes32& twice)
+{
+  constexpr int p = At + C, q = 16 + At + C;
+  Bytes32 moved = __builtin_shufflevector(twice, twice, p, 0, 0, 0, 0, 0, 0, 0, p + 3, 0, 0, 0, 0, 0, 0, 0, q + 6, 16,
+                                          16, 16, 16, 16, 16, 16, q + 9, 16, 16, 16, 16, 16, 16, 16);
+  LaneMask words;
+  std::memcpy(&words, &moved, sizeof words);
+  words = (words & 0xFF) | kByteBias;
+  Lanes biased;
+  std::memcpy(&biased, &words, sizeof biased);
+  return biased - 0x1p52;
+}
+
+// Colour C of kConvertRun adjacent pixels as doubles into to. Their 24 bytes are loaded as
+// bytes 0 .. 15 and 8 .. 23, two loads that stay within them: pixels 0 .. 3 start at byte
+// 0 of the first, pixels 4 .. 7 at byte 4 of the second.
+template <int C>
+LENSARA_INLINE void ConvertColour(const Bytes32& low, const Bytes32& high, double* to)
+{
+  StoreLanes(to, PixelColour<C, 0>(low));
+  StoreLanes(to + kLanes, PixelColour<C, 4>(high));
+}
+
+// kConvertRun adjacent pixels into the planes from j on.
+LENSARA_INLINE void ConvertPixelRun(const std::uint8_t* pixels, const std::uint8_t* mapPixels, const Planes& to,
+                                    std::ptrdiff_t j)
+{
+  Bytes32 low = Twice(LoadBytes(pixels)), high = Twice(LoadBytes(pixels + 8));
+  ConvertColour<0>(low, high, to.colour[0] + j);
+  ConvertColour<1>(low, high, to.colour[1] + j);
+  ConvertColour<2>(low, high, to.colour[2] + j);
+  LaneInts values[2] = {MapValues<0>(LoadBytes(mapPixels)), MapValues<4>(LoadBytes(mapPixels + 8))};
+  std::memcpy(to.map + j, values, sizeof values);
+}
+
+// count adjacent pixels into the planes from j on.
+LENSARA_INLINE void ConvertRun(const std::uint8_t* pixels, const std::uint8_t* mapPixels, std::int32_t count,
+                               const Planes& to, std::ptrdiff_t j)
+{
+  std::int32_t i = 0;
+  for (; i + kConvertRun <= count; i += kConvertRun) ConvertPixelRun(pixels + i * 3, mapPixels + i * 3, to, j + i);
+  for (; i < count; ++i) ConvertPixel(pixels + i * 3, mapPixels + i * 3, to, j + i);
+}
+
+// Zero samples of map value 0 at j .. j + count - 1: lanes that only fill a vector.
+LENSARA_INLINE void ClearRun(const Planes& to, std::ptrdiff_t j, std::int32_t count)
+{
+  for (std::int32_t i = 0; i < count; ++i) {
+    for (int c = 0; c < 3; ++c) to.colour[c][j + i] = 0.0;
+    to.map[j + i] = 0;
+  }
+}
+
+}  // namespace
+
+LENSARA_CLONES void ConvertRow(const std::uint8_t* row, const std::uint8_t* mapRow, std::int32_t width,
+                               std::int64_t from, std::int32_t count, std::int32_t pad, Planes to)
+{
+  std::int64_t inside = std::clamp<std::int64_t>(-from, 0, count);
+  std::int64_t end = std::clamp<std::int64_t>(width - from, inside, count);
+  for (std::int32_t j = 0; j < inside; ++j) {
+    std::ptrdiff_t at = EdgeIndex(from + j, width) * 3;
+    ConvertPixel(row + at, mapRow + at, to, j);
+  }
+  ConvertRun(row + (from + inside) * 3, mapRow + (from + inside) * 3, static_cast<std::int32_t>(end - inside), to,
+             inside);
+  for (std::int32_t j = static_cast<std::int32_t>(end); j < count; ++j) {
+    std::ptrdiff_t at = EdgeIndex(from + j, width) * 3;
+    ConvertPixel(row + at, mapRow + at, to, j);
+  }
+  ClearRun(to, count, pad);
+}
+
+LENSARA_CLONES void ConvertBlockRow(const std::uint8_t* image, const std::uint8_t* map, std::int32_t width,
+                                    std::int32_t height, std::int64_t y, std::int32_t x0, std::int32_t lanes, Planes to,
+                                    std::ptrdiff_t j)
+{
+  std::ptrdiff_t at = (std::ptrdiff_t(EdgeIndex(y, height)) * width + x0) * 3;
+  ConvertRun(image + at, map + at, lanes, to, j);
+  ClearRun(to, j + lanes, RoundToGroups(lanes) - lanes);
+}
+
+}  // namespace filters
