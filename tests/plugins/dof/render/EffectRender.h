@@ -16,7 +16,7 @@
 #include "app/render/FrameRender.h"
 #include "app/scene/ParameterEdit.h"
 #include "app/scene/SceneFile.h"
-#include "tests/support/ReferenceFilters.h"
+#include "tests/filters/ReferenceFilters.h"
 
 // A camera at the centre of a shell of radius d: every pixel sees the shell at distance d.
 // Effect settings join as JSON members after the focus and the ranges.

@@ -14,8 +14,8 @@
 #include "app/render/FrameRender.h"
 #include "app/scene/SceneFile.h"
 #include "plugins/dof/PlatformBehaviour.h"
-#include "tests/support/FilterTest.h"
 #include "tests/filters/ReferenceFilters.h"
+#include "tests/support/FilterTest.h"
 #include "tests/support/TempDir.h"
 
 namespace {
