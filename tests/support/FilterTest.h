@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/core/Bitmap.h"
-#include "app/core/FunctionTable.h"
+#include "app/core/Allocations.h"
 #include "app/core/Host.h"
 #include "app/core/RenderCall.h"
 #include "plugins/dof/FastBitmap.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "PluginFolder.h"
-#include "app/core/FunctionTable.h"
+#include "app/core/Allocations.h"
 #include "app/core/Host.h"
 #include "host/c4d.h"
 #include "plugins/dof/PlatformBehaviour.h"
