@@ -17,8 +17,8 @@ int32_t Message(HstPluginDialog self, HstContainer msg, HstContainer result)
   return Dialog(self)->Message(Msg(msg), *BaseContainer::FromHandle(result));
 }
 
-const HstDialogCallbacks kCallbacks = {CreateLayout, InitValues, CoreMessage, Command,
-                                       AskClose,     Timer,      DestroyWindow, Message};
+const HstDialogCallbacks kCallbacks = {sizeof(HstDialogCallbacks), CreateLayout, InitValues, CoreMessage, Command,
+                                       AskClose, Timer, DestroyWindow, Message};
 
 HstGadget G(C4DGadget* gadget) { return reinterpret_cast<HstGadget>(gadget); }
 C4DGadget* FromHandle(HstGadget gadget) { return reinterpret_cast<C4DGadget*>(gadget); }

@@ -1,6 +1,7 @@
 #include "GeResource.h"
 
-#include "General.h"
+#include "Binding.h"
+#include "PluginEntry.h"
 
 GeResource resource;
 

@@ -26,7 +26,7 @@ void DrawMsg(HstPluginUserArea self, int32_t x1, int32_t y1, int32_t x2, int32_t
   Area(self)->DrawMsg(x1, y1, x2, y2, *BaseContainer::FromHandle(msg));
 }
 
-const HstUserAreaCallbacks kCallbacks = {Init, GetMinSize, Sized, DrawMsg};
+const HstUserAreaCallbacks kCallbacks = {sizeof(HstUserAreaCallbacks), Init, GetMinSize, Sized, DrawMsg};
 
 }  // namespace
 

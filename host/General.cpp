@@ -9,6 +9,7 @@ Bool RegisterVideoPostPlugin(Int32 id, const String& name, Int32 info, DataAlloc
                              const String& description, Int32 disklevel, Int32 priority, void*)
 {
   HstVideoPostRegistration registration{};
+  registration.size = sizeof registration;
   registration.id = id;
   registration.name = name.GetCString();
   registration.info = info;

@@ -12,10 +12,6 @@
 // render farm server, command line renderer).
 Int32 GeGetVersionType();
 
-// The plug-in's folder as the host handed it in at start; empty when none was kept.
-// Defined by the plug-in's entry, which keeps that folder.
-Filename GeGetPluginPath();
-
 // Registers a video post class; false when the host refuses it.
 Bool RegisterVideoPostPlugin(Int32 id, const String& name, Int32 info, DataAllocator* allocator,
                              const String& description, Int32 disklevel, Int32 priority, void* icon);

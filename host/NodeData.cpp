@@ -61,11 +61,19 @@ int32_t Execute(HstPluginObject self, HstNode node, HstVideoPostStruct* vps)
 
 }  // namespace
 
-HstVideoPostCallbacks MakeVideoPostCallbacks() { return {AllocateBuffers, Execute}; }
+HstVideoPostCallbacks MakeVideoPostCallbacks()
+{
+  HstVideoPostCallbacks callbacks{};
+  callbacks.size = sizeof callbacks;
+  callbacks.allocate_buffers = AllocateBuffers;
+  callbacks.execute = Execute;
+  return callbacks;
+}
 
 HstNodeClass MakeNodeClass(DataAllocator* allocator)
 {
   HstNodeClass cls{};
+  cls.size = sizeof cls;
   cls.context = reinterpret_cast<void*>(allocator);
   cls.create = Create;
   cls.destroy = Destroy;

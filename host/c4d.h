@@ -20,6 +20,7 @@
 #include "Memory.h"
 #include "MultipassBitmap.h"
 #include "NodeData.h"
+#include "PluginEntry.h"
 #include "PluginVideoPost.h"
 #include "Render.h"
 #include "RenderData.h"

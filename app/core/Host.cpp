@@ -3,11 +3,8 @@
 #include <algorithm>
 #include <cassert>
 
-#include "Allocations.h"
 #include "Error.h"
 #include "FunctionTable.h"
-#include "Lookup.h"
-#include "Resource.h"
 
 namespace lensara {
 
@@ -24,7 +21,7 @@ Host::Host(HostOptions options) : options(options), table(MakeFunctionTable(opti
 Host::~Host()
 {
   // Classes first: their nodes are gone and the libraries may end.
-  videoPosts.clear();
+  registry.Clear();
   libraries.clear();
   activeHost = nullptr;
 }
@@ -62,7 +59,7 @@ bool Host::LoadPlugin(const std::filesystem::path& file)
   problems.clear();
   int answer = 0;
   if (!starting->Start(answer)) {
-    Fail(file, answer == -3 ? "refused to start (answered -3): it needs a newer host than version " +
+    Fail(file, answer == HST_ENTRY_REFUSED ? "refused to start (answered -3): it needs a newer host than version " +
                                   std::to_string(options.version) + " or found no plug-in folder"
                             : "refused to start (answered " + std::to_string(answer) + ")");
     return false;
@@ -79,7 +76,7 @@ bool Host::LoadPlugin(const std::filesystem::path& file)
 
 void Host::Fail(const std::filesystem::path& file, std::string reason)
 {
-  if (starting) DropClassesOf(starting.get());
+  if (starting) registry.DropClassesOf(starting.get());
   starting.reset();
   failures.push_back({file, std::move(reason)});
 }
@@ -91,53 +88,15 @@ std::string Host::TakeProblems(const std::string& lead)
   return text;
 }
 
-void Host::DropClassesOf(const PluginLibrary* library)
-{
-  videoPosts.erase(std::remove_if(videoPosts.begin(), videoPosts.end(),
-                                  [library](const auto& c) { return c->library.get() == library; }),
-                   videoPosts.end());
-}
-
-const std::shared_ptr<const VideoPostClass>* Host::FindClass(int32_t id) const
-{
-  return FindFirst(videoPosts, [id](const auto& c) { return c->id == id; });
-}
-
-const VideoPostClass* Host::FindVideoPost(int32_t id) const
-{
-  const auto* cls = FindClass(id);
-  return cls ? cls->get() : nullptr;
-}
-
-std::unique_ptr<Node> Host::CreateVideoPost(int32_t id)
-{
-  const auto* cls = FindClass(id);
-  if (!cls) return nullptr;
-  auto node = Guarded([&] { return std::make_unique<Node>(id, (*cls)->name); }, std::unique_ptr<Node>());
-  if (!node || !node->AttachInstance(*cls)) return nullptr;
-  return node;
-}
-
 bool Host::RegisterVideoPost(const HstVideoPostRegistration& r)
 {
   if (!starting) return false;
-  if (FindVideoPost(r.id)) {
-    NotePluginProblem("video post id " + std::to_string(r.id) + " is taken");
-    return false;
-  }
-  auto cls = CountedShared<VideoPostClass>();
-  cls->callbacks = r.node_class;
-  cls->videoPost = r.video_post;
-  cls->library = starting;
-  cls->id = r.id;
-  cls->name = r.name ? r.name : "";
   try {
-    cls->description = Description::Load(Resource::DescriptionFile(starting->Folder(), r.description ? r.description : ""));
+    registry.RegisterVideoPost(r, starting);
   } catch (const Error& e) {
     NotePluginProblem(e.what());
     return false;
   }
-  videoPosts.push_back(std::move(cls));
   return true;
 }
 

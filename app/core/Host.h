@@ -1,5 +1,5 @@
-// The host application's core: its function table, the loaded plug-ins and the node
-// classes they registered.
+// The host application's core: its function table, the loaded plug-ins and the registry
+// of the node classes they registered.
 #pragma once
 
 #include <cstdint>
@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "Description.h"
 #include "Node.h"
 #include "PluginLibrary.h"
+#include "PluginRegistry.h"
 #include "host/abi/C4DOS.h"
 
 namespace lensara {
@@ -21,13 +21,6 @@ constexpr int32_t kStandardProduct = 1;
 struct HostOptions {
   int32_t version = HST_VERSION;
   int32_t productKind = kStandardProduct;
-};
-
-// A video post class a plug-in registered.
-struct VideoPostClass : NodeClass {
-  int32_t id = 0;
-  std::string name;
-  Description description;
 };
 
 // A plug-in library that could not be used, and why; or one that loaded with a problem.
@@ -61,15 +54,13 @@ public:
   const std::vector<PluginReport>& Failures() const { return failures; }
   // Libraries that loaded but ran into a problem, such as resources they could not read.
   const std::vector<PluginReport>& Warnings() const { return warnings; }
-  const std::vector<std::shared_ptr<const VideoPostClass>>& VideoPosts() const { return videoPosts; }
-  const VideoPostClass* FindVideoPost(int32_t id) const;
+  // The classes the libraries registered (PluginRegistry).
+  const std::vector<std::shared_ptr<const VideoPostClass>>& VideoPosts() const { return registry.VideoPosts(); }
+  const VideoPostClass* FindVideoPost(int32_t id) const { return registry.FindVideoPost(id); }
+  std::unique_ptr<Node> CreateVideoPost(int32_t id) const { return registry.CreateVideoPost(id); }
 
-  // A new node of video post class id with its plug-in instance, named after the class;
-  // null when the class is unknown, memory is short or the plug-in cannot create or
-  // initialise it.
-  std::unique_ptr<Node> CreateVideoPost(int32_t id);
-
-  // Through the table, while a plug-in starts: registers a video post class of it.
+  // Through the table, while a plug-in starts: registers a video post class of it. False,
+  // with the reason noted as a problem of the plug-in, when the registry refuses it.
   bool RegisterVideoPost(const HstVideoPostRegistration& registration);
   // Through the table: a problem a plug-in ran into, for the report of its library.
   void NotePluginProblem(std::string problem);
@@ -77,12 +68,10 @@ public:
 private:
   void Fail(const std::filesystem::path& file, std::string reason);
   std::string TakeProblems(const std::string& lead);
-  void DropClassesOf(const PluginLibrary* library);
-  const std::shared_ptr<const VideoPostClass>* FindClass(int32_t id) const;
 
   HostOptions options;
   std::shared_ptr<const C4DOS> table;
-  std::vector<std::shared_ptr<const VideoPostClass>> videoPosts;
+  PluginRegistry registry;
   std::vector<std::shared_ptr<PluginLibrary>> libraries;
   std::vector<PluginReport> failures;
   std::vector<PluginReport> warnings;

@@ -6,7 +6,6 @@
 #include "Allocations.h"
 #include "Document.h"
 #include "NodeTypes.h"
-#include "TableHandles.h"
 
 namespace lensara {
 
@@ -221,7 +220,7 @@ bool Node::Enabled(int32_t id)
   const HstDescID descId{1, {{id, 0, 0}}};
   const Value* stored = data.Find(id);
   Value value = stored ? *stored : Value();
-  return nodeClass->callbacks.get_enabling(instance, Handle(), &descId, ToHandle(&value), 0, nullptr);
+  return nodeClass->callbacks.get_enabling(instance, Handle(), &descId, reinterpret_cast<HstData>(&value), 0, nullptr);
 }
 
 }  // namespace lensara

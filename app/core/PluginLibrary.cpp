@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include <cstdint>
+#include <string>
 
 #include "Error.h"
 #include "StringHandles.h"
@@ -14,33 +15,33 @@ PluginLibrary::PluginLibrary(const std::filesystem::path& file, std::shared_ptr<
 {
   handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) throw Error(file.string() + ": cannot be loaded: " + dlerror());
-  entry = reinterpret_cast<Entry>(dlsym(handle, "c4d_main"));
+  entry = reinterpret_cast<HstEntry>(dlsym(handle, HST_ENTRY_NAME));
   if (!entry) {
     dlclose(handle);
-    throw Error(file.string() + ": not a plug-in: it exports no c4d_main");
+    throw Error(file.string() + ": not a plug-in: it exports no " + std::string(HST_ENTRY_NAME));
   }
 }
 
 PluginLibrary::~PluginLibrary()
 {
-  if (started) entry(kEnd, nullptr, nullptr, nullptr);
+  if (started) entry(HST_ACTION_END, nullptr, nullptr, nullptr);
   dlclose(handle);
 }
 
 bool PluginLibrary::Start(int& answer)
 {
   FilenameValue folder{Folder().string()};
-  answer = entry(kStart, const_cast<C4DOS*>(table.get()), nullptr, ToHandle(&folder));
-  started = answer == 1;
+  answer = entry(HST_ACTION_START, const_cast<C4DOS*>(table.get()), nullptr, ToHandle(&folder));
+  started = answer == HST_ENTRY_OK;
   return started;
 }
 
 bool PluginLibrary::LoadResources()
 {
-  constexpr std::intptr_t kLoadResources = 1;
-  return entry(kMessage, reinterpret_cast<void*>(kLoadResources), nullptr, nullptr) == 1;
+  void* message = reinterpret_cast<void*>(std::intptr_t{HST_ENTRY_MSG_LOAD_RESOURCES});
+  return entry(HST_ACTION_MESSAGE, message, nullptr, nullptr) == HST_ENTRY_OK;
 }
 
-bool PluginLibrary::Register() { return entry(kRegister, nullptr, nullptr, nullptr) == 1; }
+bool PluginLibrary::Register() { return entry(HST_ACTION_REGISTER, nullptr, nullptr, nullptr) == HST_ENTRY_OK; }
 
 }  // namespace lensara

@@ -1,4 +1,4 @@
-// One plug-in library loaded with dlopen, driven through its c4d_main.
+// One plug-in library loaded with dlopen, driven through its entry (host/abi/HstEntry.h).
 #pragma once
 
 #include <filesystem>
@@ -11,9 +11,6 @@ namespace lensara {
 
 class PluginLibrary {
 public:
-  // c4d_main's actions.
-  enum Action { kStart = 1, kRegister = 2, kEnd = 3, kMessage = 6 };
-
   // Opens the library and finds its entry; throws Error naming the file and the reason.
   // The table must outlive the library: the plug-in keeps it until its end action.
   PluginLibrary(const std::filesystem::path& file, std::shared_ptr<const C4DOS> table);
@@ -34,12 +31,10 @@ public:
   bool Register();
 
 private:
-  using Entry = int (*)(int action, void* p1, void* p2, void* p3);
-
   std::filesystem::path file;
   std::shared_ptr<const C4DOS> table;
   void* handle = nullptr;
-  Entry entry = nullptr;
+  HstEntry entry = nullptr;
   bool started = false;
 };
 

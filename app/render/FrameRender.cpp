@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/core/FunctionTable.h"
-#include "app/core/TableHandles.h"
+#include "app/core/Guarded.h"
+#include "host/abi/C4DOS.h"
 
 namespace lensara {
 
@@ -128,26 +128,5 @@ void NestedRenderWatch::Notify(Document& doc, Bitmap& bitmap)
 {
   if (watching) (*watching)(doc, bitmap);
 }
-
-namespace {
-
-FrameRender* R(HstRender r) { return FrameRender::FromHandle(r); }
-
-HstContainer RenderGetRenderData(HstRender r) { return r ? ToHandle(R(r)->Settings()) : nullptr; }
-
-int32_t RenderAllocateBuffer(HstRender r, int32_t type, int32_t subId, int32_t bits, HstBool visible)
-{
-  return r ? R(r)->AllocateBuffer(type, subId, bits, visible != 0) : int32_t{HST_BUFFER_REFUSED};
-}
-
-HstBitmap RenderGetBuffer(HstRender r, int32_t type, int32_t subId)
-{
-  Layer* buffer = r ? R(r)->Buffer(type, subId) : nullptr;
-  return buffer ? buffer->Handle() : nullptr;
-}
-
-}  // namespace
-
-const HstRenderTable kRenderTable = {RenderGetRenderData, RenderAllocateBuffer, RenderGetBuffer};
 
 }  // namespace lensara

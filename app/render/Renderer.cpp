@@ -12,7 +12,7 @@
 #include "RenderScene.h"
 #include "Tracer.h"
 #include "app/core/Error.h"
-#include "app/core/FunctionTable.h"
+#include "app/core/Allocations.h"
 #include "app/core/MultipassBitmap.h"
 #include "host/abi/HstRenderer.h"
 

@@ -1,6 +1,7 @@
 /* The host function table handed to a plug-in's c4d_main with the first start action.
    It is versioned and grows only at its end: new sections are appended below, and each
-   section's own table grows only at its end. */
+   section's own table grows only at its end. The root and every section carry their size
+   as the host built them, so that a plug-in can tell which functions a host offers. */
 #ifndef LENSARA_C4DOS_H
 #define LENSARA_C4DOS_H
 
@@ -10,6 +11,7 @@
 #include "HstData.h"
 #include "HstDialog.h"
 #include "HstDocument.h"
+#include "HstEntry.h"
 #include "HstHandles.h"
 #include "HstMaterial.h"
 #include "HstMemory.h"
@@ -28,6 +30,7 @@
 
 typedef struct C4DOS {
   int32_t version; /* first field by contract: the host version number */
+  uint32_t size;   /* sizeof this table as the host built it */
   const HstMemoryTable* memory;
   const HstPluginTable* plugin;
   const HstStringTable* string;

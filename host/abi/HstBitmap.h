@@ -6,6 +6,7 @@
 #include "HstHandles.h"
 
 typedef struct HstBitmapTable {
+  uint32_t size; /* sizeof this section as the host built it */
   /* A new 0 x 0 bitmap owned by the caller, released with free; null when memory is short. */
   HstBitmap (*alloc)(void);
   void (*free)(HstBitmap b);

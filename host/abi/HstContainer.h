@@ -7,6 +7,7 @@
 #include "HstHandles.h"
 
 typedef struct HstContainerTable {
+  uint32_t size; /* sizeof this section as the host built it */
   /* A new empty container owned by the caller, released with free; null when memory is short. */
   HstContainer (*alloc)(void);
   void (*free)(HstContainer c);

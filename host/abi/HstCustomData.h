@@ -7,6 +7,7 @@
 #include "HstHandles.h"
 
 typedef struct HstCustomDataTable {
+  uint32_t size; /* sizeof this section as the host built it */
   /* The number of entries. */
   int32_t (*inexclude_count)(HstInExclude l);
   /* The node of entry index in doc's document: null when index is out of range or the

@@ -5,6 +5,7 @@
 #include "HstHandles.h"
 
 typedef struct HstDataTable {
+  uint32_t size; /* sizeof this section as the host built it */
   /* A new value of type HST_DATA_NONE owned by the caller, released with free;
      null when memory is short. */
   HstData (*alloc)(void);

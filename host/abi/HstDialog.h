@@ -33,6 +33,7 @@ enum {
 /* What the host calls on a plug-in's dialog; every function must be set. msg and result
    belong to the host and are valid for the call. */
 typedef struct HstDialogCallbacks {
+  uint32_t size; /* sizeof this struct as the plug-in built it */
   /* When the window opens: lays out the gadgets through the layout calls below. False
      keeps the window closed. */
   HstBool (*create_layout)(HstPluginDialog self);
@@ -51,6 +52,7 @@ typedef struct HstDialogCallbacks {
 
 /* What the host calls on a plug-in's user area; every function must be set. */
 typedef struct HstUserAreaCallbacks {
+  uint32_t size; /* sizeof this struct as the plug-in built it */
   /* When the area is attached to a laid-out gadget. */
   HstBool (*init)(HstPluginUserArea self);
   /* The smallest size the area asks for; 0 x 0 asks for nothing beyond the gadget's. */
@@ -63,8 +65,10 @@ typedef struct HstUserAreaCallbacks {
 } HstUserAreaCallbacks;
 
 typedef struct HstDialogTable {
+  uint32_t size; /* sizeof this section as the host built it */
   /* A closed dialog for the plug-in's object self, driven through callbacks (copied);
-     owned by the caller and released with free. Null when memory is short. */
+     owned by the caller and released with free. Null when memory is short or callbacks
+     is smaller than the host reads. */
   HstDialog (*alloc)(const HstDialogCallbacks* callbacks, HstPluginDialog self);
   /* Closes the window without calling back and releases the dialog. */
   void (*free)(HstDialog d);
@@ -99,7 +103,8 @@ typedef struct HstDialogTable {
   HstBool (*set_string)(HstDialog d, HstGadget g, const char* utf8);
 
   /* A user area for the plug-in's object self, attached to no gadget; owned by the caller
-     and released with area_free, which detaches it. Null when memory is short. */
+     and released with area_free, which detaches it. Null when memory is short or callbacks
+     is smaller than the host reads. */
   HstUserArea (*area_alloc)(const HstUserAreaCallbacks* callbacks, HstPluginUserArea self);
   void (*area_free)(HstUserArea a);
   /* Asks for the area to be drawn again (draw_msg comes later, on the main thread).

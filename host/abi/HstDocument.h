@@ -7,6 +7,7 @@
 #include "HstHandles.h"
 
 typedef struct HstDocumentTable {
+  uint32_t size; /* sizeof this section as the host built it */
   /* The first object named name (depth first), owned by the document; null when none. */
   HstNode (*search_object)(HstNode doc, const char* name);
   /* The active render settings: the one set active while it is in the document, else the

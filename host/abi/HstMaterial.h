@@ -6,6 +6,7 @@
 #include "HstHandles.h"
 
 typedef struct HstMaterialTable {
+  uint32_t size; /* sizeof this section as the host built it */
   /* Channel number (0 colour .. 12 diffusion) of a standard material (5703), owned by the
      material; null for other nodes and numbers. */
   HstChannel (*channel)(HstNode mat, int32_t number);

@@ -20,6 +20,7 @@ enum {
 };
 
 typedef struct HstMultipassTable {
+  uint32_t size; /* sizeof this section as the host built it */
   /* A new black multipass bitmap of width x height without layers, owned by the caller and
      released with free (or the bitmap section's free); null when mode is not
      HST_COLOR_MODE_RGB, a size is negative or memory is short. */

@@ -40,6 +40,7 @@ typedef struct HstNotification {
 } HstNotification;
 
 typedef struct HstNodeTable {
+  uint32_t size; /* sizeof this section as the host built it */
   /* The node's type id (object, tag, material or plug-in id). */
   int32_t (*type)(HstNode n);
   /* The node's live data container, owned by the node and valid while it lives. */

@@ -16,6 +16,7 @@ enum {
 };
 
 typedef struct HstObjectTable {
+  uint32_t size; /* sizeof this section as the host built it */
   /* The object's matrix (HST_MATRIX_...); the identity for a null node. Setting a global
      matrix keeps the object where it is in the world whatever its parent. */
   HstMatrix (*get_matrix)(HstNode op, int32_t which);

@@ -9,6 +9,7 @@
    them on its own threads as the plug-in's documentation states; every HstPluginObject
    comes from create and goes back through destroy. */
 typedef struct HstNodeClass {
+  uint32_t size; /* sizeof this struct as the plug-in built it */
   void* context; /* handed back to create unchanged */
   /* A new instance, or null when memory is short. */
   HstPluginObject (*create)(void* context);
@@ -27,6 +28,7 @@ typedef struct HstNodeClass {
 /* What the host calls on a video post's instance around a render; a null function stands
    for one that does nothing and answers 0. Both run on the render thread. */
 typedef struct HstVideoPostCallbacks {
+  uint32_t size; /* sizeof this struct as the plug-in built it */
   /* Before the frames are rendered: the instance asks render for its output buffers.
      Answers 0, or a non-zero code. */
   int32_t (*allocate_buffers)(HstPluginObject self, HstNode node, HstRender render, HstNode doc);
@@ -36,6 +38,7 @@ typedef struct HstVideoPostCallbacks {
 } HstVideoPostCallbacks;
 
 typedef struct HstVideoPostRegistration {
+  uint32_t size; /* sizeof this struct as the plug-in built it */
   int32_t id;
   const char* name;        /* display name, UTF-8; copied */
   int32_t info;            /* info flags */
@@ -47,11 +50,13 @@ typedef struct HstVideoPostRegistration {
 } HstVideoPostRegistration;
 
 typedef struct HstPluginTable {
+  uint32_t size; /* sizeof this section as the host built it */
   /* The product kind the application runs as (1 full application; 8, 9, 10 the render
      farm client and server and the command line renderer). */
   int32_t (*version_type)(void);
   /* Registers a video post class for the plug-in being started. False when the id is
-     taken or the description cannot be read. */
+     taken, the description cannot be read, or the registration or a struct in it is
+     smaller than the fields this host reads (a plug-in built against an older interface). */
   HstBool (*register_video_post)(const HstVideoPostRegistration* registration);
   /* Loads the strings and descriptions kept under folder. Null when they cannot be read.
      The caller owns the result and releases it with free_resource. */

@@ -10,6 +10,7 @@
 enum { HST_BUFFER_OK = 0, HST_BUFFER_REFUSED = 1 /* bad arguments, no render, short memory */ };
 
 typedef struct HstRenderTable {
+  uint32_t size; /* sizeof this section as the host built it */
   /* The container of the render settings being rendered, owned by the render and valid
      while it lasts; null for a null render. */
   HstContainer (*get_render_data)(HstRender r);

@@ -25,6 +25,7 @@ typedef struct HstVideoPostStruct {
 enum { HST_FORMAT_LONG = 0x666C6E67 /* 'flng': an integer in decimal */ };
 
 typedef struct HstRenderCallTable {
+  uint32_t size; /* sizeof this section as the host built it */
   /* True when the host wants the thread's work stopped; false for a null thread. */
   HstBool (*test_break)(HstThread t);
   /* Shows utf8 (copied; null clears it) as the progress text. */

@@ -20,6 +20,7 @@ enum {
 enum { HST_RENDER_EXTERNAL = 1 /* also fill the pass layers of a multipass bitmap */ };
 
 typedef struct HstRendererTable {
+  uint32_t size; /* sizeof this section as the host built it */
   /* Renders doc through its scene camera with the render settings settings (the document's
      active render settings give the pass entries) into bitmap, which becomes the settings'
      size: its rows get the composite and, with HST_RENDER_EXTERNAL, a multipass bitmap

@@ -6,6 +6,7 @@
 #include "HstHandles.h"
 
 typedef struct HstStringTable {
+  uint32_t size; /* sizeof this section as the host built it */
   /* A new empty string owned by the caller, released with free; null when memory is short. */
   HstString (*alloc)(void);
   void (*free)(HstString s);
@@ -16,6 +17,7 @@ typedef struct HstStringTable {
 } HstStringTable;
 
 typedef struct HstFilenameTable {
+  uint32_t size; /* sizeof this section as the host built it */
   /* A new empty file name owned by the caller, released with free; null when memory is short. */
   HstFilename (*alloc)(void);
   void (*free)(HstFilename f);

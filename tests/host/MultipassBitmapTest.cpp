@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "DepthSceneTest.h"
-#include "app/core/FunctionTable.h"
+#include "app/core/Allocations.h"
 
 namespace {
 

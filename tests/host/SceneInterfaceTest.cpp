@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "app/core/FunctionTable.h"
+#include "app/core/Allocations.h"
 #include "app/core/Host.h"
 #include "app/scene/SceneFile.h"
 #include "host/c4d.h"

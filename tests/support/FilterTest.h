@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/core/Bitmap.h"
-#include "app/core/FunctionTable.h"
+#include "app/core/Allocations.h"
 #include "app/core/Host.h"
 #include "app/core/RenderCall.h"
 #include "host/c4d.h"

@@ -4,6 +4,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <string>
+
 #include "PluginFolder.h"
 
 namespace {
@@ -41,6 +44,24 @@ TEST(Host, ReportsUnusableLibrariesAndLoadsTheRest)
   EXPECT_THAT(host.Failures()[1].reason, HasSubstr("no c4d_main"));
   ASSERT_EQ(host.VideoPosts().size(), 1u);
   EXPECT_EQ(host.VideoPosts()[0]->name, "Lensara");
+}
+
+TEST(Host, RegistrationsShorterThanTheHostReadsAreRefusedWithTheReason)
+{
+  test::TempDir dir;
+  std::filesystem::copy(LENSARA_TEST_OLD_LIBRARY, dir.path / "old.so");
+
+  lensara::Host host;
+  host.LoadPlugins(dir.path);
+  ASSERT_EQ(host.Failures().size(), 1u);
+  EXPECT_EQ(host.Failures()[0].library, dir.path / "old.so");
+  const std::string& reason = host.Failures()[0].reason;
+  EXPECT_THAT(reason, HasSubstr("failed to register: its video post registration has " +
+                                std::to_string(offsetof(HstVideoPostRegistration, video_post)) +
+                                " bytes where this host reads " + std::to_string(sizeof(HstVideoPostRegistration))));
+  EXPECT_THAT(reason, HasSubstr("; its node class has " + std::to_string(offsetof(HstNodeClass, get_enabling))));
+  EXPECT_THAT(reason, HasSubstr("built against an older plug-in interface"));
+  EXPECT_TRUE(host.VideoPosts().empty());
 }
 
 TEST(Host, AnOldHostIsRefusedByThePlugin)

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "app/core/FunctionTable.h"
+#include "app/core/Allocations.h"
 #include "app/core/Host.h"
 #include "app/dialog/Dialog.h"
 #include "host/c4d.h"

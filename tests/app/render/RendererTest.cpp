@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/core/FunctionTable.h"
+#include "app/core/Allocations.h"
 #include "app/core/MultipassBitmap.h"
 #include "app/core/NodeTypes.h"
 #include "app/image/ImageIO.h"

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "PluginFolder.h"
-#include "app/core/FunctionTable.h"
+#include "app/core/Allocations.h"
 #include "app/core/Host.h"
 #include "resources/description/vpdof.h"
 

@@ -3,7 +3,7 @@
 
 #include "DepthSceneTest.h"
 #include "plugins/dof/depthpass/DeleteObjectsOfType.h"
-#include "app/core/FunctionTable.h"
+#include "app/core/Allocations.h"
 #include "plugins/dof/PlatformBehaviour.h"
 #include "resources/description/vpdof.h"
 

@@ -6,7 +6,7 @@
 
 #include "PluginFolder.h"
 #include "app/cli/Preview.h"
-#include "app/core/FunctionTable.h"
+#include "app/core/Allocations.h"
 #include "app/core/Host.h"
 #include "app/dialog/Dialog.h"
 #include "app/render/FrameRender.h"

@@ -9,7 +9,7 @@
 
 #include "EffectRender.h"
 #include "PluginFolder.h"
-#include "app/core/FunctionTable.h"
+#include "app/core/Allocations.h"
 #include "app/core/Host.h"
 #include "app/render/FrameRender.h"
 #include "app/scene/SceneFile.h"

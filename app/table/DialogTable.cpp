@@ -1,8 +1,9 @@
-// The dialog section of the function table over the host's Dialog and UserArea records.
-#include "Dialog.h"
-#include "UserArea.h"
-#include "app/core/FunctionTable.h"
-#include "app/core/TableHandles.h"
+// The dialog section: plug-in windows and their user areas, over the host's Dialog and
+// UserArea records.
+#include "Sections.h"
+#include "TableHandles.h"
+#include "app/dialog/Dialog.h"
+#include "app/dialog/UserArea.h"
 
 namespace lensara {
 
@@ -15,7 +16,7 @@ HstGadget GadgetHandle(const Gadget* g) { return g ? reinterpret_cast<HstGadget>
 
 HstDialog DialogAlloc(const HstDialogCallbacks* callbacks, HstPluginDialog self)
 {
-  if (!callbacks || !MayAllocate()) return nullptr;
+  if (!callbacks || callbacks->size < sizeof *callbacks || !MayAllocate()) return nullptr;
   return Guarded([&] { return (new Dialog(*callbacks, self))->Handle(); }, HstDialog{});
 }
 void DialogFree(HstDialog d) { delete D(d); }
@@ -65,7 +66,7 @@ HstBool SetString(HstDialog d, HstGadget g, const char* utf8)
 
 HstUserArea AreaAlloc(const HstUserAreaCallbacks* callbacks, HstPluginUserArea self)
 {
-  if (!callbacks || !MayAllocate()) return nullptr;
+  if (!callbacks || callbacks->size < sizeof *callbacks || !MayAllocate()) return nullptr;
   return Guarded([&] { return (new UserArea(*callbacks, self))->Handle(); }, HstUserArea{});
 }
 void AreaFree(HstUserArea a) { delete A(a); }
@@ -96,12 +97,39 @@ HstBool AreaDrawBitmap(HstUserArea a, HstBitmap bitmap, int32_t wx, int32_t wy, 
   return true;
 }
 
+HstDialogTable MakeSection()
+{
+  HstDialogTable t{};
+  t.size = sizeof t;
+  t.alloc = DialogAlloc;
+  t.free = DialogFree;
+  t.open = DialogOpen;
+  t.close = DialogClose;
+  t.is_open = DialogIsOpen;
+  t.set_title = SetTitle;
+  t.group_begin = GroupBegin;
+  t.group_border_no_title = GroupBorderNoTitle;
+  t.group_end = GroupEnd;
+  t.add_user_area = AddUserArea;
+  t.add_static_text = AddStaticText;
+  t.attach_user_area = AttachUserArea;
+  t.set_string = SetString;
+  t.area_alloc = AreaAlloc;
+  t.area_free = AreaFree;
+  t.area_redraw = AreaRedraw;
+  t.area_off_screen_on = AreaOffScreenOn;
+  t.area_set_clipping_region = AreaSetClippingRegion;
+  t.area_draw_background = AreaDrawBackground;
+  t.area_draw_bitmap = AreaDrawBitmap;
+  return t;
+}
+
 }  // namespace
 
-const HstDialogTable kDialogTable = {DialogAlloc,   DialogFree,        DialogOpen,         DialogClose,
-                                     DialogIsOpen,  SetTitle,          GroupBegin,         GroupBorderNoTitle,
-                                     GroupEnd,      AddUserArea,       AddStaticText,      AttachUserArea,
-                                     SetString,     AreaAlloc,         AreaFree,           AreaRedraw,
-                                     AreaOffScreenOn, AreaSetClippingRegion, AreaDrawBackground, AreaDrawBitmap};
+const HstDialogTable* DialogSection()
+{
+  static const HstDialogTable section = MakeSection();
+  return &section;
+}
 
 }  // namespace lensara

@@ -1,0 +1,31 @@
+// The memory section: the host's non-throwing allocator.
+#include <cstdlib>
+
+#include "Sections.h"
+#include "app/core/Allocations.h"
+
+namespace lensara {
+
+namespace {
+
+void* MemoryAlloc(size_t size) { return MayAllocate() ? std::malloc(size) : nullptr; }
+void MemoryFree(void* block) { std::free(block); }
+
+HstMemoryTable MakeSection()
+{
+  HstMemoryTable t{};
+  t.size = sizeof t;
+  t.alloc = MemoryAlloc;
+  t.free = MemoryFree;
+  return t;
+}
+
+}  // namespace
+
+const HstMemoryTable* MemorySection()
+{
+  static const HstMemoryTable section = MakeSection();
+  return &section;
+}
+
+}  // namespace lensara
