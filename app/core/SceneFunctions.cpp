@@ -12,7 +12,7 @@ Document* DocumentOf(HstNode n) { return n ? N(n)->GetDocument() : nullptr; }
 
 Document* AsDocument(HstNode n)
 {
-  return n && N(n)->Type() == kDocumentType ? static_cast<Document*>(N(n)) : nullptr;
+  return n && N(n)->Type() == kDocument ? static_cast<Document*>(N(n)) : nullptr;
 }
 
 // The node of that identity in doc's document, or null.
@@ -61,7 +61,7 @@ HstNode NodeFirstIn(HstNode n, int32_t branch) { return n ? ToHandle(N(n)->First
 // node, and owner does not lie inside it (which would make a cycle).
 bool Insertable(HstNode n, Node* owner)
 {
-  return n && !N(n)->List() && !N(n)->Pinned() && N(n)->Type() != kDocumentType && owner && !owner->IsWithin(N(n));
+  return n && !N(n)->List() && !N(n)->Pinned() && N(n)->Type() != kDocument && owner && !owner->IsWithin(N(n));
 }
 
 HstBool NodeInsert(HstNode owner, int32_t branch, HstNode n, HstNode pred)

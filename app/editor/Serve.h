@@ -6,6 +6,10 @@
 
 #include "app/core/Host.h"
 
+namespace CLI {
+class App;
+}
+
 namespace lensara {
 
 struct ServeOptions {
@@ -16,6 +20,9 @@ struct ServeOptions {
 // Loads the scene, prints "Lensara editor at http://127.0.0.1:PORT/" to out and answers
 // the page until Ctrl-C; then says so, warning when changes were left unsaved. Load
 // warnings go to log. Throws Error when the scene cannot be edited or the port is taken.
+// Adds the serve command and its options, read into options, to app; the command.
+CLI::App* AddServeCommand(CLI::App& app, ServeOptions& options);
+
 void RunServe(const Host& host, const ServeOptions& options, std::ostream& out, std::ostream& log);
 
 }  // namespace lensara

@@ -7,6 +7,8 @@
 #include "app/core/Host.h"
 #include "app/scene/SceneFile.h"
 #include "host/c4d.h"
+#include "host/keys/RenderDataKeys.h"
+#include "resources/description/vpdof.h"
 
 namespace {
 
@@ -256,7 +258,7 @@ TEST_F(SceneInterface, RenderDataListsTakeNewEntriesFirst)
   MultipassObject* first = rd->GetFirstMultipass();
   EXPECT_EQ(first->GetDataInstance()->GetLong(1000), 6);
   EXPECT_EQ(first->GetNext()->GetDataInstance()->GetLong(1000), 100);
-  EXPECT_EQ(rd->GetDataInstance()->GetLong(5008), 640);
+  EXPECT_EQ(rd->GetDataInstance()->GetLong(kRenderWidth), 640);
   RenderData* second = RenderData::Alloc();
   doc->InsertRenderData(second, rd);
   doc->SetActiveRenderData(second);
@@ -302,7 +304,7 @@ TEST_F(SceneInterface, ValuesOfEveryTypeRoundTripThroughParameters)
 {
   BaseObject* op = Insert(5140, "Null");
   BaseContainer* inner = BaseContainer::Alloc();
-  inner->SetBool(1020104, true);
+  inner->SetBool(kDofId, true);
   Matrix m(Vector(1.0, 2.0, 3.0), Vector(0.0, 1.0, 0.0), Vector(-1.0, 0.0, 0.0), Vector(0.0, 0.0, 1.0));
   EXPECT_TRUE(op->SetParameter(DescID(1), GeData(Vector(1.0, 2.0, 3.0)), 0));
   EXPECT_TRUE(op->SetParameter(DescID(2), GeData(m), 0));
@@ -319,8 +321,8 @@ TEST_F(SceneInterface, ValuesOfEveryTypeRoundTripThroughParameters)
   EXPECT_EQ(std::strcmp(op->GetDataInstance()->GetString(3).GetCString(), "text"), 0);
   op->GetParameter(DescID(4), v, 0);
   ASSERT_TRUE(v.GetContainer());
-  EXPECT_TRUE(v.GetContainer()->GetBool(1020104));
-  EXPECT_TRUE(op->GetDataInstance()->GetContainerInstance(4)->GetBool(1020104));
+  EXPECT_TRUE(v.GetContainer()->GetBool(kDofId));
+  EXPECT_TRUE(op->GetDataInstance()->GetContainerInstance(4)->GetBool(kDofId));
   EXPECT_EQ(op->GetDataInstance()->GetLink(5, doc), op);
   EXPECT_EQ(op->GetDataInstance()->GetVector(3, Vector(7.0)), Vector(7.0));
 }
@@ -348,7 +350,7 @@ TEST_F(SceneInterface, PluginVideoPostsCloneWithAFreshInstance)
   host.LoadPlugins(LENSARA_TEST_PLUGIN_DIR);
   RenderData* rd = RenderData::Alloc();
   doc->InsertRenderData(rd);
-  PluginVideoPost* vp = PluginVideoPost::Alloc(1020104);
+  PluginVideoPost* vp = PluginVideoPost::Alloc(kDofId);
   ASSERT_TRUE(vp);
   EXPECT_EQ(vp->GetDataInstance()->GetReal(1007), 3.0);  // the plug-in's Init ran
   vp->GetDataInstance()->SetReal(1020, 321.0);

@@ -102,9 +102,9 @@ TEST(Document, SceneCameraFallsBackToTheDefaultView)
   Document doc;
   Node* camera = doc.SceneCamera();
   ASSERT_TRUE(camera);
-  EXPECT_EQ(camera->Type(), kCameraType);
+  EXPECT_EQ(camera->Type(), kCamera);
   EXPECT_EQ(camera->GlobalMatrix().off, (Vector{0.0, 0.0, -1000.0}));
-  Node* mine = AddObject(doc, kCameraType, "Mine");
+  Node* mine = AddObject(doc, kCamera, "Mine");
   doc.SetActiveCamera(mine);
   EXPECT_EQ(doc.SceneCamera(), mine);
   std::unique_ptr<Document> copy = doc.CloneDocument();

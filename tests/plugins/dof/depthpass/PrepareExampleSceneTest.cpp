@@ -31,7 +31,7 @@ protected:
     auto* doc = reinterpret_cast<BaseDocument*>(depth->Handle());
     RenderData* rd = doc->GetActiveRenderData();
     PluginVideoPost* effect = rd->GetFirstVideoPost();
-    while (effect && effect->GetType() != 1020104) effect = effect->GetNext();
+    while (effect && effect->GetType() != kDofId) effect = effect->GetNext();
     EXPECT_NE(effect, nullptr);
     BaseContainer* settings = effect->GetDataInstance()->GetClone();
 

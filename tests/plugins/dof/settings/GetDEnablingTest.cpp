@@ -15,7 +15,7 @@ protected:
   Enabling()
   {
     host.LoadPlugins(BuiltPluginFolder());
-    node = host.CreateVideoPost(1020104);
+    node = host.CreateVideoPost(kDofId);
   }
 
   void Set(int32_t key, bool on) { node->Data().Set(key, Value(int32_t{on})); }
