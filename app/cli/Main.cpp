@@ -3,69 +3,20 @@
 // editor's serve command beside the others.
 #include <CLI/CLI.hpp>
 #include <iostream>
-#include <optional>
 
 #include "app/cli/Blur.h"
 #include "app/cli/Command.h"
 #include "app/cli/CommandLine.h"
 #include "app/cli/Info.h"
-#include "app/cli/InterruptBreak.h"
 #include "app/cli/Params.h"
 #include "app/cli/Preview.h"
-#include "app/cli/ProgressBar.h"
 #include "app/cli/Render.h"
 #include "app/cli/Scene.h"
+#include "app/cli/TerminalRuns.h"
 #include "app/core/Host.h"
 #include "app/core/Signals.h"
 #include "app/editor/Serve.h"
 #include "app/session/NumberOptions.h"
-
-namespace {
-
-// Runs `lensara render`: 1 when a video post failed on a frame (all frames written), 130
-// when Ctrl-C stopped it, the frame under way unwritten (or, when its files were being
-// written, the file under way left as it was).
-int Render(const lensara::Host& host, const lensara::RenderOptions& options)
-{
-  lensara::InterruptBreak interrupt;
-  lensara::RenderStatus status;
-  {
-    lensara::ProgressBar progress;
-    status = lensara::RunRender(host, options, &interrupt, &progress, std::cerr);
-  }
-  if (status == lensara::RenderStatus::Done) return lensara::kExitSuccess;
-  if (status == lensara::RenderStatus::EffectsFailed) return lensara::kExitFailure;
-  std::cerr << "lensara render: interrupted; the frame under way was not written\n";
-  return lensara::kExitInterrupted;
-}
-
-// Runs `lensara blur`: 130 when Ctrl-C stopped it, without writing.
-int Blur(const lensara::Host& host, const lensara::BlurOptions& options)
-{
-  lensara::CheckBlurLimits(host, options);
-  lensara::InterruptBreak interrupt;
-  bool written;
-  {
-    lensara::ProgressBar progress;
-    written = lensara::RunBlur(host, options, &interrupt, &progress);
-  }
-  if (written) return lensara::kExitSuccess;
-  std::cerr << "lensara blur: interrupted; " << options.output.string() << " was not written\n";
-  return lensara::kExitInterrupted;
-}
-
-// Runs `lensara preview`: prints the window's status text, or why there is no window.
-int Preview(const lensara::Host& host, const lensara::PreviewOptions& options)
-{
-  std::optional<std::string> status = lensara::RunPreview(host, options, std::cerr);
-  if (status)
-    std::cout << options.output.string() << ": the preview window; status \"" << *status << "\"\n";
-  else
-    std::cout << "no preview on product kind " << host.ProductKind() << ": the effect renders none\n";
-  return lensara::kExitSuccess;
-}
-
-}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -173,9 +124,9 @@ int main(int argc, char** argv)
     host.LoadPlugins(lensara::PluginFolder(pluginOption));
     if (!*info) lensara::ReportPlugins(host);
     if (*info) lensara::WriteInfo(host, json, std::cout);
-    if (*blur) return Blur(host, blurOptions);
-    if (*render) return Render(host, renderOptions);
-    if (*preview) return Preview(host, previewOptions);
+    if (*blur) return lensara::BlurAtTerminal(host, blurOptions);
+    if (*render) return lensara::RenderAtTerminal(host, renderOptions);
+    if (*preview) return lensara::PreviewAtTerminal(host, previewOptions);
     if (*paramsCommand) lensara::ShowParams(host, paramsOptions, std::cout, std::cerr);
     if (*serve) lensara::RunServe(host, serveOptions, std::cout, std::cerr);
     if (*check) lensara::CheckScene(checkFile, params, std::cout, std::cerr);
