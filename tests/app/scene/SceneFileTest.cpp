@@ -136,7 +136,7 @@ TEST_F(SceneFile, EveryValueTypeAndUnknownKeySurvivesARoundTrip)
   EXPECT_EQ(list.entries[1].flags, 15);
   EXPECT_EQ(doc->Resolve(list.entries[1].target), holder);
   const GradientKnot& knot = data.Find(10)->GetGradient()->knots.at(0);
-  EXPECT_EQ(knot.position, 0.25);
+  EXPECT_EQ(knot.pos, 0.25);
   EXPECT_EQ(knot.index, 2);
   EXPECT_TRUE(data.Find(11)->IsNone());
   EXPECT_EQ(data.Find(-12)->ToLong(), 1);
