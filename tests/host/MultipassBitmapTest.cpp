@@ -20,7 +20,7 @@ protected:
     data->SetLong(kRenderHeight, 40);
     data->SetBool(5202, true);
     data->SetLong(5205, 1);
-    BaseList2D* pass = BaseList2D::Alloc(300001048);
+    BaseList2D* pass = BaseList2D::Alloc(kMultipassNode);
     pass->GetDataInstance()->SetLong(1000, 100);
     rd->InsertMultipass(pass);
     Add(kLight, "Key");

@@ -87,7 +87,7 @@ TEST(Document, AppendGoesAfterTheLastNodeAsInsertsAndUnlinksLeaveIt)
   Node* b = AddObject(doc, 5159, "B");
   b->Unlink();
   Node* c = AddObject(doc, 5159, "C");
-  std::unique_ptr<Node> d = CreateNode(5159);
+  std::unique_ptr<Node> d = CreateNode(kCube);
   d->SetName("D");
   objects.Insert(std::move(d), c);
   AddObject(doc, 5159, "E");

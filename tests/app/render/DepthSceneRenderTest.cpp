@@ -65,7 +65,7 @@ protected:
     RenderData* depthRd = depth->GetActiveRenderData();
     PluginVideoPost* depthEffect = depthRd->GetFirstVideoPost();
     BaseContainer* settings = depthEffect->GetDataInstance();
-    for (Int32 type : {5102, 5106, 5105, 1011146, 200000118}) DeleteObjectsOfType(depth, type);
+    for (Int32 type : {kLight, kEnvironment, kSky, kSun, kForeground}) DeleteObjectsOfType(depth, type);
     Dof::AdjustLightAtCamera(depth, depthEffect, nullptr);
     Dof::AdjustMaterials(depth, settings);
     Dof::DisableCompositingTags(depth->GetFirstObject());

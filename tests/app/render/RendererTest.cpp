@@ -22,9 +22,6 @@
 namespace lensara {
 namespace {
 
-constexpr int32_t kLight = 5102, kCamera = 5103, kFloor = 5104, kSky = 5105, kEnvironment = 5106, kNull = 5140,
-                  kSphere = 5160, kPlane = 5168, kCompositing = 5637, kTargetTag = 5676, kForeground = 200000118;
-
 uint8_t Expected(double v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0)); }
 
 class RendererTest : public ::testing::Test {
@@ -260,7 +257,7 @@ protected:
     floor = &Add(kFloor, "Floor");
     ball = &Add(kSphere, "Ball", nullptr, {0.0, 1500.0, 0.0});
     Set(light, kLightShadows, 1);
-    Set(AddTag(*ball, kCompositing), 1003, 0);
+    Set(AddTag(*ball, kCompositingTag), 1003, 0);
   }
   Node& light;
   Node* floor = nullptr;
@@ -285,7 +282,7 @@ TEST_F(ShadowTest, CompositingFlagsAndTheListSwitchShadowsOff)
   Set(*ball->FirstIn(HST_BRANCH_TAGS), 1000, 0);
   EXPECT_EQ(Grey(), 255) << "casts no shadow";
   Set(*ball->FirstIn(HST_BRANCH_TAGS), 1000, 1);
-  Set(AddTag(*floor, kCompositing), 1001, 0);
+  Set(AddTag(*floor, kCompositingTag), 1001, 0);
   EXPECT_EQ(Grey(), 255) << "receives no shadow";
   Set(*floor->FirstIn(HST_BRANCH_TAGS), 1001, 1);
   light.Data().FindLive(100000)->GetInExclude()->entries.push_back({ball->GetIdentity(), 4});
@@ -303,7 +300,7 @@ TEST_F(ShadowTest, TransparentOccludersLetTheirShareThrough)
 TEST_F(ShadowTest, ACompositingBackgroundShowsTheSky)
 {
   Set(Add(kSky, "Sky"), 1000, Vector{0.2, 0.4, 0.6});
-  Set(AddTag(*floor, kCompositing), 1004, 1);
+  Set(AddTag(*floor, kCompositingTag), 1004, 1);
   EXPECT_EQ(Pixel(), (Grey3{51, 102, 153}));
   Set(*ball->FirstIn(HST_BRANCH_TAGS), 1003, 1);
   Set(*floor->FirstIn(HST_BRANCH_TAGS), 1004, 0);
@@ -399,7 +396,7 @@ TEST_F(RendererTest, BitmapShadersAreReadFromTheDocumentsFolder)
   Set(wall, 1101, 100.0);
   doc.Branch(HST_BRANCH_MATERIALS).Append(CreateNode(kStandardMaterial));
   Node& material = *doc.FirstMaterial();
-  material.Branch(HST_BRANCH_SHADERS).Append(CreateNode(5833));
+  material.Branch(HST_BRANCH_SHADERS).Append(CreateNode(kBitmapShader));
   Node& shader = *material.FirstIn(HST_BRANCH_SHADERS);
   Set(shader, 1000, std::string("texture.png"));
   Set(material, kMaterialColorShader, Link{shader.GetIdentity()});
@@ -428,7 +425,7 @@ protected:
   }
   void AddPass(int32_t type)
   {
-    settings().Branch(HST_BRANCH_PASSES).Append(CreateNode(300001048));
+    settings().Branch(HST_BRANCH_PASSES).Append(CreateNode(kMultipassNode));
     Node* pass = settings().FirstIn(HST_BRANCH_PASSES);
     while (pass->Next()) pass = pass->Next();
     Set(*pass, 1000, type);

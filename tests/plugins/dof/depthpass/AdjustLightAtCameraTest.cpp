@@ -35,8 +35,8 @@ protected:
   // Takes out what a run added: the lights and the sphere.
   void DeleteDepthObjects()
   {
-    DeleteObjectsOfType(doc, 5102);
-    DeleteObjectsOfType(doc, 5160);
+    DeleteObjectsOfType(doc, kLight);
+    DeleteObjectsOfType(doc, kSphere);
   }
 
   // Near clip from/to and far clip from/to of a light.
@@ -104,8 +104,8 @@ TEST_F(AdjustLightAtCameraTest, PutsTheLightsAndTheSphereFirstInTheDocument)
 
 TEST_F(AdjustLightAtCameraTest, NamesInUseGetASuffixOnlyInTheMacOSBehaviour)
 {
-  Add(5159, kFrontLightName);
-  Add(5160, kSphereName);
+  Add(kCube, kFrontLightName);
+  Add(kSphere, kSphereName);
   Run();
   std::string suffix = kMacOSBehaviour ? ".1" : "";
   EXPECT_EQ(TopLevel(), (NameList{kMainLightName, kSphereName + suffix, kExclusionLightName, kRearLightName,
@@ -166,7 +166,7 @@ TEST_F(AdjustLightAtCameraTest, ACameraFocusingOnATargetMeasuresTheDistanceToIt)
 {
   BaseObject* target = Add(5140, "Target");
   target->SetAbsPos(Vector(0.0, 0.0, 500.0));
-  BaseTag* tag = BaseTag::Alloc(5676);
+  BaseTag* tag = BaseTag::Alloc(kTargetTag);
   tag->GetDataInstance()->SetLink(1001, target);
   camera->InsertTag(tag);
   Settings()->SetBool(DOF_USE_CAMERA_DOF, true);
@@ -213,7 +213,7 @@ TEST_F(AdjustLightAtCameraTest, ListsExcludedObjectsLastFirstSkippingThoseNotInT
   BaseObject* b = Add(5159, "B");
   BaseObject* c = Add(5159, "C");
   BaseDocument* other = BaseDocument::Alloc();
-  BaseObject* elsewhere = BaseObject::Alloc(5160);
+  BaseObject* elsewhere = BaseObject::Alloc(kSphere);
   other->InsertObject(elsewhere, nullptr, nullptr);
   Exclude(effect, {a, elsewhere, b, c});
   Settings()->SetBool(DOF_HAIR, true);

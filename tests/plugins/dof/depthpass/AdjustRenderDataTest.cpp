@@ -15,10 +15,10 @@ protected:
     rd->GetDataInstance()->SetLong(kRenderAntialiasing, 2);
     rd->GetDataInstance()->SetLong(kRenderReflections, 1);
     AddVideoPost(4711);
-    AddVideoPost(1017325);
-    AddVideoPost(1017325);
+    AddVideoPost(kHairVideoPost);
+    AddVideoPost(kHairVideoPost);
     rd->InsertVideoPost(PluginVideoPost::Alloc(kDofId));
-    BaseList2D* existing = BaseList2D::Alloc(300001048);
+    BaseList2D* existing = BaseList2D::Alloc(kMultipassNode);
     existing->GetDataInstance()->SetLong(1000, 42);
     rd->InsertMultipass(existing);
   }
@@ -71,7 +71,7 @@ TEST_F(AdjustRenderDataTest, WithHairTheLastHairRendererStaysFirst)
 {
   lensara::Node* secondHair = lensara::Node::FromHandle(rd->GetFirstVideoPost()->GetNext()->GetNext()->Handle());
   Dof::AdjustRenderData(rd, false, true, DOF_DEPTH_ANTIALIASING_UNCHANGED);
-  EXPECT_EQ(VideoPostTypes(), std::vector<Int32>{1017325});
+  EXPECT_EQ(VideoPostTypes(), std::vector<Int32>{kHairVideoPost});
   // The list is walked from the first, so the one that stood last is kept.
   EXPECT_EQ(lensara::Node::FromHandle(rd->GetFirstVideoPost()->Handle())->GetIdentity(), secondHair->GetIdentity());
   EXPECT_EQ(Data()->GetLong(kRenderReflections, -1), 0);
