@@ -24,8 +24,6 @@
 #include <functional>
 #include <thread>
 
-#include "app/cli/Preview.h"
-#include "app/cli/Render.h"
 #include "app/core/Host.h"
 #include "app/core/MultipassBitmap.h"
 #include "app/render/EmbreeRay.h"
@@ -33,7 +31,10 @@
 #include "app/render/RenderScene.h"
 #include "app/render/Renderer.h"
 #include "app/scene/SceneFile.h"
+#include "app/session/PreviewButton.h"
+#include "app/session/SceneLoading.h"
 #include "host/c4d.h"
+#include "host/keys/RenderDataKeys.h"
 #include "plugins/dof/Dof.h"
 #include "plugins/dof/depthpass/DeleteObjectsOfType.h"
 #include "resources/description/vpdof.h"
@@ -87,8 +88,8 @@ std::unique_ptr<lensara::Document> DepthScene(const lensara::Document& demo)
 lensara::Container FullHd(lensara::Document& doc)
 {
   lensara::Container data = doc.ActiveRenderData()->Data();
-  data.Set(5008, lensara::Value(kWidth));
-  data.Set(5009, lensara::Value(kHeight));
+  data.Set(kRenderWidth, lensara::Value(kWidth));
+  data.Set(kRenderHeight, lensara::Value(kHeight));
   return data;
 }
 
@@ -253,8 +254,8 @@ void ReportEffect(const lensara::Document& demo, int threads, int repeat)
 {
   std::unique_ptr<lensara::Document> with = demo.CloneDocument(), without = demo.CloneDocument();
   for (lensara::Document* doc : {with.get(), without.get()}) {
-    doc->ActiveRenderData()->Data().Set(5008, lensara::Value(kWidth));
-    doc->ActiveRenderData()->Data().Set(5009, lensara::Value(kHeight));
+    doc->ActiveRenderData()->Data().Set(kRenderWidth, lensara::Value(kWidth));
+    doc->ActiveRenderData()->Data().Set(kRenderHeight, lensara::Value(kHeight));
   }
   while (lensara::Node* vp = without->ActiveRenderData()->FirstIn(HST_BRANCH_VIDEO_POSTS)) vp->Unlink();
   lensara::FrameRenderOptions options;

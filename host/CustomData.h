@@ -3,6 +3,7 @@
 // GeData, valid as long as that value is not replaced.
 #pragma once
 
+#include "GradientKnot.h"
 #include "Types.h"
 #include "Vector.h"
 #include "abi/HstHandles.h"
@@ -31,14 +32,6 @@ public:
 
   HstInExclude Handle() const;
   static InExcludeData* FromHandle(HstInExclude l) { return reinterpret_cast<InExcludeData*>(l); }
-};
-
-struct GradientKnot {
-  Vector col{1.0, 1.0, 1.0};
-  Float brightness = 1.0;
-  Float pos = 0.0;
-  Float bias = 0.5;
-  Int32 index = 0;
 };
 
 class Gradient : public CustomDataType {

@@ -20,7 +20,7 @@ public:
 
 class Render {
 public:
-  // The render settings being rendered (5008 width, 5009 height, ...); owned by the render.
+  // The render settings being rendered (keys/RenderDataKeys.h); owned by the render.
   BaseContainer* GetRenderData() const;
   // Asks for buffer type / subId in the frames to come, at bits per channel, visible or
   // not. Answers 0, or non-zero when the host refuses.

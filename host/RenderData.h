@@ -1,4 +1,4 @@
-// Render settings: their data container (5008 width, 5009 height, ...), their video
+// Render settings: their data container (keys/RenderDataKeys.h), their video
 // posts and their pass entries.
 #pragma once
 

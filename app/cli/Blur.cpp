@@ -7,6 +7,7 @@
 #include "app/core/Error.h"
 #include "app/image/ImageIO.h"
 #include "filters/Filters.h"
+#include "resources/description/vpdof.h"
 
 namespace lensara {
 
@@ -88,7 +89,7 @@ std::vector<std::string> BlurFilters()
 
 void CheckBlurLimits(const Host& host, const BlurOptions& options)
 {
-  const VideoPostClass* dof = host.FindVideoPost(kEffectId);
+  const VideoPostClass* dof = host.FindVideoPost(kDofId);
   if (!dof) throw Error("the effect's plug-in is not loaded, so the limits of --radius and --passes are unknown");
   CheckLimit(dof->description, "DOF_RADIUS", "--radius", options.radius);
   CheckLimit(dof->description, "DOF_PASSES", "--passes", options.passes);

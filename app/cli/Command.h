@@ -15,9 +15,6 @@ enum ExitCode : int {
   kExitInterrupted = 130  // stopped by Ctrl-C
 };
 
-// The video post id of the Lensara effect, which the commands about the effect look for.
-inline constexpr int32_t kEffectId = 1020104;
-
 // The exit codes as --help and the README state them.
 inline constexpr const char* kExitCodeText =
     "Exit codes: 0 success, 1 the work failed (unreadable input, a failed render), 2 usage error (unknown "

@@ -1,238 +1,26 @@
-// The lensara command line.
+// The lensara command line: the commands and their options, and which one runs. The one
+// place that sees both the commands (app/cli) and the editor (app/editor): it registers the
+// editor's serve command beside the others.
 #include <CLI/CLI.hpp>
-#include <cstdlib>
-#include <filesystem>
 #include <iostream>
-#include <optional>
 
 #include "app/cli/Blur.h"
 #include "app/cli/Command.h"
+#include "app/cli/CommandLine.h"
 #include "app/cli/Info.h"
+#include "app/cli/Params.h"
 #include "app/cli/Preview.h"
 #include "app/cli/Render.h"
-#include "app/cli/InterruptBreak.h"
-#include "app/cli/Params.h"
-#include "app/cli/ProgressBar.h"
 #include "app/cli/Scene.h"
-#include "app/core/Allocations.h"
-#include "app/core/Error.h"
+#include "app/cli/TerminalRuns.h"
 #include "app/core/Host.h"
 #include "app/core/Signals.h"
 #include "app/editor/Serve.h"
-
-namespace {
-
-// The plug-in folder: --plugins, else LENSARA_PLUGINS, else plugins/ beside the executable.
-std::filesystem::path PluginFolder(const std::string& option)
-{
-  if (!option.empty()) return option;
-  if (const char* env = std::getenv("LENSARA_PLUGINS"); env && *env) return env;
-  std::error_code ec;
-  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return exe.parent_path() / "plugins";
-}
-
-// Each plug-in library that could not be loaded, or loaded with a problem, once on stderr.
-void ReportPlugins(const lensara::Host& host)
-{
-  for (const lensara::PluginReport& f : host.Failures())
-    std::cerr << "lensara: plug-in not loaded: " << f.library.string() << ": " << f.reason << "\n";
-  for (const lensara::PluginReport& w : host.Warnings())
-    std::cerr << "lensara: warning: " << w.library.string() << ": " << w.reason << "\n";
-}
-
-// Accepts an optional sign and digits that fit a 32-bit integer.
-const CLI::Validator kWholeNumber(
-    [](std::string& text) -> std::string {
-      std::size_t digits = text.find_first_not_of("+-") == 1 ? 1 : 0;
-      bool whole = text.size() > digits && text.size() <= digits + 9 &&
-                   text.find_first_not_of("0123456789", digits) == std::string::npos;
-      return whole ? std::string() : "\"" + text + "\" is not a whole number";
-    },
-    "WHOLE NUMBER");
-
-// A whole number from min to max.
-CLI::Validator WholeNumberIn(int min, int max)
-{
-  return CLI::Validator(
-      [min, max](std::string& text) -> std::string {
-        if (std::string problem = kWholeNumber(text); !problem.empty()) return problem;
-        int value = std::stoi(text);
-        if (value >= min && value <= max) return std::string();
-        return text + " is out of range " + std::to_string(min) + " .. " + std::to_string(max);
-      },
-      "WHOLE NUMBER " + std::to_string(min) + ".." + std::to_string(max));
-}
-
-bool IsOptionName(const std::string& arg)
-{
-  return arg.size() > 1 && arg[0] == '-' && !(std::isdigit(static_cast<unsigned char>(arg[1])) || arg[1] == '.');
-}
-
-// "lensara scene check"
-std::string CommandPath(const std::vector<CLI::App*>& chain)
-{
-  std::string path;
-  for (const CLI::App* command : chain) path += (path.empty() ? "" : " ") + command->get_name();
-  return path;
-}
-
-// The first argument no command takes: an unknown command, or an option that neither the
-// command nor the commands around it know; empty when there is none. CLI11 alone would
-// report these late and by what is then missing ("IMAGE is required").
-std::string UnknownArgument(CLI::App& app, int argc, char** argv)
-{
-  std::vector<CLI::App*> chain{&app};
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    if (arg == "--") return "";
-    if (IsOptionName(arg)) {
-      std::string name = arg.substr(0, arg.find('='));
-      const CLI::Option* option = nullptr;
-      for (CLI::App* command : chain) option = option ? option : command->get_option_no_throw(name);
-      if (!option) return "unknown option " + name + " for " + CommandPath(chain);
-      if (option->get_type_size() != 0 && arg.find('=') == std::string::npos) ++i;  // its value
-      continue;
-    }
-    CLI::App* current = chain.back();
-    std::vector<CLI::App*> commands = current->get_subcommands({});
-    auto named = std::find_if(commands.begin(), commands.end(), [&arg](CLI::App* c) { return c->check_name(arg); });
-    if (named != commands.end()) {
-      chain.push_back(*named);
-    } else if (!commands.empty()) {
-      std::string names;
-      for (const CLI::App* c : commands) names += (names.empty() ? "" : ", ") + c->get_name();
-      return "unknown command \"" + arg + "\" for " + CommandPath(chain) + " (" + names + ")";
-    }
-  }
-  return "";
-}
-
-int UsageError(const std::string& problem)
-{
-  std::cerr << "lensara: " << problem << "\n(lensara --help lists the commands and their options)\n";
-  return lensara::kExitUsage;
-}
-
-// The command chosen: "scene check".
-std::string ChosenCommand(CLI::App& app)
-{
-  std::vector<CLI::App*> chain;
-  for (CLI::App* command = &app; !command->get_subcommands().empty();) {
-    command = command->get_subcommands().front();
-    chain.push_back(command);
-  }
-  return CommandPath(chain);
-}
-
-const char* const kFaultVariable = "LENSARA_FAIL_ALLOCATION";
-
-// Sets the allocation faults LENSARA_FAIL_ALLOCATION asks for: -1 to go on, else the exit code.
-int PlanAllocationFaults()
-{
-  const char* plan = std::getenv(kFaultVariable);
-  if (!plan) return -1;
-  std::optional<lensara::AllocationFaults> faults = lensara::ReadAllocationFaults(plan);
-  if (!faults)
-    return UsageError(std::string(kFaultVariable) + "=" + plan +
-                      ": expected N (the Nth host allocation fails), every:N (every Nth fails) or none (count only)");
-  lensara::SetAllocationFaults(*faults);
-  return -1;
-}
-
-// With LENSARA_FAIL_ALLOCATION set, how many host allocations the command made and how many failed.
-void ReportAllocationFaults()
-{
-  if (std::getenv(kFaultVariable))
-    std::cerr << "lensara: " << kFaultVariable << ": " << lensara::AllocationsCounted() << " host allocations, "
-              << lensara::AllocationsFailed() << " failed\n";
-}
-
-// Parses the command line: -1 to go on, else the exit code (0 after --help or --version).
-int Parse(CLI::App& app, int argc, char** argv)
-{
-  try {
-    if (std::string unknown = UnknownArgument(app, argc, argv); !unknown.empty()) return UsageError(unknown);
-    app.parse(argc, argv);
-    return -1;
-  } catch (const CLI::CallForHelp& e) {
-    return app.exit(e);
-  } catch (const CLI::CallForAllHelp& e) {
-    return app.exit(e);
-  } catch (const CLI::CallForVersion& e) {
-    return app.exit(e);
-  } catch (const CLI::ParseError& e) {
-    return UsageError(e.what());
-  }
-}
-
-// "A-B" or "A": frames A to B, whole numbers from 0.
-// "A-B" or "A": frames A to B, whole numbers from 0; none for other text.
-std::optional<lensara::FrameRange> ReadFrames(const std::string& text)
-{
-  auto number = [](const std::string& t) {
-    return !t.empty() && t.size() <= 9 && t.find_first_not_of("0123456789") == std::string::npos;
-  };
-  std::size_t dash = text.find('-', 1);
-  std::string a = text.substr(0, dash), b = dash == std::string::npos ? a : text.substr(dash + 1);
-  if (!number(a) || !number(b)) return std::nullopt;
-  return lensara::FrameRange{std::stoi(a), std::stoi(b)};
-}
-
-const CLI::Validator kFrameRange(
-    [](std::string& text) -> std::string {
-      return ReadFrames(text) ? std::string() : "\"" + text + "\" is not a frame range A-B of whole numbers";
-    },
-    "A-B");
-
-// Runs `lensara render`: 1 when a video post failed on a frame (all frames written), 130
-// when Ctrl-C stopped it, the frame under way unwritten (or, when its files were being
-// written, the file under way left as it was).
-int Render(const lensara::Host& host, const lensara::RenderOptions& options)
-{
-  lensara::InterruptBreak interrupt;
-  lensara::RenderStatus status;
-  {
-    lensara::ProgressBar progress;
-    status = lensara::RunRender(host, options, &interrupt, &progress, std::cerr);
-  }
-  if (status == lensara::RenderStatus::Done) return lensara::kExitSuccess;
-  if (status == lensara::RenderStatus::EffectsFailed) return lensara::kExitFailure;
-  std::cerr << "lensara render: interrupted; the frame under way was not written\n";
-  return lensara::kExitInterrupted;
-}
-
-// Runs `lensara blur`: 130 when Ctrl-C stopped it, without writing.
-int Blur(const lensara::Host& host, const lensara::BlurOptions& options)
-{
-  lensara::CheckBlurLimits(host, options);
-  lensara::InterruptBreak interrupt;
-  bool written;
-  {
-    lensara::ProgressBar progress;
-    written = lensara::RunBlur(options, &interrupt, &progress);
-  }
-  if (written) return lensara::kExitSuccess;
-  std::cerr << "lensara blur: interrupted; " << options.output.string() << " was not written\n";
-  return lensara::kExitInterrupted;
-}
-
-// Runs `lensara preview`: prints the window's status text, or why there is no window.
-int Preview(const lensara::Host& host, const lensara::PreviewOptions& options)
-{
-  std::optional<std::string> status = lensara::RunPreview(host, options, std::cerr);
-  if (status)
-    std::cout << options.output.string() << ": the preview window; status \"" << *status << "\"\n";
-  else
-    std::cout << "no preview on product kind " << host.ProductKind() << ": the effect renders none\n";
-  return lensara::kExitSuccess;
-}
-
-}  // namespace
+#include "app/session/NumberOptions.h"
 
 int main(int argc, char** argv)
 {
-  if (int code = PlanAllocationFaults(); code >= 0) return code;
+  if (int code = lensara::PlanAllocationFaults(); code >= 0) return code;
   CLI::App app{"Lensara: the depth-of-field post effect and its host application", "lensara"};
   app.require_subcommand(1);
   app.fallthrough();  // the global options may follow the command
@@ -243,7 +31,7 @@ int main(int argc, char** argv)
   app.add_option("--plugins", pluginOption, "Plug-in folder (default: $LENSARA_PLUGINS, else plugins/ beside lensara)");
   app.add_option("--product-kind", options.productKind,
                  "Product kind the host reports (1 application; 8, 9, 10 render farm client, server, command line)")
-      ->check(WholeNumberIn(0, 1000));
+      ->check(lensara::WholeNumberIn(0, 1000));
 
   bool json = false;
   CLI::App* info = app.add_subcommand("info", "List the host version, the product kind and every loaded plug-in");
@@ -269,9 +57,9 @@ int main(int argc, char** argv)
   blur->add_option("--filter", blurOptions.filter, "Filter (default gaussian)")
       ->check(CLI::IsMember(lensara::BlurFilters()));
   blur->add_option("--radius", blurOptions.radius, "Radius in pixels (default 3; the limits of the effect's DOF_RADIUS apply)")
-      ->check(kWholeNumber);
+      ->check(lensara::kWholeNumber);
   blur->add_option("--passes", blurOptions.passes, "Number of filter passes (default 1; the limits of DOF_PASSES apply)")
-      ->check(kWholeNumber);
+      ->check(lensara::kWholeNumber);
   blur->add_flag("--depth-aware", blurOptions.depthAware, "Leave out neighbours less blurred than the pixel");
   blur->add_flag("--blend", blurOptions.blend, "Blend the filtered and the sharp image by the map");
 
@@ -286,9 +74,9 @@ int main(int argc, char** argv)
                      "corrections are reported); repeatable")
       ->allow_extra_args(false);
   render->add_option("--frames", frames, "Frames A-B (or one frame A) at frame / fps seconds; adds .0005 to file names")
-      ->check(kFrameRange);
+      ->check(lensara::kFrameRange);
   render->add_option("--threads", renderOptions.threads, "Render threads (default: every core)")
-      ->check(WholeNumberIn(1, 1024));
+      ->check(lensara::WholeNumberIn(1, 1024));
   render->add_flag("--layers", renderOptions.layers, "Also write every light and pass layer as a PNG");
   render->add_option("--save-depth-scene", renderOptions.depthScene,
                      "Save the document of every render the effect makes (its depth scene) to this .json file");
@@ -324,34 +112,27 @@ int main(int argc, char** argv)
                           "Print one JSON array of {name, label, group, type, value, unit, min, max, step, enabled} (cycles also their \"choices\")");
 
   lensara::ServeOptions serveOptions;
-  CLI::App* serve = app.add_subcommand("serve", "Edit a scene's effect in the browser: a local web editor on 127.0.0.1");
-  serve->add_option("SCENE", serveOptions.scene, "Scene file (default: the demo, examples/still-life.json)");
-  serve->add_option("--port", serveOptions.port, "Port to listen on, on 127.0.0.1 only (default 8765; 0: any free port)")
-      ->check(WholeNumberIn(0, 65535));
-  serve->footer("Prints the address to open in a browser. The page edits the first Lensara effect of the scene's "
-                "active render settings as the attribute manager does, shows its preview window, renders, and saves "
-                "the scene file (or a new .json file beside it). Ctrl-C ends the editor (exit 0); unsaved changes are "
-                "lost.");
+  CLI::App* serve = lensara::AddServeCommand(app, serveOptions);
 
-  if (int code = Parse(app, argc, argv); code >= 0) return code;
-  if (!frames.empty()) renderOptions.frames = ReadFrames(frames);
+  if (int code = lensara::Parse(app, argc, argv); code >= 0) return code;
+  if (!frames.empty()) renderOptions.frames = lensara::ReadFrames(frames);
 
   lensara::SignalHandlers signals;  // a signal removes the temporaries of files being written
   // Loading the plug-ins is part of the command, so that short memory there ends it alike.
-  int code = lensara::RunCommand(ChosenCommand(app), std::cerr, [&]() -> int {
+  int code = lensara::RunCommand(lensara::ChosenCommand(app), std::cerr, [&]() -> int {
     lensara::Host host(options);
-    host.LoadPlugins(PluginFolder(pluginOption));
-    if (!*info) ReportPlugins(host);
+    host.LoadPlugins(lensara::PluginFolder(pluginOption));
+    if (!*info) lensara::ReportPlugins(host);
     if (*info) lensara::WriteInfo(host, json, std::cout);
-    if (*blur) return Blur(host, blurOptions);
-    if (*render) return Render(host, renderOptions);
-    if (*preview) return Preview(host, previewOptions);
+    if (*blur) return lensara::BlurAtTerminal(host, blurOptions);
+    if (*render) return lensara::RenderAtTerminal(host, renderOptions);
+    if (*preview) return lensara::PreviewAtTerminal(host, previewOptions);
     if (*paramsCommand) lensara::ShowParams(host, paramsOptions, std::cout, std::cerr);
     if (*serve) lensara::RunServe(host, serveOptions, std::cout, std::cerr);
     if (*check) lensara::CheckScene(checkFile, params, std::cout, std::cerr);
     if (*convert) lensara::ConvertScene(convertIn, convertOut, std::cerr);
     return lensara::kExitSuccess;
   });
-  ReportAllocationFaults();
+  lensara::ReportAllocationFaults();
   return code;
 }

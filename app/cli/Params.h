@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "app/core/Host.h"
-#include "app/scene/ValueJson.h"
 
 namespace lensara {
 
@@ -16,15 +15,6 @@ struct ParamsOptions {
   std::vector<std::string> sets;  // NAME=VALUE edits made first, as the attribute manager makes them
   bool json = false;
 };
-
-// The effect's parameters as the attribute manager shows them now, in the order of its
-// description, as JSON objects {name, label, group,
-// type, value, unit, min, max, step, enabled} (null for a unit, limit or step not given),
-// cycles with their value names as "choices".
-Json ParametersJson(Document& doc, Node& effect, const Description& description);
-
-// A limit as the JSON above gives it: the number, or null for none.
-Json LimitJson(double limit);
 
 // Loads the scene, makes the --set edits (EditParameter: validated by the effect) and
 // prints every parameter of the first Lensara effect of its active render settings, in

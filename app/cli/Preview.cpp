@@ -1,21 +1,12 @@
 #include "Preview.h"
 
-#include "app/cli/Render.h"
-#include "app/cli/Scene.h"
 #include "app/core/Error.h"
 #include "app/dialog/Dialog.h"
 #include "app/image/ImageIO.h"
-#include "resources/description/vpdof.h"
+#include "app/session/PreviewButton.h"
+#include "app/session/SceneLoading.h"
 
 namespace lensara {
-
-void PressPreviewButton(Node& effect)
-{
-  HstDescriptionCommand command{};
-  command.id.depth = 1;
-  command.id.level[0].id = DOF_PREVIEW;
-  effect.Message(HST_MSG_DESCRIPTION_COMMAND, &command);
-}
 
 std::optional<std::string> RunPreview(const Host& host, const PreviewOptions& options, std::ostream& warnings)
 {

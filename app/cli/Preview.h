@@ -18,10 +18,6 @@ struct PreviewOptions {
   std::vector<std::string> sets; // NAME=VALUE, as for render
 };
 
-// Sends effect the message of its preview button (18 with DOF_PREVIEW), as the attribute
-// manager does when the button is pressed.
-void PressPreviewButton(Node& effect);
-
 // Loads the scene, applies the edits, sends the preview button's message (18, DOF_PREVIEW)
 // to the first Lensara video post of the active render settings and writes the window it
 // opened into options.output. Answers the window's status text; none when the effect

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "app/cli/Scene.h"
 #include "app/core/Error.h"
 #include "app/core/Files.h"
 #include "app/core/MultipassBitmap.h"
@@ -14,6 +13,7 @@
 #include "app/render/FrameRender.h"
 #include "app/scene/ParameterEdit.h"
 #include "app/scene/SceneFile.h"
+#include "app/session/SceneLoading.h"
 
 namespace lensara {
 
@@ -141,8 +141,6 @@ std::string FrameName(const std::optional<int32_t>& frame)
 }
 
 }  // namespace
-
-std::filesystem::path DemoScene() { return std::filesystem::path(LENSARA_EXAMPLES_DIR) / "still-life.json"; }
 
 RenderStatus RunRender(const Host&, const RenderOptions& options, BreakTest* breakTest, ProgressDisplay* progress,
                        std::ostream& warnings)

@@ -35,9 +35,6 @@ enum class RenderStatus {
   Stopped         // breakTest stopped it; the frame under way was not written
 };
 
-// The bundled demo scene, examples/still-life.json.
-std::filesystem::path DemoScene();
-
 // Renders the scene frame by frame with the video posts of its active render settings
 // (FrameRender: final renders, flag bit 0) and writes, per frame, output/image.png (the
 // final image), output/image.exr (the image as R, G, B and every visible layer as

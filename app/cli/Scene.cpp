@@ -4,13 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "app/cli/Command.h"
 #include "app/core/Error.h"
 #include "app/core/Files.h"
 #include "app/scene/ParameterEdit.h"
 #include "app/scene/SceneFile.h"
 #include "app/scene/Schema.h"
 #include "app/scene/ValueJson.h"
+#include "app/session/SceneLoading.h"
+#include "host/keys/RenderDataKeys.h"
 
 namespace lensara {
 
@@ -35,7 +36,7 @@ void PrintTags(Document& doc, const Node& object, std::ostream& out)
 {
   for (const Node* tag = object.FirstIn(HST_BRANCH_TAGS); tag; tag = tag->Next()) {
     out << " [" << TypeNameOf(tag->Type());
-    const Value* link = tag->Type() == kTextureTagType ? tag->Data().Find(kTextureTagMaterial) : nullptr;
+    const Value* link = tag->Type() == kTextureTag ? tag->Data().Find(kTextureTagMaterial) : nullptr;
     if (link && link->GetLink()) {
       Node* mat = doc.Resolve(*link->GetLink());
       out << " -> " << (mat ? "\"" + mat->Name() + "\"" : std::string("(no material)"));
@@ -70,7 +71,7 @@ void PrintRenderSettings(Document& doc, bool params, std::ostream& out)
       if (params) PrintParameters(doc, *vp, out);
     }
     for (const Node* pass = rd->FirstIn(HST_BRANCH_PASSES); pass; pass = pass->Next())
-      out << "    pass " << pass->Data().GetLong(1000, 0) << "\n";
+      out << "    pass " << pass->Data().GetLong(kPassKind, 0) << "\n";
   }
 }
 
@@ -90,47 +91,6 @@ void PrintScene(Document& doc, const std::filesystem::path& file, bool params, s
 }
 
 }  // namespace
-
-std::unique_ptr<Document> LoadSceneReporting(const std::filesystem::path& file, std::ostream& warnings)
-{
-  std::vector<std::string> found;
-  std::unique_ptr<Document> doc;
-  try {
-    doc = LoadScene(file, &found);
-  } catch (const Error&) {
-    throw;
-  } catch (const std::bad_alloc&) {
-    throw;
-  } catch (const std::exception& e) {
-    throw Error(file.string() + ": " + e.what());
-  }
-  for (const std::string& warning : found) warnings << "warning: " << warning << "\n";
-  return doc;
-}
-
-Node* FirstEffect(Document& doc)
-{
-  Node* rd = doc.ActiveRenderData();
-  for (Node* vp = rd ? rd->FirstIn(HST_BRANCH_VIDEO_POSTS) : nullptr; vp; vp = vp->Next())
-    if (vp->Type() == kEffectId) return vp;
-  return nullptr;
-}
-
-Node& SceneEffect(Document& doc, const std::filesystem::path& scene)
-{
-  Node* effect = FirstEffect(doc);
-  if (!effect) throw Error(scene.string() + ": its active render settings hold no Lensara effect");
-  return *effect;
-}
-
-void EditParametersReporting(Document& doc, const std::vector<std::string>& assignments, std::ostream& messages)
-{
-  for (const std::string& assignment : assignments) {
-    std::vector<std::string> lines;
-    EditParameter(doc, assignment, lines);
-    for (const std::string& line : lines) messages << line << "\n";
-  }
-}
 
 void CheckScene(const std::filesystem::path& file, bool params, std::ostream& out, std::ostream& warnings)
 {

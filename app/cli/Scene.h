@@ -11,19 +11,6 @@
 
 namespace lensara {
 
-// Loads a scene or mesh file, printing the warnings of the load to warnings. Throws Error
-// "file:line: problem" for a file that cannot be read or holds values a renderer cannot use.
-std::unique_ptr<Document> LoadSceneReporting(const std::filesystem::path& file, std::ostream& warnings);
-
-// Applies the --set assignments NAME=VALUE in order (EditParameter), printing each line
-// they report (warnings, values the effect corrected) to messages. Throws UsageError.
-void EditParametersReporting(Document& doc, const std::vector<std::string>& assignments, std::ostream& messages);
-
-// The first Lensara effect of the document's active render settings, or null.
-Node* FirstEffect(Document& doc);
-// FirstEffect of the document read from scene; throws Error naming the file when it has none.
-Node& SceneEffect(Document& doc, const std::filesystem::path& scene);
-
 // Loads a scene (or mesh) file and prints its object tree with types and names, its
 // materials and render settings, and with params the parameters of its video posts as
 // they were understood.

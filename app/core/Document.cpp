@@ -4,10 +4,10 @@
 
 namespace lensara {
 
-Document::Document() : Node(kDocumentType, "Untitled")
+Document::Document() : Node(kDocument, "Untitled")
 {
-  renderView = std::make_unique<Node>(kRenderViewType, "Render View");
-  defaultCamera = CreateNode(kCameraType);
+  renderView = std::make_unique<Node>(kRenderView, "Render View");
+  defaultCamera = CreateNode(kCamera);
   defaultCamera->SetName("Default Camera");
   defaultCamera->SetPosition({0.0, 0.0, -1000.0});
   renderView->Pin();
@@ -89,7 +89,7 @@ void Document::SetActiveRenderData(Node* renderData)
 Node* Document::ActiveCamera()
 {
   Node* camera = Resolve(activeCamera);
-  return camera && camera->Type() == kCameraType ? camera : nullptr;
+  return camera && camera->Type() == kCamera ? camera : nullptr;
 }
 
 void Document::SetActiveCamera(Node* camera) { activeCamera.target = camera ? camera->GetIdentity() : 0; }

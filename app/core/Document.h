@@ -6,11 +6,9 @@
 #include <memory>
 
 #include "Node.h"
+#include "host/TypeIds.h"
 
 namespace lensara {
-
-constexpr int32_t kDocumentType = 110059;
-constexpr int32_t kRenderViewType = 110305;
 
 class Document : public Node {
 public:

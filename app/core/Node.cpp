@@ -42,7 +42,7 @@ void NodeList::Insert(std::unique_ptr<Node> node, Node* pred)
 
 Node* MaterialChannel::Shader() const
 {
-  const Value* v = material->Data().Find(kChannelShaderKey + 10 * number);
+  const Value* v = material->Data().Find(kMaterialColorShader + 10 * number);
   const Link* link = v ? v->GetLink() : nullptr;
   if (!link || !link->target) return nullptr;
   for (Node* s = material->FirstIn(HST_BRANCH_SHADERS); s; s = s->Next())
@@ -131,7 +131,7 @@ Document* Node::GetDocument()
 {
   Node* n = this;
   while (n->list) n = n->list->Owner();
-  return n->type == kDocumentType ? static_cast<Document*>(n) : nullptr;
+  return n->type == kDocument ? static_cast<Document*>(n) : nullptr;
 }
 
 Node* Node::FindIdentity(Identity id)
@@ -168,9 +168,9 @@ void Node::SetGlobalMatrix(const Matrix& m)
 
 MaterialChannel* Node::Channel(int32_t number)
 {
-  if (type != kStandardMaterialType || number < 0 || number >= kChannelCount) return nullptr;
+  if (type != kStandardMaterial || number < 0 || number >= kMaterialChannelCount) return nullptr;
   if (channels.empty()) {
-    for (int32_t i = 0; i < kChannelCount; ++i)
+    for (int32_t i = 0; i < kMaterialChannelCount; ++i)
       channels.push_back(std::make_unique<MaterialChannel>(MaterialChannel{this, i}));
   }
   return channels[number].get();

@@ -9,22 +9,15 @@
 
 #include "Description.h"
 #include "Value.h"
+#include "host/TypeIds.h"
+#include "host/keys/MaterialKeys.h"
+#include "host/keys/TagKeys.h"
 
 namespace lensara {
 
 class Node;
 
 enum class NodeKind { Object, Tag, Material, Shader, VideoPost, RenderData, Pass, Document };
-
-// Host types and keys that the application's own code names.
-constexpr int32_t kPolygonType = 5100;
-constexpr int32_t kCameraType = 5103;
-constexpr int32_t kTextureTagType = 5616;
-constexpr int32_t kStandardMaterialType = 5703;
-constexpr int32_t kRenderDataType = 110304;
-constexpr int32_t kTextureTagMaterial = 1010; // a texture tag's material link
-constexpr int32_t kChannelCount = 13;         // channels of a standard material
-constexpr int32_t kChannelShaderKey = 2102;   // the colour channel's shader link; + 10 per channel
 
 struct KeyInfo {
   KeyInfo(int32_t key, std::string name, Value preset, Limits limits = {})

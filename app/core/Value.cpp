@@ -7,12 +7,6 @@
 
 namespace lensara {
 
-bool GradientKnot::operator==(const GradientKnot& o) const
-{
-  return color == o.color && brightness == o.brightness && position == o.position && bias == o.bias &&
-         index == o.index;
-}
-
 Value::Value() = default;
 Value::Value(int32_t v) : v(v) {}
 Value::Value(double v) : v(v) {}

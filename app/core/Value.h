@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Geometry.h"
+#include "host/GradientKnot.h"
 #include "host/abi/HstHandles.h"
 
 namespace lensara {
@@ -35,14 +36,7 @@ struct InExclude {
   bool operator==(const InExclude& o) const { return entries == o.entries; }
 };
 
-struct GradientKnot {
-  Vector color{1.0, 1.0, 1.0};
-  double brightness = 1.0;
-  double position = 0.0;
-  double bias = 0.5;
-  int32_t index = 0;
-  bool operator==(const GradientKnot& o) const;
-};
+using ::GradientKnot;
 
 struct Gradient {
   std::vector<GradientKnot> knots;

@@ -5,10 +5,6 @@
 #include <sstream>
 #include <tuple>
 
-#include "app/cli/Command.h"
-#include "app/cli/Params.h"
-#include "app/cli/Preview.h"
-#include "app/cli/Scene.h"
 #include "app/core/Error.h"
 #include "app/dialog/Dialog.h"
 #include "app/image/ImageIO.h"
@@ -16,6 +12,9 @@
 #include "app/scene/ParameterEdit.h"
 #include "app/scene/SceneFile.h"
 #include "app/scene/Schema.h"
+#include "app/session/ParameterRows.h"
+#include "app/session/PreviewButton.h"
+#include "app/session/SceneLoading.h"
 #include "resources/description/vpdof.h"
 
 namespace lensara {
@@ -101,7 +100,7 @@ double Fraction(const Json& request, const char* name)
 Editor::Editor(const Host& host, std::filesystem::path sceneFile, std::ostream& log)
     : host(host), scene(std::move(sceneFile))
 {
-  if (!host.FindVideoPost(kEffectId)) throw Error("the Lensara plug-in is not loaded, so there is nothing to edit");
+  if (!host.FindVideoPost(kDofId)) throw Error("the Lensara plug-in is not loaded, so there is nothing to edit");
   doc = LoadSceneReporting(scene, log);
   effect = &SceneEffect(*doc, scene);
 }
@@ -125,7 +124,7 @@ Json Editor::StateLocked()
   Json state = Json::object();
   state["scene"] = scene.filename().string();
   state["dirty"] = dirty;
-  state["parameters"] = ParametersJson(*doc, *effect, host.FindVideoPost(kEffectId)->description);
+  state["parameters"] = ParametersJson(*doc, *effect, host.FindVideoPost(kDofId)->description);
   state["settings"] = SettingsJson(*doc);
   state["objects"] = objects;
   state["preview"] = preview;
@@ -143,7 +142,7 @@ Json Editor::Edit(const Json& request)
 
 Json Editor::EditLocked(const std::string& name, const Json& value)
 {
-  const ParameterDescription* parameter = host.FindVideoPost(kEffectId)->description.Find(name);
+  const ParameterDescription* parameter = host.FindVideoPost(kDofId)->description.Find(name);
   if (!(parameter && parameter->type != ParameterDescription::Type::Button) && !IsSetting(name))
     throw RequestError(422, name + ": no parameter of that name can be edited");
   std::vector<std::string> report;

@@ -6,12 +6,19 @@
 
 #include "app/core/Host.h"
 
+namespace CLI {
+class App;
+}
+
 namespace lensara {
 
 struct ServeOptions {
   std::filesystem::path scene;  // empty: the bundled demo
   int port = 8765;              // 0: any free port
 };
+
+// Adds the serve command and its options, read into options, to app; the command.
+CLI::App* AddServeCommand(CLI::App& app, ServeOptions& options);
 
 // Loads the scene, prints "Lensara editor at http://127.0.0.1:PORT/" to out and answers
 // the page until Ctrl-C; then says so, warning when changes were left unsaved. Load

@@ -14,7 +14,9 @@
 #include "app/core/Error.h"
 #include "app/core/Allocations.h"
 #include "app/core/MultipassBitmap.h"
+#include "host/TypeIds.h"
 #include "host/abi/HstRenderer.h"
+#include "host/keys/RenderDataKeys.h"
 
 namespace lensara {
 
@@ -23,7 +25,6 @@ namespace {
 constexpr int32_t kMaxImageSize = 16384;
 constexpr int32_t kTileWidth = 64;
 constexpr int32_t kTileHeight = 16; // a row of tiles; the break test is asked before each
-constexpr int32_t kPassType = 300001048;
 
 // Denormal floats flushed to zero while a render thread works on a tile, as Embree wants;
 // the thread's earlier mode is restored after.
@@ -69,7 +70,7 @@ Passes MakePasses(Document& doc, const RenderScene& scene, MultipassBitmap& targ
   Passes passes;
   Node* rd = doc.ActiveRenderData();
   for (Node* pass = rd ? rd->FirstIn(HST_BRANCH_PASSES) : nullptr; pass; pass = pass->Next()) {
-    int32_t type = pass->Type() == kPassType ? pass->Data().GetLong(1000, 0) : 0;
+    int32_t type = pass->Type() == kMultipassNode ? pass->Data().GetLong(kPassKind, 0) : 0;
     if (type == kLightBuffer && scene.Settings().separateLights && passes.lights.empty()) {
       int32_t subId = 0;
       for (const Light& light : scene.Lights())

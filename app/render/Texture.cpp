@@ -4,13 +4,12 @@
 
 #include "app/core/Allocations.h"
 #include "app/image/ImageIO.h"
+#include "host/TypeIds.h"
+#include "host/keys/ObjectKeys.h"
 
 namespace lensara {
 
 namespace {
-
-constexpr int32_t kBitmapShader = 5833;
-constexpr int32_t kCheckerboardShader = 1018766;
 
 // The fractional part of x, in [0, 1).
 double Wrap(double x) { return x - std::floor(x); }
@@ -47,8 +46,9 @@ private:
 class CheckerTexture : public Texture {
 public:
   explicit CheckerTexture(const Container& data)
-      : first(VectorOf(data, 1000)), second(VectorOf(data, 1001)), uFrequency(data.GetReal(1002, 8.0)),
-        vFrequency(data.GetReal(1003, 8.0))
+      : first(VectorOf(data, kCheckerboardColor1)), second(VectorOf(data, kCheckerboardColor2)),
+        uFrequency(data.GetReal(kCheckerboardUFrequency, 8.0)),
+        vFrequency(data.GetReal(kCheckerboardVFrequency, 8.0))
   {
   }
 
@@ -75,7 +75,7 @@ std::unique_ptr<Texture> MakeTexture(const Node& shader, const std::filesystem::
 {
   if (shader.Type() == kCheckerboardShader) return CountedUnique<CheckerTexture>(shader.Data());
   if (shader.Type() != kBitmapShader) return nullptr;
-  const Value* file = shader.Data().Find(1000);
+  const Value* file = shader.Data().Find(kBitmapShaderFile);
   std::filesystem::path path = file ? file->ToString() : std::string();
   if (path.empty()) return nullptr;
   return CountedUnique<ImageTexture>(ReadImage(path.is_absolute() ? path : folder / path));

@@ -14,12 +14,11 @@
 #include "app/core/Error.h"
 #include "app/core/Files.h"
 #include "app/core/NodeTypes.h"
+#include "host/keys/MaterialKeys.h"
 
 namespace lensara {
 
 namespace {
-
-constexpr int32_t kMaterialColor = 2100;
 
 // Opens regular files only, also for the files a mesh file names (an OBJ's materials, a
 // glTF's buffers): a FIFO would block the import and a directory read as an empty file.
@@ -129,7 +128,7 @@ std::unique_ptr<Document> ImportMeshDocument(const std::filesystem::path& file)
   auto material = [&](unsigned index) {
     Node*& made = materials[index];
     if (made) return made;
-    std::unique_ptr<Node> mat = CreateNode(kStandardMaterialType);
+    std::unique_ptr<Node> mat = CreateNode(kStandardMaterial);
     mat->SetName(MaterialName(*scene.mMaterials[index], index));
     mat->Data().Set(kMaterialColor, Value(BaseColor(*scene.mMaterials[index])));
     made = mat.get();
@@ -139,18 +138,18 @@ std::unique_ptr<Document> ImportMeshDocument(const std::filesystem::path& file)
   auto addObject = [&](const aiMesh& m, const aiMatrix4x4& world, const aiNode& node) {
     auto mesh = CountedShared<Mesh>();
     AppendMesh(m, world, *mesh, file);
-    std::unique_ptr<Node> object = CreateNode(kPolygonType);
+    std::unique_ptr<Node> object = CreateNode(kPolygon);
     object->SetName(ValidUtf8(m.mName.length ? m.mName.C_Str() : node.mName.C_Str()));
     object->SetMesh(std::move(mesh));
     if (m.mMaterialIndex < scene.mNumMaterials) {
-      std::unique_ptr<Node> tag = CreateNode(kTextureTagType);
+      std::unique_ptr<Node> tag = CreateNode(kTextureTag);
       tag->Data().Set(kTextureTagMaterial, Value(Link{material(m.mMaterialIndex)->GetIdentity()}));
       object->Branch(HST_BRANCH_TAGS).Append(std::move(tag));
     }
     doc->Branch(HST_BRANCH_OBJECTS).Append(std::move(object));
   };
   ForEachMesh(scene, *scene.mRootNode, aiMatrix4x4(), addObject);
-  doc->Branch(HST_BRANCH_RENDER_DATA).Append(CreateNode(kRenderDataType));
+  doc->Branch(HST_BRANCH_RENDER_DATA).Append(CreateNode(kRenderData));
   return doc;
 }
 

@@ -66,13 +66,13 @@ private:
     auto doc = std::make_unique<Document>();
     doc->SetFolder(folder);
     for (const ListField& field : kDocumentLists) ReadList(root, field, doc->Branch(field.branch));
-    if (!doc->FirstRenderData()) doc->Branch(HST_BRANCH_RENDER_DATA).Append(CreateNode(kRenderDataType));
+    if (!doc->FirstRenderData()) doc->Branch(HST_BRANCH_RENDER_DATA).Append(CreateNode(kRenderData));
     for (const auto& entry : pending) AtLineOf(*entry.first, [&] { ReadData(*entry.first, *entry.second); });
     if (root.contains("time")) doc->SetTime(RealField(root, "time"));
     if (root.contains("fps")) doc->SetFps(FpsField(root));
-    if (root.contains("active_camera")) doc->SetActiveCamera(Referenced(root, "active_camera", kCameraType));
+    if (root.contains("active_camera")) doc->SetActiveCamera(Referenced(root, "active_camera", kCamera));
     if (root.contains("active_render_settings"))
-      doc->SetActiveRenderData(Referenced(root, "active_render_settings", kRenderDataType));
+      doc->SetActiveRenderData(Referenced(root, "active_render_settings", kRenderData));
     return doc;
   }
 
@@ -229,7 +229,7 @@ private:
     if (j.contains("rotation")) node.SetRotation(VectorField(j, "rotation") * kDegree);
     if (j.contains("scale")) node.SetScale(VectorField(j, "scale"));
     bool inline_ = j.contains("points") || j.contains("triangles");
-    if ((inline_ || j.contains("mesh")) && node.Type() != kPolygonType)
+    if ((inline_ || j.contains("mesh")) && node.Type() != kPolygon)
       Fail(j, inline_ ? "points" : "mesh", "only polygon objects have a mesh");
     if (j.contains("mesh") && inline_) Fail(j, "mesh", "a mesh is given by a file or inline, not both");
     if (j.contains("mesh")) ReadMeshFile(j, node);

@@ -52,9 +52,9 @@ Json EncodeGradient(const Gradient& g)
   Json knots = Json::array();
   for (const GradientKnot& k : g.knots) {
     Json knot = Json::object();
-    knot["color"] = EncodeVector(k.color);
+    knot["color"] = EncodeVector(k.col);
     knot["brightness"] = k.brightness;
-    knot["position"] = k.position;
+    knot["position"] = k.pos;
     knot["bias"] = k.bias;
     knot["index"] = k.index;
     knots.push_back(knot);
@@ -130,9 +130,9 @@ Gradient DecodeGradient(const Json& j)
   for (const Json& k : j) {
     RequireOnly(k, {"color", "brightness", "position", "bias", "index"}, "a gradient knot");
     GradientKnot knot;
-    if (k.contains("color")) knot.color = DecodeVector(k.at("color"));
+    if (k.contains("color")) knot.col = DecodeVector(k.at("color"));
     if (k.contains("brightness")) knot.brightness = DecodeReal(k.at("brightness"));
-    if (k.contains("position")) knot.position = DecodeReal(k.at("position"));
+    if (k.contains("position")) knot.pos = DecodeReal(k.at("position"));
     if (k.contains("bias")) knot.bias = DecodeReal(k.at("bias"));
     if (k.contains("index")) knot.index = DecodeInteger(k.at("index"));
     g.knots.push_back(knot);

@@ -47,7 +47,7 @@ HstGradientKnot GradKnot(HstGradient g, int32_t index)
 {
   if (!g || !InRange(index, G(g)->knots.size())) return HstGradientKnot{};
   const GradientKnot& k = G(g)->knots[index];
-  return HstGradientKnot{ToHst(k.color), k.brightness, k.position, k.bias, k.index};
+  return HstGradientKnot{ToHst(k.col), k.brightness, k.pos, k.bias, k.index};
 }
 
 int32_t GradInsertKnot(HstGradient g, HstGradientKnot k)

@@ -9,7 +9,7 @@ namespace {
 
 Document* AsDocument(HstNode n)
 {
-  return n && N(n)->Type() == kDocumentType ? static_cast<Document*>(N(n)) : nullptr;
+  return n && N(n)->Type() == kDocument ? static_cast<Document*>(N(n)) : nullptr;
 }
 
 HstNode DocSearchObject(HstNode doc, const char* name)

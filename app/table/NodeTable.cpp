@@ -61,7 +61,7 @@ HstNode NodeFirstIn(HstNode n, int32_t branch) { return n ? ToHandle(N(n)->First
 // node, and owner does not lie inside it (which would make a cycle).
 bool Insertable(HstNode n, Node* owner)
 {
-  return n && !N(n)->List() && !N(n)->Pinned() && N(n)->Type() != kDocumentType && owner && !owner->IsWithin(N(n));
+  return n && !N(n)->List() && !N(n)->Pinned() && N(n)->Type() != kDocument && owner && !owner->IsWithin(N(n));
 }
 
 HstBool NodeInsert(HstNode owner, int32_t branch, HstNode n, HstNode pred)

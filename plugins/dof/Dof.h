@@ -2,15 +2,13 @@
 #pragma once
 
 #include "host/c4d.h"
+#include "resources/description/vpdof.h"
 
 class PreviewDialog;
 
 // The render's progress hook for RenderDocument: passes fraction to the progress display
 // context (a RenderProgress) when there is one.
 void ProgressHk(float fraction, void* context);
-
-// The effect's plug-in id: its video post's type and the key of its settings in render data.
-constexpr Int32 kDofId = 1020104;
 
 // True on the product kinds that render the composite only and have no preview window
 // (IsCompositeProductKind).
@@ -111,6 +109,14 @@ public:
 
   // Depth-pass preparation of the depth scene, a clone of the rendered document.
 
+  // Turns doc into the depth scene of effect (its settings, with the materials following
+  // settings) seen from camera (the scene camera when null) and returns the polarity:
+  // deletes the disturbing objects, places the depth lights, whitens the materials, clears
+  // the compositing backgrounds and forces the render settings. The render keeps the
+  // range lights (but on the composite-only products) and the depth anti-aliasing asked
+  // for; the preview drops the range lights and renders without anti-aliasing.
+  static Bool PrepareDepthScene(BaseDocument* doc, BaseList2D* effect, const BaseContainer* settings,
+                                BaseObject* camera, Bool forPreview);
   // Places the depth lights at the camera (or at place, when given) with the focus
   // distance and the blur ranges of effect's settings or of the camera, adds the
   // enclosing sphere and lists the effect's excluded objects on the exclusion light.
@@ -136,7 +142,7 @@ private:
   // What one stage-5 run reads of the settings, once.
   struct RunSettings {
     Bool reflections, hair, blur, dilate, depthAware;
-    Int32 filter, antiAliasing, radius, passes, excludeCount;
+    Int32 filter, radius, passes, excludeCount;
   };
 
   // The depth render of one stage-5 run and its layers, found by the depth lights' names;

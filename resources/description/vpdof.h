@@ -1,6 +1,9 @@
 // Parameter ids of the Lensara effect, as its description vpdof declares them.
 #pragma once
 
+// The effect's plug-in id: its video post's type and the key of its settings in render data.
+constexpr int kDofId = 1020104;
+
 enum {
   DOF_FRONT_BLUR = 1001,
   DOF_REAR_BLUR = 1002,

@@ -7,6 +7,7 @@
 
 #include "DepthSceneTest.h"
 #include "app/core/Allocations.h"
+#include "host/keys/RenderDataKeys.h"
 
 namespace {
 
@@ -15,11 +16,11 @@ protected:
   MultipassBitmapTest()
   {
     BaseContainer* data = rd->GetDataInstance();
-    data->SetLong(5008, 5);
-    data->SetLong(5009, 40);
+    data->SetLong(kRenderWidth, 5);
+    data->SetLong(kRenderHeight, 40);
     data->SetBool(5202, true);
     data->SetLong(5205, 1);
-    BaseList2D* pass = BaseList2D::Alloc(300001048);
+    BaseList2D* pass = BaseList2D::Alloc(kMultipassNode);
     pass->GetDataInstance()->SetLong(1000, 100);
     rd->InsertMultipass(pass);
     Add(kLight, "Key");
@@ -85,7 +86,7 @@ TEST_F(MultipassBitmapTest, RenderDocumentReportsProgressAndRefusesWhatItCannotR
   EXPECT_EQ(Render(nullptr), RENDERRESULT_SCENEERROR);
   EXPECT_EQ(RenderDocument(nullptr, *rd->GetDataInstance(), nullptr, nullptr, bitmap, 0, nullptr),
             RENDERRESULT_SCENEERROR);
-  rd->GetDataInstance()->SetLong(5008, 16385);
+  rd->GetDataInstance()->SetLong(kRenderWidth, 16385);
   EXPECT_EQ(Render(bitmap), RENDERRESULT_IMAGESIZE);
   BaseBitmap::Free(bitmap);
 }

@@ -7,6 +7,8 @@
 #include "app/core/Host.h"
 #include "app/scene/SceneFile.h"
 #include "host/c4d.h"
+#include "host/keys/RenderDataKeys.h"
+#include "resources/description/vpdof.h"
 
 namespace {
 
@@ -38,8 +40,8 @@ TEST_F(SceneInterface, InsertedObjectsAndMaterialsGoToTheTop)
   EXPECT_EQ(NameOf(doc->GetFirstObject()), "B");
   EXPECT_EQ(NameOf(doc->GetFirstObject()->GetNext()), "A");
   EXPECT_EQ(doc->GetFirstObject()->GetNext()->GetPred(), doc->GetFirstObject());
-  BaseMaterial* first = BaseMaterial::Alloc(5703);
-  BaseMaterial* second = BaseMaterial::Alloc(1017730);
+  BaseMaterial* first = BaseMaterial::Alloc(kStandardMaterial);
+  BaseMaterial* second = BaseMaterial::Alloc(kHairMaterial);
   doc->InsertMaterial(first);
   doc->InsertMaterial(second);
   EXPECT_EQ(doc->GetFirstMaterial(), second);
@@ -50,11 +52,11 @@ TEST_F(SceneInterface, InsertedObjectsAndMaterialsGoToTheTop)
 TEST_F(SceneInterface, NameCheckedInsertionsTakeTheFirstSuffixNoObjectOrMaterialHas)
 {
   BaseObject* group = Insert(5159, "Light");
-  BaseObject* nested = BaseObject::Alloc(5160);
+  BaseObject* nested = BaseObject::Alloc(kSphere);
   nested->SetName(String("Light"));
   ASSERT_TRUE(doc->InsertObject(nested, group, nullptr, true));
   auto inserted = [this](const char* name, Bool checknames) {
-    BaseObject* op = BaseObject::Alloc(5102);
+    BaseObject* op = BaseObject::Alloc(kLight);
     op->SetName(String(name));
     EXPECT_TRUE(doc->InsertObject(op, nullptr, nullptr, checknames));
     return NameOf(op);
@@ -66,7 +68,7 @@ TEST_F(SceneInterface, NameCheckedInsertionsTakeTheFirstSuffixNoObjectOrMaterial
 
   // Materials are compared with materials only.
   auto material = [this](Bool checknames) {
-    BaseMaterial* mat = BaseMaterial::Alloc(5703);
+    BaseMaterial* mat = BaseMaterial::Alloc(kStandardMaterial);
     mat->SetName(String("Light"));
     EXPECT_TRUE(doc->InsertMaterial(mat, nullptr, checknames));
     return NameOf(mat);
@@ -84,7 +86,7 @@ TEST_F(SceneInterface, NameCheckedInsertionsTakeTheFirstSuffixNoObjectOrMaterial
 TEST_F(SceneInterface, RemovedObjectsLeaveTheTreeAndFreeClearsThePointer)
 {
   BaseObject* parent = Insert(5140, "Parent");
-  BaseObject* child = BaseObject::Alloc(5159);
+  BaseObject* child = BaseObject::Alloc(kCube);
   ASSERT_TRUE(doc->InsertObject(child, parent, nullptr));
   EXPECT_EQ(child->GetUp(), parent);
   EXPECT_EQ(doc->SearchObject(String("Cube")), child);
@@ -107,8 +109,8 @@ TEST_F(SceneInterface, InsertionRefusesNodesThatAreAlreadyListed)
   BaseObject* b = Insert(5159, "B");
   EXPECT_FALSE(doc->InsertObject(a, nullptr, nullptr));
   EXPECT_FALSE(a->InsertAfter(b));
-  BaseObject* loose = BaseObject::Alloc(5159);
-  BaseObject* elsewhere = BaseObject::Alloc(5140);
+  BaseObject* loose = BaseObject::Alloc(kCube);
+  BaseObject* elsewhere = BaseObject::Alloc(kNull);
   EXPECT_FALSE(doc->InsertObject(loose, nullptr, elsewhere));
   BaseObject::Free(elsewhere);
   a->Remove();
@@ -127,20 +129,20 @@ TEST_F(SceneInterface, CloneIsDeepAndIndependent)
 {
   BaseObject* cube = Insert(5159, "Cube");
   cube->SetAbsPos(Vector(1.0, 2.0, 3.0));
-  BaseTag* tag = BaseTag::Alloc(5637);
+  BaseTag* tag = BaseTag::Alloc(kCompositingTag);
   cube->InsertTag(tag);
   RenderData* rd = RenderData::Alloc();
   doc->InsertRenderData(rd);
-  rd->InsertMultipass(BaseList2D::Alloc(300001048));
+  rd->InsertMultipass(BaseList2D::Alloc(kMultipassNode));
   BaseDocument* copy = doc->GetClone();
   ASSERT_TRUE(copy);
   BaseObject* copiedCube = copy->SearchObject(String("Cube"));
   ASSERT_TRUE(copiedCube);
   EXPECT_NE(copiedCube, cube);
   EXPECT_EQ(copiedCube->GetAbsPos(), Vector(1.0, 2.0, 3.0));
-  ASSERT_TRUE(copiedCube->GetTag(5637));
+  ASSERT_TRUE(copiedCube->GetTag(kCompositingTag));
   EXPECT_TRUE(copy->GetActiveRenderData()->GetFirstMultipass());
-  copiedCube->GetTag(5637)->GetDataInstance()->SetBool(1004, true);
+  copiedCube->GetTag(kCompositingTag)->GetDataInstance()->SetBool(1004, true);
   copiedCube->SetAbsPos(Vector(9.0, 9.0, 9.0));
   EXPECT_FALSE(tag->GetDataInstance()->GetBool(1004));
   EXPECT_EQ(cube->GetAbsPos(), Vector(1.0, 2.0, 3.0));
@@ -179,7 +181,7 @@ TEST_F(SceneInterface, InExcludeEntriesResolveInTheCloneAndNowhereElse)
 TEST_F(SceneInterface, TextureTagFindsItsMaterialInItsOwnDocument)
 {
   BaseObject* cube = Insert(5159, "Cube");
-  BaseMaterial* mat = BaseMaterial::Alloc(5703);
+  BaseMaterial* mat = BaseMaterial::Alloc(kStandardMaterial);
   doc->InsertMaterial(mat);
   TextureTag* tag = TextureTag::Alloc();
   tag->SetMaterial(mat);
@@ -188,7 +190,7 @@ TEST_F(SceneInterface, TextureTagFindsItsMaterialInItsOwnDocument)
   cube->InsertTag(placed);
   EXPECT_EQ(placed->GetMaterial(), mat);
   BaseDocument* copy = doc->GetClone();
-  auto* copiedTag = static_cast<TextureTag*>(copy->GetFirstObject()->GetTag(5616));
+  auto* copiedTag = static_cast<TextureTag*>(copy->GetFirstObject()->GetTag(kTextureTag));
   EXPECT_EQ(copiedTag->GetMaterial(), copy->GetFirstMaterial());
   mat->Remove();
   BaseMaterial::Free(mat);
@@ -199,9 +201,9 @@ TEST_F(SceneInterface, TextureTagFindsItsMaterialInItsOwnDocument)
 
 TEST_F(SceneInterface, ChannelShaderCanBeUnlinkedAndFreed)
 {
-  BaseMaterial* mat = BaseMaterial::Alloc(5703);
+  BaseMaterial* mat = BaseMaterial::Alloc(kStandardMaterial);
   doc->InsertMaterial(mat);
-  PluginShader* shader = PluginShader::Alloc(1018766);
+  PluginShader* shader = PluginShader::Alloc(kCheckerboardShader);
   ASSERT_TRUE(mat->InsertShader(shader));
   mat->GetDataInstance()->SetLink(2102, shader);
   ASSERT_TRUE(mat->GetChannel(0));
@@ -216,14 +218,14 @@ TEST_F(SceneInterface, ChannelShaderCanBeUnlinkedAndFreed)
   BaseShader::Free(found);
   EXPECT_EQ(found, nullptr);
   EXPECT_EQ(mat->GetChannel(0)->GetShader(), nullptr);
-  BaseMaterial* hair = BaseMaterial::Alloc(1017730);
+  BaseMaterial* hair = BaseMaterial::Alloc(kHairMaterial);
   EXPECT_EQ(hair->GetChannel(0), nullptr);
   BaseMaterial::Free(hair);
 }
 
 TEST_F(SceneInterface, GradientKnotsAreRemovedAndInsertedInPlace)
 {
-  BaseMaterial* hair = BaseMaterial::Alloc(1017730);
+  BaseMaterial* hair = BaseMaterial::Alloc(kHairMaterial);
   doc->InsertMaterial(hair);
   auto* g = static_cast<Gradient*>(hair->GetDataInstance()->GetCustomDataType(3139, CUSTOMDATATYPE_GRADIENT));
   ASSERT_TRUE(g);
@@ -245,10 +247,10 @@ TEST_F(SceneInterface, RenderDataListsTakeNewEntriesFirst)
   RenderData* rd = RenderData::Alloc();
   doc->InsertRenderData(rd);
   EXPECT_EQ(doc->GetActiveRenderData(), rd);
-  EXPECT_EQ(PluginVideoPost::Alloc(1017325), nullptr);
-  BaseList2D* hundred = BaseList2D::Alloc(300001048);
+  EXPECT_EQ(PluginVideoPost::Alloc(kHairVideoPost), nullptr);
+  BaseList2D* hundred = BaseList2D::Alloc(kMultipassNode);
   hundred->GetDataInstance()->SetLong(1000, 100);
-  BaseList2D* six = BaseList2D::Alloc(300001048);
+  BaseList2D* six = BaseList2D::Alloc(kMultipassNode);
   six->GetDataInstance()->SetLong(1000, 6);
   rd->InsertMultipass(hundred);
   rd->InsertMultipass(six);
@@ -256,7 +258,7 @@ TEST_F(SceneInterface, RenderDataListsTakeNewEntriesFirst)
   MultipassObject* first = rd->GetFirstMultipass();
   EXPECT_EQ(first->GetDataInstance()->GetLong(1000), 6);
   EXPECT_EQ(first->GetNext()->GetDataInstance()->GetLong(1000), 100);
-  EXPECT_EQ(rd->GetDataInstance()->GetLong(5008), 640);
+  EXPECT_EQ(rd->GetDataInstance()->GetLong(kRenderWidth), 640);
   RenderData* second = RenderData::Alloc();
   doc->InsertRenderData(second, rd);
   doc->SetActiveRenderData(second);
@@ -286,7 +288,7 @@ TEST_F(SceneInterface, SetMgKeepsTheWorldPlaceUnderANewParent)
   BaseObject* parent = Insert(5140, "Parent");
   parent->SetAbsPos(Vector(100.0, 0.0, 0.0));
   parent->SetAbsScale(Vector(2.0));
-  BaseObject* child = BaseObject::Alloc(5159);
+  BaseObject* child = BaseObject::Alloc(kCube);
   doc->InsertObject(child, parent, nullptr);
   child->SetAbsPos(Vector(0.0, 10.0, 0.0));
   Matrix world = child->GetMg();
@@ -302,7 +304,7 @@ TEST_F(SceneInterface, ValuesOfEveryTypeRoundTripThroughParameters)
 {
   BaseObject* op = Insert(5140, "Null");
   BaseContainer* inner = BaseContainer::Alloc();
-  inner->SetBool(1020104, true);
+  inner->SetBool(kDofId, true);
   Matrix m(Vector(1.0, 2.0, 3.0), Vector(0.0, 1.0, 0.0), Vector(-1.0, 0.0, 0.0), Vector(0.0, 0.0, 1.0));
   EXPECT_TRUE(op->SetParameter(DescID(1), GeData(Vector(1.0, 2.0, 3.0)), 0));
   EXPECT_TRUE(op->SetParameter(DescID(2), GeData(m), 0));
@@ -319,8 +321,8 @@ TEST_F(SceneInterface, ValuesOfEveryTypeRoundTripThroughParameters)
   EXPECT_EQ(std::strcmp(op->GetDataInstance()->GetString(3).GetCString(), "text"), 0);
   op->GetParameter(DescID(4), v, 0);
   ASSERT_TRUE(v.GetContainer());
-  EXPECT_TRUE(v.GetContainer()->GetBool(1020104));
-  EXPECT_TRUE(op->GetDataInstance()->GetContainerInstance(4)->GetBool(1020104));
+  EXPECT_TRUE(v.GetContainer()->GetBool(kDofId));
+  EXPECT_TRUE(op->GetDataInstance()->GetContainerInstance(4)->GetBool(kDofId));
   EXPECT_EQ(op->GetDataInstance()->GetLink(5, doc), op);
   EXPECT_EQ(op->GetDataInstance()->GetVector(3, Vector(7.0)), Vector(7.0));
 }
@@ -328,7 +330,7 @@ TEST_F(SceneInterface, ValuesOfEveryTypeRoundTripThroughParameters)
 TEST_F(SceneInterface, ContainerCopiesWriteBackInMergeMode)
 {
   BaseObject* op = Insert(5159, "Cube");
-  BaseTag* tag = BaseTag::Alloc(5637);
+  BaseTag* tag = BaseTag::Alloc(kCompositingTag);
   op->InsertTag(tag);
   BaseContainer* copy = tag->GetDataClone();
   ASSERT_TRUE(copy);
@@ -348,7 +350,7 @@ TEST_F(SceneInterface, PluginVideoPostsCloneWithAFreshInstance)
   host.LoadPlugins(LENSARA_TEST_PLUGIN_DIR);
   RenderData* rd = RenderData::Alloc();
   doc->InsertRenderData(rd);
-  PluginVideoPost* vp = PluginVideoPost::Alloc(1020104);
+  PluginVideoPost* vp = PluginVideoPost::Alloc(kDofId);
   ASSERT_TRUE(vp);
   EXPECT_EQ(vp->GetDataInstance()->GetReal(1007), 3.0);  // the plug-in's Init ran
   vp->GetDataInstance()->SetReal(1020, 321.0);
@@ -371,9 +373,9 @@ TEST_F(SceneInterface, AllocationAndCloneFailWhenMemoryRunsOut)
 {
   Insert(5159, "Cube");
   lensara::SetAllocationBudget(0);
-  EXPECT_EQ(BaseObject::Alloc(5159), nullptr);
+  EXPECT_EQ(BaseObject::Alloc(kCube), nullptr);
   EXPECT_EQ(doc->GetClone(), nullptr);
-  EXPECT_EQ(BaseList2D::Alloc(300001048), nullptr);
+  EXPECT_EQ(BaseList2D::Alloc(kMultipassNode), nullptr);
   lensara::SetAllocationBudget(-1);
   BaseDocument* copy = doc->GetClone();
   EXPECT_TRUE(copy);
@@ -404,7 +406,7 @@ TEST_F(SceneInterface, ChildrenMovedBehindTheirParentKeepTheirWorldPlace)
     EXPECT_NEAR(now.z, world.z, 1e-9) << name;
   }
   BaseObject* target = static_cast<BaseObject*>(
-      loaded->GetActiveCamera()->GetTag(5676)->GetDataInstance()->GetLink(1001, loaded));
+      loaded->GetActiveCamera()->GetTag(kTargetTag)->GetDataInstance()->GetLink(1001, loaded));
   EXPECT_EQ(target, loaded->SearchObject(String("B")));
 }
 

@@ -62,9 +62,9 @@ TEST(Vpdof, EveryDefaultHasTheDeclaredType)
 {
   lensara::Host host;
   host.LoadPlugins(BuiltPluginFolder());
-  auto node = host.CreateVideoPost(1020104);
+  auto node = host.CreateVideoPost(kDofId);
   ASSERT_TRUE(node);
-  const Description& d = host.FindVideoPost(1020104)->description;
+  const Description& d = host.FindVideoPost(kDofId)->description;
   for (const auto& [key, value] : node->Data().Entries()) {
     const ParameterDescription* p = d.Find(key);
     ASSERT_NE(p, nullptr) << key;

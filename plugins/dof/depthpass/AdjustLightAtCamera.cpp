@@ -3,13 +3,17 @@
 
 #include "DepthLights.h"
 #include "plugins/dof/Dof.h"
+#include "host/keys/CameraKeys.h"
+#include "host/keys/LightKeys.h"
+#include "host/keys/ObjectKeys.h"
+#include "host/keys/TagKeys.h"
 #include "plugins/dof/PlatformBehaviour.h"
 #include "resources/description/vpdof.h"
 
 namespace {
 
 constexpr Int32 kListFlags = 15;  // illumination, specular, shadow casting, reflections
-constexpr Float kSphereRadius = 10000000.0;
+constexpr Float kEnclosingRadius = 10000000.0;
 
 struct DepthLights {
   BaseObject* front = nullptr;
@@ -36,7 +40,8 @@ struct RangeKeys {
 
 constexpr RangeKeys kEffectRanges{DOF_FRONT_BLUR, DOF_FRONT_START, DOF_FRONT_END,
                                   DOF_REAR_BLUR,  DOF_REAR_START,  DOF_REAR_END};
-constexpr RangeKeys kCameraRanges{1111, 1112, 1113, 1114, 1115, 1116};
+constexpr RangeKeys kCameraRanges{kCameraFrontBlur, kCameraFrontStart, kCameraFrontEnd,
+                                  kCameraRearBlur,  kCameraRearStart,  kCameraRearEnd};
 
 void SetLong(BaseObject* op, Int32 id, Int32 v) { op->SetParameter(DescID(id), GeData(v), 0); }
 void SetReal(BaseObject* op, Int32 id, Float v) { op->SetParameter(DescID(id), GeData(v), 0); }
@@ -80,10 +85,10 @@ Distances RangeDistances(const BaseContainer* settings, const RangeKeys& keys, F
 Float CameraFocus(const BaseDocument* doc, const BaseObject* camera)
 {
   const BaseContainer* settings = camera->GetDataInstance();
-  Float focus = settings->GetReal(1010);
+  Float focus = settings->GetReal(kCameraFocusDistance);
   BaseTag* target = camera->GetTag(kTargetTag);
-  if (!target || !settings->GetBool(1009)) return focus;
-  auto* object = static_cast<BaseObject*>(target->GetDataInstance()->GetLink(1001, doc));
+  if (!target || !settings->GetBool(kCameraFocusOnTarget)) return focus;
+  auto* object = static_cast<BaseObject*>(target->GetDataInstance()->GetLink(kTargetTagTarget, doc));
   return object ? Len(camera->GetMg().off - object->GetMg().off) : focus;
 }
 
@@ -92,23 +97,24 @@ Float CameraFocus(const BaseDocument* doc, const BaseObject* camera)
 // falls off linearly to the focus.
 Bool SwitchRanges(const DepthLights& lights, const Distances& d)
 {
-  for (auto [on, light, clip] : {std::tuple{d.front, lights.front, 90027}, std::tuple{d.rear, lights.rear, 90028}})
+  for (auto [on, light, clip] : {std::tuple{d.front, lights.front, kLightNearClip},
+                                    std::tuple{d.rear, lights.rear, kLightFarClip}})
     if (on) {
       SetLong(light, clip, 1);
       SetLong(lights.main, clip, 1);
     }
   if (d.front || d.rear) return true;
-  SetLong(lights.main, 90014, 8);
-  SetReal(lights.main, 90025, d.focus);
+  SetLong(lights.main, kLightFalloff, kLightFalloffLinear);
+  SetReal(lights.main, kLightFalloffRadius, d.focus);
   return false;
 }
 
 void WriteClips(BaseObject* light, Float nearFrom, Float nearTo, Float farFrom, Float farTo)
 {
-  SetReal(light, 90029, nearFrom);
-  SetReal(light, 90030, nearTo);
-  SetReal(light, 90031, farFrom);
-  SetReal(light, 90032, farTo);
+  SetReal(light, kLightNearClipFrom, nearFrom);
+  SetReal(light, kLightNearClipTo, nearTo);
+  SetReal(light, kLightFarClipFrom, farFrom);
+  SetReal(light, kLightFarClipTo, farTo);
 }
 
 void WriteClips(const DepthLights& lights, const Distances& d)
@@ -121,7 +127,7 @@ void WriteClips(const DepthLights& lights, const Distances& d)
 
 void NameLight(BaseObject* light, const char* name)
 {
-  SetLong(light, 90015, 1);
+  SetLong(light, kLightAmbient, 1);
   light->SetName(String(name));
   light->Message(MSG_UPDATE);
 }
@@ -139,11 +145,11 @@ template <class Edit>
 void EditList(BaseObject* light, Edit edit)
 {
   GeData list;
-  light->GetParameter(DescID(100000), list, 0);
+  light->GetParameter(DescID(kLightObjectList), list, 0);
   auto* entries = static_cast<InExcludeData*>(list.GetCustomDataType(CUSTOMDATATYPE_INEXCLUDE_LIST));
   if (!entries) return;
   edit(entries);
-  light->SetParameter(DescID(100000), list, 0);
+  light->SetParameter(DescID(kLightObjectList), list, 0);
 }
 
 // The sphere around everything gives rays that would miss the scene a far surface.
@@ -152,7 +158,7 @@ Bool AddEnclosingSphere(BaseDocument* doc, const DepthLights& lights)
   BaseObject* sphere = BaseObject::Alloc(kSphere);
   if (!sphere) return false;
   sphere->SetAbsScale(Vector(1.0));
-  SetReal(sphere, 1110, kSphereRadius);
+  SetReal(sphere, kSphereRadius, kEnclosingRadius);
   InsertFirst(doc, sphere);
   for (BaseObject* light : {lights.rear, lights.main})
     EditList(light, [sphere](InExcludeData* entries) { entries->InsertObject(sphere, kListFlags); });
@@ -176,7 +182,7 @@ Int32 ListExcludedObjects(BaseDocument* doc, BaseObject* exclusion)
   InExcludeData* excluded = EffectExcludeList(doc);
   if (!excluded) return 0;
   Int32 count = excluded->GetObjectCount();
-  SetLong(exclusion, 100001, 0);
+  SetLong(exclusion, kLightListMode, kLightListInclude);
   EditList(exclusion, [doc, excluded, count](InExcludeData* entries) {
     for (Int32 i = count - 1; i >= 0; --i)
       if (BaseList2D* op = excluded->ObjectFromIndex(doc, i)) entries->InsertObject(op, kListFlags);
@@ -193,7 +199,7 @@ void PrepareExclusionForHair(BaseObject*& exclusion, Int32 excludedCount)
   }
   BaseTag* tag = BaseTag::Alloc(kHairLightTag);
   if (!tag) return;
-  tag->GetDataInstance()->SetBool(1000, false);
+  tag->GetDataInstance()->SetBool(kHairLightTagShadows, false);
   exclusion->InsertTag(tag);
 }
 

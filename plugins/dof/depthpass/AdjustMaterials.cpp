@@ -1,3 +1,5 @@
+#include "host/keys/MaterialKeys.h"
+#include "host/keys/TagKeys.h"
 #include "plugins/dof/Dof.h"
 #include "plugins/dof/PlatformBehaviour.h"
 #include "resources/description/vpdof.h"
@@ -8,8 +10,8 @@ const Vector kWhite(1.0, 1.0, 1.0);
 
 void WhitenColour(BaseContainer* data)
 {
-  data->SetVector(2100, kWhite);
-  data->SetReal(2101, 1.0);
+  data->SetVector(kMaterialColor, kWhite);
+  data->SetReal(kMaterialColorBrightness, 1.0);
 }
 
 // The hair gradient becomes two white knots: first at position 1, then at 0.
@@ -28,7 +30,7 @@ void WhitenHairMaterial(BaseMaterial* mat)
   data->SetBool(1500, true);
   data->SetBool(1515, false);
   data->SetReal(3110, 0.0);
-  if (auto* gradient = static_cast<Gradient*>(data->GetCustomDataType(3139, CUSTOMDATATYPE_GRADIENT))) WhitenGradient(gradient);
+  if (auto* gradient = static_cast<Gradient*>(data->GetCustomDataType(kHairMaterialGradient, CUSTOMDATATYPE_GRADIENT))) WhitenGradient(gradient);
   data->SetBool(3141, true);
   for (Int32 key : {3001, 3146, 3000, 3007}) data->RemoveData(key);
 }
@@ -43,7 +45,7 @@ void WhitenStandardMaterial(BaseMaterial* mat, Bool reflections)
   BaseChannel* colour = mat->GetChannel(0);
   if (BaseContainer* data = mat->GetDataInstance()) {
     WhitenColour(data);
-    data->RemoveData(8000);
+    data->RemoveData(kMaterialDiffuseModel);
   }
   if (BaseShader* shader = colour ? colour->GetShader() : nullptr) {
     shader->Remove();
@@ -130,7 +132,7 @@ void Dof::DisableCompositingTags(BaseObject* op)
       if (tag->GetType() != kCompositingTag) continue;
       BaseContainer* copy = tag->GetDataClone();
       if (!copy) continue;
-      copy->SetBool(1004, false);
+      copy->SetBool(kCompositingBackground, false);
       tag->SetData(copy, true);
       BaseContainer::Free(copy);
       tag->Message(MSG_UPDATE);

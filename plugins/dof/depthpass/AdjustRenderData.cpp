@@ -1,10 +1,8 @@
 #include "plugins/dof/Dof.h"
+#include "host/keys/RenderDataKeys.h"
 #include "resources/description/vpdof.h"
 
 namespace {
-
-constexpr Int32 kLightPasses = 100;
-constexpr Int32 kReflectionPass = 6;
 
 // Frees every video post of rd but, with hair, the last hair renderer, which stays first.
 void KeepOnlyHairVideoPost(RenderData* rd, Bool hair)
@@ -30,7 +28,7 @@ void WritePassOptions(BaseContainer* data, Bool reflections)
   BaseContainer* reflection = reflections ? BaseContainer::Alloc() : nullptr;
   if (options && reflection) {
     reflection->SetBool(kDofId, true);
-    options->SetContainer(kReflectionPass, *reflection);
+    options->SetContainer(kPassReflection, *reflection);
   }
   if (options) data->SetContainer(kDofId, *options);
   BaseContainer::Free(reflection);
@@ -42,7 +40,7 @@ void InsertPass(RenderData* rd, Int32 passType)
 {
   BaseList2D* pass = BaseList2D::Alloc(kMultipassNode);
   if (!pass) return;
-  pass->GetDataInstance()->SetLong(1000, passType);
+  pass->GetDataInstance()->SetLong(kPassKind, passType);
   rd->InsertMultipass(pass);
   rd->Message(MSG_PASSES_CHANGED);
 }
@@ -52,18 +50,18 @@ void InsertPass(RenderData* rd, Int32 passType)
 void Dof::AdjustRenderData(RenderData* rd, Bool reflections, Bool hair, Int32 antiAliasing)
 {
   BaseContainer* data = rd->GetDataInstance();
-  if (hair && !reflections) data->SetLong(6018, 0);
-  data->SetLong(6019, 0);
-  if (antiAliasing != DOF_DEPTH_ANTIALIASING_UNCHANGED) data->SetLong(5002, antiAliasing - DOF_DEPTH_ANTIALIASING_NONE);
+  if (hair && !reflections) data->SetLong(kRenderReflections, 0);
+  data->SetLong(kRenderTransparency, 0);
+  if (antiAliasing != DOF_DEPTH_ANTIALIASING_UNCHANGED) data->SetLong(kRenderAntialiasing, antiAliasing - DOF_DEPTH_ANTIALIASING_NONE);
   KeepOnlyHairVideoPost(rd, hair);
-  data->SetBool(5076, false);
-  data->SetLong(5016, 1);
-  data->SetBool(5200, false);
-  data->SetBool(5202, true);
-  data->SetLong(5205, 1);
-  data->SetLong(5208, 0);
+  data->SetBool(kRenderDefaultLight, false);
+  data->SetLong(kRenderEngine, 1);
+  data->SetBool(kRenderSaveMultipass, false);
+  data->SetBool(kRenderMultipass, true);
+  data->SetLong(kRenderSeparateLights, 1);
+  data->SetLong(kRenderLightPassMode, 0);
   WritePassOptions(data, reflections);
-  InsertPass(rd, kLightPasses);
-  if (reflections) InsertPass(rd, kReflectionPass);
+  InsertPass(rd, kPassLights);
+  if (reflections) InsertPass(rd, kPassReflection);
   rd->Message(MSG_UPDATE);
 }

@@ -50,8 +50,8 @@ void DeleteObjectsOfTypeRec(BaseObject*& op, Int32 type)
 
 void DeleteDisturbingObjects(BaseDocument* doc)
 {
-  for (Int32 type : {5102, 5106, 5105, 1011146}) DeleteObjectsOfType(doc, type);
-  if (kDeletesType200000118) DeleteObjectsOfType(doc, 200000118);
+  for (Int32 type : {kLight, kEnvironment, kSky, kSun}) DeleteObjectsOfType(doc, type);
+  if (kDeletesType200000118) DeleteObjectsOfType(doc, kForeground);
 }
 
 Bool DeleteObjectNamed(BaseDocument* doc, const char* name)

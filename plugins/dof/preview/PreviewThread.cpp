@@ -3,14 +3,12 @@
 #include "PreviewDialog.h"
 #include "plugins/dof/Dof.h"
 #include "plugins/dof/FastBitmap.h"
-#include "plugins/dof/depthpass/DeleteObjectsOfType.h"
-#include "plugins/dof/depthpass/DepthLights.h"
+#include "host/keys/RenderDataKeys.h"
 #include "resources/description/vpdof.h"
 
 namespace {
 
 constexpr Int32 kWidth = 320, kHeight = 240;
-constexpr Int32 kBrightness = 90001;
 
 // Replaces every byte b of bitmap by 255 - b; false when the image cannot be read.
 Bool Invert(BaseBitmap* bitmap)
@@ -53,7 +51,6 @@ void Dof::PreviewThread::SetOption(GeListNode* effectNode, PreviewDialog* previe
 void Dof::PreviewThread::Main()
 {
   if (!document) return;
-  DeleteDisturbingObjects(document);
   auto* effect = static_cast<BaseList2D*>(node->GetClone(0));
   RenderData* rd = document->GetActiveRenderData();
   // Without a copy of the effect or render settings there is nothing to render: the
@@ -69,21 +66,12 @@ Bool Dof::PreviewThread::PrepareDocument(BaseList2D* effect, RenderData* rd)
   data->SetBool(DOF_HAIR, false);
   auto* camera = static_cast<BaseObject*>(
       static_cast<BaseList2D*>(node)->GetDataInstance()->GetLink(DOF_CAMERA, node->GetDocument()));
-  Bool invert = AdjustLightAtCamera(document, effect, camera);
-  DeleteObjectNamed(document, kFrontLightName);
-  DeleteObjectNamed(document, kRearLightName);
-  AdjustMaterials(document, settings);
-  BaseObject* exclusion = document->SearchObject(String(kExclusionLightName));
-  if (exclusion && !invert) exclusion->SetParameter(DescID(kBrightness), GeData(-1.0), 0);
-  if (ExcludedCount(*data) == 0) DeleteObjectNamed(document, kExclusionLightName);
-  DisableCompositingTags(document->GetFirstObject());
-  Bool reflections = data->GetBool(DOF_REFLECTIONS);
-  AdjustRenderData(rd, reflections, false, DOF_DEPTH_ANTIALIASING_NONE);
+  Bool invert = PrepareDepthScene(document, effect, settings, camera, true);
   BaseContainer* render = rd->GetDataInstance();
-  render->SetLong(5008, kWidth);
-  render->SetLong(5009, kHeight);
-  render->SetLong(5002, 0);
-  render->SetBool(6018, reflections);
+  render->SetLong(kRenderWidth, kWidth);
+  render->SetLong(kRenderHeight, kHeight);
+  render->SetLong(kRenderAntialiasing, 0);
+  render->SetBool(kRenderReflections, data->GetBool(DOF_REFLECTIONS));
   return invert;
 }
 

@@ -1,10 +1,10 @@
 // Dof::Execute: the buffers and the depth scene at every render call, the stage gate, and
 // the stage-5 run that renders the depth scene, assembles the maps and blurs the frame.
 #include "DepthBuffers.h"
+#include "host/keys/RenderDataKeys.h"
 #include "plugins/dof/Dof.h"
 #include "plugins/dof/FastBitmap.h"
 #include "plugins/dof/PlatformBehaviour.h"
-#include "plugins/dof/depthpass/DeleteObjectsOfType.h"
 #include "plugins/dof/depthpass/DepthLights.h"
 #include "resources/description/vpdof.h"
 
@@ -12,7 +12,6 @@ namespace {
 
 constexpr Int32 kRenderStage = 4;
 constexpr Int32 kInnerStage = 5;
-constexpr Int32 kBrightness = 90001;
 
 void SetProgressText(VideoPostStruct* vps, const char* text)
 {
@@ -63,7 +62,6 @@ Dof::RunSettings Dof::ReadRunSettings(const BaseContainer& data)
   s.dilate = data.GetBool(DOF_DILATE_DEPTH);
   s.depthAware = data.GetBool(DOF_DEPTH_AWARE);
   s.filter = data.GetLong(DOF_FILTER);
-  s.antiAliasing = data.GetLong(DOF_DEPTH_ANTIALIASING);
   s.radius = static_cast<Int32>(data.GetReal(DOF_RADIUS));
   s.passes = static_cast<Int32>(data.GetReal(DOF_PASSES));
   s.excludeCount = ExcludedCount(data);
@@ -74,26 +72,15 @@ Int32 Dof::RenderDepth(PluginVideoPost* node, VideoPostStruct* vps)
 {
   const BaseContainer* data = node->GetDataInstance();
   RunSettings s = ReadRunSettings(*data);
-  DeleteDisturbingObjects(depthScene);
   auto* camera = static_cast<BaseObject*>(data->GetLink(DOF_CAMERA, vps->doc));
-  Bool polarity = AdjustLightAtCamera(depthScene, node, camera);
-  AdjustMaterials(depthScene, data);
-  DisableCompositingTags(depthScene->GetFirstObject());
+  Bool polarity = PrepareDepthScene(depthScene, node, data, camera, false);
 
   const BaseContainer* frame = vps->render->GetRenderData();
-  Int32 width = frame ? frame->GetLong(5008) : 0, height = frame ? frame->GetLong(5009) : 0;
+  Int32 width = frame ? frame->GetLong(kRenderWidth) : 0, height = frame ? frame->GetLong(kRenderHeight) : 0;
   DepthRender depth(MultipassBitmap::Alloc(width, height, COLORMODE_RGB));
   if (!depth.bitmap) return 1;
-  if (s.excludeCount == 0) DeleteObjectNamed(depthScene, kExclusionLightName);
   Bool composite = IsCompositeProduct();
-  if (composite) {
-    DeleteObjectNamed(depthScene, kFrontLightName);
-    DeleteObjectNamed(depthScene, kRearLightName);
-    BaseObject* exclusion = depthScene->SearchObject(String(kExclusionLightName));
-    if (exclusion && !polarity) exclusion->SetParameter(DescID(kBrightness), GeData(-1.0), 0);
-  }
   RenderData* rd = depthScene->GetActiveRenderData();
-  AdjustRenderData(rd, s.reflections, s.hair, s.antiAliasing);
   depthScene->SetTime(BaseTime(vps->time));
 
   SetProgressText(vps, "");

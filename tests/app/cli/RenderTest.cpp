@@ -8,6 +8,7 @@
 
 #include "app/core/Error.h"
 #include "app/image/ImageIO.h"
+#include "app/session/SceneLoading.h"
 #include "tests/support/FilterTest.h"
 #include "tests/support/PluginFolder.h"
 #include "app/scene/SceneFile.h"

@@ -87,7 +87,7 @@ TEST(Document, AppendGoesAfterTheLastNodeAsInsertsAndUnlinksLeaveIt)
   Node* b = AddObject(doc, 5159, "B");
   b->Unlink();
   Node* c = AddObject(doc, 5159, "C");
-  std::unique_ptr<Node> d = CreateNode(5159);
+  std::unique_ptr<Node> d = CreateNode(kCube);
   d->SetName("D");
   objects.Insert(std::move(d), c);
   AddObject(doc, 5159, "E");
@@ -102,9 +102,9 @@ TEST(Document, SceneCameraFallsBackToTheDefaultView)
   Document doc;
   Node* camera = doc.SceneCamera();
   ASSERT_TRUE(camera);
-  EXPECT_EQ(camera->Type(), kCameraType);
+  EXPECT_EQ(camera->Type(), kCamera);
   EXPECT_EQ(camera->GlobalMatrix().off, (Vector{0.0, 0.0, -1000.0}));
-  Node* mine = AddObject(doc, kCameraType, "Mine");
+  Node* mine = AddObject(doc, kCamera, "Mine");
   doc.SetActiveCamera(mine);
   EXPECT_EQ(doc.SceneCamera(), mine);
   std::unique_ptr<Document> copy = doc.CloneDocument();

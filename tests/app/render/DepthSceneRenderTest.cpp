@@ -6,6 +6,8 @@
 #include <cmath>
 
 #include "DepthSceneTest.h"
+#include "host/keys/LightKeys.h"
+#include "host/keys/RenderDataKeys.h"
 #include "plugins/dof/depthpass/DeleteObjectsOfType.h"
 #include "plugins/dof/depthpass/DepthLights.h"
 #include "resources/description/vpdof.h"
@@ -17,15 +19,15 @@ double ClipFormula(const BaseObject* light, double d)
 {
   const BaseContainer* data = light->GetDataInstance();
   double f = 1.0;
-  double nearFrom = data->GetReal(90029), nearTo = data->GetReal(90030);
-  double farFrom = data->GetReal(90031), farTo = data->GetReal(90032);
-  if (data->GetBool(90027)) f = d <= nearFrom ? 0.0 : d < nearTo ? f * (d - nearFrom) / (nearTo - nearFrom) : f;
-  if (data->GetBool(90028)) f = d >= farTo ? 0.0 : farFrom < d ? f * (farTo - d) / (farTo - farFrom) : f;
-  if (data->GetLong(90014) == 8) {
-    double radius = data->GetReal(90025);
+  double nearFrom = data->GetReal(kLightNearClipFrom), nearTo = data->GetReal(kLightNearClipTo);
+  double farFrom = data->GetReal(kLightFarClipFrom), farTo = data->GetReal(kLightFarClipTo);
+  if (data->GetBool(kLightNearClip)) f = d <= nearFrom ? 0.0 : d < nearTo ? f * (d - nearFrom) / (nearTo - nearFrom) : f;
+  if (data->GetBool(kLightFarClip)) f = d >= farTo ? 0.0 : farFrom < d ? f * (farTo - d) / (farTo - farFrom) : f;
+  if (data->GetLong(kLightFalloff) == 8) {
+    double radius = data->GetReal(kLightFalloffRadius);
     f *= radius <= 0.0 ? 0.0 : std::max(0.0, 1.0 - d / radius);
   }
-  return f * data->GetReal(90001);
+  return f * data->GetReal(kLightBrightness);
 }
 
 UChar Byte(double v) { return static_cast<UChar>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0)); }
@@ -47,8 +49,8 @@ protected:
     settings->SetBool(DOF_REAR_BLUR, true);
     settings->SetReal(DOF_REAR_START, 200.0);
     settings->SetReal(DOF_REAR_END, 1200.0);
-    rd->GetDataInstance()->SetLong(5008, 4);
-    rd->GetDataInstance()->SetLong(5009, 3);
+    rd->GetDataInstance()->SetLong(kRenderWidth, 4);
+    rd->GetDataInstance()->SetLong(kRenderHeight, 3);
   }
   ~DepthSceneRender() override
   {
@@ -63,7 +65,7 @@ protected:
     RenderData* depthRd = depth->GetActiveRenderData();
     PluginVideoPost* depthEffect = depthRd->GetFirstVideoPost();
     BaseContainer* settings = depthEffect->GetDataInstance();
-    for (Int32 type : {5102, 5106, 5105, 1011146, 200000118}) DeleteObjectsOfType(depth, type);
+    for (Int32 type : {kLight, kEnvironment, kSky, kSun, kForeground}) DeleteObjectsOfType(depth, type);
     Dof::AdjustLightAtCamera(depth, depthEffect, nullptr);
     Dof::AdjustMaterials(depth, settings);
     Dof::DisableCompositingTags(depth->GetFirstObject());

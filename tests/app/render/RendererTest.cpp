@@ -8,11 +8,13 @@
 #include <cmath>
 
 #include "app/core/Allocations.h"
+#include "app/core/Host.h"
 #include "app/core/MultipassBitmap.h"
 #include "app/core/NodeTypes.h"
 #include "app/image/ImageIO.h"
 #include "app/scene/SceneFile.h"
-#include "app/core/Host.h"
+#include "host/keys/LightKeys.h"
+#include "host/keys/RenderDataKeys.h"
 #include "tests/support/FilterTest.h"
 #include "tests/support/PluginFolder.h"
 #include "tests/support/TempDir.h"
@@ -20,17 +22,14 @@
 namespace lensara {
 namespace {
 
-constexpr int32_t kLight = 5102, kCamera = 5103, kFloor = 5104, kSky = 5105, kEnvironment = 5106, kNull = 5140,
-                  kSphere = 5160, kPlane = 5168, kCompositing = 5637, kTargetTag = 5676, kForeground = 200000118;
-
 uint8_t Expected(double v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0)); }
 
 class RendererTest : public ::testing::Test {
 protected:
   RendererTest()
   {
-    doc.Branch(HST_BRANCH_RENDER_DATA).Append(CreateNode(kRenderDataType));
-    Set(settings(), 5002, 0);
+    doc.Branch(HST_BRANCH_RENDER_DATA).Append(CreateNode(kRenderData));
+    Set(settings(), kRenderAntialiasing, 0);
     Size(1, 1);
   }
   ~RendererTest() override { SetAllocationBudget(-1); }
@@ -38,8 +37,8 @@ protected:
   Node& settings() { return *doc.FirstRenderData(); }
   void Size(int32_t w, int32_t h)
   {
-    Set(settings(), 5008, w);
-    Set(settings(), 5009, h);
+    Set(settings(), kRenderWidth, w);
+    Set(settings(), kRenderHeight, h);
   }
   static void Set(Node& n, int32_t key, Value v) { n.Data().Set(key, std::move(v)); }
 
@@ -71,8 +70,8 @@ protected:
   Node& AmbientLight(const std::string& name, double brightness, Vector position = {})
   {
     Node& light = Add(kLight, name, nullptr, position);
-    Set(light, 90015, 1);
-    Set(light, 90001, brightness);
+    Set(light, kLightAmbient, 1);
+    Set(light, kLightBrightness, brightness);
     return light;
   }
   // A sphere around the camera at the origin: every pixel sees it at distance radius.
@@ -82,11 +81,11 @@ protected:
     Set(shell, 1110, radius);
     return shell;
   }
-  // An ambient light at the origin with its near (90027) or far (90028) clip from .. to.
+  // An ambient light at the origin with its near (kLightNearClip) or far (kLightFarClip) clip from .. to.
   Node& ClippedLight(int32_t clip, double from, double to)
   {
     Node& light = AmbientLight("Light", 1.0);
-    int32_t fromKey = clip == 90027 ? 90029 : 90031;
+    int32_t fromKey = clip == kLightNearClip ? kLightNearClipFrom : kLightFarClipFrom;
     Set(light, clip, 1);
     Set(light, fromKey, from);
     Set(light, fromKey + 1, to);
@@ -107,11 +106,11 @@ protected:
   // A new standard material on object, with keys set to values.
   Node& Material(Node& object, std::initializer_list<std::pair<int32_t, Value>> keys)
   {
-    doc.Branch(HST_BRANCH_MATERIALS).Append(CreateNode(kStandardMaterialType));
+    doc.Branch(HST_BRANCH_MATERIALS).Append(CreateNode(kStandardMaterial));
     Node* material = doc.FirstMaterial();
     while (material->Next()) material = material->Next();
     for (const auto& [key, value] : keys) Set(*material, key, value);
-    Set(AddTag(object, kTextureTagType), kTextureTagMaterial, Link{material->GetIdentity()});
+    Set(AddTag(object, kTextureTag), kTextureTagMaterial, Link{material->GetIdentity()});
     return *material;
   }
 
@@ -138,14 +137,14 @@ using Grey3 = std::array<uint8_t, 3>;
 TEST_F(RendererTest, NearClipRampsFromItsStartToItsEnd)
 {
   Camera();
-  ClippedLight(90027, 200.0, 700.0);
+  ClippedLight(kLightNearClip, 200.0, 700.0);
   ExpectGreys({150.0, 200.0, 201.0, 333.0, 450.0, 699.0, 700.0, 5000.0}, [](double d) { return (d - 200.0) / 500.0; });
 }
 
 TEST_F(RendererTest, AWhitePlaneAtDistanceDShowsTheNearClipRamp)
 {
   Camera();
-  ClippedLight(90027, 200.0, 700.0);
+  ClippedLight(kLightNearClip, 200.0, 700.0);
   Node& wall = Add(kPlane, "Wall");
   wall.SetRotation({0.0, -90.0 * kDegree, 0.0});
   Set(wall, 1100, 100000.0);
@@ -159,9 +158,9 @@ TEST_F(RendererTest, AWhitePlaneAtDistanceDShowsTheNearClipRamp)
 TEST_F(RendererTest, FarClipRampsDownAndStepsWhenItsEndIsNotBeyondItsStart)
 {
   Camera();
-  Node& light = ClippedLight(90028, 100.0, 400.0);
+  Node& light = ClippedLight(kLightFarClip, 100.0, 400.0);
   ExpectGreys({50.0, 100.0, 250.0, 399.0, 400.0}, [](double d) { return (400.0 - d) / 300.0; });
-  Set(light, 90031, 400.0);
+  Set(light, kLightFarClipFrom, 400.0);
   ExpectGreys({399.0, 400.0}, [](double d) { return d < 400.0 ? 1.0 : 0.0; });
 }
 
@@ -169,7 +168,7 @@ TEST_F(RendererTest, OffAxisPixelsUseTheEuclideanDistance)
 {
   Camera();
   Size(3, 1);
-  ClippedLight(90027, 0.0, 1000.0);
+  ClippedLight(kLightNearClip, 0.0, 1000.0);
   // A wall 500 in front: the left pixel's centre looks 2/3 of the way to the image edge,
   // which is 45 degrees off the axis.
   Node& wall = Add(kPlane, "Wall", nullptr, {0.0, 0.0, 500.0});
@@ -186,10 +185,10 @@ TEST_F(RendererTest, LinearFalloffReachesZeroAtTheRadius)
 {
   Camera();
   Node& light = AmbientLight("Light", 1.0);
-  Set(light, 90014, 8);
-  Set(light, 90025, 800.0);
+  Set(light, kLightFalloff, kLightFalloffLinear);
+  Set(light, kLightFalloffRadius, 800.0);
   ExpectGreys({100.0, 300.0, 799.0, 800.0, 900.0}, [](double d) { return 1.0 - d / 800.0; });
-  Set(light, 90025, 0.0);
+  Set(light, kLightFalloffRadius, 0.0);
   EXPECT_EQ(Grey(), 0);
 }
 
@@ -200,7 +199,7 @@ TEST_F(RendererTest, NegativeBrightnessSubtracts)
   AmbientLight("Light", 1.0);
   Node& dark = AmbientLight("Dark", -0.25);
   EXPECT_EQ(Grey(), Expected(0.75));
-  Set(dark, 90000, Vector{1.0, 0.0, 0.0});
+  Set(dark, kLightColor, Vector{1.0, 0.0, 0.0});
   EXPECT_EQ(Pixel(), (Grey3{Expected(0.75), 255, 255}));
 }
 
@@ -211,8 +210,8 @@ TEST_F(RendererTest, TheEnclosingSphereRendersFromInsideWithoutCracks)
   Node& shell = Shell(10000000.0);
   shell.SetPosition({0.0, 0.0, -1000.0});
   Node& light = AmbientLight("Light", 1.0, {0.0, 0.0, -1000.0});
-  Set(light, 90027, 1);
-  Set(light, 90030, 16000000.0);
+  Set(light, kLightNearClip, 1);
+  Set(light, kLightNearClipTo, 16000000.0);
   Bitmap image;
   ASSERT_EQ(RenderInto(image).code, 0);
   for (uint8_t byte : image.Pixels()) ASSERT_EQ(byte, Expected(10.0 / 16.0));
@@ -257,8 +256,8 @@ protected:
     Camera({0.0, 1000.0, 0.0}, {0.0, 90.0 * kDegree, 0.0});
     floor = &Add(kFloor, "Floor");
     ball = &Add(kSphere, "Ball", nullptr, {0.0, 1500.0, 0.0});
-    Set(light, 90003, 1);
-    Set(AddTag(*ball, kCompositing), 1003, 0);
+    Set(light, kLightShadows, 1);
+    Set(AddTag(*ball, kCompositingTag), 1003, 0);
   }
   Node& light;
   Node* floor = nullptr;
@@ -268,13 +267,13 @@ protected:
 TEST_F(ShadowTest, HardShadowsDarkenWhatTheOccluderHides)
 {
   EXPECT_EQ(Grey(), 0);
-  Set(light, 90003, 0);
+  Set(light, kLightShadows, 0);
   EXPECT_EQ(Grey(), 255);
 }
 
 TEST_F(ShadowTest, ThePreviewEngineCastsNoShadows)
 {
-  Set(settings(), 5016, 0);
+  Set(settings(), kRenderEngine, 0);
   EXPECT_EQ(Grey(), 255);
 }
 
@@ -283,7 +282,7 @@ TEST_F(ShadowTest, CompositingFlagsAndTheListSwitchShadowsOff)
   Set(*ball->FirstIn(HST_BRANCH_TAGS), 1000, 0);
   EXPECT_EQ(Grey(), 255) << "casts no shadow";
   Set(*ball->FirstIn(HST_BRANCH_TAGS), 1000, 1);
-  Set(AddTag(*floor, kCompositing), 1001, 0);
+  Set(AddTag(*floor, kCompositingTag), 1001, 0);
   EXPECT_EQ(Grey(), 255) << "receives no shadow";
   Set(*floor->FirstIn(HST_BRANCH_TAGS), 1001, 1);
   light.Data().FindLive(100000)->GetInExclude()->entries.push_back({ball->GetIdentity(), 4});
@@ -294,14 +293,14 @@ TEST_F(ShadowTest, TransparentOccludersLetTheirShareThrough)
 {
   Material(*ball, {{2002, 1}, {2120, Vector{0.4, 0.4, 0.4}}});
   EXPECT_EQ(Grey(), Expected(0.4 * 0.4)) << "through both sides of the ball";
-  Set(settings(), 6019, 0);
+  Set(settings(), kRenderTransparency, 0);
   EXPECT_EQ(Grey(), 0);
 }
 
 TEST_F(ShadowTest, ACompositingBackgroundShowsTheSky)
 {
   Set(Add(kSky, "Sky"), 1000, Vector{0.2, 0.4, 0.6});
-  Set(AddTag(*floor, kCompositing), 1004, 1);
+  Set(AddTag(*floor, kCompositingTag), 1004, 1);
   EXPECT_EQ(Pixel(), (Grey3{51, 102, 153}));
   Set(*ball->FirstIn(HST_BRANCH_TAGS), 1003, 1);
   Set(*floor->FirstIn(HST_BRANCH_TAGS), 1004, 0);
@@ -317,7 +316,7 @@ TEST_F(RendererTest, TransparencyShowsWhatLiesBehind)
   glass.SetRotation({0.0, -90.0 * kDegree, 0.0});
   Material(glass, {{2000, 0}, {2002, 1}, {2120, Vector{0.4, 0.4, 0.4}}});
   EXPECT_EQ(Grey(), Expected(0.4));
-  Set(settings(), 5016, 0);
+  Set(settings(), kRenderEngine, 0);
   EXPECT_EQ(Grey(), 0) << "the preview engine traces no secondary rays";
 }
 
@@ -327,7 +326,7 @@ TEST_F(RendererTest, EnvironmentAmbientFogAndForegroundApply)
 {
   Camera();
   Shell(1000.0);
-  Set(settings(), 5076, 0);
+  Set(settings(), kRenderDefaultLight, 0);
   EXPECT_EQ(Grey(), 0) << "no light at all";
   Node& environment = Add(kEnvironment, "Environment");
   Set(environment, 1000, Vector{0.2, 0.2, 0.2});
@@ -354,7 +353,7 @@ TEST_F(RendererTest, AntiAliasingAveragesAGridOfSamplesBeforeRounding)
   Set(wall, 1100, 960.0);
   Set(wall, 1101, 10000.0);
   for (auto [mode, grey] : {std::pair{0, 0}, {1, 128}, {2, 64}}) {
-    Set(settings(), 5002, mode);
+    Set(settings(), kRenderAntialiasing, mode);
     EXPECT_EQ(Grey(), grey) << "anti-aliasing " << mode;
   }
 }
@@ -366,7 +365,7 @@ TEST_F(RendererTest, DiffuseAndHighlightFollowTheAnglesToTheLight)
   Camera({0.0, 1000.0, 0.0}, {0.0, 90.0 * kDegree, 0.0});
   Node& floor = Add(kFloor, "Floor");
   Node& sun = Add(kLight, "Light");
-  Set(sun, 90002, 3);
+  Set(sun, kLightKind, kLightDistant);
   sun.SetRotation({0.0, std::asin(0.6), 0.0}); // travelling down at 0.6 to the floor
   EXPECT_EQ(Grey(), Expected(0.6)) << "white by Lambert's cosine";
   Node& material = Material(floor, {{2100, Vector{1.0, 1.0, 1.0}}, {2008, 0}, {8000, 1}});
@@ -395,14 +394,14 @@ TEST_F(RendererTest, BitmapShadersAreReadFromTheDocumentsFolder)
   wall.SetRotation({0.0, -90.0 * kDegree, 0.0});
   Set(wall, 1100, 200.0);
   Set(wall, 1101, 100.0);
-  doc.Branch(HST_BRANCH_MATERIALS).Append(CreateNode(kStandardMaterialType));
+  doc.Branch(HST_BRANCH_MATERIALS).Append(CreateNode(kStandardMaterial));
   Node& material = *doc.FirstMaterial();
-  material.Branch(HST_BRANCH_SHADERS).Append(CreateNode(5833));
+  material.Branch(HST_BRANCH_SHADERS).Append(CreateNode(kBitmapShader));
   Node& shader = *material.FirstIn(HST_BRANCH_SHADERS);
   Set(shader, 1000, std::string("texture.png"));
-  Set(material, kChannelShaderKey, Link{shader.GetIdentity()});
+  Set(material, kMaterialColorShader, Link{shader.GetIdentity()});
   Set(material, 2008, 0);
-  Set(AddTag(wall, kTextureTagType), kTextureTagMaterial, Link{material.GetIdentity()});
+  Set(AddTag(wall, kTextureTag), kTextureTagMaterial, Link{material.GetIdentity()});
   Bitmap image;
   ASSERT_EQ(RenderInto(image).code, 0);
   EXPECT_EQ(image.Pixels(), (std::vector<uint8_t>{255, 0, 0, 0, 0, 255}));
@@ -426,7 +425,7 @@ protected:
   }
   void AddPass(int32_t type)
   {
-    settings().Branch(HST_BRANCH_PASSES).Append(CreateNode(300001048));
+    settings().Branch(HST_BRANCH_PASSES).Append(CreateNode(kMultipassNode));
     Node* pass = settings().FirstIn(HST_BRANCH_PASSES);
     while (pass->Next()) pass = pass->Next();
     Set(*pass, 1000, type);
@@ -439,7 +438,7 @@ protected:
 TEST_F(LayerTest, EachLightGetsALayerOfItsDirectLightClampedAtZero)
 {
   AmbientLight("Key", 0.5);
-  Set(AmbientLight("Fill", 0.25), 90000, Vector{1.0, 0.0, 0.0});
+  Set(AmbientLight("Fill", 0.25), kLightColor, Vector{1.0, 0.0, 0.0});
   AmbientLight("Dark", -0.25);
   MultipassBitmap image;
   ASSERT_EQ(RenderInto(image, external).code, 0);
@@ -483,7 +482,7 @@ TEST_F(LayerTest, TheReflectionLayerHoldsWhatSixBouncesReflect)
   ASSERT_NE(image.FindLayer(kReflectionBuffer, 0), nullptr);
   EXPECT_EQ(At(image), (Grey3{Expected(seen), Expected(seen), Expected(seen)}));
   EXPECT_EQ(At(*image.FindLayer(kReflectionBuffer, 0))[0], Expected(seen - 0.4));
-  Set(settings(), 6018, 0);
+  Set(settings(), kRenderReflections, 0);
   ASSERT_EQ(RenderInto(image, external).code, 0);
   EXPECT_EQ(At(image)[0], Expected(0.4));
   EXPECT_EQ(At(*image.FindLayer(kReflectionBuffer, 0))[0], 0);
@@ -509,8 +508,8 @@ TEST_F(RendererTest, TheDemoGivesTheSameBytesOnOneAndTwoThreads)
   host.LoadPlugins(BuiltPluginFolder());
   std::unique_ptr<Document> demo = LoadScene(std::filesystem::path(LENSARA_SOURCE_DIR) / "examples/still-life.json");
   Container data = demo->ActiveRenderData()->Data();
-  data.Set(5008, Value(160));
-  data.Set(5009, Value(120));
+  data.Set(kRenderWidth, Value(160));
+  data.Set(kRenderHeight, Value(120));
   Bitmap one, two;
   ASSERT_EQ(Render(*demo, data, one, {1, false, nullptr, nullptr}).code, 0);
   ASSERT_EQ(Render(*demo, data, two, {2, false, nullptr, nullptr}).code, 0);
@@ -550,7 +549,7 @@ TEST_F(RendererTest, FailuresAnswerTheirCodes)
   SetAllocationBudget(0);
   EXPECT_EQ(RenderInto(image).code, HST_RENDER_OUT_OF_MEMORY);
   SetAllocationBudget(-1);
-  Add(kPolygonType, "Broken").SetMesh(std::make_shared<Mesh>(Mesh{{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 3}}, ""}));
+  Add(kPolygon, "Broken").SetMesh(std::make_shared<Mesh>(Mesh{{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 3}}, ""}));
   RenderResult broken = RenderInto(image);
   EXPECT_EQ(broken.code, HST_RENDER_SCENE_ERROR);
   EXPECT_NE(broken.problem.find("Broken"), std::string::npos) << broken.problem;

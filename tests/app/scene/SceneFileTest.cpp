@@ -9,6 +9,8 @@
 
 #include "app/core/Error.h"
 #include "app/core/Host.h"
+#include "host/keys/RenderDataKeys.h"
+#include "resources/description/vpdof.h"
 #include "tests/support/TempDir.h"
 
 namespace lensara {
@@ -127,14 +129,14 @@ TEST_F(SceneFile, EveryValueTypeAndUnknownKeySurvivesARoundTrip)
   EXPECT_EQ(data.Find(5)->GetMatrix()->v2, (Vector{-1.0, 0.0, 0.0}));
   EXPECT_EQ(doc->Resolve(*data.Find(6)->GetLink()), doc->SearchObject("Target"));
   EXPECT_EQ(data.Find(7)->GetLink()->target, 0u);
-  EXPECT_EQ(data.Find(8)->GetContainer()->Find(6)->GetContainer()->GetLong(1020104, 0), 1);
+  EXPECT_EQ(data.Find(8)->GetContainer()->Find(6)->GetContainer()->GetLong(kDofId, 0), 1);
   const InExclude& list = *data.Find(9)->GetInExclude();
   ASSERT_EQ(list.entries.size(), 2u);
   EXPECT_EQ(list.entries[0].flags, 3);
   EXPECT_EQ(list.entries[1].flags, 15);
   EXPECT_EQ(doc->Resolve(list.entries[1].target), holder);
   const GradientKnot& knot = data.Find(10)->GetGradient()->knots.at(0);
-  EXPECT_EQ(knot.position, 0.25);
+  EXPECT_EQ(knot.pos, 0.25);
   EXPECT_EQ(knot.index, 2);
   EXPECT_TRUE(data.Find(11)->IsNone());
   EXPECT_EQ(data.Find(-12)->ToLong(), 1);
@@ -342,7 +344,7 @@ TEST_F(SceneFile, ADocumentAlwaysHasRenderSettings)
 {
   std::unique_ptr<Document> doc = ReadScene("{}", "empty.json");
   ASSERT_TRUE(doc->ActiveRenderData());
-  EXPECT_EQ(doc->ActiveRenderData()->Data().GetLong(5008, 0), 640);
+  EXPECT_EQ(doc->ActiveRenderData()->Data().GetLong(kRenderWidth, 0), 640);
   EXPECT_EQ(doc->ActiveCamera(), nullptr);
 }
 

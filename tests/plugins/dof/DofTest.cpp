@@ -20,7 +20,7 @@ protected:
 
 TEST_F(DofNode, StartsWithExactlyTheDefaultsInOrder)
 {
-  std::unique_ptr<lensara::Node> node = host.CreateVideoPost(1020104);
+  std::unique_ptr<lensara::Node> node = host.CreateVideoPost(kDofId);
   ASSERT_TRUE(node);
   // Every key not listed (buffers, dilation, depth-aware, reflections, camera settings,
   // hair, camera link, live preview, exclusion list) is absent and reads as its default.
@@ -45,8 +45,8 @@ TEST_F(DofNode, StartsWithExactlyTheDefaultsInOrder)
 
 TEST_F(DofNode, NodesAreIndependent)
 {
-  auto a = host.CreateVideoPost(1020104);
-  auto b = host.CreateVideoPost(1020104);
+  auto a = host.CreateVideoPost(kDofId);
+  auto b = host.CreateVideoPost(kDofId);
   ASSERT_TRUE(a && b);
   a->Data().Set(DOF_RADIUS, Value(9.0));
   EXPECT_EQ(b->Data().GetReal(DOF_RADIUS, 0.0), 3.0);
@@ -55,7 +55,7 @@ TEST_F(DofNode, NodesAreIndependent)
 TEST_F(DofNode, IsNotCreatedWhenMemoryIsShort)
 {
   lensara::SetAllocationBudget(0);
-  EXPECT_EQ(host.CreateVideoPost(1020104), nullptr);
+  EXPECT_EQ(host.CreateVideoPost(kDofId), nullptr);
 }
 
 }  // namespace

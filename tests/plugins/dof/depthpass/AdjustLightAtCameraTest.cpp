@@ -2,9 +2,11 @@
 #include "plugins/dof/depthpass/DepthLights.h"
 
 #include "DepthSceneTest.h"
-#include "plugins/dof/depthpass/DeleteObjectsOfType.h"
 #include "app/core/Allocations.h"
+#include "host/keys/CameraKeys.h"
+#include "host/keys/LightKeys.h"
 #include "plugins/dof/PlatformBehaviour.h"
+#include "plugins/dof/depthpass/DeleteObjectsOfType.h"
 #include "resources/description/vpdof.h"
 
 namespace {
@@ -22,7 +24,7 @@ protected:
     camera->SetAbsRot(Vector(0.3, 0.0, 0.0));
     doc->SetActiveCamera(camera);
     Add(5159, "Box");
-    effect = PluginVideoPost::Alloc(1020104);
+    effect = PluginVideoPost::Alloc(kDofId);
     rd->InsertVideoPost(effect);
   }
   ~AdjustLightAtCameraTest() override { lensara::SetAllocationBudget(-1); }
@@ -33,14 +35,14 @@ protected:
   // Takes out what a run added: the lights and the sphere.
   void DeleteDepthObjects()
   {
-    DeleteObjectsOfType(doc, 5102);
-    DeleteObjectsOfType(doc, 5160);
+    DeleteObjectsOfType(doc, kLight);
+    DeleteObjectsOfType(doc, kSphere);
   }
 
   // Near clip from/to and far clip from/to of a light.
   static std::vector<Float> Clips(const BaseObject* light)
   {
-    return {Real(light, 90029), Real(light, 90030), Real(light, 90031), Real(light, 90032)};
+    return {Real(light, kLightNearClipFrom), Real(light, kLightNearClipTo), Real(light, kLightFarClipFrom), Real(light, kLightFarClipTo)};
   }
 
   // The objects a light's list holds, by name, with their flags.
@@ -75,12 +77,12 @@ TEST_F(AdjustLightAtCameraTest, BothRangesGiveEveryLightItsClipsAtTheCamera)
   EXPECT_EQ(Clips(rear), (std::vector<Float>{2000.0, 2000.0, 2000.0, 3000.0}));
   EXPECT_EQ(Clips(main), (std::vector<Float>{1000.0, 2000.0, 2000.0, 3000.0}));
   EXPECT_EQ(Clips(exclusion), (std::vector<Float>{0.0, 0.0, 0.0, 0.0}));
-  EXPECT_EQ(std::make_pair(Long(front, 90027), Long(front, 90028)), std::make_pair(1, 0));
-  EXPECT_EQ(std::make_pair(Long(rear, 90027), Long(rear, 90028)), std::make_pair(0, 1));
-  EXPECT_EQ(std::make_pair(Long(main, 90027), Long(main, 90028)), std::make_pair(1, 1));
-  EXPECT_EQ(Long(main, 90014), 0);
+  EXPECT_EQ(std::make_pair(Long(front, kLightNearClip), Long(front, kLightFarClip)), std::make_pair(1, 0));
+  EXPECT_EQ(std::make_pair(Long(rear, kLightNearClip), Long(rear, kLightFarClip)), std::make_pair(0, 1));
+  EXPECT_EQ(std::make_pair(Long(main, kLightNearClip), Long(main, kLightFarClip)), std::make_pair(1, 1));
+  EXPECT_EQ(Long(main, kLightFalloff), 0);
   for (BaseObject* light : {front, rear, main, exclusion}) {
-    EXPECT_EQ(Long(light, 90015), 1);
+    EXPECT_EQ(Long(light, kLightAmbient), 1);
     EXPECT_EQ(light->GetMg(), camera->GetMg());
   }
 }
@@ -102,8 +104,8 @@ TEST_F(AdjustLightAtCameraTest, PutsTheLightsAndTheSphereFirstInTheDocument)
 
 TEST_F(AdjustLightAtCameraTest, NamesInUseGetASuffixOnlyInTheMacOSBehaviour)
 {
-  Add(5159, kFrontLightName);
-  Add(5160, kSphereName);
+  Add(kCube, kFrontLightName);
+  Add(kSphere, kSphereName);
   Run();
   std::string suffix = kMacOSBehaviour ? ".1" : "";
   EXPECT_EQ(TopLevel(), (NameList{kMainLightName, kSphereName + suffix, kExclusionLightName, kRearLightName,
@@ -117,11 +119,11 @@ TEST_F(AdjustLightAtCameraTest, WithoutARangeTheMainLightFallsOffToTheFocus)
   Settings()->SetReal(DOF_FOCUS_DISTANCE, 1500.0);
   EXPECT_FALSE(Run());
   BaseObject* main = Light(kMainLightName);
-  EXPECT_EQ(Long(main, 90014), 8);
-  EXPECT_EQ(Real(main, 90025), 1500.0);
+  EXPECT_EQ(Long(main, kLightFalloff), 8);
+  EXPECT_EQ(Real(main, kLightFalloffRadius), 1500.0);
   for (const char* name : {kFrontLightName, kRearLightName, kMainLightName, kExclusionLightName}) {
     EXPECT_EQ(Clips(Light(name)), (std::vector<Float>{0.0, 0.0, 0.0, 0.0})) << name;
-    EXPECT_EQ(Long(Light(name), 90027) + Long(Light(name), 90028), 0) << name;
+    EXPECT_EQ(Long(Light(name), kLightNearClip) + Long(Light(name), kLightFarClip), 0) << name;
   }
 }
 
@@ -134,7 +136,7 @@ TEST_F(AdjustLightAtCameraTest, WithOnlyTheFrontRangeTheZoneMiddleIsHalfTheFront
   EXPECT_EQ(Clips(Light(kFrontLightName)), (std::vector<Float>{1400.0, 1900.0, 950.0, 950.0}));
   EXPECT_EQ(Clips(Light(kRearLightName)), (std::vector<Float>{950.0, 950.0, 0.0, 0.0}));
   EXPECT_EQ(Clips(Light(kMainLightName)), (std::vector<Float>{1400.0, 1900.0, 0.0, 0.0}));
-  EXPECT_EQ(Long(Light(kMainLightName), 90014), 0);
+  EXPECT_EQ(Long(Light(kMainLightName), kLightFalloff), 0);
 }
 
 TEST_F(AdjustLightAtCameraTest, TheEffectsDistancesMayBeNegative)
@@ -150,29 +152,29 @@ TEST_F(AdjustLightAtCameraTest, TheCamerasDistancesAreRaisedToZero)
   Settings()->SetBool(DOF_USE_CAMERA_DOF, true);
   BaseContainer* c = camera->GetDataInstance();
   c->SetReal(1010, 100.0);
-  c->SetBool(1111, true);
-  c->SetReal(1112, 300.0);
-  c->SetReal(1113, 1000.0);
-  c->SetBool(1114, false);
+  c->SetBool(kCameraFrontBlur, true);
+  c->SetReal(kCameraFrontStart, 300.0);
+  c->SetReal(kCameraFrontEnd, 1000.0);
+  c->SetBool(kCameraRearBlur, false);
   EXPECT_TRUE(Run());
   EXPECT_EQ(Clips(Light(kMainLightName)), (std::vector<Float>{0.0, 0.0, 0.0, 0.0}));
-  EXPECT_EQ(Long(Light(kMainLightName), 90027), 1);
-  EXPECT_EQ(Long(Light(kMainLightName), 90028), 0);
+  EXPECT_EQ(Long(Light(kMainLightName), kLightNearClip), 1);
+  EXPECT_EQ(Long(Light(kMainLightName), kLightFarClip), 0);
 }
 
 TEST_F(AdjustLightAtCameraTest, ACameraFocusingOnATargetMeasuresTheDistanceToIt)
 {
   BaseObject* target = Add(5140, "Target");
   target->SetAbsPos(Vector(0.0, 0.0, 500.0));
-  BaseTag* tag = BaseTag::Alloc(5676);
+  BaseTag* tag = BaseTag::Alloc(kTargetTag);
   tag->GetDataInstance()->SetLink(1001, target);
   camera->InsertTag(tag);
   Settings()->SetBool(DOF_USE_CAMERA_DOF, true);
   BaseContainer* c = camera->GetDataInstance();
   c->SetReal(1010, 700.0);
-  c->SetBool(1114, true);
-  c->SetReal(1115, 10.0);
-  c->SetReal(1116, 20.0);
+  c->SetBool(kCameraRearBlur, true);
+  c->SetReal(kCameraRearStart, 10.0);
+  c->SetReal(kCameraRearEnd, 20.0);
 
   c->SetBool(1009, false);  // not focusing on the target: the focus distance holds
   Run();
@@ -211,7 +213,7 @@ TEST_F(AdjustLightAtCameraTest, ListsExcludedObjectsLastFirstSkippingThoseNotInT
   BaseObject* b = Add(5159, "B");
   BaseObject* c = Add(5159, "C");
   BaseDocument* other = BaseDocument::Alloc();
-  BaseObject* elsewhere = BaseObject::Alloc(5160);
+  BaseObject* elsewhere = BaseObject::Alloc(kSphere);
   other->InsertObject(elsewhere, nullptr, nullptr);
   Exclude(effect, {a, elsewhere, b, c});
   Settings()->SetBool(DOF_HAIR, true);

@@ -44,7 +44,7 @@ protected:
   {
     std::vector<std::string> names;
     for (BaseTag* tag = op->GetFirstTag(); tag; tag = tag->GetNext()) {
-      if (tag->GetType() != 5616) continue;
+      if (tag->GetType() != kTextureTag) continue;
       BaseMaterial* mat = static_cast<TextureTag*>(tag)->GetMaterial();
       names.push_back(mat ? mat->GetName().GetCString() : "-");
     }
@@ -108,7 +108,7 @@ TEST_F(AdjustMaterialsTest, StandardMaterialsTurnPlainWhite)
   data->SetVector(2100, Vector(0.2, 0.4, 0.6));
   data->SetReal(2101, 0.3);
   data->SetLong(8000, 1);
-  PluginShader* shader = PluginShader::Alloc(5833);
+  PluginShader* shader = PluginShader::Alloc(kBitmapShader);
   mat->InsertShader(shader);
   data->SetLink(2102, shader);
   Int32 before = static_cast<Int32>(lensara::Node::FromHandle(mat->Handle())->DirtyCount());
@@ -186,7 +186,7 @@ TEST_F(AdjustMaterialsTest, CompositingTagsAtAnyDepthLoseTheBackgroundFlag)
   Add(5159, "Next");
   std::vector<BaseTag*> tags;
   for (BaseObject* op : {top, deep}) {
-    BaseTag* tag = BaseTag::Alloc(5637);
+    BaseTag* tag = BaseTag::Alloc(kCompositingTag);
     tag->GetDataInstance()->SetBool(1004, true);
     tag->GetDataInstance()->SetBool(1000, false);
     op->InsertTag(tag);

@@ -3,6 +3,7 @@
 
 #include "DepthSceneTest.h"
 #include "app/core/Node.h"
+#include "host/keys/RenderDataKeys.h"
 #include "resources/description/vpdof.h"
 
 namespace {
@@ -11,13 +12,13 @@ class AdjustRenderDataTest : public DepthSceneTest {
 protected:
   AdjustRenderDataTest()
   {
-    rd->GetDataInstance()->SetLong(5002, 2);
-    rd->GetDataInstance()->SetLong(6018, 1);
+    rd->GetDataInstance()->SetLong(kRenderAntialiasing, 2);
+    rd->GetDataInstance()->SetLong(kRenderReflections, 1);
     AddVideoPost(4711);
-    AddVideoPost(1017325);
-    AddVideoPost(1017325);
-    rd->InsertVideoPost(PluginVideoPost::Alloc(1020104));
-    BaseList2D* existing = BaseList2D::Alloc(300001048);
+    AddVideoPost(kHairVideoPost);
+    AddVideoPost(kHairVideoPost);
+    rd->InsertVideoPost(PluginVideoPost::Alloc(kDofId));
+    BaseList2D* existing = BaseList2D::Alloc(kMultipassNode);
     existing->GetDataInstance()->SetLong(1000, 42);
     rd->InsertMultipass(existing);
   }
@@ -52,16 +53,16 @@ TEST_F(AdjustRenderDataTest, WithoutHairOrReflectionsOnlyTheLightPassesRemain)
   Dof::AdjustRenderData(rd, false, false, DOF_DEPTH_ANTIALIASING_UNCHANGED);
   EXPECT_TRUE(VideoPostTypes().empty());
   EXPECT_EQ(PassTypes(), (std::vector<Int32>{100, 42}));
-  EXPECT_EQ(Data()->GetLong(5002), 2);  // unchanged
-  EXPECT_EQ(Data()->GetLong(6018), 1);  // reflections stay on without hair
-  EXPECT_EQ(Data()->GetLong(6019, -1), 0);
-  EXPECT_EQ(Data()->GetLong(5076, -1), 0);
-  EXPECT_EQ(Data()->GetLong(5016), 1);
+  EXPECT_EQ(Data()->GetLong(kRenderAntialiasing), 2);  // unchanged
+  EXPECT_EQ(Data()->GetLong(kRenderReflections), 1);  // reflections stay on without hair
+  EXPECT_EQ(Data()->GetLong(kRenderTransparency, -1), 0);
+  EXPECT_EQ(Data()->GetLong(kRenderDefaultLight, -1), 0);
+  EXPECT_EQ(Data()->GetLong(kRenderEngine), 1);
   EXPECT_EQ(Data()->GetLong(5200, -1), 0);
   EXPECT_EQ(Data()->GetLong(5202), 1);
   EXPECT_EQ(Data()->GetLong(5205), 1);
   EXPECT_EQ(Data()->GetLong(5208, -1), 0);
-  BaseContainer* options = Data()->GetContainerInstance(1020104);
+  BaseContainer* options = Data()->GetContainerInstance(kDofId);
   ASSERT_NE(options, nullptr);
   EXPECT_EQ(options->GetCount(), 0);
 }
@@ -70,28 +71,28 @@ TEST_F(AdjustRenderDataTest, WithHairTheLastHairRendererStaysFirst)
 {
   lensara::Node* secondHair = lensara::Node::FromHandle(rd->GetFirstVideoPost()->GetNext()->GetNext()->Handle());
   Dof::AdjustRenderData(rd, false, true, DOF_DEPTH_ANTIALIASING_UNCHANGED);
-  EXPECT_EQ(VideoPostTypes(), std::vector<Int32>{1017325});
+  EXPECT_EQ(VideoPostTypes(), std::vector<Int32>{kHairVideoPost});
   // The list is walked from the first, so the one that stood last is kept.
   EXPECT_EQ(lensara::Node::FromHandle(rd->GetFirstVideoPost()->Handle())->GetIdentity(), secondHair->GetIdentity());
-  EXPECT_EQ(Data()->GetLong(6018, -1), 0);
+  EXPECT_EQ(Data()->GetLong(kRenderReflections, -1), 0);
 }
 
 TEST_F(AdjustRenderDataTest, ReflectionsAddTheirPassFirstAndTheirOption)
 {
   Dof::AdjustRenderData(rd, true, true, DOF_DEPTH_ANTIALIASING_UNCHANGED);
   EXPECT_EQ(PassTypes(), (std::vector<Int32>{6, 100, 42}));
-  EXPECT_EQ(Data()->GetLong(6018), 1);  // hair with reflections keeps them
-  BaseContainer* options = Data()->GetContainerInstance(1020104);
+  EXPECT_EQ(Data()->GetLong(kRenderReflections), 1);  // hair with reflections keeps them
+  BaseContainer* options = Data()->GetContainerInstance(kDofId);
   ASSERT_NE(options, nullptr);
   BaseContainer* reflection = options->GetContainerInstance(6);
   ASSERT_NE(reflection, nullptr);
-  EXPECT_TRUE(reflection->GetBool(1020104));
+  EXPECT_TRUE(reflection->GetBool(kDofId));
 }
 
 TEST_F(AdjustRenderDataTest, AntiAliasingNoneSetsZero)
 {
   Dof::AdjustRenderData(rd, false, false, DOF_DEPTH_ANTIALIASING_NONE);
-  EXPECT_EQ(Data()->GetLong(5002, -1), 0);
+  EXPECT_EQ(Data()->GetLong(kRenderAntialiasing, -1), 0);
 }
 
 }  // namespace

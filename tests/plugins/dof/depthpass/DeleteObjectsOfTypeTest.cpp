@@ -31,7 +31,7 @@ TEST_F(DeleteObjectsOfTypeTest, PromotesChildrenInReverseOrderWhereTheyStood)
   b->SetAbsPos(Vector(0.0, 0.0, 30.0));
   Matrix aWorld = a->GetMg(), bWorld = b->GetMg();
 
-  DeleteObjectsOfType(doc, 5102);
+  DeleteObjectsOfType(doc, kLight);
 
   EXPECT_EQ(TopLevel(), (NameList{"X", "B", "A", "Y"}));
   ExpectSamePlace(a->GetMg(), aWorld);
@@ -48,7 +48,7 @@ TEST_F(DeleteObjectsOfTypeTest, DeletesNestedObjectsOfTheTypeAtAnyDepth)
   BaseObject* deep = Add(5140, "Deep");
   Add(5102, "DeepLight", Add(5140, "Deeper", deep));
 
-  DeleteObjectsOfType(doc, 5102);
+  DeleteObjectsOfType(doc, kLight);
 
   EXPECT_EQ(TopLevel(), (NameList{"Group", "Deep"}));
   EXPECT_EQ(Names(group->GetDown()), (NameList{"D", "C"}));
@@ -59,12 +59,12 @@ TEST_F(DeleteObjectsOfTypeTest, LeavesADocumentWithoutTheTypeUnchanged)
 {
   Add(5160, "A");
   Add(5159, "B", Add(5140, "G"));
-  DeleteObjectsOfType(doc, 5102);
+  DeleteObjectsOfType(doc, kLight);
   EXPECT_EQ(TopLevel(), (NameList{"A", "G"}));
   EXPECT_EQ(Names(doc->GetFirstObject()->GetNext()->GetDown()), NameList{"B"});
 
   BaseDocument* empty = BaseDocument::Alloc();
-  DeleteObjectsOfType(empty, 5102);
+  DeleteObjectsOfType(empty, kLight);
   EXPECT_EQ(empty->GetFirstObject(), nullptr);
   BaseDocument::Free(empty);
 }
@@ -73,12 +73,12 @@ TEST_F(DeleteObjectsOfTypeTest, TheRecursiveWorkerClearsTheReferenceOfADeletedOb
 {
   BaseObject* light = Add(5102, "Light");
   BaseObject* keep = Add(5160, "Keep");
-  DeleteObjectsOfTypeRec(light, 5102);
+  DeleteObjectsOfTypeRec(light, kLight);
   EXPECT_EQ(light, nullptr);
-  DeleteObjectsOfTypeRec(keep, 5102);
+  DeleteObjectsOfTypeRec(keep, kLight);
   EXPECT_NE(keep, nullptr);
   BaseObject* none = nullptr;
-  DeleteObjectsOfTypeRec(none, 5102);
+  DeleteObjectsOfTypeRec(none, kLight);
   EXPECT_EQ(TopLevel(), NameList{"Keep"});
 }
 

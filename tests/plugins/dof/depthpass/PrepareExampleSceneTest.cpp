@@ -31,11 +31,11 @@ protected:
     auto* doc = reinterpret_cast<BaseDocument*>(depth->Handle());
     RenderData* rd = doc->GetActiveRenderData();
     PluginVideoPost* effect = rd->GetFirstVideoPost();
-    while (effect && effect->GetType() != 1020104) effect = effect->GetNext();
+    while (effect && effect->GetType() != kDofId) effect = effect->GetNext();
     EXPECT_NE(effect, nullptr);
     BaseContainer* settings = effect->GetDataInstance()->GetClone();
 
-    for (Int32 type : {5102, 5106, 5105, 1011146, 200000118}) DeleteObjectsOfType(doc, type);
+    for (Int32 type : {kLight, kEnvironment, kSky, kSun, kForeground}) DeleteObjectsOfType(doc, type);
     polarity = Dof::AdjustLightAtCamera(doc, effect, nullptr);
     EXPECT_TRUE(Dof::AdjustMaterials(doc, settings));
     Dof::DisableCompositingTags(doc->GetFirstObject());
@@ -50,7 +50,7 @@ protected:
   static void CollectLights(BaseObject* op, NameList& names)
   {
     for (; op; op = op->GetNext()) {
-      if (op->GetType() == 5102) names.push_back(op->GetName().GetCString());
+      if (op->GetType() == kLight) names.push_back(op->GetName().GetCString());
       CollectLights(op->GetDown(), names);
     }
   }
@@ -77,8 +77,8 @@ TEST_F(PrepareExampleScene, TheStillLifeIsLitOnlyByTheDepthLightsAndAllWhite)
     EXPECT_EQ(mat->GetFirstShader(), nullptr) << mat->GetName().GetCString();
   }
   for (BaseObject* op = doc->GetFirstObject(); op; op = op->GetNext()) {
-    if (op->GetType() == 5102 || op->GetType() == 5103) continue;
-    auto* tag = static_cast<TextureTag*>(op->GetTag(5616));
+    if (op->GetType() == 5102 || op->GetType() == kCamera) continue;
+    auto* tag = static_cast<TextureTag*>(op->GetTag(kTextureTag));
     ASSERT_NE(tag, nullptr) << op->GetName().GetCString();
     EXPECT_NE(tag->GetMaterial(), nullptr) << op->GetName().GetCString();
   }

@@ -5,12 +5,14 @@
 #include <algorithm>
 
 #include "PluginFolder.h"
-#include "app/cli/Preview.h"
 #include "app/core/Allocations.h"
 #include "app/core/Host.h"
 #include "app/dialog/Dialog.h"
 #include "app/render/FrameRender.h"
 #include "app/scene/SceneFile.h"
+#include "app/session/PreviewButton.h"
+#include "host/keys/LightKeys.h"
+#include "host/keys/RenderDataKeys.h"
 #include "plugins/dof/Dof.h"
 #include "plugins/dof/PlatformBehaviour.h"
 #include "plugins/dof/depthpass/DepthLights.h"
@@ -81,8 +83,8 @@ protected:
   Bitmap DepthRender()
   {
     std::unique_ptr<lensara::Document> copy = doc->CloneDocument();
-    copy->ActiveRenderData()->Data().Set(5008, lensara::Value(320));
-    copy->ActiveRenderData()->Data().Set(5009, lensara::Value(240));
+    copy->ActiveRenderData()->Data().Set(kRenderWidth, lensara::Value(320));
+    copy->ActiveRenderData()->Data().Set(kRenderHeight, lensara::Value(240));
     Node* effect = copy->ActiveRenderData()->FirstIn(HST_BRANCH_VIDEO_POSTS);
     effect->Data().Set(DOF_BLUR, lensara::Value(0));
     effect->Data().Set(DOF_DEPTH_BUFFER, lensara::Value(1));
@@ -135,10 +137,10 @@ TEST_F(Preview, DepthSceneHasOnlyTheMainAndExclusionLightsAndIgnoresTheRenderSet
     seen.lamp = d.SearchObject("Lamp");
     Node* exclusion = d.SearchObject(kExclusionLightName);
     seen.exclusion = exclusion;
-    seen.exclusionBrightness = exclusion ? exclusion->Data().GetReal(90001, 1.0) : 0;
+    seen.exclusionBrightness = exclusion ? exclusion->Data().GetReal(kLightBrightness, 1.0) : 0;
     seen.width = b.Width();
     seen.height = b.Height();
-    seen.antialiasing = d.ActiveRenderData()->Data().GetLong(5002, -1);
+    seen.antialiasing = d.ActiveRenderData()->Data().GetLong(kRenderAntialiasing, -1);
   });
   const std::string exclude = R"("DOF_EXCLUDE": {"inexclude": [{"link": "Ball"}]})";
   Load(BallScene(exclude + R"(, "DOF_FRONT_BLUR": false, "DOF_REAR_BLUR": false)"));

@@ -229,10 +229,10 @@ TEST(HairEffect, TheDepthRendersCompositeIsTheMainMapWithoutFrontOrRearMaps)
   InstallHairStandIn(dir.path);
   lensara::Host host;
   host.LoadPlugins(dir.path);
-  ASSERT_NE(host.FindVideoPost(1017325), nullptr);
+  ASSERT_NE(host.FindVideoPost(kHairVideoPost), nullptr);
   std::unique_ptr<lensara::Document> doc =
       lensara::ReadScene(ShellScene(1300.0, R"("DOF_BLUR": false, "DOF_HAIR": true)"), "hair.json");
-  doc->ActiveRenderData()->Branch(HST_BRANCH_VIDEO_POSTS).Append(host.CreateVideoPost(1017325));
+  doc->ActiveRenderData()->Branch(HST_BRANCH_VIDEO_POSTS).Append(host.CreateVideoPost(kHairVideoPost));
   FrameRender render(*doc, {});
   MultipassBitmap image;
   ASSERT_EQ(render.RenderFrame(0.0, image).code, 0);

@@ -4,6 +4,7 @@
 
 #include "PluginFolder.h"
 #include "app/core/Host.h"
+#include "host/TypeIds.h"
 #include "resources/description/vpdof.h"
 
 namespace {
@@ -15,7 +16,7 @@ protected:
   Enabling()
   {
     host.LoadPlugins(BuiltPluginFolder());
-    node = host.CreateVideoPost(1020104);
+    node = host.CreateVideoPost(kDofId);
   }
 
   void Set(int32_t key, bool on) { node->Data().Set(key, Value(int32_t{on})); }
@@ -68,7 +69,7 @@ TEST_F(Enabling, HairFollowsTheHostsHairRendererAtEveryQuery)
   test::TempDir dir;
   InstallHairStandIn(dir.path);
   host.LoadPlugins(dir.path);
-  ASSERT_NE(host.FindVideoPost(1017325), nullptr);
+  ASSERT_NE(host.FindVideoPost(kHairVideoPost), nullptr);
   EXPECT_TRUE(Enabled(DOF_HAIR));
   EXPECT_TRUE(Enabled(DOF_HAIR));
 }

@@ -11,7 +11,7 @@ class DofMessage : public DepthSceneTest {
 protected:
   DofMessage()
   {
-    effect = PluginVideoPost::Alloc(1020104);
+    effect = PluginVideoPost::Alloc(kDofId);
     rd->InsertVideoPost(effect);
     dof = static_cast<Dof*>(Dof::Alloc());
     dof->Init(effect);

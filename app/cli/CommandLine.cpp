@@ -1,0 +1,148 @@
+#include "CommandLine.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <iostream>
+
+#include "app/cli/Command.h"
+#include "app/core/Allocations.h"
+
+namespace lensara {
+
+namespace {
+
+bool IsOptionName(const std::string& arg)
+{
+  return arg.size() > 1 && arg[0] == '-' && !(std::isdigit(static_cast<unsigned char>(arg[1])) || arg[1] == '.');
+}
+
+// "lensara scene check"
+std::string CommandPath(const std::vector<CLI::App*>& chain)
+{
+  std::string path;
+  for (const CLI::App* command : chain) path += (path.empty() ? "" : " ") + command->get_name();
+  return path;
+}
+
+// The first argument no command takes: an unknown command, or an option that neither the
+// command nor the commands around it know; empty when there is none. CLI11 alone would
+// report these late and by what is then missing ("IMAGE is required").
+std::string UnknownArgument(CLI::App& app, int argc, char** argv)
+{
+  std::vector<CLI::App*> chain{&app};
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--") return "";
+    if (IsOptionName(arg)) {
+      std::string name = arg.substr(0, arg.find('='));
+      const CLI::Option* option = nullptr;
+      for (CLI::App* command : chain) option = option ? option : command->get_option_no_throw(name);
+      if (!option) return "unknown option " + name + " for " + CommandPath(chain);
+      if (option->get_type_size() != 0 && arg.find('=') == std::string::npos) ++i;  // its value
+      continue;
+    }
+    CLI::App* current = chain.back();
+    std::vector<CLI::App*> commands = current->get_subcommands({});
+    auto named = std::find_if(commands.begin(), commands.end(), [&arg](CLI::App* c) { return c->check_name(arg); });
+    if (named != commands.end()) {
+      chain.push_back(*named);
+    } else if (!commands.empty()) {
+      std::string names;
+      for (const CLI::App* c : commands) names += (names.empty() ? "" : ", ") + c->get_name();
+      return "unknown command \"" + arg + "\" for " + CommandPath(chain) + " (" + names + ")";
+    }
+  }
+  return "";
+}
+
+int UsageFailure(const std::string& problem)
+{
+  std::cerr << "lensara: " << problem << "\n(lensara --help lists the commands and their options)\n";
+  return kExitUsage;
+}
+
+const char* const kFaultVariable = "LENSARA_FAIL_ALLOCATION";
+
+}  // namespace
+
+std::filesystem::path PluginFolder(const std::string& option)
+{
+  if (!option.empty()) return option;
+  if (const char* env = std::getenv("LENSARA_PLUGINS"); env && *env) return env;
+  std::error_code ec;
+  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return exe.parent_path() / "plugins";
+}
+
+void ReportPlugins(const Host& host)
+{
+  for (const PluginReport& f : host.Failures())
+    std::cerr << "lensara: plug-in not loaded: " << f.library.string() << ": " << f.reason << "\n";
+  for (const PluginReport& w : host.Warnings())
+    std::cerr << "lensara: warning: " << w.library.string() << ": " << w.reason << "\n";
+}
+
+std::string ChosenCommand(CLI::App& app)
+{
+  std::vector<CLI::App*> chain;
+  for (CLI::App* command = &app; !command->get_subcommands().empty();) {
+    command = command->get_subcommands().front();
+    chain.push_back(command);
+  }
+  return CommandPath(chain);
+}
+
+int PlanAllocationFaults()
+{
+  const char* plan = std::getenv(kFaultVariable);
+  if (!plan) return -1;
+  std::optional<AllocationFaults> faults = ReadAllocationFaults(plan);
+  if (!faults)
+    return UsageFailure(std::string(kFaultVariable) + "=" + plan +
+                        ": expected N (the Nth host allocation fails), every:N (every Nth fails) or none (count only)");
+  SetAllocationFaults(*faults);
+  return -1;
+}
+
+void ReportAllocationFaults()
+{
+  if (std::getenv(kFaultVariable))
+    std::cerr << "lensara: " << kFaultVariable << ": " << AllocationsCounted() << " host allocations, "
+              << AllocationsFailed() << " failed\n";
+}
+
+int Parse(CLI::App& app, int argc, char** argv)
+{
+  try {
+    if (std::string unknown = UnknownArgument(app, argc, argv); !unknown.empty()) return UsageFailure(unknown);
+    app.parse(argc, argv);
+    return -1;
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    return UsageFailure(e.what());
+  }
+}
+
+std::optional<FrameRange> ReadFrames(const std::string& text)
+{
+  auto number = [](const std::string& t) {
+    return !t.empty() && t.size() <= 9 && t.find_first_not_of("0123456789") == std::string::npos;
+  };
+  std::size_t dash = text.find('-', 1);
+  std::string a = text.substr(0, dash), b = dash == std::string::npos ? a : text.substr(dash + 1);
+  if (!number(a) || !number(b)) return std::nullopt;
+  return FrameRange{std::stoi(a), std::stoi(b)};
+}
+
+const CLI::Validator kFrameRange(
+    [](std::string& text) -> std::string {
+      return ReadFrames(text) ? std::string() : "\"" + text + "\" is not a frame range A-B of whole numbers";
+    },
+    "A-B");
+
+}  // namespace lensara
