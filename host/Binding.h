@@ -10,3 +10,7 @@ extern const C4DOS* gC4DOS;
 // Keeps table as the host function table and returns the host version it reports,
 // or 0 when table is null (nothing is bound then).
 Int32 InitOS(void* table);
+
+// True when table and each of its sections are at least as large as this interface declares
+// them: a host built against an older interface lacks functions that the wrappers call.
+Bool CoversInterface(const C4DOS* table);

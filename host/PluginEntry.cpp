@@ -15,7 +15,7 @@ int Start(void* table, void* folder)
 {
   if (++startCount != 1) return HST_ENTRY_OK;
   Int32 version = InitOS(table);
-  if (version < PluginMinHostVersion() || !folder) return HST_ENTRY_REFUSED;
+  if (version < PluginMinHostVersion() || !CoversInterface(gC4DOS) || !folder) return HST_ENTRY_REFUSED;
   pluginPath = NewObj<Filename>();
   if (pluginPath && !pluginPath->Handle()) DeleteObj(pluginPath);
   if (pluginPath) pluginPath->SetHandleCopy(static_cast<HstFilename>(folder));

@@ -1,6 +1,7 @@
 // The plug-in's entry, c4d_main, compiled into every plug-in from the interface library:
 // it keeps the start count, binds the host table, refuses hosts older than the plug-in
-// serves, keeps the plug-in's folder and, at the last end, frees it and the resources.
+// serves or whose table or sections are smaller than this interface declares, keeps the
+// plug-in's folder and, at the last end, frees it and the resources.
 // The plug-in supplies only the hooks below.
 #pragma once
 

@@ -44,6 +44,20 @@ TEST_F(PluginEntry, StartWithoutAPluginFolderIsRefused)
   EXPECT_EQ(Message(1), HST_ENTRY_NOT_HANDLED);  // no folder, so no resources
 }
 
+TEST_F(PluginEntry, AHostWhoseTableOrSectionIsSmallerThanTheInterfaceIsRefused)
+{
+  C4DOS shortRoot = *host.Table();
+  shortRoot.size = sizeof(C4DOS) - sizeof(void*);
+  EXPECT_EQ(Start(&shortRoot, folder.Handle()), HST_ENTRY_REFUSED);
+  End();
+
+  HstRenderTable shortRender = *host.Table()->render;
+  shortRender.size = sizeof(HstRenderTable) - sizeof(void*);
+  C4DOS shortSection = *host.Table();
+  shortSection.render = &shortRender;
+  EXPECT_EQ(Start(&shortSection, folder.Handle()), HST_ENTRY_REFUSED);
+}
+
 TEST_F(PluginEntry, StartWithoutATableIsRefused) { EXPECT_EQ(Start(nullptr, folder.Handle()), HST_ENTRY_REFUSED); }
 
 TEST_F(PluginEntry, StartStillSucceedsWhenThePathCannotBeAllocated)
