@@ -1,6 +1,5 @@
 // The filters library takes its memory from operator new (std::nothrow) only: this program
 // replaces that operator by one that fails once a budget is spent.
-#include <cstdlib>
 #include <new>
 
 #include "FilterTest.h"
@@ -15,7 +14,12 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept
 {
   if (budget == 0) return nullptr;
   if (budget > 0) --budget;
-  return std::malloc(size > 0 ? size : 1);
+  // The plain operator new, so that the plain operator delete that frees the block matches it.
+  try {
+    return ::operator new(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
 }
 
 namespace test {
