@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "Error.h"
+#include "JsonDepth.h"
 #include "Lookup.h"
 
 namespace lensara {
@@ -69,8 +70,8 @@ Json ReadJson(const std::filesystem::path& file)
   std::ifstream in(file);
   if (!in) throw Error(file.string() + ": cannot be read");
   try {
-    return Json::parse(in);
-  } catch (const Json::parse_error& e) {
+    return ParseBoundedJson<Json>(in);
+  } catch (const std::exception& e) {
     throw Error(file.string() + ": " + e.what());
   }
 }

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "Error.h"
+#include "JsonDepth.h"
 
 namespace lensara {
 
@@ -15,7 +16,7 @@ Resource Resource::Load(const std::filesystem::path& folder)
   std::ifstream in(file);
   if (!in) return r;
   try {
-    nlohmann::json table = nlohmann::json::parse(in);
+    auto table = ParseBoundedJson<nlohmann::json>(in);
     for (const auto& [key, text] : table.items()) {
       std::size_t used = 0;
       int32_t id = std::stoi(key, &used);

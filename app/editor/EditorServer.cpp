@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "app/core/Error.h"
+#include "app/core/JsonDepth.h"
 #include "app/editor/PageFiles.h"
 
 namespace lensara {
@@ -23,12 +24,17 @@ void ReplyError(httplib::Response& res, int status, const std::string& message)
   Reply(res, status, Json{{"error", message}});
 }
 
-// Runs an API call: a JSON object body parsed (400 when malformed or not an object), its answer sent as JSON, a
-// refused request answered with its status and message, any other failure with 500.
+// Runs an API call: a JSON object body parsed (400 when malformed, nested too deeply or not an object), its answer
+// sent as JSON, a refused request answered with its status and message, any other failure with 500.
 httplib::Server::Handler Api(std::function<Json(const Json&)> call)
 {
   return [call](const httplib::Request& req, httplib::Response& res) {
-    Json body = req.body.empty() ? Json::object() : Json::parse(req.body, nullptr, false);
+    Json body;
+    try {
+      body = req.body.empty() ? Json::object() : ParseBoundedJson<Json>(req.body, false);
+    } catch (const JsonTooDeep& e) {
+      return ReplyError(res, 400, std::string("the request is ") + e.what());
+    }
     if (body.is_discarded()) return ReplyError(res, 400, "the request is not JSON");
     if (!body.is_object()) return ReplyError(res, 400, "the request is not a JSON object");
     try {

@@ -6,6 +6,7 @@
 #include "Schema.h"
 #include "ValueJson.h"
 #include "app/core/Error.h"
+#include "app/core/JsonDepth.h"
 
 namespace lensara {
 
@@ -36,9 +37,15 @@ Target FindTarget(Document& doc, const std::string& name, std::vector<Schema>& s
 }
 
 // VALUE as a scene file would hold it: JSON, or else a bare string; a link by its name.
+// JSON nested too deeply is refused with ValueError.
 Json ValueJson(const std::string& text, const KeyRule& rule)
 {
-  Json value = Json::parse(text, nullptr, false);
+  Json value;
+  try {
+    value = ParseBoundedJson<Json>(text, false);
+  } catch (const JsonTooDeep& e) {
+    throw ValueError(std::string("the value is ") + e.what());
+  }
   if (value.is_discarded()) value = text;
   if (rule.kind == KeyRule::Kind::Link && value.is_string()) value = Json{{"link", value}};
   return value;

@@ -168,6 +168,8 @@ TEST_F(CommandLine, UsageErrorsExitWith2AndNameTheProblem)
   EXPECT_OUTCOME(Lensara({"render", "--frames", "1-x"}), 2, "\"1-x\" is not a frame range");
   EXPECT_OUTCOME(Lensara({"render", "--threads", "0"}), 2, "0 is out of range 1 .. 1024");
   EXPECT_OUTCOME(Lensara({"render", "--set", "DOF_RADIUS=abc"}), 2, "--set DOF_RADIUS:");
+  EXPECT_OUTCOME(Lensara({"params", "--set", "DOF_RADIUS=" + std::string(60000, '[') + std::string(60000, ']')}), 2,
+                 "--set DOF_RADIUS: the value is nested too deeply");
   EXPECT_OUTCOME(Lensara({"serve", "--port", "70000"}), 2, "70000 is out of range 0 .. 65535");
   EXPECT_FALSE(std::filesystem::exists(dir / "out.png"));
 }

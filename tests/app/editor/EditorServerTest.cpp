@@ -80,6 +80,8 @@ TEST_F(EditorServerTest, BadEditsAreRefusedAndChangeNothing)
   nlohmann::json before = State();
   EXPECT_EQ(Refusal("{\"name\": "), "400 the request is not JSON");
   EXPECT_EQ(Refusal("[1, 2]"), "400 the request is not a JSON object");
+  EXPECT_EQ(Refusal(R"({"name": "DOF_RADIUS", "value": )" + std::string(50000, '[') + std::string(50000, ']') + "}"),
+            "400 the request is nested too deeply (more than 256 levels)");
   EXPECT_EQ(Refusal(R"({"name": "DOF_RADIUS"})"), "400 DOF_RADIUS: no value given");
   EXPECT_EQ(Refusal(R"({"name": "DOF_NOTHING", "value": 1})"), "422 DOF_NOTHING: no parameter of that name can be edited");
   EXPECT_EQ(Refusal(R"({"name": "DOF_PREVIEW", "value": 1})").substr(0, 3), "422");
