@@ -1,5 +1,5 @@
 // JSON that comes into the host from outside (editor requests, --set values, a plug-in's
-// resource files), parsed with a bound on its nesting: the JSON library writes, compares
+// resource files, glTF files before import), parsed with a bound on its nesting: the JSON library writes, compares
 // and copies values recursively, so a value nested tens of thousands of levels deep would
 // overflow the stack of whatever handles it next.
 #pragma once

@@ -6,10 +6,17 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include <pthread.h>
+
 #include <cmath>
+#include <cstring>
+#include <exception>
+#include <functional>
 #include <map>
+#include <vector>
 
 #include "Json.h"
+#include "MeshFileDepth.h"
 #include "app/core/Allocations.h"
 #include "app/core/Error.h"
 #include "app/core/Files.h"
@@ -36,12 +43,14 @@ public:
   }
 };
 
-// The file's scene, triangulated; throws Error when Assimp cannot read it.
+// The file's scene, triangulated; throws Error when Assimp cannot read it or it nests too
+// deeply.
 class ImportedFile {
 public:
-  explicit ImportedFile(const std::filesystem::path& file)
+  explicit ImportedFile(const std::filesystem::path& file) : file(file)
   {
     CheckReadable(file);
+    CheckMeshFileDepth(file);
     importer.SetIOHandler(new RegularFilesOnly);  // the importer owns it
     try {
       scene = importer.ReadFile(file.string(), aiProcess_Triangulate | aiProcess_JoinIdenticalVertices);
@@ -53,7 +62,30 @@ public:
   }
   const aiScene& Scene() const { return *scene; }
 
+  // Calls f(mesh, transform to the file's world, node) for every mesh of every node, a
+  // node before its children. Walks without recursion and throws NodeHierarchyTooDeep
+  // past kMaxNodeDepth levels.
+  template <class F>
+  void ForEachMesh(const F& f) const
+  {
+    struct Level {
+      const aiNode* node;
+      aiMatrix4x4 parent;
+      int depth;
+    };
+    std::vector<Level> pending{{scene->mRootNode, aiMatrix4x4(), 1}};
+    while (!pending.empty()) {
+      auto [node, parent, depth] = pending.back();
+      pending.pop_back();
+      if (depth > kMaxNodeDepth) throw NodeHierarchyTooDeep(file);
+      aiMatrix4x4 world = parent * node->mTransformation;
+      for (unsigned i = 0; i < node->mNumMeshes; ++i) f(*scene->mMeshes[node->mMeshes[i]], world, *node);
+      for (unsigned i = node->mNumChildren; i-- > 0;) pending.push_back({node->mChildren[i], world, depth + 1});
+    }
+  }
+
 private:
+  std::filesystem::path file;
   Assimp::Importer importer;
   const aiScene* scene = nullptr;
 };
@@ -83,13 +115,38 @@ void AppendMesh(const aiMesh& mesh, const aiMatrix4x4& m, Mesh& out, const std::
   }
 }
 
-// Calls f(mesh, transform to the file's world) for every mesh of every node.
-template <class F>
-void ForEachMesh(const aiScene& scene, const aiNode& node, const aiMatrix4x4& parent, const F& f)
+// Room for Assimp's readers and its scene's destructor, which recurse once per level of a
+// file's hierarchy, some 1 to 3 KiB a level: far more than kMaxNodeDepth levels need, for
+// the kinds of files CheckMeshFileDepth cannot see into. Only the pages used are taken.
+constexpr std::size_t kImportStackBytes = 256u << 20;
+
+// Runs work, the import of file, on a thread of its own with a stack of kImportStackBytes
+// and waits for it, passing on what it throws.
+void OnImportStack(const std::filesystem::path& file, const std::function<void()>& work)
 {
-  aiMatrix4x4 world = parent * node.mTransformation;
-  for (unsigned i = 0; i < node.mNumMeshes; ++i) f(*scene.mMeshes[node.mMeshes[i]], world, node);
-  for (unsigned i = 0; i < node.mNumChildren; ++i) ForEachMesh(scene, *node.mChildren[i], world, f);
+  struct Call {
+    const std::function<void()>& work;
+    std::exception_ptr thrown;
+  } call{work, nullptr};
+  auto run = [](void* p) -> void* {
+    auto& c = *static_cast<Call*>(p);
+    try {
+      c.work();
+    } catch (...) {
+      c.thrown = std::current_exception();
+    }
+    return nullptr;
+  };
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstacksize(&attributes, kImportStackBytes);
+  pthread_t thread;
+  int failed = pthread_create(&thread, &attributes, run, &call);
+  pthread_attr_destroy(&attributes);
+  if (failed)
+    throw Error(file.string() + ": cannot be read as a mesh file: no thread to read it on: " + std::strerror(failed));
+  pthread_join(thread, nullptr);
+  if (call.thrown) std::rethrow_exception(call.thrown);
 }
 
 Vector BaseColor(const aiMaterial& material)
@@ -106,21 +163,9 @@ std::string MaterialName(const aiMaterial& material, unsigned index)
   return "Material " + std::to_string(index);
 }
 
-}  // namespace
-
-std::shared_ptr<const Mesh> ReadMeshGeometry(const std::filesystem::path& file)
+// A document of the imported file's meshes, as ImportMeshDocument makes it.
+std::unique_ptr<Document> MeshDocument(const ImportedFile& imported, const std::filesystem::path& file)
 {
-  ImportedFile imported(file);
-  auto mesh = CountedShared<Mesh>();
-  ForEachMesh(imported.Scene(), *imported.Scene().mRootNode, aiMatrix4x4(),
-              [&](const aiMesh& m, const aiMatrix4x4& world, const aiNode&) { AppendMesh(m, world, *mesh, file); });
-  mesh->source = file.string();
-  return mesh;
-}
-
-std::unique_ptr<Document> ImportMeshDocument(const std::filesystem::path& file)
-{
-  ImportedFile imported(file);
   const aiScene& scene = imported.Scene();
   auto doc = std::make_unique<Document>();
   // Materials are made when a mesh first uses them, in the order of use.
@@ -148,8 +193,33 @@ std::unique_ptr<Document> ImportMeshDocument(const std::filesystem::path& file)
     }
     doc->Branch(HST_BRANCH_OBJECTS).Append(std::move(object));
   };
-  ForEachMesh(scene, *scene.mRootNode, aiMatrix4x4(), addObject);
+  imported.ForEachMesh(addObject);
   doc->Branch(HST_BRANCH_RENDER_DATA).Append(CreateNode(kRenderData));
+  return doc;
+}
+
+}  // namespace
+
+std::shared_ptr<const Mesh> ReadMeshGeometry(const std::filesystem::path& file)
+{
+  std::shared_ptr<Mesh> mesh;
+  OnImportStack(file, [&] {
+    ImportedFile imported(file);
+    mesh = CountedShared<Mesh>();
+    imported.ForEachMesh(
+        [&](const aiMesh& m, const aiMatrix4x4& world, const aiNode&) { AppendMesh(m, world, *mesh, file); });
+    mesh->source = file.string();
+  });
+  return mesh;
+}
+
+std::unique_ptr<Document> ImportMeshDocument(const std::filesystem::path& file)
+{
+  std::unique_ptr<Document> doc;
+  OnImportStack(file, [&] {
+    ImportedFile imported(file);
+    doc = MeshDocument(imported, file);
+  });
   return doc;
 }
 

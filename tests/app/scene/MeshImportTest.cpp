@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <nlohmann/json.hpp>
+
 #include "app/core/Error.h"
+#include "app/scene/MeshFileDepth.h"
 #include "tests/support/TempDir.h"
 
 namespace lensara {
@@ -62,22 +66,80 @@ TEST(MeshImport, UnreadableFilesThrowWithTheirName)
   }
 }
 
+// Expects both readers to refuse file with "file: cannot be read as a mesh file: problem".
+void ExpectRefused(const std::filesystem::path& file, const std::string& problem)
+{
+  for (auto read : {+[](const std::filesystem::path& f) { ReadMeshGeometry(f); },
+                    +[](const std::filesystem::path& f) { ImportMeshDocument(f); }}) {
+    try {
+      read(file);
+      ADD_FAILURE() << file;
+    } catch (const Error& e) {
+      EXPECT_EQ(e.what(), file.string() + ": cannot be read as a mesh file: " + problem);
+    }
+  }
+}
+
 // A scene cannot hold them, so a converted file would not read back.
 TEST(MeshImport, PointsThatAreNotFiniteAreRefused)
 {
   test::TempDir dir;
   std::ofstream(dir / "inf.obj") << "o Far\nv 0 0 0\nv 1e400 0 0\nv 0 1 0\nf 1 2 3\n";
-  std::string message = (dir / "inf.obj").string() + ": cannot be read as a mesh file: point 1 of mesh \"Far\" is not a "
-                                                     "finite number";
-  for (auto read : {+[](const std::filesystem::path& f) { ReadMeshGeometry(f); },
-                    +[](const std::filesystem::path& f) { ImportMeshDocument(f); }}) {
-    try {
-      read(dir / "inf.obj");
-      ADD_FAILURE();
-    } catch (const Error& e) {
-      EXPECT_EQ(e.what(), message);
-    }
+  ExpectRefused(dir / "inf.obj", "point 1 of mesh \"Far\" is not a finite number");
+}
+
+// The gem as a glTF whose nodes are given, as "children" lists; the last node holds the mesh.
+std::string GemWithNodes(const std::vector<std::vector<int>>& children)
+{
+  nlohmann::json gltf = nlohmann::json::parse(std::ifstream(kMeshes / "gem.gltf"));
+  gltf["nodes"] = nlohmann::json::array();
+  for (const std::vector<int>& list : children) gltf["nodes"].push_back({{"children", list}});
+  gltf["nodes"].back()["mesh"] = 0;
+  return gltf.dump();
+}
+
+// A chain of levels nodes, each the child of the one before.
+std::string GemChain(int levels)
+{
+  std::vector<std::vector<int>> children(levels);
+  for (int i = 0; i + 1 < levels; ++i) children[i] = {i + 1};
+  return GemWithNodes(children);
+}
+
+// The readers recurse once per level: deep files are refused before the stack runs out.
+TEST(MeshImport, HierarchiesDeeperThanTheLimitAreRefused)
+{
+  test::TempDir dir;
+  std::ofstream(dir / "deepest.gltf") << GemChain(kMaxNodeDepth);
+  EXPECT_EQ(ReadMeshGeometry(dir / "deepest.gltf")->points.size(), 6u);
+
+  const std::string tooDeep = "node hierarchy deeper than 1000 levels";
+  for (int levels : {kMaxNodeDepth + 1, 10000, 100000}) {
+    std::ofstream(dir / "chain.gltf") << GemChain(levels);
+    ExpectRefused(dir / "chain.gltf", tooDeep);
   }
+  std::ofstream(dir / "cycle.gltf") << GemWithNodes({{1}, {0}});
+  ExpectRefused(dir / "cycle.gltf", tooDeep);
+  // Binary glTF: magic, version, length, then the JSON chunk's length and type.
+  std::string json = GemChain(kMaxNodeDepth + 1);
+  auto word = [](uint32_t w) { return std::string(reinterpret_cast<const char*>(&w), 4); };
+  std::ofstream(dir / "chain.glb", std::ios::binary)
+      << "glTF" << word(2) << word(20 + json.size()) << word(json.size()) << "JSON" << json;
+  ExpectRefused(dir / "chain.glb", tooDeep);
+
+  auto nested = [](const std::string& open, const std::string& close, int levels) {
+    std::string text;
+    for (int i = 0; i < levels; ++i) text += open;
+    for (int i = 0; i < levels; ++i) text += close;
+    return text;
+  };
+  std::ofstream(dir / "nested.dae") << "<?xml version=\"1.0\"?>\n<COLLADA version=\"1.4.1\"><library_visual_scenes>"
+                                    << nested("<node>", "</node>", 20000) << "</library_visual_scenes></COLLADA>\n";
+  ExpectRefused(dir / "nested.dae", "elements nested deeper than 1000 levels");
+  // Files the host does not look into first are read on a thread with room for deep
+  // hierarchies, and refused afterwards.
+  std::ofstream(dir / "frames.x") << "xof 0303txt 0032\n" << nested("Frame F {\n", "}\n", 50000);
+  ExpectRefused(dir / "frames.x", tooDeep);
 }
 
 }  // namespace
