@@ -8,11 +8,13 @@
 
 #include <pthread.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <exception>
 #include <functional>
 #include <map>
+#include <new>
 #include <vector>
 
 #include "Json.h"
@@ -143,6 +145,7 @@ void OnImportStack(const std::filesystem::path& file, const std::function<void()
   pthread_t thread;
   int failed = pthread_create(&thread, &attributes, run, &call);
   pthread_attr_destroy(&attributes);
+  if (failed == EAGAIN || failed == ENOMEM) throw std::bad_alloc();  // no room for the stack
   if (failed)
     throw Error(file.string() + ": cannot be read as a mesh file: no thread to read it on: " + std::strerror(failed));
   pthread_join(thread, nullptr);
