@@ -1,5 +1,8 @@
 #include "Document.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "NodeTypes.h"
 
 namespace lensara {
@@ -14,12 +17,14 @@ Document::Document() : Node(kDocument, "Untitled")
   defaultCamera->Pin();
 }
 
+Document::~Document() { DestroyBranches(); }
+
 std::unique_ptr<Node> Document::Clone() const { return CloneDocument(); }
 
 std::unique_ptr<Document> Document::CloneDocument() const
 {
   auto copy = std::make_unique<Document>();
-  if (!CopyInto(*copy)) return nullptr;
+  CopyInto(*copy);
   copy->activeRenderData = activeRenderData;
   copy->activeCamera = activeCamera;
   copy->time = time;
@@ -28,12 +33,50 @@ std::unique_ptr<Document> Document::CloneDocument() const
   return copy;
 }
 
+namespace {
+
+// The branches links resolve in, in the order they are searched.
+constexpr BranchKind kResolvedBranches[] = {HST_BRANCH_OBJECTS, HST_BRANCH_MATERIALS, HST_BRANCH_RENDER_DATA};
+
+}  // namespace
+
+bool Document::Resolves(BranchKind kind)
+{
+  return std::find(std::begin(kResolvedBranches), std::end(kResolvedBranches), kind) != std::end(kResolvedBranches);
+}
+
 Node* Document::Resolve(Identity id)
 {
-  for (BranchKind kind : {HST_BRANCH_OBJECTS, HST_BRANCH_MATERIALS, HST_BRANCH_RENDER_DATA})
+  auto it = byIdentity.find(id);
+  if (it == byIdentity.end()) return nullptr;
+  return it->second.node ? it->second.node : Search(id);
+}
+
+Node* Document::Search(Identity id)
+{
+  for (BranchKind kind : kResolvedBranches)
     for (Node* n = FirstIn(kind); n; n = n->Next())
       if (Node* found = n->FindIdentity(id)) return found;
   return nullptr;
+}
+
+void Document::Index(Node& node)
+{
+  node.VisitSubtree([this](Node& n) {
+    Indexed& entry = byIdentity[n.GetIdentity()];
+    entry.node = entry.count++ ? nullptr : &n;
+  });
+}
+
+void Document::Unindex(Node& node)
+{
+  node.VisitSubtree([this](Node& n) {
+    auto it = byIdentity.find(n.GetIdentity());
+    if (--it->second.count == 0)
+      byIdentity.erase(it);
+    else
+      it->second.node = nullptr;  // which of the others remains is found by searching
+  });
 }
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <unordered_map>
 
 #include "Node.h"
 #include "host/TypeIds.h"
@@ -13,9 +14,10 @@ namespace lensara {
 class Document : public Node {
 public:
   Document();
+  ~Document() override;
 
   std::unique_ptr<Node> Clone() const override;
-  // The deep copy as a document; null when a plug-in instance cannot be made.
+  // The deep copy as a document.
   std::unique_ptr<Document> CloneDocument() const;
 
   Node* FirstObject() const { return FirstIn(HST_BRANCH_OBJECTS); }
@@ -23,7 +25,8 @@ public:
   Node* FirstRenderData() const { return FirstIn(HST_BRANCH_RENDER_DATA); }
 
   // The node of that identity in this document, or null: a link in a clone finds the
-  // clone's node and a link to a node of another document finds nothing.
+  // clone's node and a link to a node of another document finds nothing. Where several
+  // nodes carry it, the first of the objects, materials and render settings, depth first.
   Node* Resolve(Identity id);
   Node* Resolve(const Link& link) { return link.target ? Resolve(link.target) : nullptr; }
 
@@ -55,7 +58,22 @@ public:
   const std::filesystem::path& Folder() const { return folder; }
   void SetFolder(std::filesystem::path f) { folder = std::move(f); }
 
+  // True for the branches links resolve in: objects, materials, render settings.
+  static bool Resolves(BranchKind kind);
+  // Keeps the index of Resolve as node, with its subtree, enters or leaves those branches.
+  void Index(Node& node);
+  void Unindex(Node& node);
+
 private:
+  // The nodes of one identity: the node when it is the only one, else null.
+  struct Indexed {
+    Node* node = nullptr;
+    uint32_t count = 0;
+  };
+  // Resolve's search through every node, for identities several nodes carry.
+  Node* Search(Identity id);
+
+  std::unordered_map<Identity, Indexed> byIdentity;  // links resolve in constant time
   Link activeRenderData;
   Link activeCamera;
   double time = 0.0;

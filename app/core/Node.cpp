@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <utility>
 
 #include "Allocations.h"
 #include "Document.h"
 #include "NodeTypes.h"
+#include "host/abi/HstRenderer.h"
 
 namespace lensara {
 
@@ -36,6 +38,7 @@ void NodeList::Insert(std::unique_ptr<Node> node, Node* pred)
     pred->next = n;
   else
     first = n;
+  if (Document* doc = n->ResolvingDocument()) doc->Index(*n);
 }
 
 // --- MaterialChannel
@@ -67,28 +70,23 @@ Node::~Node()
 std::unique_ptr<Node> Node::Clone() const
 {
   auto copy = std::make_unique<Node>(type, name);
-  if (!CopyInto(*copy)) return nullptr;
+  CopyInto(*copy);
   return copy;
 }
 
-bool Node::CopyInto(Node& dst) const
+void Node::CopyInto(Node& dst) const
 {
   dst.identity = identity;
   dst.position = position;
   dst.rotation = rotation;
   dst.scale = scale;
   dst.mesh = mesh;
-  if (instance && !dst.AttachInstance(nodeClass)) return false;
+  dst.nodeClass = nodeClass;
   dst.data = data;
   for (const auto& branch : branches) {
     NodeList& target = dst.Branch(branch->Kind());
-    for (const Node* n = branch->First(); n; n = n->Next()) {
-      std::unique_ptr<Node> child = n->Clone();
-      if (!child) return false;
-      target.Append(std::move(child));
-    }
+    for (const Node* n = branch->First(); n; n = n->Next()) target.Append(n->Clone());
   }
-  return true;
 }
 
 Node* Node::Up() const
@@ -114,6 +112,7 @@ NodeList& Node::Branch(BranchKind kind)
 std::unique_ptr<Node> Node::Unlink()
 {
   if (!list) return nullptr;
+  if (Document* doc = ResolvingDocument()) doc->Unindex(*this);
   if (pred)
     pred->next = next;
   else
@@ -141,6 +140,22 @@ Node* Node::FindIdentity(Identity id)
     for (Node* n = branch->First(); n; n = n->Next())
       if (Node* found = n->FindIdentity(id)) return found;
   return nullptr;
+}
+
+void Node::VisitSubtree(const std::function<void(Node&)>& visit)
+{
+  visit(*this);
+  for (const auto& branch : branches)
+    for (Node* n = branch->First(); n; n = n->Next()) n->VisitSubtree(visit);
+}
+
+Document* Node::ResolvingDocument()
+{
+  if (!list) return nullptr;
+  NodeList* top = list;
+  while (top->Owner()->list) top = top->Owner()->list;
+  Node* owner = top->Owner();
+  return owner->type == kDocument && Document::Resolves(top->Kind()) ? static_cast<Document*>(owner) : nullptr;
 }
 
 bool Node::IsWithin(const Node* ancestor) const
@@ -179,13 +194,30 @@ MaterialChannel* Node::Channel(int32_t number)
 bool Node::AttachInstance(std::shared_ptr<const NodeClass> cls)
 {
   DestroyInstance();
-  HstPluginObject created = cls->callbacks.create(cls->callbacks.context);
-  if (!created) return false;
   nodeClass = std::move(cls);
-  instance = created;
-  if (nodeClass->callbacks.init(instance, Handle())) return true;
-  DestroyInstance();
+  if (MakeInstance()) return true;
+  nodeClass.reset();
   return false;
+}
+
+bool Node::MakeInstance()
+{
+  instance = nodeClass->callbacks.create(nodeClass->callbacks.context);
+  if (!instance) return false;
+  if (nodeClass->callbacks.init(instance, Handle())) return true;
+  nodeClass->callbacks.destroy(instance);
+  instance = nullptr;
+  return false;
+}
+
+HstPluginObject Node::Instance()
+{
+  if (instance || !nodeClass) return instance;
+  // Init sets its defaults on a fresh node; the copied data then replaces them.
+  Container copied = std::exchange(data, Container());
+  MakeInstance();
+  data = std::move(copied);
+  return instance;
 }
 
 void Node::DestroyInstance()
@@ -197,30 +229,34 @@ void Node::DestroyInstance()
 
 int32_t Node::AllocateBuffers(HstRender render, Node& doc)
 {
-  if (!instance || !nodeClass->videoPost.allocate_buffers) return 0;
-  return nodeClass->videoPost.allocate_buffers(instance, Handle(), render, doc.Handle());
+  if (!nodeClass || !nodeClass->videoPost.allocate_buffers) return 0;
+  HstPluginObject self = Instance();
+  return self ? nodeClass->videoPost.allocate_buffers(self, Handle(), render, doc.Handle()) : HST_RENDER_OUT_OF_MEMORY;
 }
 
 int32_t Node::Execute(HstVideoPostStruct& vps)
 {
-  if (!instance || !nodeClass->videoPost.execute) return 0;
-  return nodeClass->videoPost.execute(instance, Handle(), &vps);
+  if (!nodeClass || !nodeClass->videoPost.execute) return 0;
+  HstPluginObject self = Instance();
+  return self ? nodeClass->videoPost.execute(self, Handle(), &vps) : HST_RENDER_OUT_OF_MEMORY;
 }
 
 bool Node::Message(int32_t messageType, void* messageData)
 {
   if (messageType == HST_MSG_UPDATE) ++dirty;
-  if (!instance) return true;
-  return nodeClass->callbacks.message(instance, Handle(), messageType, messageData);
+  if (!nodeClass) return true;
+  HstPluginObject self = Instance();
+  return self && nodeClass->callbacks.message(self, Handle(), messageType, messageData);
 }
 
 bool Node::Enabled(int32_t id)
 {
-  if (!instance) return true;
+  if (!nodeClass) return true;
+  HstPluginObject self = Instance();
   const HstDescID descId{1, {{id, 0, 0}}};
   const Value* stored = data.Find(id);
   Value value = stored ? *stored : Value();
-  return nodeClass->callbacks.get_enabling(instance, Handle(), &descId, reinterpret_cast<HstData>(&value), 0, nullptr);
+  return self && nodeClass->callbacks.get_enabling(self, Handle(), &descId, reinterpret_cast<HstData>(&value), 0, nullptr);
 }
 
 }  // namespace lensara

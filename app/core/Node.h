@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -83,7 +84,7 @@ public:
   uint32_t DirtyCount() const { return dirty; }
 
   // A deep copy with the same identity: data, transform, mesh, every branch and a fresh
-  // plug-in instance of the same class. Null when a plug-in instance cannot be made.
+  // plug-in instance of the same class, made when first needed.
   virtual std::unique_ptr<Node> Clone() const;
 
   // --- the list and tree
@@ -102,6 +103,8 @@ public:
   Document* GetDocument();
   // The node of that identity in this node's subtree (itself, then its branches), or null.
   Node* FindIdentity(Identity id);
+  // Calls visit with this node and every node of its branches, at any depth.
+  void VisitSubtree(const std::function<void(Node&)>& visit);
   // True when this node is ancestor or lies in one of its branches, at any depth.
   bool IsWithin(const Node* ancestor) const;
   // A pinned node belongs to its document outside every list (the render view, the
@@ -133,7 +136,10 @@ public:
   // Creates the plug-in instance of cls for this node and initialises it; false (and no
   // instance) when the plug-in cannot allocate it or its Init fails.
   bool AttachInstance(std::shared_ptr<const NodeClass> cls);
-  bool HasInstance() const { return instance != nullptr; }
+  // A clone's instance is made when a call first needs it, its Init's defaults replaced by
+  // the copied data: a document copied for each of many video posts holds no instances
+  // of the others. When it cannot be made then, the call answers as a refusal.
+  bool HasInstance() const { return nodeClass != nullptr; }
   // Message 7 bumps the change count. The plug-in instance, if any, answers; nodes
   // without one accept every message.
   bool Message(int32_t messageType, void* messageData);
@@ -149,13 +155,22 @@ public:
   static Node* FromHandle(HstNode n) { return reinterpret_cast<Node*>(n); }
 
 protected:
-  // Copies everything Clone copies into dst, a fresh node of the same type; false when a
-  // plug-in instance cannot be made.
-  bool CopyInto(Node& dst) const;
+  // Destroys every branch: a document does so while its identity index still lives.
+  void DestroyBranches() { branches.clear(); }
+  // Copies everything Clone copies into dst, a fresh node of the same type.
+  void CopyInto(Node& dst) const;
 
 private:
   friend class NodeList;
   void DestroyInstance();
+  // Creates and initialises the instance of nodeClass; false, with none, when it cannot.
+  bool MakeInstance();
+  // The instance, made now when a clone deferred it; null when there is none or it cannot
+  // be made.
+  HstPluginObject Instance();
+  // The document that resolves links to this node: the one whose objects, materials or
+  // render settings hold it, at any depth; null when none does.
+  Document* ResolvingDocument();
 
   int32_t type;
   std::string name;
@@ -173,7 +188,7 @@ private:
   std::shared_ptr<const Mesh> mesh;
   std::vector<std::unique_ptr<MaterialChannel>> channels;
 
-  std::shared_ptr<const NodeClass> nodeClass;
+  std::shared_ptr<const NodeClass> nodeClass;  // set while an instance exists or is due
   HstPluginObject instance = nullptr;
 };
 

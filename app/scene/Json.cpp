@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/core/Error.h"
+#include "app/core/Signals.h"
 
 namespace lensara {
 
@@ -138,44 +139,124 @@ void Write(const Json& j, int indent, std::string& out)
   }
 }
 
+// Builds the parsed value from the parser's events, giving every object the line it starts
+// on and the line of each member. Each value goes straight into its container, so reading
+// takes time in proportion to the text.
+class LineRecordingBuilder {
+public:
+  LineRecordingBuilder(const std::filesystem::path& file, const int& line) : file(file), line(line) {}
+
+  Json Result() { return std::move(root); }
+
+  bool null() { return Add(nullptr); }
+  bool boolean(bool value) { return Add(value); }
+  bool number_integer(Json::number_integer_t value) { return Add(value); }
+  bool number_unsigned(Json::number_unsigned_t value) { return Add(value); }
+  bool number_float(Json::number_float_t value, const Json::string_t&) { return Add(value); }
+  bool string(Json::string_t& value) { return Add(std::move(value)); }
+  bool binary(Json::binary_t& value) { return Add(std::move(value)); }
+
+  bool start_object(std::size_t) { return Begin(Json::object(), line); }
+  bool start_array(std::size_t) { return Begin(Json::array(), 0); }
+
+  bool key(Json::string_t& name)
+  {
+    CheckDepth(open.size());
+    OpenValue& object = open.back();
+    object.members[name] = line;
+    object.member = &(*object.value)[name];
+    return true;
+  }
+
+  bool end_object()
+  {
+    StopIfInterrupted(file);
+    OpenValue& object = open.back();
+    (*object.value)[kLineKey] = object.line;
+    (*object.value)[kMemberLinesKey] = std::move(object.members);
+    open.pop_back();
+    return true;
+  }
+
+  bool end_array()
+  {
+    open.pop_back();
+    return true;
+  }
+
+  template <class Exception>
+  bool parse_error(std::size_t, const std::string&, const Exception& problem)
+  {
+    throw problem;
+  }
+
+private:
+  // A container being read: the line it starts on and, for an object, the lines of its
+  // members and the member whose value comes next.
+  struct OpenValue {
+    Json* value;
+    int line;
+    Json members;
+    Json* member;
+  };
+
+  // Deeper files are refused: what reads them afterwards recurses.
+  static constexpr std::size_t kMaxDepth = 256;
+
+  void CheckDepth(std::size_t depth) const
+  {
+    if (depth > kMaxDepth)
+      throw Error(file.string() + ":" + std::to_string(line) + ": nested deeper than " + std::to_string(kMaxDepth) +
+                  " levels");
+  }
+
+  // Puts value where the text has it: the root, the next element of an array or the value
+  // of the key just read.
+  Json* Place(Json value)
+  {
+    CheckDepth(open.size());
+    if (open.empty()) return &(root = std::move(value));
+    OpenValue& parent = open.back();
+    if (parent.value->is_array()) {
+      parent.value->push_back(std::move(value));
+      return &parent.value->back();
+    }
+    return &(*parent.member = std::move(value));
+  }
+
+  template <class T>
+  bool Add(T&& value)
+  {
+    Place(Json(std::forward<T>(value)));
+    return true;
+  }
+
+  bool Begin(Json container, int startLine)
+  {
+    Json* placed = Place(std::move(container));
+    open.push_back({placed, startLine, placed->is_object() ? Json::object() : Json(), nullptr});
+    return true;
+  }
+
+  const std::filesystem::path& file;
+  const int& line;
+  Json root;
+  std::vector<OpenValue> open;
+};
+
 }  // namespace
 
 Json ParseJsonWithLines(const std::string& text, const std::filesystem::path& file)
 {
   int line = 1;
-  struct Open {
-    int line;
-    Json members;
-  };
-  std::vector<Open> open;
-  // Deeper files are refused: reading them would recurse without bound.
-  constexpr int kMaxDepth = 256;
-  auto callback = [&](int depth, Json::parse_event_t event, Json& parsed) {
-    if (depth > kMaxDepth)
-      throw Error(file.string() + ":" + std::to_string(line) + ": nested deeper than " + std::to_string(kMaxDepth) +
-                  " levels");
-    switch (event) {
-      case Json::parse_event_t::object_start: open.push_back({line, Json::object()}); break;
-      case Json::parse_event_t::key:
-        if (!open.empty()) open.back().members[parsed.get<std::string>()] = line;
-        break;
-      case Json::parse_event_t::object_end:
-        if (!open.empty()) {
-          parsed[kLineKey] = open.back().line;
-          parsed[kMemberLinesKey] = std::move(open.back().members);
-          open.pop_back();
-        }
-        break;
-      default: break;
-    }
-    return true;
-  };
   const char* reached = text.data();
   CountingIterator first{text.data(), &line, &reached}, last{text.data() + text.size(), &line, &reached};
   auto at = [&](std::size_t byte) { return file.string() + ":" + std::to_string(LineAt(text, byte)) + ": "; };
   auto consumed = [&] { return static_cast<std::size_t>(reached - text.data()); };
+  LineRecordingBuilder builder(file, line);
   try {
-    return Json::parse(first, last, callback);
+    Json::sax_parse(first, last, &builder);
+    return builder.Result();
   } catch (const Json::parse_error& e) {
     throw Error(at(e.byte == 0 ? 0 : e.byte - 1) + "malformed JSON: " + ParseProblem(e.what()));
   } catch (const Json::out_of_range&) {
@@ -185,6 +266,11 @@ Json ParseJsonWithLines(const std::string& text, const std::filesystem::path& fi
   } catch (const Json::exception& e) {
     throw Error(at(consumed()) + "malformed JSON: " + ParseProblem(e.what()));
   }
+}
+
+void StopIfInterrupted(const std::filesystem::path& file)
+{
+  if (InterruptRequested()) throw Interrupted(file.string() + " was not loaded");
 }
 
 int LineOf(const Json& object, const std::string& key)

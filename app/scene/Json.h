@@ -16,6 +16,10 @@ using Json = nlohmann::ordered_json;
 // malformed JSON.
 Json ParseJsonWithLines(const std::string& text, const std::filesystem::path& file);
 
+// Throws Interrupted "file was not loaded" once Ctrl-C asked for a stop, for readers of
+// large files to call as they go.
+void StopIfInterrupted(const std::filesystem::path& file);
+
 // The line object starts on, or of its member key when given and present; 0 when unknown.
 int LineOf(const Json& object, const std::string& key = std::string());
 

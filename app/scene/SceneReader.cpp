@@ -67,7 +67,10 @@ private:
     doc->SetFolder(folder);
     for (const ListField& field : kDocumentLists) ReadList(root, field, doc->Branch(field.branch));
     if (!doc->FirstRenderData()) doc->Branch(HST_BRANCH_RENDER_DATA).Append(CreateNode(kRenderData));
-    for (const auto& entry : pending) AtLineOf(*entry.first, [&] { ReadData(*entry.first, *entry.second); });
+    for (const auto& entry : pending) {
+      StopIfInterrupted(file);
+      AtLineOf(*entry.first, [&] { ReadData(*entry.first, *entry.second); });
+    }
     if (root.contains("time")) doc->SetTime(RealField(root, "time"));
     if (root.contains("fps")) doc->SetFps(FpsField(root));
     if (root.contains("active_camera")) doc->SetActiveCamera(Referenced(root, "active_camera", kCamera));
@@ -84,6 +87,8 @@ private:
     try {
       return read();
     } catch (const Error&) {
+      throw;
+    } catch (const Interrupted&) {
       throw;
     } catch (const std::bad_alloc&) {
       throw;  // short memory is no fault of the file
@@ -191,6 +196,7 @@ private:
   std::unique_ptr<Node> ReadNode(const Json& j, NodeKind kind, const Json& parent, const char* key)
   {
     if (!j.is_object()) Fail(parent, key, std::string("every entry of \"") + key + "\" must be an object");
+    StopIfInterrupted(file);
     return AtLineOf(j, [&] { return ReadNodeFields(j, kind); });
   }
 

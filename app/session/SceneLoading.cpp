@@ -19,6 +19,8 @@ std::unique_ptr<Document> LoadSceneReporting(const std::filesystem::path& file, 
     doc = LoadScene(file, &found);
   } catch (const Error&) {
     throw;
+  } catch (const Interrupted&) {
+    throw;
   } catch (const std::bad_alloc&) {
     throw;
   } catch (const std::exception& e) {

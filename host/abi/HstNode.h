@@ -64,8 +64,8 @@ typedef struct HstNodeTable {
      is unlinked first. Nodes a document owns outside its lists (its render view, its
      default camera) are left alone. */
   void (*free)(HstNode n);
-  /* A deep copy (same identity, fresh plug-in instance) in no list, owned by the caller;
-     flags 0. Null when memory is short or a plug-in instance cannot be made. */
+  /* A deep copy (same identity, fresh plug-in instance, made when first called) in no
+     list, owned by the caller; flags 0. Null when memory is short. */
   HstNode (*clone)(HstNode n, int32_t flags);
   /* Neighbours in the list or tree, owned by their lists; null when there is none. up is
      the parent object (null at the top level). */

@@ -55,6 +55,62 @@ TEST(Document, LinksResolveInTheirOwnDocumentOnly)
   EXPECT_EQ(doc.Resolve(link), target);
 }
 
+TEST(Document, LinksFollowInsertsRemovalsAndSharedIdentities)
+{
+  Document doc;
+  Node* parent = AddObject(doc, 5140, "Parent");
+  Node* child = AddObject(doc, 5159, "Child", parent);
+  Link link{child->GetIdentity()};
+  EXPECT_EQ(doc.Resolve(link), child);
+  // A copy of the parent put first shares the identities: the first in the lists wins.
+  doc.Branch(HST_BRANCH_OBJECTS).Insert(parent->Clone(), nullptr);
+  Node* copiedChild = doc.FirstObject()->Down();
+  EXPECT_EQ(doc.Resolve(link), copiedChild);
+  std::unique_ptr<Node> copy = doc.FirstObject()->Unlink();
+  EXPECT_EQ(doc.Resolve(link), child);
+  std::unique_ptr<Node> moved = child->Unlink();
+  EXPECT_EQ(doc.Resolve(link), nullptr);
+  doc.Branch(HST_BRANCH_MATERIALS).Append(std::move(moved));
+  EXPECT_EQ(doc.Resolve(link), child);
+  // A node added below one already in the document is found too.
+  Node* grandchild = AddObject(doc, 5160, "Grandchild", parent);
+  EXPECT_EQ(doc.Resolve(Link{grandchild->GetIdentity()}), grandchild);
+}
+
+// A plug-in class that counts its instances and sets a default in Init.
+struct CountingClass {
+  static inline int made = 0;
+  static std::shared_ptr<NodeClass> Make()
+  {
+    auto cls = std::make_shared<NodeClass>();
+    cls->callbacks.create = [](void*) { return reinterpret_cast<HstPluginObject>(new int(++made)); };
+    cls->callbacks.destroy = [](HstPluginObject self) { delete reinterpret_cast<int*>(self); };
+    cls->callbacks.init = [](HstPluginObject, HstNode node) -> HstBool {
+      Node::FromHandle(node)->Data().Set(1, Value(int32_t{7}));
+      return true;
+    };
+    cls->callbacks.message = [](HstPluginObject, HstNode, int32_t, void*) -> HstBool { return true; };
+    return cls;
+  }
+};
+
+TEST(Document, ClonesMakeTheirPluginInstanceAtTheFirstCall)
+{
+  Node effect(1020104, "Effect");
+  ASSERT_TRUE(effect.AttachInstance(CountingClass::Make()));
+  effect.Data().Set(1, Value(int32_t{3}));
+  int before = CountingClass::made;
+  std::unique_ptr<Node> copy = effect.Clone();
+  std::unique_ptr<Node> copyOfCopy = copy->Clone();
+  EXPECT_EQ(CountingClass::made, before);
+  EXPECT_TRUE(copyOfCopy->HasInstance());
+  EXPECT_TRUE(copyOfCopy->Message(HST_MSG_UPDATE, nullptr));
+  EXPECT_EQ(CountingClass::made, before + 1);
+  EXPECT_EQ(copyOfCopy->Data().GetLong(1, 0), 3);  // the copied value, not Init's default
+  EXPECT_TRUE(copyOfCopy->Message(HST_MSG_UPDATE, nullptr));
+  EXPECT_EQ(CountingClass::made, before + 1);
+}
+
 TEST(Document, GlobalMatrixFollowsTheParent)
 {
   Document doc;

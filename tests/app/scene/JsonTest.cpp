@@ -21,6 +21,34 @@ TEST(Json, LinesOfObjectsAndMembersAreRecorded)
   EXPECT_EQ(members[1].first, "b");
 }
 
+TEST(Json, NestingPastTheLimitIsRefusedAtItsLineAndRepeatedKeysKeepTheLast)
+{
+  auto nested = [](int depth, const std::string& open, const std::string& inner, const std::string& close) {
+    std::string text;
+    for (int i = 0; i < depth; ++i) text += open;
+    text += inner;
+    for (int i = 0; i < depth; ++i) text += close;
+    return text;
+  };
+  EXPECT_NO_THROW(ParseJsonWithLines(nested(257, "[", "", "]"), "x.json"));
+  EXPECT_NO_THROW(ParseJsonWithLines(nested(256, "{\"a\":", "{}", "}"), "x.json"));
+  auto refusal = [](const std::string& text) {
+    try {
+      ParseJsonWithLines(text, "x.json");
+    } catch (const Error& e) {
+      return std::string(e.what());
+    }
+    return std::string();
+  };
+  EXPECT_EQ(refusal(nested(258, "[", "", "]")), "x.json:1: nested deeper than 256 levels");
+  EXPECT_EQ(refusal(nested(256, "[\n", "[1]", "]")), "x.json:257: nested deeper than 256 levels");
+  EXPECT_EQ(refusal(nested(256, "{\"a\":", "{\"b\": 1}", "}")), "x.json:1: nested deeper than 256 levels");
+
+  Json j = ParseJsonWithLines("{\"a\": 1,\n\"b\": 2,\n\"a\": [3]}", "x.json");
+  EXPECT_EQ(Shown(j), "{\"a\":[3],\"b\":2}");
+  EXPECT_EQ(LineOf(j, "a"), 3);
+}
+
 TEST(Json, CanonicalLayoutKeepsShortValuesOnOneLine)
 {
   Json j = Json::object();

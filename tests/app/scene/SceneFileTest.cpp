@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 
 #include "app/core/Error.h"
 #include "app/core/Host.h"
+#include "app/core/Signals.h"
 #include "host/keys/RenderDataKeys.h"
 #include "resources/description/vpdof.h"
 #include "tests/support/TempDir.h"
@@ -255,6 +257,19 @@ TEST_F(SceneFile, MalformedFilesNameFileAndLine)
   EXPECT_NE(ReadError(std::string(5000, '[') + std::string(5000, ']')).find("nested deeper than"), std::string::npos);
   EXPECT_EQ(ReadError(""), "test.json:1: malformed JSON: syntax error while parsing value - unexpected end of input; "
                            "expected '[', '{', or a literal");
+}
+
+TEST_F(SceneFile, CtrlCStopsTheLoad)
+{
+  SignalHandlers handlers;
+  InterruptPolling polling;
+  std::raise(SIGINT);
+  try {
+    ReadScene("{\"objects\": [{\"type\": \"sphere\"}]}", "big.json");
+    FAIL() << "the load went on";
+  } catch (const Interrupted& e) {
+    EXPECT_EQ(std::string(e.what()), "big.json was not loaded");
+  }
 }
 
 TEST_F(SceneFile, ValuesARendererCannotUseFailWithTheirLine)
