@@ -109,6 +109,11 @@ TEST_F(EditorServerTest, SaveWritesOnlyPlainJsonNamesBesideTheScene)
     EXPECT_EQ(Post("/api/save", nlohmann::json{{"name", name}}.dump())->status, 422) << name;
   EXPECT_EQ(Post("/api/save", R"({"name": 5})")->status, 422);
   EXPECT_FALSE(std::filesystem::exists(dir.path / "escape.json"));
+  // Nor through a link in the folder to a file elsewhere.
+  std::ofstream(dir.path / "outside.json") << "{}";
+  std::filesystem::create_symlink(dir.path / "outside.json", dir.path / "scenes" / "link.json");
+  EXPECT_EQ(Post("/api/save", R"({"name": "link.json"})")->status, 422);
+  EXPECT_EQ(test::Contents(dir.path / "outside.json"), "{}");
 
   ASSERT_EQ(Post("/api/edit", R"({"name": "DOF_RADIUS", "value": 7})")->status, 200);
   auto saved = Post("/api/save", R"({"name": "mine.json"})");
