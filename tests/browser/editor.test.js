@@ -132,18 +132,21 @@ async function run(page, address, scene) {
   await setNumber(page, 'height', 240);
   await page.waitForFunction(() => document.getElementById('field-height').value === '240');
   await page.evaluate(() => {
-    window.progressSeen = [];
-    const Events = window.EventSource;
-    window.EventSource = function (url) {
-      const events = new Events(url);
-      events.addEventListener('message', (e) => window.progressSeen.push(JSON.parse(e.data)));
-      return events;
+    window.progressSeen = null;
+    const fetchPage = window.fetch;
+    window.fetch = async (url, options) => {
+      const response = await fetchPage(url, options);
+      if (url !== '/api/render/progress') return response;
+      const [seen, shown] = response.body.tee();
+      new Response(seen).text().then((text) => (window.progressSeen =
+        text.split('\n\n').filter(Boolean).map((event) => JSON.parse(event.replace(/^data: /, '')))));
+      return new Response(shown, response);
     };
   });
   await page.locator('#render-start').click();
   await page.locator('#result').waitFor({timeout: 60000});
   assert.equal(await page.locator('#progress-text').textContent(), 'Done');
-  const seen = await page.evaluate(() => window.progressSeen);
+  const seen = await (await page.waitForFunction(() => window.progressSeen)).jsonValue();
   assert.ok(seen.some((p) => p.state === 'rendering' && p.text), 'progress shown: ' + JSON.stringify(seen));
   const layers = await page.locator('#layer option').allTextContents();
   for (const name of ['image', 'Lensara Depth', 'Lensara Depth Front', 'Lensara Depth Rear'])
