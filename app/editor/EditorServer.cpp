@@ -16,6 +16,15 @@ namespace {
 // The largest request body read: the page's requests are a few kilobytes at most.
 constexpr std::size_t kBodyLimit = 1 << 20;
 
+// Sent with every answer: no other page may frame the editor's (so none can trick a click
+// on Save or Render), and the page runs only its own script and style files.
+const httplib::Headers kPageSafety = {
+    {"X-Frame-Options", "DENY"},
+    {"Content-Security-Policy", "default-src 'none'; script-src 'self'; style-src 'self'; img-src 'self'; "
+                                "connect-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'"},
+    {"X-Content-Type-Options", "nosniff"},
+};
+
 // The end of a prefix of text of at most size bytes that splits no UTF-8 character.
 std::size_t CharacterBoundary(const std::string& text, std::size_t size)
 {
@@ -86,6 +95,7 @@ bool SendProgress(BackgroundRender& job, bool follow, httplib::DataSink& sink)
 
 EditorServer::EditorServer(Editor& editor) : editor(editor), server(std::make_unique<HttpServer>(kBodyLimit))
 {
+  server->set_default_headers(kPageSafety);
   Route();
 }
 

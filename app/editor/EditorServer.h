@@ -1,6 +1,7 @@
 // The local web editor's HTTP server: the page, and the JSON API over an Editor. Listens on
 // 127.0.0.1 only and answers only requests whose Host (and Origin, when sent) name that
-// address, so no other web site can drive it.
+// address, so no other web site can drive it; its page may not be framed by another, and
+// runs only its own scripts.
 #pragma once
 
 #include <memory>

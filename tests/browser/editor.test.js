@@ -76,7 +76,12 @@ async function imageBytes(page, selector) {
 }
 
 async function run(page, address, scene) {
-  await page.goto(address);
+  // The page works within its content security policy: nothing it does is blocked.
+  const blocked = [];
+  page.on('console', (message) => /Content Security Policy/.test(message.text()) && blocked.push(message.text()));
+  const answer = await page.goto(address);
+  assert.equal(answer.headers()['x-frame-options'], 'DENY');
+  assert.match(answer.headers()['content-security-policy'], /frame-ancestors 'none'/);
   await field(page, 'DOF_FRONT_START').waitFor();
 
   // A start past its end: the effect keeps it at the end, the report says so.
@@ -184,6 +189,7 @@ async function run(page, address, scene) {
   const forged = await page.request.post(address + 'api/edit',
     {headers: {Origin: 'http://evil.example'}, data: {name: 'DOF_RADIUS', value: 1}});
   assert.equal(forged.status(), 403);
+  assert.deepEqual(blocked, []);
   console.log('editor page: all checks passed; screenshots in ' + shots);
 }
 

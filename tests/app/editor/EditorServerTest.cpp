@@ -109,6 +109,11 @@ TEST_F(EditorServerTest, OnlyTheEditorsOwnPageIsAnswered)
   EXPECT_EQ(Client().Get("/")->status, 200);
   EXPECT_NE(Client().Get("/")->body.find("<title>Lensara editor</title>"), std::string::npos);
   EXPECT_EQ(Client().Get("/editor.js")->get_header_value("Content-Type"), "text/javascript; charset=utf-8");
+  // No other page may frame it (to trick a click on Save), and it runs only its own scripts.
+  auto page = Client().Get("/");
+  EXPECT_EQ(page->get_header_value("X-Frame-Options"), "DENY");
+  for (const char* rule : {"frame-ancestors 'none'", "script-src 'self';"})
+    EXPECT_NE(page->get_header_value("Content-Security-Policy").find(rule), std::string::npos) << rule;
   EXPECT_EQ(Post("/api/edit", R"({"name": "DOF_RADIUS", "value": 4})", {{"Origin", own}})->status, 200);
 
   // Another site's page, or a name that resolves here by rebinding, is refused.
