@@ -81,6 +81,17 @@ bool IsPlainSceneName(const std::string& name)
   return true;
 }
 
+// Refuses (422) to write through a symbolic link, which may lead out of the scene's folder,
+// or over anything but a regular file.
+void CheckPlainFile(const std::filesystem::path& file)
+{
+  std::error_code ec;
+  std::filesystem::file_status status = std::filesystem::symlink_status(file, ec);
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+    throw RequestError(422, file.filename().string() +
+                                ": not a regular file (a link?); the editor writes only regular files in its folder");
+}
+
 const Json& Member(const Json& request, const char* name)
 {
   static const Json none;
@@ -239,6 +250,7 @@ Json Editor::Save(const Json& request)
   std::lock_guard<std::mutex> lock(mutex);
   std::filesystem::path file = name.is_null() ? scene : scene.parent_path() / name.get<std::string>();
   if (!IsSceneFile(file)) throw RequestError(422, file.filename().string() + ": only scene files (.json) are written");
+  CheckPlainFile(file);
   try {
     SaveScene(*doc, file);
   } catch (const Error& e) {

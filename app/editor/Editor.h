@@ -51,7 +51,8 @@ public:
   // when no surface is there, or the point is not on the preview's picture.
   Json Focus(const Json& request);
   // {} or {"name": FILE.json}: writes the document to the scene file, or to a new file of that
-  // plain name in its folder, which becomes the scene file. RequestError 422 for any other name.
+  // plain name in its folder, which becomes the scene file. RequestError 422 for any other name,
+  // and for a file that is there but no regular file (a symbolic link is never written through).
   Json Save(const Json& request);
   // Starts a final render of the document as it is now; RequestError 409 while one runs.
   void StartRender();

@@ -76,7 +76,12 @@ async function imageBytes(page, selector) {
 }
 
 async function run(page, address, scene) {
-  await page.goto(address);
+  // The page works within its content security policy: nothing it does is blocked.
+  const blocked = [];
+  page.on('console', (message) => /Content Security Policy/.test(message.text()) && blocked.push(message.text()));
+  const answer = await page.goto(address);
+  assert.equal(answer.headers()['x-frame-options'], 'DENY');
+  assert.match(answer.headers()['content-security-policy'], /frame-ancestors 'none'/);
   await field(page, 'DOF_FRONT_START').waitFor();
 
   // A start past its end: the effect keeps it at the end, the report says so.
@@ -132,18 +137,21 @@ async function run(page, address, scene) {
   await setNumber(page, 'height', 240);
   await page.waitForFunction(() => document.getElementById('field-height').value === '240');
   await page.evaluate(() => {
-    window.progressSeen = [];
-    const Events = window.EventSource;
-    window.EventSource = function (url) {
-      const events = new Events(url);
-      events.addEventListener('message', (e) => window.progressSeen.push(JSON.parse(e.data)));
-      return events;
+    window.progressSeen = null;
+    const fetchPage = window.fetch;
+    window.fetch = async (url, options) => {
+      const response = await fetchPage(url, options);
+      if (url !== '/api/render/progress') return response;
+      const [seen, shown] = response.body.tee();
+      new Response(seen).text().then((text) => (window.progressSeen =
+        text.split('\n\n').filter(Boolean).map((event) => JSON.parse(event.replace(/^data: /, '')))));
+      return new Response(shown, response);
     };
   });
   await page.locator('#render-start').click();
   await page.locator('#result').waitFor({timeout: 60000});
   assert.equal(await page.locator('#progress-text').textContent(), 'Done');
-  const seen = await page.evaluate(() => window.progressSeen);
+  const seen = await (await page.waitForFunction(() => window.progressSeen)).jsonValue();
   assert.ok(seen.some((p) => p.state === 'rendering' && p.text), 'progress shown: ' + JSON.stringify(seen));
   const layers = await page.locator('#layer option').allTextContents();
   for (const name of ['image', 'Lensara Depth', 'Lensara Depth Front', 'Lensara Depth Rear'])
@@ -181,6 +189,7 @@ async function run(page, address, scene) {
   const forged = await page.request.post(address + 'api/edit',
     {headers: {Origin: 'http://evil.example'}, data: {name: 'DOF_RADIUS', value: 1}});
   assert.equal(forged.status(), 403);
+  assert.deepEqual(blocked, []);
   console.log('editor page: all checks passed; screenshots in ' + shots);
 }
 

@@ -5,7 +5,6 @@
 const $ = (id) => document.getElementById(id);
 let state = null;
 let previewVersion = -1;
-let renderEvents = null;
 
 let pending = 0;  // requests under way, shown as a busy pointer
 
@@ -141,22 +140,31 @@ function show(answer) {
 
 async function pressPreview() { show(await call('POST', '/api/preview')); }
 
-// Progress of the render under way, from the server's events, until it ends.
-function followRender() {
+// Progress of the render under way, from the server's events, until it ends. Requested with
+// POST so that the browser names the page's origin: the server streams to its own page only.
+async function followRender() {
   $('render-start').disabled = true;
   $('render-stop').disabled = false;
-  renderEvents = new EventSource('/api/render/progress');
-  renderEvents.onmessage = (event) => {
-    const progress = JSON.parse(event.data);
-    $('progress').value = progress.fraction;
-    $('progress-text').textContent = progress.text;
-    if (progress.state === 'rendering') return;
-    renderEvents.close();
-    $('render-start').disabled = false;
-    $('render-stop').disabled = true;
-    $('render-error').textContent = progress.message;
-    if (progress.state === 'done') showResult(progress.layers);
-  };
+  const response = await fetch('/api/render/progress', {method: 'POST'});
+  const reader = response.body.pipeThrough(new TextDecoderStream()).getReader();
+  let received = '';
+  for (;;) {
+    const {value, done} = await reader.read();
+    if (done) return;
+    const events = (received + value).split('\n\n');
+    received = events.pop();
+    for (const event of events) showProgress(JSON.parse(event.replace(/^data: /, '')));
+  }
+}
+
+function showProgress(progress) {
+  $('progress').value = progress.fraction;
+  $('progress-text').textContent = progress.text;
+  if (progress.state === 'rendering') return;
+  $('render-start').disabled = false;
+  $('render-stop').disabled = true;
+  $('render-error').textContent = progress.message;
+  if (progress.state === 'done') showResult(progress.layers);
 }
 
 function showResult(layers) {

@@ -2,17 +2,62 @@
 // another web site) would drive it.
 #include "app/editor/EditorServer.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <deque>
 #include <sstream>
 #include <thread>
 
 #include "PluginFolder.h"
 #include "TempDir.h"
+#include "app/core/Error.h"
 #include "app/core/Host.h"
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+// A client that sends a few bytes and then hangs, as a slow or hostile one does.
+class HangingClient {
+public:
+  HangingClient(int port, const std::string& sent) : sock(socket(AF_INET, SOCK_STREAM, 0))
+  {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    EXPECT_EQ(connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    EXPECT_EQ(send(sock, sent.data(), sent.size(), MSG_NOSIGNAL), static_cast<ssize_t>(sent.size()));
+  }
+  ~HangingClient() { close(sock); }
+  HangingClient(const HangingClient&) = delete;
+  HangingClient& operator=(const HangingClient&) = delete;
+
+  // What the server sent within two seconds, until a chunked answer ended or it closed.
+  std::string Received()
+  {
+    std::string text;
+    char buffer[4096];
+    pollfd entry{sock, POLLIN, 0};
+    for (auto until = Clock::now() + 2s; text.find("0\r\n\r\n") == std::string::npos && Clock::now() < until;) {
+      if (poll(&entry, 1, 100) <= 0) continue;
+      ssize_t got = recv(sock, buffer, sizeof buffer, 0);
+      if (got <= 0) break;
+      text.append(buffer, static_cast<size_t>(got));
+    }
+    return text;
+  }
+
+private:
+  int sock;
+};
 
 class EditorServerTest : public ::testing::Test {
 protected:
@@ -26,6 +71,11 @@ protected:
     listening = std::thread([this] { server->Listen(); });
   }
   ~EditorServerTest() override
+  {
+    if (listening.joinable()) StopServer();
+  }
+
+  void StopServer()
   {
     server->Stop();
     listening.join();
@@ -59,6 +109,11 @@ TEST_F(EditorServerTest, OnlyTheEditorsOwnPageIsAnswered)
   EXPECT_EQ(Client().Get("/")->status, 200);
   EXPECT_NE(Client().Get("/")->body.find("<title>Lensara editor</title>"), std::string::npos);
   EXPECT_EQ(Client().Get("/editor.js")->get_header_value("Content-Type"), "text/javascript; charset=utf-8");
+  // No other page may frame it (to trick a click on Save), and it runs only its own scripts.
+  auto page = Client().Get("/");
+  EXPECT_EQ(page->get_header_value("X-Frame-Options"), "DENY");
+  for (const char* rule : {"frame-ancestors 'none'", "script-src 'self';"})
+    EXPECT_NE(page->get_header_value("Content-Security-Policy").find(rule), std::string::npos) << rule;
   EXPECT_EQ(Post("/api/edit", R"({"name": "DOF_RADIUS", "value": 4})", {{"Origin", own}})->status, 200);
 
   // Another site's page, or a name that resolves here by rebinding, is refused.
@@ -90,6 +145,14 @@ TEST_F(EditorServerTest, BadEditsAreRefusedAndChangeNothing)
   EXPECT_NE(Refusal(R"({"name": "DOF_RADIUS", "value": 1000})").find("outside"), std::string::npos);
   EXPECT_EQ(Refusal(R"({"name": "width", "value": 0})").substr(0, 3), "422");
   EXPECT_NE(Refusal(R"({"name": "DOF_CAMERA", "value": "Nobody"})").find("Nobody"), std::string::npos);
+  // A body past the limit is refused unread; a long value echoed loses its middle (whole characters).
+  EXPECT_EQ(Refusal(std::string(2 << 20, ' ')).substr(0, 4), "413 ");
+  std::string name = "x";
+  for (int i = 0; i < 50000; ++i) name += "\u00e9";
+  std::string refusal = Refusal(nlohmann::json{{"name", name}, {"value", 1}}.dump());
+  EXPECT_EQ(refusal.substr(0, 4), "422 ");
+  EXPECT_LT(refusal.size(), 200u);
+  EXPECT_NE(refusal.find("no parameter of that name can be edited"), std::string::npos);
   for (const char* focus : {R"({"x": 0.5})", R"({"x": 0.5, "y": 2})", R"({"x": 0.5, "y": 0.01})",
                             R"({"x": 0.5, "y": 0.5, "preview": true})"})
     EXPECT_EQ(Post("/api/focus", focus)->status, 422) << focus;  // no y, off the image, sky, no window
@@ -111,6 +174,11 @@ TEST_F(EditorServerTest, SaveWritesOnlyPlainJsonNamesBesideTheScene)
     EXPECT_EQ(Post("/api/save", nlohmann::json{{"name", name}}.dump())->status, 422) << name;
   EXPECT_EQ(Post("/api/save", R"({"name": 5})")->status, 422);
   EXPECT_FALSE(std::filesystem::exists(dir.path / "escape.json"));
+  // Nor through a link in the folder to a file elsewhere.
+  std::ofstream(dir.path / "outside.json") << "{}";
+  std::filesystem::create_symlink(dir.path / "outside.json", dir.path / "scenes" / "link.json");
+  EXPECT_EQ(Post("/api/save", R"({"name": "link.json"})")->status, 422);
+  EXPECT_EQ(test::Contents(dir.path / "outside.json"), "{}");
 
   ASSERT_EQ(Post("/api/edit", R"({"name": "DOF_RADIUS", "value": 7})")->status, 200);
   auto saved = Post("/api/save", R"({"name": "mine.json"})");
@@ -144,6 +212,44 @@ TEST_F(EditorServerTest, OneRenderAtATimeAndStopEndsIt)
   while (editor->Render().Running()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_EQ(editor->Render().Progress()["state"], "stopped");
   EXPECT_EQ(Client().Get("/api/state")->status, 200);
+}
+
+TEST_F(EditorServerTest, HangingClientsAndProgressStreamsKeepNoRequestWaiting)
+{
+  ASSERT_EQ(Post("/api/edit", R"({"name": "width", "value": 2000})")->status, 200);
+  ASSERT_EQ(Post("/api/edit", R"({"name": "height", "value": 1500})")->status, 200);
+  ASSERT_EQ(Post("/api/render", "")->status, 200);
+  const std::string host = "Host: 127.0.0.1:" + std::to_string(port) + "\r\n";
+  const std::string origin = "Origin: http://127.0.0.1:" + std::to_string(port) + "\r\n";
+  std::deque<HangingClient> clients;
+  for (int i = 0; i < 10; ++i) clients.emplace_back(port, "");                                // silent
+  for (int i = 0; i < 10; ++i) clients.emplace_back(port, "GET /api/state HTTP/1.1\r\n" + host);  // half a head
+  for (int i = 0; i < 12; ++i)
+    clients.emplace_back(port, "POST /api/render/progress HTTP/1.1\r\n" + host + origin + "Content-Length: 0\r\n\r\n");
+
+  // Another page's image of the progress (no origin) gets it once, while the render goes on.
+  HangingClient image(port, "GET /api/render/progress HTTP/1.1\r\n" + host + "\r\n");
+  EXPECT_NE(image.Received().find("\"rendering\""), std::string::npos);
+  EXPECT_TRUE(editor->Render().Running());
+
+  Clock::time_point start = Clock::now();
+  EXPECT_EQ(Client().Get("/api/state")->status, 200);
+  EXPECT_EQ(Post("/api/render/stop", "")->status, 200);
+  EXPECT_LT(Clock::now() - start, 1s);
+  start = Clock::now();
+  StopServer();  // closes the hanging connections and ends the streams
+  EXPECT_LT(Clock::now() - start, 1s);
+}
+
+TEST_F(EditorServerTest, APortInUseIsNotShared)
+{
+  lensara::EditorServer second(*editor);
+  try {
+    second.Bind(port);
+    ADD_FAILURE() << "a second editor listens on the port of the first";
+  } catch (const lensara::Error& e) {
+    EXPECT_NE(std::string(e.what()).find("port " + std::to_string(port) + " is in use"), std::string::npos);
+  }
 }
 
 }  // namespace
