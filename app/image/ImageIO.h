@@ -39,7 +39,7 @@ void WriteImage(const std::filesystem::path& file, const Bitmap& bitmap);
 
 // zlib's level for the PNGs written (0 none .. 9 smallest), kDefaultPngCompression unless
 // set; for the whole process.
-constexpr int kDefaultPngCompression = 1;
+constexpr int kDefaultPngCompression = 4;
 void SetPngCompression(int level);
 
 // bitmap as the bytes of an 8-bit RGB PNG file, made in memory. Throws Error.

@@ -152,3 +152,17 @@ TEST(ImageIO, PixelsThatCannotComeFromTheFilesBytesAreRefused)
   lensara::SetPngCompression(lensara::kDefaultPngCompression);
   EXPECT_EQ(ReadError(dir / "flat.png"), "");
 }
+
+TEST(ImageIO, ThePngLevelChangesTheSizeNotThePixels)
+{
+  test::TempDir dir;
+  lensara::Bitmap bitmap(64, 64);
+  for (std::size_t i = 0; i < bitmap.Pixels().size(); ++i) bitmap.Row(0)[i] = static_cast<uint8_t>(i * i / 7);
+  for (int level : {0, 9}) {
+    lensara::SetPngCompression(level);
+    lensara::WriteImage(dir / (std::to_string(level) + ".png"), bitmap);
+  }
+  lensara::SetPngCompression(lensara::kDefaultPngCompression);
+  EXPECT_GT(std::filesystem::file_size(dir / "0.png"), std::filesystem::file_size(dir / "9.png") * 2);
+  for (const char* name : {"0.png", "9.png"}) EXPECT_TRUE(lensara::ReadImage(dir / name) == bitmap) << name;
+}
