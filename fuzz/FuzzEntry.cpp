@@ -1,7 +1,4 @@
 // The libFuzzer entry of one fuzz target; LENSARA_FUZZ_TARGET names its function.
-#include <sanitizer/common_interface_defs.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -11,9 +8,6 @@
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-  // The image reader sends stderr to /dev/null while it decodes; the sanitizers report to
-  // a copy of it, so that a fault found there is still shown.
-  __sanitizer_set_report_fd(reinterpret_cast<void*>(static_cast<intptr_t>(dup(STDERR_FILENO))));
   // Scene files name the effect's video post, known once its plug-in is loaded.
   static lensara::Host host;
   host.LoadPlugins(LENSARA_PLUGIN_DIR);

@@ -16,6 +16,7 @@
 #include "app/core/Host.h"
 #include "app/core/Signals.h"
 #include "app/editor/Serve.h"
+#include "app/image/ImageIO.h"
 #include "app/session/NumberOptions.h"
 
 int main(int argc, char** argv)
@@ -32,6 +33,11 @@ int main(int argc, char** argv)
   app.add_option("--product-kind", options.productKind,
                  "Product kind the host reports (1 application; 8, 9, 10 render farm client, server, command line)")
       ->check(lensara::WholeNumberIn(0, 1000));
+  int pngCompression = lensara::kDefaultPngCompression;
+  app.add_option("--png-compression", pngCompression,
+                 "zlib level of the PNGs written, 0 (none, fastest) .. 9 (smallest) (default " +
+                     std::to_string(lensara::kDefaultPngCompression) + ")")
+      ->check(lensara::WholeNumberIn(0, 9));
 
   bool json = false;
   CLI::App* info = app.add_subcommand("info", "List the host version, the product kind and every loaded plug-in");
@@ -116,6 +122,7 @@ int main(int argc, char** argv)
 
   if (int code = lensara::Parse(app, argc, argv); code >= 0) return code;
   if (!frames.empty()) renderOptions.frames = lensara::ReadFrames(frames);
+  lensara::SetPngCompression(pngCompression);
 
   lensara::SignalHandlers signals;  // a signal removes the temporaries of files being written
   // Loading the plug-ins is part of the command, so that short memory there ends it alike.

@@ -1,15 +1,64 @@
 #include "Canvas.h"
 
-#include <OpenImageIO/imagebufalgo.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
 
 #include <algorithm>
-#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <vector>
 
 namespace lensara {
 
 namespace {
 
 constexpr int kFontSize = 13;
+
+// The dialog's font, loaded by FreeType at the first text drawn; one glyph at a time is
+// rendered into its slot, under its lock.
+class Font {
+public:
+  // The font, or nullptr when it is not installed (or FreeType fails).
+  static Font* Dialog()
+  {
+    static std::unique_ptr<Font> font = Load();
+    return font.get();
+  }
+  ~Font()
+  {
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
+  }
+
+  std::mutex lock;
+  FT_Face face = nullptr;
+
+private:
+  static std::unique_ptr<Font> Load()
+  {
+    auto font = std::make_unique<Font>();
+    if (FT_Init_FreeType(&font->library) || FT_New_Face(font->library, kDialogFont, 0, &font->face) ||
+        FT_Set_Pixel_Sizes(font->face, 0, kFontSize))
+      return nullptr;
+    return font;
+  }
+
+  FT_Library library = nullptr;
+};
+
+// The code points of UTF-8 text; a byte that starts no sequence stands for itself.
+std::vector<char32_t> CodePoints(const std::string& text)
+{
+  std::vector<char32_t> points;
+  for (std::size_t i = 0; i < text.size();) {
+    auto byte = static_cast<unsigned char>(text[i++]);
+    int more = byte >= 0xF0 ? 3 : byte >= 0xE0 ? 2 : byte >= 0xC0 ? 1 : 0;
+    char32_t point = more ? byte & (0x3F >> more) : byte;
+    for (; more > 0 && i < text.size(); --more) point = point << 6 | (static_cast<unsigned char>(text[i++]) & 0x3F);
+    points.push_back(point);
+  }
+  return points;
+}
 
 }  // namespace
 
@@ -56,13 +105,35 @@ void Canvas::Blit(const Bitmap& source, const Rect& from, const Rect& to)
 
 void Canvas::Text(int32_t x, int32_t y, const std::string& text, Rgb colour)
 {
-  std::error_code ec;
-  if (text.empty() || clip.Empty() || !std::filesystem::exists(kDialogFont, ec)) return;
-  OIIO::ImageBuf buffer(OIIO::ImageSpec(image.Width(), image.Height(), 3, OIIO::TypeDesc::UINT8), image.Row(0));
-  float rgb[3] = {colour.r / 255.0f, colour.g / 255.0f, colour.b / 255.0f};
-  OIIO::ROI roi(clip.x, clip.x + clip.width, clip.y, clip.y + clip.height, 0, 1, 0, 3);
-  OIIO::ImageBufAlgo::render_text(buffer, area.x + x, area.y + y + kFontSize, text, kFontSize, kDialogFont, rgb,
-                                  OIIO::ImageBufAlgo::TextAlignX::Left, OIIO::ImageBufAlgo::TextAlignY::Baseline, 0, roi);
+  Font* font = text.empty() || clip.Empty() ? nullptr : Font::Dialog();
+  if (!font) return;
+  // The glyphs' coverage of the clipping rectangle, then the colour over the image by it.
+  std::vector<float> coverage(std::size_t(clip.width) * clip.height);
+  int32_t penX = area.x + x, baseline = area.y + y + kFontSize;
+  {
+    std::lock_guard<std::mutex> hold(font->lock);
+    FT_GlyphSlot glyph = font->face->glyph;
+    for (char32_t point : CodePoints(text)) {
+      if (FT_Load_Char(font->face, point, FT_LOAD_RENDER)) continue;
+      const FT_Bitmap& shape = glyph->bitmap;
+      Rect drawn = Rect{penX + glyph->bitmap_left, baseline - glyph->bitmap_top, int32_t(shape.width),
+                        int32_t(shape.rows)}.Intersect(clip);
+      for (int32_t py = drawn.y; py < drawn.y + drawn.height; ++py)
+        for (int32_t px = drawn.x; px < drawn.x + drawn.width; ++px) {
+          float value = shape.buffer[(py - baseline + glyph->bitmap_top) * shape.pitch + px - penX - glyph->bitmap_left] / 255.0f;
+          float& a = coverage[std::size_t(py - clip.y) * clip.width + px - clip.x];
+          a = std::max(a, value);
+        }
+      penX += int32_t(glyph->advance.x >> 6);
+    }
+  }
+  const float rgb[3] = {colour.r / 255.0f, colour.g / 255.0f, colour.b / 255.0f};
+  for (int32_t py = clip.y; py < clip.y + clip.height; ++py)
+    for (int32_t px = clip.x; px < clip.x + clip.width; ++px) {
+      float a = coverage[std::size_t(py - clip.y) * clip.width + px - clip.x];
+      uint8_t* p = image.Row(py) + px * 3;
+      for (int c = 0; a > 0 && c < 3; ++c) p[c] = uint8_t((rgb[c] * a + p[c] / 255.0f * (1 - a)) * 255.0f + 0.5f);
+    }
 }
 
 }  // namespace lensara

@@ -24,7 +24,7 @@ constexpr Rgb kBorderDark{38, 38, 38};
 constexpr Rgb kBorderLight{112, 112, 112};
 constexpr Rgb kTextColour{220, 220, 220};
 
-// The font of the windows' texts; text is left out when it is not installed.
+// The font of the windows' texts (drawn by FreeType); text is left out when it is not installed.
 constexpr const char* kDialogFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
 // Draws in area of image, in the area's own coordinates (0, 0 is its top-left corner).

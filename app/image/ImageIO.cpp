@@ -1,26 +1,28 @@
 #include "ImageIO.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <OpenImageIO/filesystem.h>
-#include <OpenImageIO/imageio.h>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "app/core/Allocations.h"
 #include "app/core/Error.h"
 #include "app/core/Files.h"
+#include "app/image/ExrImage.h"
+#include "app/image/JpegImage.h"
+#include "app/image/PngImage.h"
+#include "app/image/TiffImage.h"
 
 namespace lensara {
 
 namespace {
 
-// zlib's fastest level: most of the size of the default for a fraction of its time.
-constexpr int kPngCompression = 1;
+int pngCompression = kDefaultPngCompression;
 
 Error FileError(const std::filesystem::path& file, const std::string& problem)
 {
@@ -29,36 +31,7 @@ Error FileError(const std::filesystem::path& file, const std::string& problem)
 
 constexpr const char* kOutputExtensions[] = {".png", ".jpg", ".jpeg", ".tif", ".tiff", ".exr"};
 
-// The first line of a library's message: OpenImageIO adds its reader's own lines.
 std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
-
-// While it lives, what the process writes to stderr goes nowhere: libpng prints its errors
-// there before OpenImageIO reports them, and the caller reports the problem itself.
-class QuietStderr {
-public:
-  QuietStderr()
-  {
-    std::fflush(stderr);
-    saved = dup(STDERR_FILENO);
-    int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (null >= 0) {
-      dup2(null, STDERR_FILENO);
-      close(null);
-    }
-  }
-  ~QuietStderr()
-  {
-    if (saved < 0) return;
-    std::fflush(stderr);
-    dup2(saved, STDERR_FILENO);
-    close(saved);
-  }
-  QuietStderr(const QuietStderr&) = delete;
-  QuietStderr& operator=(const QuietStderr&) = delete;
-
-private:
-  int saved = -1;
-};
 
 std::string Lower(std::string text)
 {
@@ -66,28 +39,22 @@ std::string Lower(std::string text)
   return text;
 }
 
-// Copies the grey read into the red of every pixel to its green and blue.
-void SpreadGrey(Bitmap& bitmap)
-{
-  uint8_t* p = bitmap.Row(0);
-  std::size_t count = static_cast<std::size_t>(bitmap.Width()) * bitmap.Height();
-  for (std::size_t i = 0; i < count; ++i) p[i * 3 + 1] = p[i * 3 + 2] = p[i * 3];
-}
-
 using namespace std::string_view_literals;
 
-// The formats read, known by their first bytes, and OpenImageIO's name for each reader.
+enum class Format { Png, Jpeg, Tiff, Exr };
+
+// The formats read, known by their first bytes.
 struct Signature {
   std::string_view magic;
-  const char* format;
+  Format format;
 };
-constexpr Signature kSignatures[] = {{"\x89PNG\r\n\x1a\n"sv, "png"}, {"\xff\xd8\xff"sv, "jpeg"},
-                                     {"II*\0"sv, "tiff"},             {"MM\0*"sv, "tiff"},
-                                     {"II+\0"sv, "tiff"},             {"MM\0+"sv, "tiff"},
-                                     {"v/1\x01"sv, "openexr"}};
+constexpr Signature kSignatures[] = {{"\x89PNG\r\n\x1a\n"sv, Format::Png}, {"\xff\xd8\xff"sv, Format::Jpeg},
+                                     {"II*\0"sv, Format::Tiff},             {"MM\0*"sv, Format::Tiff},
+                                     {"II+\0"sv, Format::Tiff},             {"MM\0+"sv, Format::Tiff},
+                                     {"v/1\x01"sv, Format::Exr}};
 
-// The reader for file's content; throws Error when it is none of the formats read.
-const char* FormatOf(const std::filesystem::path& file)
+// The format of file's content; throws Error when it is none of the formats read.
+Format FormatOf(const std::filesystem::path& file)
 {
   char head[8] = {};
   std::ifstream in(file, std::ios::binary);
@@ -129,57 +96,84 @@ bool PngChunkPastTheEnd(std::ifstream& in, std::streamoff end)
   return false;
 }
 
-void CheckDeclaredSizes(const std::filesystem::path& file, std::string_view format)
+void CheckDeclaredSizes(const std::filesystem::path& file, Format format)
 {
   std::ifstream in(file, std::ios::binary | std::ios::ate);
   const std::streamoff end = in.tellg();
-  if ((format == "openexr" && ExrAttributePastTheEnd(in, end)) || (format == "png" && PngChunkPastTheEnd(in, end)))
+  if ((format == Format::Exr && ExrAttributePastTheEnd(in, end)) || (format == Format::Png && PngChunkPastTheEnd(in, end)))
     throw FileError(file, "cannot be read as an image: it declares more data than the file holds");
 }
 
-// An image file opened by the reader of its format with its header checked; pixels are
-// read on demand. stderr is quiet while it lives.
+std::unique_ptr<ImageReader> OpenReader(const std::filesystem::path& file, Format format)
+{
+  switch (format) {
+  case Format::Png: return std::make_unique<PngImage>(file);
+  case Format::Jpeg: return std::make_unique<JpegImage>(file);
+  case Format::Tiff: return std::make_unique<TiffImage>(file);
+  case Format::Exr: break;
+  }
+  return std::make_unique<ExrImage>(file);
+}
+
+std::string SizeText(const ImageSize& size) { return std::to_string(size.width) + " x " + std::to_string(size.height); }
+
+// Runs a format's call; its Error becomes one naming file, after lead.
+template <class Call>
+auto Decoding(const std::filesystem::path& file, const char* lead, Call call)
+{
+  try {
+    return call();
+  } catch (const Error& e) {
+    throw FileError(file, lead + FirstLine(e.what()));
+  }
+}
+
+// An image file opened by the library of its format with its header's size checked. Pixels
+// are read on demand, once the header is found to fit the file.
 class ImageFile {
 public:
   explicit ImageFile(const std::filesystem::path& file) : file(file)
   {
     CheckReadable(file);
-    const char* reader = FormatOf(file);
-    CheckDeclaredSizes(file, reader);
+    Format format = FormatOf(file);
+    CheckDeclaredSizes(file, format);
     CountAllocation();
-    input = OIIO::ImageInput::create(reader);
-    if (!input) throw FileError(file, "cannot be read as an image: " + FirstLine(OIIO::geterror()));
-    // Colours as stored, not multiplied by an alpha that is dropped anyway.
-    OIIO::ImageSpec config;
-    config.attribute("oiio:UnassociatedAlpha", 1);
-    if (!input->open(file.string(), format, config))
-      throw FileError(file, "cannot be read as an image: " + FirstLine(input->geterror()));
-    if (format.width <= 0 || format.height <= 0 || format.nchannels <= 0) throw FileError(file, "the image is empty");
-    if (static_cast<int64_t>(format.width) * format.height > kMaxImagePixels)
-      throw FileError(file, "the image is too large (" + std::to_string(format.width) + " x " +
-                                std::to_string(format.height) + "; at most " + std::to_string(kMaxImagePixels) +
-                                " pixels are read)");
+    reader = Decoding(file, "cannot be read as an image: ", [&] { return OpenReader(file, format); });
+    CheckSize(reader->Header().size);
   }
 
-  ImageSize Size() const { return {format.width, format.height}; }
+  ImageSize Size() const { return reader->Header().size; }
 
-  // Red, green and blue, or the grey alone, straight into the bitmap's pixels of 3 bytes;
-  // the channels past them are not read.
   Bitmap Read()
   {
-    bool grey = format.nchannels < 3;
-    Bitmap bitmap(format.width, format.height);
-    if (!input->read_image(0, 0, 0, grey ? 1 : 3, OIIO::TypeDesc::UINT8, bitmap.Row(0), 3))
-      throw FileError(file, "cannot be read: " + FirstLine(input->geterror()));
-    if (grey) SpreadGrey(bitmap);
+    CheckPixelsFitFile(reader->Header());
+    Bitmap bitmap(Size().width, Size().height);
+    Decoding(file, "cannot be read: ", [&] { reader->Read(bitmap); });
     return bitmap;
   }
 
 private:
+  void CheckSize(const ImageSize& size) const
+  {
+    if (size.width <= 0 || size.height <= 0) throw FileError(file, "the image is empty");
+    if (int64_t(size.width) * size.height > kMaxImagePixels)
+      throw FileError(file, "the image is too large (" + SizeText(size) + "; at most " + std::to_string(kMaxImagePixels) +
+                                " pixels are read)");
+  }
+
+  // Refuses a header whose pixels could not come from the file's bytes even at its
+  // compression's best: the library would ask for their memory before finding out.
+  void CheckPixelsFitFile(const ImageHeader& header) const
+  {
+    uint64_t bytes = std::filesystem::file_size(file);
+    if (header.storedBytes / header.maxRatio > bytes)
+      throw FileError(file, "cannot be read as an image: its header declares " + SizeText(header.size) +
+                                " pixels, more than its " + std::to_string(bytes) +
+                                " bytes can hold at its compression's best");
+  }
+
   std::filesystem::path file;
-  QuietStderr quiet;
-  std::unique_ptr<OIIO::ImageInput> input;
-  OIIO::ImageSpec format;
+  std::unique_ptr<ImageReader> reader;
 };
 
 }  // namespace
@@ -200,68 +194,75 @@ void CheckImageOutput(const std::filesystem::path& file)
   CheckWritable(file);
 }
 
+void SetPngCompression(int level) { pngCompression = level; }
+
 namespace {
 
-// Writes pixels of type in format to file through a temporary file beside it.
-void WritePixels(const std::filesystem::path& file, const OIIO::ImageSpec& format, OIIO::TypeDesc type,
-                 const void* pixels)
+// Writes through a C stream on file, closed and checked after.
+void WriteStream(const std::filesystem::path& file, const std::function<void(std::FILE*)>& write)
 {
-  CheckImageOutput(file);
-  CountAllocation();
-  auto output = OIIO::ImageOutput::create(file.string());
-  if (!output) throw FileError(file, "cannot be written: no image format for this file name");
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(std::fopen(file.c_str(), "wb"), std::fclose);
+  if (!stream) throw Error(std::strerror(errno));
+  write(stream.get());
+  if (std::fclose(stream.release()) != 0) throw Error(std::strerror(errno));
+}
+
+// Writes file through a temporary beside it, which write fills; short memory is thrown on,
+// any other problem named.
+void WriteFile(const std::filesystem::path& file, const std::function<void(const std::filesystem::path&)>& write)
+{
   WriteThroughTemporary(file, [&](const std::filesystem::path& temporary, std::string& problem) {
-    bool written = output->open(temporary.string(), format) && output->write_image(type, pixels) && output->close();
-    if (!written) problem = FirstLine(output->geterror());
-    return written;
+    try {
+      write(temporary);
+      return true;
+    } catch (const Error& e) {
+      problem = FirstLine(e.what());
+      return false;
+    }
   });
+}
+
+void WriteExr(const std::filesystem::path& file, const std::vector<NamedBitmap>& layers, ExrImage::ByteScale scale)
+{
+  if (layers.empty()) throw FileError(file, "cannot be written: no image to write");
+  for (const NamedBitmap& layer : layers)
+    if (layer.bitmap->Width() != layers[0].bitmap->Width() || layer.bitmap->Height() != layers[0].bitmap->Height())
+      throw FileError(file, "cannot be written: layer \"" + layer.name + "\" differs in size from the first");
+  CheckImageOutput(file);
+  WriteFile(file, [&](const std::filesystem::path& temporary) { ExrImage::Write(temporary, layers, scale); });
 }
 
 }  // namespace
 
 void WriteImage(const std::filesystem::path& file, const Bitmap& bitmap)
 {
+  std::string extension = Lower(file.extension().string());
   // EXR holds no 8-bit channels: v / 255 in 32-bit floats keeps every value exactly.
-  bool exr = Lower(file.extension().string()) == ".exr";
-  OIIO::ImageSpec format(bitmap.Width(), bitmap.Height(), 3, exr ? OIIO::TypeDesc::FLOAT : OIIO::TypeDesc::UINT8);
-  format.attribute("png:compressionLevel", kPngCompression);
-  WritePixels(file, format, OIIO::TypeDesc::UINT8, bitmap.Pixels().data());
+  if (extension == ".exr") return WriteExr(file, {{"", &bitmap}}, ExrImage::ByteScale::ByInverse);
+  CheckImageOutput(file);
+  CountAllocation();
+  WriteFile(file, [&](const std::filesystem::path& temporary) {
+    if (extension == ".png")
+      WriteStream(temporary, [&](std::FILE* stream) { PngImage::Write(stream, bitmap, pngCompression); });
+    else if (extension == ".jpg" || extension == ".jpeg")
+      WriteStream(temporary, [&](std::FILE* stream) { JpegImage::Write(stream, bitmap); });
+    else
+      TiffImage::Write(temporary, bitmap);
+  });
 }
 
 std::string EncodePng(const Bitmap& bitmap)
 {
-  std::vector<unsigned char> bytes;
-  OIIO::Filesystem::IOVecOutput memory(bytes);
-  auto output = OIIO::ImageOutput::create("png");
-  OIIO::ImageSpec format(bitmap.Width(), bitmap.Height(), 3, OIIO::TypeDesc::UINT8);
-  format.attribute("png:compressionLevel", kPngCompression);
-  bool encoded = output && output->set_ioproxy(&memory) && output->open("memory.png", format) &&
-                 output->write_image(OIIO::TypeDesc::UINT8, bitmap.Pixels().data()) && output->close();
-  if (!encoded) throw Error("cannot encode a PNG: " + (output ? FirstLine(output->geterror()) : std::string("no writer")));
-  return std::string(bytes.begin(), bytes.end());
+  try {
+    return PngImage::Encode(bitmap, pngCompression);
+  } catch (const Error& e) {
+    throw Error(std::string("cannot encode a PNG: ") + e.what());
+  }
 }
 
 void WriteLayeredImage(const std::filesystem::path& file, const std::vector<NamedBitmap>& layers)
 {
-  if (layers.empty()) throw FileError(file, "cannot be written: no image to write");
-  int width = layers[0].bitmap->Width(), height = layers[0].bitmap->Height();
-  for (const NamedBitmap& layer : layers)
-    if (layer.bitmap->Width() != width || layer.bitmap->Height() != height)
-      throw FileError(file, "cannot be written: layer \"" + layer.name + "\" differs in size from the first");
-  auto channels = static_cast<int>(layers.size() * 3);
-  OIIO::ImageSpec format(width, height, channels, OIIO::TypeDesc::FLOAT);
-  format.channelnames.clear();
-  for (const NamedBitmap& layer : layers)
-    for (const char* channel : {"R", "G", "B"})
-      format.channelnames.push_back(layer.name.empty() ? channel : layer.name + "." + channel);
-  std::size_t count = static_cast<std::size_t>(width) * height, stride = layers.size() * 3;
-  CountAllocation();
-  std::vector<float> pixels(count * stride);
-  for (std::size_t layer = 0; layer < layers.size(); ++layer) {
-    const std::vector<uint8_t>& bytes = layers[layer].bitmap->Pixels();
-    for (std::size_t i = 0; i < count * 3; ++i) pixels[i / 3 * stride + layer * 3 + i % 3] = bytes[i] / 255.0f;
-  }
-  WritePixels(file, format, OIIO::TypeDesc::FLOAT, pixels.data());
+  WriteExr(file, layers, ExrImage::ByteScale::Divide);
 }
 
 }  // namespace lensara

@@ -8,27 +8,23 @@
 #include <vector>
 
 #include "app/core/Bitmap.h"
+#include "app/image/ImageReader.h"
 
 namespace lensara {
 
 // Images of more pixels are refused from their header, before any pixel memory is taken.
 constexpr int64_t kMaxImagePixels = int64_t(1) << 28;
 
-struct ImageSize {
-  int width = 0;
-  int height = 0;
-  bool operator==(const ImageSize& o) const { return width == o.width && height == o.height; }
-  bool operator!=(const ImageSize& o) const { return !(*this == o); }
-};
-
 // Reads an image as 8-bit RGB: one channel (grey) fills red, green and blue alike; a
 // channel beyond the colour (alpha) is dropped; other depths are scaled to 8 bits. Only
 // PNG, JPEG, TIFF and OpenEXR files are read, told apart by their first bytes whatever
 // the extension. Throws Error naming the file and the problem: not one of those formats,
-// more than kMaxImagePixels pixels, a damaged file.
+// more than kMaxImagePixels pixels, more pixels than the file's bytes can hold at its
+// compression's best, a damaged file; std::bad_alloc when memory runs out.
 Bitmap ReadImage(const std::filesystem::path& file);
 
-// The size an image's header declares, checked as ReadImage checks it; no pixels are read.
+// The size an image's header declares, checked against kMaxImagePixels as ReadImage checks
+// it; no pixels are read (nor is the header checked against the file's size).
 ImageSize ReadImageSize(const std::filesystem::path& file);
 
 // Checks, before any work, that file can be written as an image: UsageError when its
@@ -40,6 +36,11 @@ void CheckImageOutput(const std::filesystem::path& file);
 // beside it that is renamed into place, so that no half-written file is left. Throws Error
 // naming the file and the problem.
 void WriteImage(const std::filesystem::path& file, const Bitmap& bitmap);
+
+// zlib's level for the PNGs written (0 none .. 9 smallest), kDefaultPngCompression unless
+// set; for the whole process.
+constexpr int kDefaultPngCompression = 4;
+void SetPngCompression(int level);
 
 // bitmap as the bytes of an 8-bit RGB PNG file, made in memory. Throws Error.
 std::string EncodePng(const Bitmap& bitmap);

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <OpenImageIO/imageio.h>
+#include <ImfChannelList.h>
+#include <ImfFrameBuffer.h>
+#include <ImfHeader.h>
+#include <ImfInputFile.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -43,13 +47,15 @@ protected:
   // The channel of an EXR file by name, as 8-bit values.
   static std::vector<int> Channel(const std::filesystem::path& file, const std::string& name)
   {
-    auto input = OIIO::ImageInput::create(file.string());
-    OIIO::ImageSpec header;
-    if (!input || !input->open(file.string(), header)) return {};
-    int index = header.channelindex(name);
-    if (index < 0) return {};
-    std::vector<float> values(static_cast<std::size_t>(header.width) * header.height);
-    input->read_image(0, 0, index, index + 1, OIIO::TypeDesc::FLOAT, values.data());
+    Imf::InputFile input(file.c_str());
+    if (!input.header().channels().findChannel(name)) return {};
+    Imath::Box2i window = input.header().dataWindow();
+    int width = window.max.x - window.min.x + 1, height = window.max.y - window.min.y + 1;
+    std::vector<float> values(static_cast<std::size_t>(width) * height);
+    Imf::FrameBuffer buffer;
+    buffer.insert(name, Imf::Slice::Make(Imf::FLOAT, values.data(), window));
+    input.setFrameBuffer(buffer);
+    input.readPixels(window.min.y, window.max.y);
     std::vector<int> bytes;
     for (float v : values) bytes.push_back(static_cast<int>(v * 255.0f + 0.5f));
     return bytes;

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <OpenImageIO/imageio.h>
+#include <png.h>
+
 #include <fstream>
 #include <vector>
 
@@ -12,16 +13,28 @@
 
 namespace {
 
-// Writes a PNG of channels samples per pixel directly through OpenImageIO.
+// Writes a PNG of channels samples per pixel (grey or RGBA) directly through libpng.
 void WriteRaw(const std::filesystem::path& file, int width, int height, int channels, const std::vector<uint8_t>& data)
 {
-  auto out = OIIO::ImageOutput::create(file.string());
-  ASSERT_TRUE(out);
-  OIIO::ImageSpec format(width, height, channels, OIIO::TypeDesc::UINT8);
-  format.attribute("oiio:UnassociatedAlpha", 1); // store the bytes as given
-  ASSERT_TRUE(out->open(file.string(), format));
-  ASSERT_TRUE(out->write_image(OIIO::TypeDesc::UINT8, data.data()));
-  out->close();
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = png_uint_32(width);
+  image.height = png_uint_32(height);
+  image.format = channels == 1 ? PNG_FORMAT_GRAY : PNG_FORMAT_RGBA;
+  ASSERT_TRUE(png_image_write_to_file(&image, file.c_str(), 0, data.data(), 0, nullptr)) << image.message;
+}
+
+// A well-formed 2 x 2 BMP of 24 bits per pixel: a format not read.
+void WriteBmp(const std::filesystem::path& file)
+{
+  auto le = [](uint32_t v, int bytes) {
+    std::string out;
+    for (int i = 0; i < bytes; ++i) out += char(v >> (8 * i));
+    return out;
+  };
+  std::string header = "BM" + le(70, 4) + le(0, 4) + le(54, 4) + le(40, 4) + le(2, 4) + le(2, 4) + le(1, 2) +
+                       le(24, 2) + le(0, 4) + le(16, 4) + le(2835, 4) + le(2835, 4) + le(0, 4) + le(0, 4);
+  std::ofstream(file, std::ios::binary) << header << std::string(16, '\0');
 }
 
 TEST(ImageIO, GreyFillsAllChannelsAndAlphaIsDropped)
@@ -82,10 +95,7 @@ TEST(ImageIO, TheContentChoosesTheFormatAndOnlyFourAreRead)
   std::filesystem::rename(dir / "image.tif", dir / "tiff.png");
   EXPECT_TRUE(lensara::ReadImage(dir / "tiff.png") == bitmap);
   // A BMP is a well-formed image of a format not documented for reading.
-  auto bmp = OIIO::ImageOutput::create("bmp");
-  ASSERT_TRUE(bmp && bmp->open((dir / "image.bmp").string(), OIIO::ImageSpec(2, 2, 3, OIIO::TypeDesc::UINT8)));
-  bmp->write_image(OIIO::TypeDesc::UINT8, bitmap.Pixels().data());
-  bmp->close();
+  WriteBmp(dir / "image.bmp");
   std::filesystem::copy(dir / "image.bmp", dir / "bmp.png");
   for (const char* name : {"image.bmp", "bmp.png"})
     EXPECT_EQ(ReadError(dir / name), (dir / name).string() + ": is not a PNG, JPEG, TIFF or OpenEXR image");
@@ -123,3 +133,36 @@ TEST(ImageIO, SizesDeclaredPastTheFilesEndAreRefused)
 }
 
 }  // namespace
+
+// A header within the pixel limit whose pixels no deflate stream of the file's size can
+// hold is refused before decoding; a flat image, compressed about as well as deflate can,
+// still reads.
+TEST(ImageIO, PixelsThatCannotComeFromTheFilesBytesAreRefused)
+{
+  test::TempDir dir;
+  test::WritePngHeader(dir / "tall.png", 16000, 16000);
+  std::filesystem::path exr = std::filesystem::path(LENSARA_SOURCE_DIR) / "fuzz/regressions/image/exr-window-past-the-bytes.exr";
+  EXPECT_EQ(lensara::ReadImageSize(dir / "tall.png"), (lensara::ImageSize{16000, 16000}));
+  EXPECT_EQ(ReadError(dir / "tall.png"), (dir / "tall.png").string() +
+                                             ": cannot be read as an image: its header declares 16000 x 16000 pixels, "
+                                             "more than its 73 bytes can hold at its compression's best");
+  EXPECT_NE(ReadError(exr).find("16711692 x 8 pixels, more than its 1153 bytes"), std::string::npos) << ReadError(exr);
+  lensara::SetPngCompression(9);
+  lensara::WriteImage(dir / "flat.png", lensara::Bitmap(3000, 1000));
+  lensara::SetPngCompression(lensara::kDefaultPngCompression);
+  EXPECT_EQ(ReadError(dir / "flat.png"), "");
+}
+
+TEST(ImageIO, ThePngLevelChangesTheSizeNotThePixels)
+{
+  test::TempDir dir;
+  lensara::Bitmap bitmap(64, 64);
+  for (std::size_t i = 0; i < bitmap.Pixels().size(); ++i) bitmap.Row(0)[i] = static_cast<uint8_t>(i * i / 7);
+  for (int level : {0, 9}) {
+    lensara::SetPngCompression(level);
+    lensara::WriteImage(dir / (std::to_string(level) + ".png"), bitmap);
+  }
+  lensara::SetPngCompression(lensara::kDefaultPngCompression);
+  EXPECT_GT(std::filesystem::file_size(dir / "0.png"), std::filesystem::file_size(dir / "9.png") * 2);
+  for (const char* name : {"0.png", "9.png"}) EXPECT_TRUE(lensara::ReadImage(dir / name) == bitmap) << name;
+}

@@ -1,0 +1,174 @@
+#include "ExrImage.h"
+
+#include <ImfChannelList.h>
+#include <ImfFrameBuffer.h>
+#include <ImfHeader.h>
+#include <ImfInputFile.h>
+#include <ImfOutputFile.h>
+#include <openexr.h>
+
+#include <algorithm>
+#include <climits>
+#include <new>
+#include <string>
+
+#include "app/core/Allocations.h"
+#include "app/core/Error.h"
+#include "app/image/ImageIO.h"
+
+namespace lensara {
+
+namespace {
+
+// Rows decoded at a time: the floats of a band, not of the whole image, are held.
+constexpr int kBandRows = 64;
+
+// The core library's last message on this thread: its error callback has no user data of
+// its own (the file reader keeps it).
+thread_local char coreMessage[256];
+
+void KeepCoreMessage(exr_const_context_t, exr_result_t, const char* message) { CopyMessage(coreMessage, message); }
+
+// The core library's context on one file, finished when it ends.
+class CoreHeader {
+public:
+  explicit CoreHeader(const std::filesystem::path& file)
+  {
+    exr_context_initializer_t init = EXR_DEFAULT_CONTEXT_INITIALIZER;
+    init.error_handler_fn = KeepCoreMessage;
+    coreMessage[0] = '\0';
+    Check(exr_start_read(&context, file.c_str(), &init));
+  }
+  ~CoreHeader() { exr_finish(&context); }
+  CoreHeader(const CoreHeader&) = delete;
+  CoreHeader& operator=(const CoreHeader&) = delete;
+
+  static void Check(exr_result_t result)
+  {
+    if (result == EXR_ERR_OUT_OF_MEMORY) throw std::bad_alloc();
+    if (result != EXR_ERR_SUCCESS) throw Error(*coreMessage ? coreMessage : exr_get_default_error_message(result));
+  }
+
+  exr_context_t context = nullptr;
+};
+
+uint64_t MaxRatio(exr_compression_t compression)
+{
+  switch (compression) {
+  case EXR_COMPRESSION_NONE: return 1;
+  case EXR_COMPRESSION_RLE: return 64;  // a run of 128 bytes from 2
+  case EXR_COMPRESSION_ZIPS:
+  case EXR_COMPRESSION_ZIP: return kDeflateRatio;
+  case EXR_COMPRESSION_PXR24: return kDeflateRatio * 4 / 3;  // floats deflated as 24 bits
+  case EXR_COMPRESSION_B44:
+  case EXR_COMPRESSION_B44A: return 11;  // 32 bytes of a flat 4 x 4 block from 3
+  default: return kLooseRatio;
+  }
+}
+
+// The bytes the channels of a window of width x height hold.
+uint64_t StoredBytes(const exr_attr_chlist_t& channels, int64_t width, int64_t height)
+{
+  uint64_t bytes = 0;
+  for (int i = 0; i < channels.num_channels; ++i) {
+    const exr_attr_chlist_entry_t& c = channels.entries[i];
+    uint64_t size = c.pixel_type == EXR_PIXEL_HALF ? 2 : 4;
+    bytes += size * uint64_t(width / std::max(1, c.x_sampling)) * uint64_t(height / std::max(1, c.y_sampling));
+  }
+  return bytes;
+}
+
+int Clamped(int64_t v) { return int(std::clamp<int64_t>(v, 0, INT_MAX)); }
+
+uint8_t ToByte(float v) { return uint8_t((v > 0 ? (v < 1 ? v : 1) : 0) * 255.0f + 0.5f); }
+
+// Runs a call of the C++ library, whose errors are exceptions of its own.
+template <class Call>
+void Library(Call call)
+{
+  try {
+    call();
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const std::exception& e) {
+    ThrowLibraryError(e.what());
+  }
+}
+
+// The channels read as red, green and blue: R, G and B when there are any, else one grey
+// channel (Y, or the first) read as red.
+std::vector<std::string> ColourChannels(const Imf::ChannelList& channels)
+{
+  if (channels.findChannel("R") || channels.findChannel("G") || channels.findChannel("B")) return {"R", "G", "B"};
+  if (channels.findChannel("Y")) return {"Y"};
+  return {channels.begin() == channels.end() ? "R" : channels.begin().name()};
+}
+
+}  // namespace
+
+ExrImage::ExrImage(const std::filesystem::path& file) : file(file)
+{
+  CoreHeader core(file);
+  exr_attr_box2i_t window{};
+  const exr_attr_chlist_t* channels = nullptr;
+  exr_compression_t compression = EXR_COMPRESSION_NONE;
+  CoreHeader::Check(exr_get_data_window(core.context, 0, &window));
+  CoreHeader::Check(exr_get_channels(core.context, 0, &channels));
+  CoreHeader::Check(exr_get_compression(core.context, 0, &compression));
+  int64_t width = int64_t(window.max.x) - window.min.x + 1, height = int64_t(window.max.y) - window.min.y + 1;
+  header = {{Clamped(width), Clamped(height)}, StoredBytes(*channels, width, height), MaxRatio(compression)};
+}
+
+void ExrImage::Read(Bitmap& rgb)
+{
+  Library([&] {
+    Imf::InputFile input(file.c_str());
+    Imath::Box2i window = input.header().dataWindow();
+    std::vector<std::string> names = ColourChannels(input.header().channels());
+    const std::size_t width = std::size_t(rgb.Width()), stride = 3 * sizeof(float);
+    std::vector<float> band(width * kBandRows * 3);
+    for (int top = window.min.y; top <= window.max.y; top += kBandRows) {
+      int bottom = std::min(top + kBandRows - 1, window.max.y);
+      Imath::Box2i rows({window.min.x, top}, {window.max.x, bottom});
+      Imf::FrameBuffer buffer;
+      for (std::size_t c = 0; c < names.size(); ++c)
+        buffer.insert(names[c], Imf::Slice::Make(Imf::FLOAT, band.data() + c, rows, stride, stride * width));
+      input.setFrameBuffer(buffer);
+      input.readPixels(top, bottom);
+      uint8_t* out = rgb.Row(top - window.min.y);
+      for (std::size_t i = 0; i < width * (bottom - top + 1) * 3; ++i)
+        out[i] = ToByte(band[names.size() == 1 ? i / 3 * 3 : i]);
+    }
+  });
+}
+
+void ExrImage::Write(const std::filesystem::path& file, const std::vector<NamedBitmap>& layers, ByteScale scale)
+{
+  int width = layers[0].bitmap->Width(), height = layers[0].bitmap->Height();
+  std::size_t count = std::size_t(width) * height, stride = layers.size() * 3;
+  CountAllocation();
+  std::vector<float> pixels(count * stride);
+  for (std::size_t layer = 0; layer < layers.size(); ++layer) {
+    const std::vector<uint8_t>& bytes = layers[layer].bitmap->Pixels();
+    for (std::size_t i = 0; i < count * 3; ++i)
+      pixels[i / 3 * stride + layer * 3 + i % 3] = scale == ByteScale::Divide ? bytes[i] / 255.0f : bytes[i] * (1.0f / 255);
+  }
+  Library([&] {
+    Imf::Header header(width, height);
+    header.compression() = Imf::ZIP_COMPRESSION;
+    Imf::FrameBuffer buffer;
+    for (std::size_t layer = 0; layer < layers.size(); ++layer)
+      for (std::size_t c = 0; c < 3; ++c) {
+        const char* channel[] = {"R", "G", "B"};
+        std::string name = layers[layer].name.empty() ? channel[c] : layers[layer].name + "." + channel[c];
+        header.channels().insert(name, Imf::Channel(Imf::FLOAT));
+        buffer.insert(name, Imf::Slice(Imf::FLOAT, reinterpret_cast<char*>(pixels.data() + layer * 3 + c),
+                                       stride * sizeof(float), stride * sizeof(float) * width));
+      }
+    Imf::OutputFile output(file.c_str(), header);
+    output.setFrameBuffer(buffer);
+    output.writePixels(height);
+  });
+}
+
+}  // namespace lensara

@@ -1,0 +1,26 @@
+// TIFF and BigTIFF through libtiff: reading what its RGBA interface reads as 8-bit RGB,
+// writing 8-bit RGB.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+#include "app/image/ImageReader.h"
+
+namespace lensara {
+
+class TiffImage final : public ImageReader {
+public:
+  explicit TiffImage(const std::filesystem::path& file);
+  ~TiffImage() override;
+  void Read(Bitmap& rgb) override;
+
+  static void Write(const std::filesystem::path& file, const Bitmap& bitmap);
+
+  struct State;  // the open file and what its error handler keeps
+
+private:
+  std::unique_ptr<State> state;
+};
+
+}  // namespace lensara
