@@ -245,6 +245,11 @@ TEST_F(CommandLine, ParamsShowsTheDemosEffectAfterCheckedEdits)
   EXPECT_OUTCOME(Lensara({"params", "--set", "DOF_FRONT_END=1000", "--set", "DOF_FRONT_START=1500"}), 0,
                  "DOF_FRONT_START 1500.0 became 1000.0");
   EXPECT_OUTCOME(Lensara({"params", "--set", "DOF_NOPE=1"}), 2, "lensara params: --set DOF_NOPE: no effect parameter");
+  // Numbers past their limits are clamped to them; a cycle takes only its choices.
+  EXPECT_OUTCOME(Lensara({"params", "--set", "DOF_PASSES=1e9"}), 0,
+                 "warning: --set DOF_PASSES: is 1e+09, outside 1 .. 20 (the limits of its description); clamped to 20");
+  EXPECT_OUTCOME(Lensara({"params", "--set", "DOF_FILTER=99"}), 2,
+                 "lensara params: --set DOF_FILTER: unknown cycle value 99 (the choices: ");
 
   Outcome json = Lensara({"params", "--json", "--set", "DOF_BLUR=false"});
   ASSERT_EQ(json.code, 0) << json.err;
