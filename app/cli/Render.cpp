@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <exception>
 #include <set>
 #include <string>
 #include <vector>
@@ -87,7 +88,7 @@ void WriteFrame(const RenderOptions& options, const MultipassBitmap& image, cons
 }
 
 // Keeps the document and the layers of every nested render, as --save-depth-scene and
-// --save-depth-layers ask; an error is kept for after the render.
+// --save-depth-layers ask; the first error is kept, as it was thrown, for after the render.
 class DepthOutputs {
 public:
   DepthOutputs(const RenderOptions& options) : options(options) {}
@@ -102,19 +103,19 @@ public:
         for (int32_t i = 0; i < image->LayerCount(); ++i) layers.push_back(image->LayerAt(i));
         WriteLayerFiles(layers, options.depthLayers, frame);
       }
-    } catch (const std::exception& e) {
-      if (problem.empty()) problem = e.what();
+    } catch (...) {
+      if (!problem) problem = std::current_exception();
     }
   }
 
   void ThrowProblem() const
   {
-    if (!problem.empty()) throw Error(problem);
+    if (problem) std::rethrow_exception(problem);
   }
 
 private:
   const RenderOptions& options;
-  std::string problem;
+  std::exception_ptr problem;
 };
 
 void CheckOutputs(const RenderOptions& options)
@@ -131,6 +132,7 @@ void CheckOutputs(const RenderOptions& options)
 void MakeFolder(const std::filesystem::path& folder)
 {
   std::error_code ec;
+  if (!folder.empty()) CheckNoLinkLoop(folder);
   if (!folder.empty()) std::filesystem::create_directories(folder, ec);
   if (ec) throw Error(folder.string() + ": cannot be made a folder: " + ec.message());
 }
@@ -156,6 +158,9 @@ RenderStatus RunRender(const Host&, const RenderOptions& options, BreakTest* bre
 
   FrameRenderOptions frameOptions;
   frameOptions.threads = options.threads;
+  if (options.threads > MaxRenderThreads())
+    warnings << "warning: --threads " << options.threads << ": this machine runs at most " << MaxRenderThreads()
+             << " render threads at once; rendering with " << MaxRenderThreads() << "\n";
   frameOptions.breakTest = breakTest;
   frameOptions.progress = progress;
   FrameRender render(*doc, frameOptions);
