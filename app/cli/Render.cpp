@@ -12,6 +12,7 @@
 #include "app/core/MultipassBitmap.h"
 #include "app/image/ImageIO.h"
 #include "app/render/FrameRender.h"
+#include "app/render/RenderMemory.h"
 #include "app/scene/ParameterEdit.h"
 #include "app/scene/SceneFile.h"
 #include "app/session/SceneLoading.h"
@@ -155,6 +156,9 @@ RenderStatus RunRender(const Host&, const RenderOptions& options, BreakTest* bre
   CheckOutputs(options);
   std::unique_ptr<Document> doc = LoadSceneReporting(scene, warnings);
   EditParametersReporting(*doc, options.sets, warnings);
+  MemoryVerdict memory = JudgeRenderMemory(*doc);
+  if (memory.refused) throw Error(scene.string() + ": cannot be rendered: " + memory.problem);
+  if (!memory.problem.empty()) warnings << "warning: " << memory.problem << "\n";
 
   FrameRenderOptions frameOptions;
   frameOptions.threads = options.threads;
