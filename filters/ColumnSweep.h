@@ -17,11 +17,14 @@ struct ColumnProgress {
   double share;
 };
 
+// True when the context's break test asks to stop.
+inline bool StopAsked(const Context& context) { return context.stop && context.stop(context.user); }
+
 // Asks the break test before column x and sets the progress value, unless progress is
 // null; false when the caller wants to stop.
 inline bool StartColumn(const Context& context, std::int32_t x, std::int32_t width, const ColumnProgress* progress)
 {
-  if (context.stop && context.stop(context.user)) return false;
+  if (StopAsked(context)) return false;
   if (progress && context.progressValue)
     context.progressValue(context.user, progress->offset + x / (progress->share * width));
   return true;

@@ -54,7 +54,8 @@ bool Dilate(ImageView source, ImageView target, ImageView, const Parameters& par
   const ColumnProgress progress{0.0, 1.0};
   std::uint8_t* in = work.View().data;
   std::uint8_t* out = target.data;
-  for (std::int32_t pass = 0; pass < parameters.passes; ++pass) {
+  // A stop ends the passes (the first asks at its columns): each would return at once.
+  for (std::int32_t pass = 0; pass < parameters.passes && (pass == 0 || !StopAsked(context)); ++pass) {
     SweepColumns(context, width, 1, &progress, [&](std::int32_t x0, std::int32_t x1) {
       DilateColumns(in, out, width, height, radius, rowMax.Get(), x0, x1);
     });

@@ -69,7 +69,7 @@ bool MedianLowPass(ImageView source, ImageView target, ImageView map, const Para
 
 // Pass drivers: their filter passes times (MedianBlur: MedianLowPass, GaussianBlur:
 // GaussImproved, GaussianBlend: GaussBlending), each pass on the last one's result, with the
-// progress text. Then either the result goes into target or, with blend, target = result x
+// progress text; a stop ends the passes. Then either the result goes into target or, with blend, target = result x
 // F + source x (1 - F) with F the mean of the map's three bytes / 255; a stop during the
 // blend leaves the later columns of the target as they were.
 bool MedianBlur(ImageView source, ImageView target, ImageView map, const Parameters& parameters,
@@ -80,7 +80,8 @@ bool GaussianBlend(ImageView source, ImageView target, ImageView map, const Para
                    const Context& context);
 
 // Widens the high values of a grey source: passes times, every pixel takes the largest byte
-// 0 in the (2 x radius + 1)^2 window around it, written into all three bytes of target.
+// 0 in the (2 x radius + 1)^2 window around it, written into all three bytes of target. A
+// stop ends the passes; the buffers alternate as if the passes after it had run empty.
 bool Dilate(ImageView source, ImageView target, ImageView map, const Parameters& parameters, const Context& context);
 
 }  // namespace filters

@@ -70,8 +70,10 @@ bool RepeatFilter(Filter filter, const char* label, ImageView source, ImageView 
   if (!source.data || !target.data || !map.data) return false;
   ImageBuffer output(target);
   ImageBuffer input(source);
-  for (std::int32_t pass = 1; pass <= parameters.passes; ++pass) {
-    SetProgressText(context, PassText(label, pass, parameters.passes));
+  // A stop ends the passes, before the text of the next: each would return at once, and a
+  // huge pass count would keep the loop and its text going long after.
+  for (std::int32_t pass = 0; pass < parameters.passes && !StopAsked(context); ++pass) {
+    SetProgressText(context, PassText(label, pass + 1, parameters.passes));
     if (!filter(input.View(), output.View(), map, parameters, context)) return false;
     output.CopyTo(input.View());
     SetProgressText(context, "");

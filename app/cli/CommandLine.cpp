@@ -63,6 +63,9 @@ int UsageFailure(const std::string& problem)
 
 const char* const kFaultVariable = "LENSARA_FAIL_ALLOCATION";
 
+// Frame numbers have at most this many digits, so that they fit an int32_t.
+constexpr std::size_t kFrameDigits = 9;
+
 }  // namespace
 
 std::filesystem::path PluginFolder(const std::string& option)
@@ -131,7 +134,7 @@ int Parse(CLI::App& app, int argc, char** argv)
 std::optional<FrameRange> ReadFrames(const std::string& text)
 {
   auto number = [](const std::string& t) {
-    return !t.empty() && t.size() <= 9 && t.find_first_not_of("0123456789") == std::string::npos;
+    return !t.empty() && t.size() <= kFrameDigits && t.find_first_not_of("0123456789") == std::string::npos;
   };
   std::size_t dash = text.find('-', 1);
   std::string a = text.substr(0, dash), b = dash == std::string::npos ? a : text.substr(dash + 1);
@@ -141,7 +144,9 @@ std::optional<FrameRange> ReadFrames(const std::string& text)
 
 const CLI::Validator kFrameRange(
     [](std::string& text) -> std::string {
-      return ReadFrames(text) ? std::string() : "\"" + text + "\" is not a frame range A-B of whole numbers";
+      return ReadFrames(text) ? std::string()
+                              : "\"" + text + "\" is not a frame range A-B of whole numbers 0 .. " +
+                                    std::string(kFrameDigits, '9');
     },
     "A-B");
 

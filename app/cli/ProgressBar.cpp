@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace lensara {
@@ -30,7 +31,8 @@ void ProgressBar::SetText(const char* newText) noexcept
 
 void ProgressBar::SetValue(double fraction) noexcept
 {
-  int newPercent = static_cast<int>(std::clamp(fraction, 0.0, 1.0) * 100.0);
+  // A plug-in may hand any value: NaN shows as 0 rather than reach the conversion.
+  int newPercent = static_cast<int>(std::clamp(std::isnan(fraction) ? 0.0 : fraction, 0.0, 1.0) * 100.0);
   if (!terminal || (newPercent == percent && drawn)) return;
   percent = newPercent;
   Draw();

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <exception>
 #include <set>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "app/core/MultipassBitmap.h"
 #include "app/image/ImageIO.h"
 #include "app/render/FrameRender.h"
+#include "app/render/RenderMemory.h"
 #include "app/scene/ParameterEdit.h"
 #include "app/scene/SceneFile.h"
 #include "app/session/SceneLoading.h"
@@ -87,7 +89,7 @@ void WriteFrame(const RenderOptions& options, const MultipassBitmap& image, cons
 }
 
 // Keeps the document and the layers of every nested render, as --save-depth-scene and
-// --save-depth-layers ask; an error is kept for after the render.
+// --save-depth-layers ask; the first error is kept, as it was thrown, for after the render.
 class DepthOutputs {
 public:
   DepthOutputs(const RenderOptions& options) : options(options) {}
@@ -102,19 +104,19 @@ public:
         for (int32_t i = 0; i < image->LayerCount(); ++i) layers.push_back(image->LayerAt(i));
         WriteLayerFiles(layers, options.depthLayers, frame);
       }
-    } catch (const std::exception& e) {
-      if (problem.empty()) problem = e.what();
+    } catch (...) {
+      if (!problem) problem = std::current_exception();
     }
   }
 
   void ThrowProblem() const
   {
-    if (!problem.empty()) throw Error(problem);
+    if (problem) std::rethrow_exception(problem);
   }
 
 private:
   const RenderOptions& options;
-  std::string problem;
+  std::exception_ptr problem;
 };
 
 void CheckOutputs(const RenderOptions& options)
@@ -131,6 +133,7 @@ void CheckOutputs(const RenderOptions& options)
 void MakeFolder(const std::filesystem::path& folder)
 {
   std::error_code ec;
+  if (!folder.empty()) CheckNoLinkLoop(folder);
   if (!folder.empty()) std::filesystem::create_directories(folder, ec);
   if (ec) throw Error(folder.string() + ": cannot be made a folder: " + ec.message());
 }
@@ -153,9 +156,15 @@ RenderStatus RunRender(const Host&, const RenderOptions& options, BreakTest* bre
   CheckOutputs(options);
   std::unique_ptr<Document> doc = LoadSceneReporting(scene, warnings);
   EditParametersReporting(*doc, options.sets, warnings);
+  MemoryVerdict memory = JudgeRenderMemory(*doc);
+  if (memory.refused) throw Error(scene.string() + ": cannot be rendered: " + memory.problem);
+  if (!memory.problem.empty()) warnings << "warning: " << memory.problem << "\n";
 
   FrameRenderOptions frameOptions;
   frameOptions.threads = options.threads;
+  if (options.threads > MaxRenderThreads())
+    warnings << "warning: --threads " << options.threads << ": this machine runs at most " << MaxRenderThreads()
+             << " render threads at once; rendering with " << MaxRenderThreads() << "\n";
   frameOptions.breakTest = breakTest;
   frameOptions.progress = progress;
   FrameRender render(*doc, frameOptions);

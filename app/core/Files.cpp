@@ -126,12 +126,19 @@ private:
 
 void CheckReadable(const std::filesystem::path& file)
 {
+  CheckNoLinkLoop(file);
   std::error_code ec;
   std::filesystem::file_status status = std::filesystem::status(file, ec);
   if (!std::filesystem::exists(status)) throw FileError(file, "no such file");
   if (std::filesystem::is_directory(status)) throw FileError(file, "is a directory");
   if (!std::filesystem::is_regular_file(status)) throw FileError(file, "is not a regular file");
   if (access(file.c_str(), R_OK) != 0) throw FileError(file, SystemProblem(errno));
+}
+
+void CheckNoLinkLoop(const std::filesystem::path& file)
+{
+  std::error_code ec;
+  if (!std::filesystem::exists(file, ec) && ec.value() == ELOOP) throw FileError(file, "a symbolic link loop (" + SystemProblem(ELOOP) + ")");
 }
 
 void CheckWritable(const std::filesystem::path& file)

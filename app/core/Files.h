@@ -8,8 +8,14 @@
 namespace lensara {
 
 // Throws Error "file: problem" unless file is a regular file this process can read: "no
-// such file", "is a directory", "is not a regular file", "permission denied".
+// such file", "is a directory", "is not a regular file", "permission denied", and as
+// CheckNoLinkLoop.
 void CheckReadable(const std::filesystem::path& file);
+
+// Throws Error "file: a symbolic link loop (too many levels of symbolic links)" when the
+// path runs into one, which the system's other answers would hide ("no such file", "file
+// exists").
+void CheckNoLinkLoop(const std::filesystem::path& file);
 
 // Throws Error "file: problem" unless file can be written or replaced: its folder exists and
 // is writable, and file is no directory and, when it exists, writable.

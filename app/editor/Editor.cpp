@@ -8,6 +8,7 @@
 #include "app/core/Error.h"
 #include "app/dialog/Dialog.h"
 #include "app/image/ImageIO.h"
+#include "app/render/RenderMemory.h"
 #include "app/render/RenderScene.h"
 #include "app/scene/ParameterEdit.h"
 #include "app/scene/SceneFile.h"
@@ -264,6 +265,7 @@ Json Editor::Save(const Json& request)
 void Editor::StartRender()
 {
   std::lock_guard<std::mutex> lock(mutex);
+  if (MemoryVerdict memory = JudgeRenderMemory(*doc); memory.refused) throw RequestError(422, memory.problem);
   std::unique_ptr<Document> copy = doc->CloneDocument(), without = doc->CloneDocument();
   FirstEffect(*without)->Unlink();
   if (!render.Start(std::move(copy), std::move(without)))

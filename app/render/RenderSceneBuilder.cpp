@@ -385,6 +385,7 @@ private:
   {
     if (scene.triangles.empty()) return;
     scene.device.reset(rtcNewDevice(nullptr));
+    if (!scene.device && rtcGetDeviceError(nullptr) == RTC_ERROR_OUT_OF_MEMORY) throw std::bad_alloc();
     if (!scene.device) throw Error("the ray tracer cannot start");
     scene.embree.reset(rtcNewScene(scene.device.get()));
     RTCGeometry geometry = rtcNewGeometry(scene.device.get(), RTC_GEOMETRY_TYPE_TRIANGLE);

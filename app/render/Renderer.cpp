@@ -1,5 +1,6 @@
 #include "Renderer.h"
 
+#include <tbb/info.h>
 #include <tbb/parallel_for.h>
 #include <tbb/task_arena.h>
 #include <xmmintrin.h>
@@ -140,7 +141,7 @@ RenderResult RenderOrThrow(Document& doc, const Container& data, Bitmap& target,
                                            " is outside 1 .. " + std::to_string(kMaxImageSize)};
   if (Stopped(job)) return {HST_RENDER_USER_BREAK, ""};
 
-  tbb::task_arena arena(job.threads > 0 ? job.threads : tbb::task_arena::automatic);
+  tbb::task_arena arena(job.threads > 0 ? std::min(job.threads, MaxRenderThreads()) : tbb::task_arena::automatic);
   std::unique_ptr<RenderScene> scene;
   CountAllocation();
   arena.execute([&] { scene = std::make_unique<RenderScene>(doc, settings); });
@@ -177,6 +178,8 @@ RenderResult SceneError(const char* problem) noexcept
 }
 
 }  // namespace
+
+int MaxRenderThreads() { return tbb::info::default_concurrency(); }
 
 RenderResult Render(Document& doc, const Container& settings, Bitmap& target, const RenderJob& job) noexcept
 {

@@ -19,8 +19,12 @@ struct RenderResult {
   std::string problem;
 };
 
+// The most threads a render runs at once: one per core this process may use. A render
+// asked for more runs with this many (the thread library would only warn and ignore them).
+int MaxRenderThreads();
+
 struct RenderJob {
-  int threads = 0;     // 0: every core
+  int threads = 0;     // 0: every core; at most MaxRenderThreads()
   bool layers = false; // a MultipassBitmap target also gets its pass layers
   BreakTest* breakTest = nullptr;
   // Called on the calling thread with the fraction done, rising to 1.

@@ -107,15 +107,16 @@ void EditParameter(Document& doc, const std::string& assignment, std::vector<std
     return object->GetIdentity();
   };
   Value value;
+  std::string clamped;
   try {
     value = DecodeValue(ValueJson(assignment.substr(equals + 1), *target.rule), target.rule, resolve);
+    if (std::string problem = LimitProblem(value, *target.rule); strictLimits && !problem.empty())
+      throw ValueError(problem);
+    clamped = KeepWithinLimits(value, *target.rule);
   } catch (const ValueError& e) {
     throw UsageError("--set " + name + ": " + e.what());
   }
-  std::string problem = LimitProblem(value, *target.rule);
-  if (!problem.empty() && (strictLimits || !target.rule->advisory)) throw UsageError("--set " + name + ": " + problem);
-  if (!problem.empty())
-    messages.push_back("warning: --set " + name + ": " + problem + " (the limits of its description)");
+  if (!clamped.empty()) messages.push_back("warning: --set " + name + ": " + clamped);
   Container& data = target.node->Data();
   data.Set(target.rule->key, std::move(value));
   const Container set = data;

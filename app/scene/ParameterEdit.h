@@ -15,10 +15,11 @@ namespace lensara {
 // a bare word is a string, so cycle values go by name and links by object name. The node
 // then gets the validation message, in which its plug-in may correct its values, and the
 // change message. Adds to messages, as lines to print: "warning: --set NAME: ..." for a
-// value outside a description's limits (set all the same), and every value of the node
-// that validation changed from what was set, "DOF_FRONT_START 1500.0 became 1000.0".
+// value outside a description's limits (set clamped to them), and every value of the
+// node that validation changed from what was set, "DOF_FRONT_START 1500.0 became 1000.0".
 // With strictLimits, a value outside a description's limits is refused like one outside a
-// host type's (the attribute manager's fields keep values within their limits). Also
+// host type's (the attribute manager's fields keep values within their limits). A cycle
+// takes only its choices, a truth value only true or false (1 or 0). Also
 // sets a key of the active camera by its scene-file name (focus_distance). Throws
 // UsageError naming the problem; the document is unchanged then.
 void EditParameter(Document& doc, const std::string& assignment, std::vector<std::string>& messages,

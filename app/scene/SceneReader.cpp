@@ -294,25 +294,18 @@ private:
         Fail(data, name, "unknown key " + Quoted(name) + " for " + TypeNameOf(node.Type()) + " \"" + node.Name() + "\"");
       std::string what = "key \"" + name + "\" of " + TypeNameOf(node.Type()) + " \"" + node.Name() + "\" ";
       Value decoded;
+      std::string clamped;
       try {
         decoded = DecodeValue(*value, rule, [this](const std::string& ref) { return Resolve(ref); });
+        // A number a renderer cannot use fails the file; one outside a description's
+        // limits is clamped to them, with a warning.
+        if (rule) clamped = KeepWithinLimits(decoded, *rule);
       } catch (const ValueError& e) {
         Fail(data, name, what + e.what());
       }
-      if (rule) CheckLimits(data, name, decoded, *rule, what);
+      if (!clamped.empty()) Warn(data, name, what + clamped);
       node.Data().Set(key, std::move(decoded));
     }
-  }
-
-  // A number a renderer cannot use fails the file; one outside a description's advice is
-  // kept with a warning, as the effect copes with it.
-  void CheckLimits(const Json& data, const std::string& name, const Value& value, const KeyRule& rule,
-                   const std::string& what) const
-  {
-    std::string problem = LimitProblem(value, rule);
-    if (problem.empty()) return;
-    if (!rule.advisory) Fail(data, name, what + problem);
-    Warn(data, name, what + problem + " (the limits of its description)");
   }
 
   // The node a link names: an "id", else a name only one node carries.

@@ -1,10 +1,12 @@
 #include "ValueJson.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <sstream>
 
 #include "app/core/Container.h"
 
@@ -86,14 +88,24 @@ int32_t DecodeInteger(const Json& j)
   return static_cast<int32_t>(j.get<int64_t>());
 }
 
+// true, false, 1 or 0.
+int32_t DecodeTruth(const Json& j)
+{
+  if (!j.is_boolean() && !(j.is_number_integer() && (j == 0 || j == 1))) Mismatch(j, Kind::Bool);
+  return DecodeInteger(j);
+}
+
+// One of the rule's choices, by name or by id.
 int32_t DecodeCycle(const Json& j, const KeyRule& rule)
 {
-  if (j.is_string() && rule.cycle) {
-    for (const CycleValue& c : *rule.cycle)
-      if (c.name == j.get<std::string>()) return c.id;
-    throw ValueError("unknown cycle value " + j.dump());
+  if (!rule.cycle) return DecodeInteger(j);
+  if (!j.is_string() && !j.is_number_integer()) Mismatch(j, Kind::Cycle);
+  std::string choices;
+  for (const CycleValue& c : *rule.cycle) {
+    if (j.is_string() ? j.get<std::string>() == c.name : j == c.id) return c.id;
+    choices += (choices.empty() ? "" : ", ") + c.name;
   }
-  return DecodeInteger(j);
+  throw ValueError("unknown cycle value " + Shown(j) + " (the choices: " + choices + ")");
 }
 
 Identity DecodeRef(const Json& j, const IdentityOfRef& resolve)
@@ -223,7 +235,7 @@ Value DecodeValue(const Json& json, const KeyRule* rule, const IdentityOfRef& re
 {
   if (!rule || rule->kind == Kind::Any) return DecodeAny(json, resolve);
   switch (rule->kind) {
-    case Kind::Bool:
+    case Kind::Bool: return Value(DecodeTruth(json));
     case Kind::Long: return Value(DecodeInteger(json));
     case Kind::Cycle: return Value(DecodeCycle(json, *rule));
     case Kind::Real:
@@ -237,6 +249,18 @@ Value DecodeValue(const Json& json, const KeyRule* rule, const IdentityOfRef& re
   Value v = DecodeAny(json, resolve);
   if (KindOf(v) != rule->kind) Mismatch(json, rule->kind);
   return v;
+}
+
+std::string KeepWithinLimits(Value& value, const KeyRule& rule)
+{
+  std::string problem = LimitProblem(value, rule);
+  if (problem.empty()) return "";
+  if (!rule.advisory || !value.IsNumber() || !std::isfinite(value.ToReal())) throw ValueError(problem);
+  Value clamped(std::clamp(value.ToReal(), rule.limits.min, rule.limits.max));
+  value = value.IsLong() ? Value(clamped.ToLong()) : clamped;
+  std::ostringstream text;
+  text << problem << " (the limits of its description); clamped to " << value.ToReal();
+  return text.str();
 }
 
 Json EncodeReal(double v)

@@ -32,6 +32,13 @@ Json EncodeValue(const Value& value, const KeyRule* rule, const RefOfIdentity& r
 // The value of json, which must fit rule when one is given; throws ValueError.
 Value DecodeValue(const Json& json, const KeyRule* rule, const IdentityOfRef& resolve);
 
+// Keeps value within rule's limits as the attribute manager keeps a description's: a
+// finite number outside them becomes the nearest limit, and the answer says so ("is 150,
+// outside 0 .. 100 (the limits of its description); clamped to 100"); empty when value
+// is within them. Throws ValueError naming the problem for any other value outside them
+// (a number that is not finite, one outside a host type's limits).
+std::string KeepWithinLimits(Value& value, const KeyRule& rule);
+
 // The container's keys, named by schema where it names them.
 Json EncodeContainer(const Container& data, const Schema& schema, const RefOfIdentity& ref);
 

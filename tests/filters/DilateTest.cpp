@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "filters/Filters.h"
 #include "tests/filters/FilterTest.h"
 
@@ -80,6 +82,16 @@ TEST(DilateTest, StopsAtTheBreakAndStillAlternatesTheBuffers)
   EXPECT_EQ(stop.asked, stopColumn + 2);
   ASSERT_EQ(stop.values.size(), std::size_t(stopColumn));
   EXPECT_DOUBLE_EQ(stop.values.back(), (stopColumn - 1) / double(w));
+}
+
+TEST(DilateTest, AStopEndsEvenAHugeCountOfPasses)
+{
+  std::mt19937 random(34);
+  const int stopColumn = 5;
+  Image source = test::RandomImage(random, 9, 4), target = test::RandomImage(random, 9, 4);
+  test::Observer stop(stopColumn);
+  EXPECT_TRUE(Dilated(source, target, std::numeric_limits<int>::max() - 1, 1, stop.Context()) == source);
+  EXPECT_EQ(stop.asked, stopColumn + 2);
 }
 
 TEST(DilateTest, MissingStorageOrDifferentSizesGiveFalse)

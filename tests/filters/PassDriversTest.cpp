@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "filters/Filters.h"
 #include "tests/filters/FilterTest.h"
 
@@ -135,3 +137,20 @@ TEST_F(PassDrivers, StoppedBlendLeavesTheLaterColumnsAsTheyWere)
 }
 
 }  // namespace
+
+// A stop ends the passes: no pass starts after it, so a huge pass count ends at once, with
+// no progress text after the stop.
+TEST_F(PassDrivers, StopEndsThePasses)
+{
+  std::mt19937 random(27);
+  Image image = test::RandomImage(random, 6, 6);
+  for (const DriverCase& d : kDrivers) {
+    test::Observer stop(30);  // in the third pass: the first two ask 13 questions each
+    bool ok = false;
+    Run(d.driver, image, image, image, 1, std::numeric_limits<int32_t>::max(), false, false, stop.Context(), &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_LT(stop.asked, 40);
+    const std::string label = d.label;
+    EXPECT_EQ(stop.texts, (std::vector<std::string>{label + "1", "", label + "2", "", label + "3", ""}));
+  }
+}

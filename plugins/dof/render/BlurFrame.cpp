@@ -1,6 +1,8 @@
 // Dof::BlurFrame: the frame's image blurred by the depth maps, in one pass over the main
 // map or in two (rear, then front), and written back into the frame.
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 
 #include "filters/Filters.h"
 #include "plugins/dof/Dof.h"
@@ -35,7 +37,8 @@ Bool BlurTwoPasses(filters::Filter filter, FastBitmap& src, FastBitmap& dst, Mul
   if (dilate) {
     FastBitmap wide(&front);
     if (!wide.GetData()) return false;
-    filters::Dilate(front.View(), wide.View(), {}, {1, std::max(0, r + r * p / 4)}, context);
+    std::int64_t passes = std::clamp<std::int64_t>(r + std::int64_t(r) * p / 4, 0, std::numeric_limits<Int32>::max());
+    filters::Dilate(front.View(), wide.View(), {}, {1, static_cast<Int32>(passes)}, context);
     filter(wide.View(), front.View(), wide.View(), {r, p, false, false}, context);
   }
   FastBitmap again(&dst);

@@ -1,5 +1,9 @@
 // Dof::Execute: the buffers and the depth scene at every render call, the stage gate, and
 // the stage-5 run that renders the depth scene, assembles the maps and blurs the frame.
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 #include "DepthBuffers.h"
 #include "host/keys/RenderDataKeys.h"
 #include "plugins/dof/Dof.h"
@@ -24,6 +28,15 @@ VPBuffer* NameBuffer(Render* render, Int32 subId, const char* name)
   VPBuffer* buffer = render->GetBuffer(kPostEffectBuffer, subId);
   if (buffer) buffer->SetParameter(MPBTYPE_NAME, GeData(String(name)));
   return buffer;
+}
+
+// A whole number the user gave as a real: truncated toward zero, saturated at the ends of
+// Int32, NaN as 0 (a plain cast of NaN or 1e10 is undefined).
+Int32 WholeNumber(Float value)
+{
+  if (std::isnan(value)) return 0;
+  constexpr Float low = std::numeric_limits<Int32>::min(), high = std::numeric_limits<Int32>::max();
+  return static_cast<Int32>(std::clamp(std::trunc(value), low, high));
 }
 
 }  // namespace
@@ -62,8 +75,8 @@ Dof::RunSettings Dof::ReadRunSettings(const BaseContainer& data)
   s.dilate = data.GetBool(DOF_DILATE_DEPTH);
   s.depthAware = data.GetBool(DOF_DEPTH_AWARE);
   s.filter = data.GetLong(DOF_FILTER);
-  s.radius = static_cast<Int32>(data.GetReal(DOF_RADIUS));
-  s.passes = static_cast<Int32>(data.GetReal(DOF_PASSES));
+  s.radius = WholeNumber(data.GetReal(DOF_RADIUS));
+  s.passes = WholeNumber(data.GetReal(DOF_PASSES));
   s.excludeCount = ExcludedCount(data);
   return s;
 }

@@ -166,6 +166,7 @@ TEST_F(CommandLine, UsageErrorsExitWith2AndNameTheProblem)
   EXPECT_OUTCOME(Lensara({"scene", "convert", "in.json", "out.obj"}), 2, "name the output *.json");
   EXPECT_OUTCOME(Lensara({"--product-kind", "2000", "info"}), 2, "2000 is out of range 0 .. 1000");
   EXPECT_OUTCOME(Lensara({"render", "--frames", "1-x"}), 2, "\"1-x\" is not a frame range");
+  EXPECT_OUTCOME(Lensara({"render", "--frames", "0-1000000000"}), 2, "of whole numbers 0 .. 999999999");
   EXPECT_OUTCOME(Lensara({"render", "--threads", "0"}), 2, "0 is out of range 1 .. 1024");
   EXPECT_OUTCOME(Lensara({"render", "--set", "DOF_RADIUS=abc"}), 2, "--set DOF_RADIUS:");
   EXPECT_OUTCOME(Lensara({"params", "--set", "DOF_RADIUS=" + std::string(60000, '[') + std::string(60000, ']')}), 2,
@@ -182,6 +183,8 @@ TEST_F(CommandLine, FailedWorkExitsWith1AndNamesTheFile)
   EXPECT_OUTCOME(Lensara({"scene", "check", "folder"}), 1, "lensara scene check: folder: is a directory");
   EXPECT_OUTCOME(Lensara({"scene", "check", "none.json"}), 1, "none.json: no such file");
   EXPECT_OUTCOME(Lensara({"serve", "none.json", "--port", "0"}), 1, "lensara serve: none.json: no such file");
+  std::filesystem::create_symlink("loop", dir / "loop");
+  EXPECT_OUTCOME(Lensara({"render", "-o", "loop"}), 1, "lensara render: loop: a symbolic link loop");
 
   // A broken PNG is one line naming the file, without the image library's own lines.
   std::filesystem::copy_file(dir / "image.png", dir / "broken.png");
@@ -199,8 +202,12 @@ TEST_F(CommandLine, SuccessExitsWith0)
   EXPECT_TRUE(std::filesystem::exists(dir / "out.exr"));
   // A positional after a repeated option is still the scene.
   std::string demo = LENSARA_SOURCE_DIR "/examples/still-life.json";
-  Outcome render = Lensara({"render", "--set", "width=8", "--set", "DOF_RADIUS=2.5", demo, "-o", "demo"});
+  // More threads than cores: our warning, not the thread library's.
+  Outcome render =
+      Lensara({"render", "--set", "width=8", "--set", "DOF_RADIUS=2.5", demo, "-o", "demo", "--threads", "1024"});
   EXPECT_EQ(render.code, 0) << render.err;
+  EXPECT_NE(render.err.find("warning: --threads 1024: this machine runs at most"), std::string::npos) << render.err;
+  EXPECT_EQ(render.err.find("TBB"), std::string::npos) << render.err;
   EXPECT_NE(render.err.find("Calculating DOF"), std::string::npos) << render.err;
   EXPECT_NE(render.err.find("DOF_RADIUS 2.5 became 2.0"), std::string::npos) << render.err;
   EXPECT_TRUE(std::filesystem::exists(dir / "demo" / "lensara-depth.png"));
@@ -247,6 +254,11 @@ TEST_F(CommandLine, ParamsShowsTheDemosEffectAfterCheckedEdits)
   EXPECT_OUTCOME(Lensara({"params", "--set", "DOF_FRONT_END=1000", "--set", "DOF_FRONT_START=1500"}), 0,
                  "DOF_FRONT_START 1500.0 became 1000.0");
   EXPECT_OUTCOME(Lensara({"params", "--set", "DOF_NOPE=1"}), 2, "lensara params: --set DOF_NOPE: no effect parameter");
+  // Numbers past their limits are clamped to them; a cycle takes only its choices.
+  EXPECT_OUTCOME(Lensara({"params", "--set", "DOF_PASSES=1e9"}), 0,
+                 "warning: --set DOF_PASSES: is 1e+09, outside 1 .. 20 (the limits of its description); clamped to 20");
+  EXPECT_OUTCOME(Lensara({"params", "--set", "DOF_FILTER=99"}), 2,
+                 "lensara params: --set DOF_FILTER: unknown cycle value 99 (the choices: ");
 
   Outcome json = Lensara({"params", "--json", "--set", "DOF_BLUR=false"});
   ASSERT_EQ(json.code, 0) << json.err;

@@ -142,3 +142,20 @@ TEST_F(Files, CtrlCWhileWritingLeavesTheOldFile)
 }
 
 }  // namespace
+
+TEST(FileChecks, ASymbolicLinkLoopIsNamedAsOne)
+{
+  test::TempDir dir;
+  std::filesystem::create_symlink("b", dir / "a");
+  std::filesystem::create_symlink("a", dir / "b");
+  const std::string loop = ": a symbolic link loop (too many levels of symbolic links)";
+  for (const std::filesystem::path& path : {dir / "a", dir / "a" / "image.png"}) {
+    try {
+      lensara::CheckReadable(path);
+      ADD_FAILURE() << path;
+    } catch (const lensara::Error& e) {
+      EXPECT_EQ(e.what(), path.string() + loop);
+    }
+  }
+  EXPECT_NO_THROW(lensara::CheckNoLinkLoop(dir / "missing"));
+}

@@ -144,6 +144,9 @@ TEST_F(EditorServerTest, BadEditsAreRefusedAndChangeNothing)
   EXPECT_NE(Refusal(R"({"name": "DOF_RADIUS", "value": "wide"})").find("422 DOF_RADIUS: "), std::string::npos);
   EXPECT_NE(Refusal(R"({"name": "DOF_RADIUS", "value": 1000})").find("outside"), std::string::npos);
   EXPECT_EQ(Refusal(R"({"name": "width", "value": 0})").substr(0, 3), "422");
+  EXPECT_EQ(Refusal(R"({"name": "DOF_FILTER", "value": -1})").find("422 DOF_FILTER: unknown cycle value -1"), 0u);
+  EXPECT_EQ(Refusal(R"({"name": "DOF_USE_CAMERA_DOF", "value": -5})"),
+            "422 DOF_USE_CAMERA_DOF: expects truth value, not -5");
   EXPECT_NE(Refusal(R"({"name": "DOF_CAMERA", "value": "Nobody"})").find("Nobody"), std::string::npos);
   // A body past the limit is refused unread; a long value echoed loses its middle (whole characters).
   EXPECT_EQ(Refusal(std::string(2 << 20, ' ')).substr(0, 4), "413 ");

@@ -287,16 +287,38 @@ TEST_F(SceneFile, ValuesARendererCannotUseFailWithTheirLine)
   EXPECT_EQ(ReadError("{\"time\": \"nan\"}"), "test.json:1: \"time\" must be a finite number");
 }
 
-TEST_F(SceneFile, EffectParametersOutsideTheirLimitsLoadWithAWarning)
+TEST_F(SceneFile, EffectParametersOutsideTheirLimitsAreClampedWithAWarning)
 {
   std::vector<std::string> warnings;
   std::unique_ptr<Document> doc = ReadScene(R"({"render_settings": [{"type": "render_settings", "video_posts": [
     {"type": "Lensara", "data": {"DOF_RADIUS": 150.0,
-     "DOF_PASSES": 2.0}}]}]})", "fx.json", &warnings);
-  EXPECT_EQ(doc->FirstRenderData()->FirstIn(HST_BRANCH_VIDEO_POSTS)->Data().GetReal(1007, 0.0), 150.0);
-  ASSERT_EQ(warnings.size(), 1u);
+     "DOF_PASSES": 1e9}}]}]})", "fx.json", &warnings);
+  const Container& data = doc->FirstRenderData()->FirstIn(HST_BRANCH_VIDEO_POSTS)->Data();
+  EXPECT_EQ(data.GetReal(1007, 0.0), 100.0);
+  EXPECT_EQ(data.GetReal(1015, 0.0), 20.0);
+  ASSERT_EQ(warnings.size(), 2u);
   EXPECT_EQ(warnings[0], "fx.json:2: key \"DOF_RADIUS\" of Lensara \"Lensara\" is 150, outside 0 .. 100 (the "
-                         "limits of its description)");
+                         "limits of its description); clamped to 100");
+  EXPECT_EQ(warnings[1], "fx.json:3: key \"DOF_PASSES\" of Lensara \"Lensara\" is 1e+09, outside 1 .. 20 (the "
+                         "limits of its description); clamped to 20");
+}
+
+// What cannot be clamped is refused: a cycle value that is not one of its choices, a truth
+// value other than true or false, a number that is not finite.
+TEST_F(SceneFile, EffectValuesOutsideTheirChoicesFailWithTheirLine)
+{
+  auto effect = [](const std::string& data) {
+    return "{\"render_settings\": [{\"type\": \"render_settings\", \"video_posts\": [{\"type\": \"Lensara\",\n "
+           "\"data\": {" + data + "}}]}]}";
+  };
+  EXPECT_EQ(ReadError(effect("\"DOF_FILTER\": 99")),
+            "test.json:2: key \"DOF_FILTER\" of Lensara \"Lensara\" unknown cycle value 99 (the choices: "
+            "DOF_FILTER_MEDIAN, DOF_FILTER_GAUSSIAN, DOF_FILTER_GAUSSIAN_BLEND)");
+  EXPECT_EQ(ReadError(effect("\"DOF_USE_CAMERA_DOF\": -5")),
+            "test.json:2: key \"DOF_USE_CAMERA_DOF\" of Lensara \"Lensara\" expects truth value, not -5");
+  EXPECT_EQ(ReadError(effect("\"DOF_PASSES\": {\"real\": \"nan\"}")),
+            "test.json:2: key \"DOF_PASSES\" of Lensara \"Lensara\" is not a finite number");
+  EXPECT_EQ(ReadError(effect("\"DOF_FILTER\": 1011, \"DOF_BLUR\": 0, \"DOF_HAIR\": true")), "");
 }
 
 TEST_F(SceneFile, MissingMeshFileIsReportedWithItsLine)

@@ -82,6 +82,23 @@ protected:
     doc = lensara::ReadScene(scene, "effect.json");
     std::vector<std::string> messages;
     for (const std::string& set : sets) lensara::EditParameter(*doc, set, messages);
+    return RenderDocument(options);
+  }
+
+  // Renders scene with the effect's keys set to values as given, past what scene files and
+  // edits let through: as a host that hands the effect anything.
+  int32_t RenderWith(const std::string& scene, const std::vector<std::pair<int32_t, lensara::Value>>& values,
+                     lensara::FrameRenderOptions options = {})
+  {
+    doc = lensara::ReadScene(scene, "effect.json");
+    lensara::Container& data = doc->ActiveRenderData()->FirstIn(HST_BRANCH_VIDEO_POSTS)->Data();
+    for (const auto& [key, value] : values) data.Set(key, value);
+    return RenderDocument(options);
+  }
+
+  // Renders doc with options into image; the render's code.
+  int32_t RenderDocument(const lensara::FrameRenderOptions& options)
+  {
     lensara::FrameRender render(*doc, options);
     image = lensara::MultipassBitmap();
     int32_t code = render.RenderFrame(0.0, image).code;

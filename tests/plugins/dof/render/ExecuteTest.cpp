@@ -14,6 +14,7 @@
 #include "app/render/FrameRender.h"
 #include "app/scene/SceneFile.h"
 #include "plugins/dof/PlatformBehaviour.h"
+#include "resources/description/vpdof.h"
 #include "tests/filters/ReferenceFilters.h"
 #include "tests/support/FilterTest.h"
 #include "tests/support/TempDir.h"
@@ -88,13 +89,44 @@ TEST_F(EffectRender, FailuresAndSkippedRunsLeaveTheFrameAsRendered)
   EXPECT_TRUE(Composite().bytes == rendered.bytes);
 
   // Zero passes and a filter the description does not offer keep the rendered image.
-  ASSERT_EQ(Render(ShellScene(1300.0, R"("DOF_PASSES": 0.4)")), 0);
-  EXPECT_TRUE(failures.empty());
-  EXPECT_EQ(Pixel("Lensara Depth"), depth);
-  EXPECT_TRUE(Composite().bytes == rendered.bytes);
-  ASSERT_EQ(Render(ShellScene(1300.0, R"("DOF_FILTER": 1014)")), 0);
+  // Scene files clamp the passes and refuse such a filter; a host may hand them all the same.
+  for (double passes : {0.4, std::nan("")}) {
+    ASSERT_EQ(RenderWith(ShellScene(1300.0, ""), {{DOF_PASSES, lensara::Value(passes)}}), 0);
+    EXPECT_TRUE(failures.empty());
+    EXPECT_EQ(Pixel("Lensara Depth"), depth);
+    EXPECT_TRUE(Composite().bytes == rendered.bytes);
+  }
+  ASSERT_EQ(RenderWith(ShellScene(1300.0, ""), {{DOF_FILTER, lensara::Value(1014)}}), 0);
   EXPECT_EQ(failures, std::vector<int32_t>{1});
   EXPECT_TRUE(Composite().bytes == rendered.bytes);
+}
+
+TEST_F(EffectRender, AStopEndsEvenTheMostPassesARealCanAskFor)
+{
+  // The break test turns true once the third pass of the Gaussian filter starts.
+  struct StopAtThirdPass : lensara::BreakTest, lensara::ProgressDisplay {
+    bool Stop() noexcept override { return third; }
+    void SetText(const char* text) noexcept override
+    {
+      textsAfterStop += third && *text;
+      third = third || std::strcmp(text, "Gaussian Filter 3") == 0;
+    }
+    void SetValue(double) noexcept override {}
+    bool third = false;
+    int textsAfterStop = 0;
+  };
+  // 1e10 passes, saturated to 2^31 - 1, dilating the front map r + r x passes / 4 times.
+  for (const char* dilate : {"false", "true"}) {
+    SCOPED_TRACE(dilate);
+    StopAtThirdPass stop;
+    FrameRenderOptions options;
+    options.breakTest = &stop;
+    options.progress = &stop;
+    RenderWith(ShellScene(1300.0, std::string(R"("DOF_DILATE_DEPTH": )") + dilate),
+               {{DOF_PASSES, lensara::Value(1e10)}, {DOF_RADIUS, lensara::Value(3.0)}}, options);
+    EXPECT_TRUE(stop.third);
+    EXPECT_EQ(stop.textsAfterStop, 0);
+  }
 }
 
 TEST_F(EffectRender, AStopDuringTheDepthRenderAnswersItsOwnCode)
