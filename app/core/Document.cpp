@@ -47,9 +47,9 @@ void Document::Animate()
   VisitSubtree([frame](Node& n) { n.Animate(frame); });
 }
 
-double Document::Frame() const
+double Document::FrameAt(double seconds) const
 {
-  double frame = time * fps, whole = std::round(frame);
+  double frame = seconds * fps, whole = std::round(frame);
   return std::abs(frame - whole) < 1e-6 ? whole : frame;
 }
 

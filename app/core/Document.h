@@ -57,8 +57,9 @@ public:
   // Frames per second, for turning frame numbers into times.
   double Fps() const { return fps; }
   void SetFps(double framesPerSecond) { fps = framesPerSecond; }
-  // The current frame, time x fps; a time within rounding of a whole frame is that frame.
-  double Frame() const;
+  // The frame of a time, seconds x fps; a time within rounding of a whole frame is that frame.
+  double FrameAt(double seconds) const;
+  double Frame() const { return FrameAt(time); }
 
   // The folder that relative file names of the document (bitmap shaders) start from: the
   // scene file's folder; empty (the working folder) for a document made in memory.
