@@ -1,6 +1,7 @@
 #include "Track.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "Container.h"
 #include "Node.h"
@@ -104,13 +105,17 @@ double Track::Tangent(std::size_t key, int c) const
   return 3.0 * (h0 + h1) / ((2.0 * h1 + h0) / before + (h1 + 2.0 * h0) / after);
 }
 
+// Between values too far apart for a double's range the first value holds, so that finite
+// keys never give a value that is not.
 double Track::Interpolate(std::size_t key, double t, int c) const
 {
-  double y0 = Component(key, c), y1 = Component(key + 1, c);
-  if (keys[key].interpolation == Interpolation::Linear) return y0 + (y1 - y0) * t;
-  double h = keys[key + 1].frame - keys[key].frame, t2 = t * t, t3 = t2 * t;
-  return (2.0 * t3 - 3.0 * t2 + 1.0) * y0 + (t3 - 2.0 * t2 + t) * h * Tangent(key, c) + (3.0 * t2 - 2.0 * t3) * y1 +
-         (t3 - t2) * h * Tangent(key + 1, c);
+  double y0 = Component(key, c), y1 = Component(key + 1, c), v = y0 + (y1 - y0) * t;
+  if (keys[key].interpolation == Interpolation::Smooth) {
+    double h = keys[key + 1].frame - keys[key].frame, t2 = t * t, t3 = t2 * t;
+    v = (2.0 * t3 - 3.0 * t2 + 1.0) * y0 + (t3 - 2.0 * t2 + t) * h * Tangent(key, c) + (3.0 * t2 - 2.0 * t3) * y1 +
+        (t3 - t2) * h * Tangent(key + 1, c);
+  }
+  return std::isfinite(v) ? v : y0;
 }
 
 }  // namespace lensara

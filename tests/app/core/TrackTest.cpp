@@ -27,6 +27,7 @@ TEST(Track, EachInterpolationAtAnalyticPointsAndHeldBeyondItsKeys)
   EXPECT_EQ(linear.At(2.5).ToReal(), 12.5);
   EXPECT_EQ(smooth.At(5.0).ToReal(), 15.0);       // eases in and out: the midpoint is the mean
   EXPECT_EQ(smooth.At(2.5).ToReal(), 11.5625);    // 10 + 10 (3 t^2 - 2 t^3) at t = 1/4
+  EXPECT_EQ(RealTrack({{0.0, 1.7e308}, {2.0, -1.7e308}}, Interpolation::Linear).At(1.5).ToReal(), 1.7e308);
   for (const Track* t : {&step, &linear, &smooth}) {
     EXPECT_EQ(t->At(-5.0).ToReal(), 10.0);
     EXPECT_EQ(t->At(1e6).ToReal(), 20.0);
