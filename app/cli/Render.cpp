@@ -157,6 +157,16 @@ void CheckFrames(const std::vector<FrameRange>& ranges)
                        ": the first frame comes after the last");
 }
 
+// A final render (flag bit 0, the default) on threads, stopped by breakTest.
+FrameRenderOptions FinalRender(int threads, BreakTest* breakTest, ProgressDisplay* progress)
+{
+  FrameRenderOptions options;
+  options.threads = threads;
+  options.breakTest = breakTest;
+  options.progress = progress;
+  return options;
+}
+
 // One render of a document's frames: each rendered at its time and written, the failures of
 // its video posts warned about.
 class FrameSequence {
@@ -164,7 +174,7 @@ public:
   FrameSequence(Document& doc, const RenderOptions& options, BreakTest* breakTest, ProgressDisplay* progress,
                 std::ostream& warnings)
       : doc(doc), options(options), breakTest(breakTest), progress(progress), warnings(warnings),
-        render(doc, {options.threads, 1, breakTest, progress}), depthOutputs(options),
+        render(doc, FinalRender(options.threads, breakTest, progress)), depthOutputs(options),
         watch([this](Document& d, Bitmap& b) { depthOutputs.Save(d, b, frame); })
   {
   }
