@@ -131,23 +131,44 @@ int Parse(CLI::App& app, int argc, char** argv)
   }
 }
 
-std::optional<FrameRange> ReadFrames(const std::string& text)
+namespace {
+
+// "A-B", "A" or either with ":STEP".
+std::optional<FrameRange> ReadFrameRange(const std::string& text)
 {
   auto number = [](const std::string& t) {
     return !t.empty() && t.size() <= kFrameDigits && t.find_first_not_of("0123456789") == std::string::npos;
   };
-  std::size_t dash = text.find('-', 1);
-  std::string a = text.substr(0, dash), b = dash == std::string::npos ? a : text.substr(dash + 1);
-  if (!number(a) || !number(b)) return std::nullopt;
-  return FrameRange{std::stoi(a), std::stoi(b)};
+  std::size_t colon = text.find(':');
+  std::string span = text.substr(0, colon), step = colon == std::string::npos ? "1" : text.substr(colon + 1);
+  std::size_t dash = span.find('-', 1);
+  std::string a = span.substr(0, dash), b = dash == std::string::npos ? a : span.substr(dash + 1);
+  if (!number(a) || !number(b) || !number(step) || std::stoi(step) == 0) return std::nullopt;
+  return FrameRange{std::stoi(a), std::stoi(b), std::stoi(step)};
+}
+
+}  // namespace
+
+std::optional<std::vector<FrameRange>> ReadFrames(const std::string& text)
+{
+  std::vector<FrameRange> ranges;
+  std::size_t start = 0, comma = 0;
+  do {
+    comma = text.find(',', start);
+    std::optional<FrameRange> range = ReadFrameRange(text.substr(start, comma - start));
+    if (!range) return std::nullopt;
+    ranges.push_back(*range);
+    start = comma + 1;
+  } while (comma != std::string::npos);
+  return ranges;
 }
 
 const CLI::Validator kFrameRange(
     [](std::string& text) -> std::string {
       return ReadFrames(text) ? std::string()
-                              : "\"" + text + "\" is not a frame range A-B of whole numbers 0 .. " +
-                                    std::string(kFrameDigits, '9');
+                              : "\"" + text + "\" is not a frame range A-B[:STEP] of whole numbers 0 .. " +
+                                    std::string(kFrameDigits, '9') + ", nor a list of them (1,5,10-12)";
     },
-    "A-B");
+    "A-B[:STEP],...");
 
 }  // namespace lensara

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/cli/Render.h"
 #include "app/core/Host.h"
@@ -31,8 +32,9 @@ void ReportAllocationFaults();
 // An unknown command or option is reported before CLI11 parses.
 int Parse(CLI::App& app, int argc, char** argv);
 
-// "A-B" or "A": frames A to B, whole numbers from 0; none for other text.
-std::optional<FrameRange> ReadFrames(const std::string& text);
+// "A-B", "A" or "A-B:STEP", or a list of them ("1,5,10-12"): frames A to B (every
+// STEP-th), whole numbers from 0, steps from 1; none for other text.
+std::optional<std::vector<FrameRange>> ReadFrames(const std::string& text);
 
 // Accepts the frame ranges ReadFrames reads.
 extern const CLI::Validator kFrameRange;

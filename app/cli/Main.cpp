@@ -79,7 +79,9 @@ int main(int argc, char** argv)
                      "or a render setting (width=320) or the active camera's (focus_distance=800) before rendering, checked by the effect as in the attribute manager (its "
                      "corrections are reported); repeatable")
       ->allow_extra_args(false);
-  render->add_option("--frames", frames, "Frames A-B (or one frame A) at frame / fps seconds; adds .0005 to file names")
+  render->add_option("--frames", frames,
+                     "Frames A-B (or one frame A), every STEP-th with A-B:STEP, or a list of them (1,5,10-12), each at "
+                     "frame / fps seconds; adds .0005 to file names")
       ->check(lensara::kFrameRange);
   render->add_option("--threads", renderOptions.threads, "Render threads (default: every core)")
       ->check(lensara::WholeNumberIn(1, 1024));
@@ -121,7 +123,7 @@ int main(int argc, char** argv)
   CLI::App* serve = lensara::AddServeCommand(app, serveOptions);
 
   if (int code = lensara::Parse(app, argc, argv); code >= 0) return code;
-  if (!frames.empty()) renderOptions.frames = lensara::ReadFrames(frames);
+  if (!frames.empty()) renderOptions.frames = *lensara::ReadFrames(frames);
   lensara::SetPngCompression(pngCompression);
 
   lensara::SignalHandlers signals;  // a signal removes the temporaries of files being written

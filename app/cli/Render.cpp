@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -143,54 +144,109 @@ std::string FrameName(const std::optional<int32_t>& frame)
   return frame ? "frame " + std::to_string(*frame) : "the frame";
 }
 
-}  // namespace
-
-RenderStatus RunRender(const Host&, const RenderOptions& options, BreakTest* breakTest, ProgressDisplay* progress,
-                       std::ostream& warnings)
+// How many frames the ranges hold, each at least one (first <= last, checked before).
+int64_t FrameCount(const std::vector<FrameRange>& ranges)
 {
-  const std::filesystem::path scene = options.scene.empty() ? DemoScene() : options.scene;
-  if (options.frames && options.frames->first > options.frames->last)
-    throw UsageError("frames " + std::to_string(options.frames->first) + "-" + std::to_string(options.frames->last) +
-                     ": the first frame comes after the last");
-  for (const std::filesystem::path& folder : {options.output, options.depthLayers}) MakeFolder(folder);
-  CheckOutputs(options);
-  std::unique_ptr<Document> doc = LoadSceneReporting(scene, warnings);
-  EditParametersReporting(*doc, options.sets, warnings);
-  MemoryVerdict memory = JudgeRenderMemory(*doc);
-  if (memory.refused) throw Error(scene.string() + ": cannot be rendered: " + memory.problem);
-  if (!memory.problem.empty()) warnings << "warning: " << memory.problem << "\n";
+  int64_t count = 0;
+  for (const FrameRange& r : ranges) count += (int64_t{r.last} - r.first) / r.step + 1;
+  return count;
+}
 
-  FrameRenderOptions frameOptions;
-  frameOptions.threads = options.threads;
-  if (options.threads > MaxRenderThreads())
-    warnings << "warning: --threads " << options.threads << ": this machine runs at most " << MaxRenderThreads()
-             << " render threads at once; rendering with " << MaxRenderThreads() << "\n";
-  frameOptions.breakTest = breakTest;
-  frameOptions.progress = progress;
-  FrameRender render(*doc, frameOptions);
-  DepthOutputs depthOutputs(options);
-  std::optional<int32_t> frame;
-  NestedRenderWatch watch([&](Document& d, Bitmap& b) { depthOutputs.Save(d, b, frame); });
-  RenderStatus status = RenderStatus::Done;
-  int32_t first = options.frames ? options.frames->first : 0, last = options.frames ? options.frames->last : 0;
-  for (int32_t f = first; f <= last; ++f) {
-    if (options.frames) frame = f;
-    if (progress) progress->SetText(frame ? ("Rendering frame " + std::to_string(f)).c_str() : "Rendering");
+void CheckFrames(const std::vector<FrameRange>& ranges)
+{
+  for (const FrameRange& r : ranges)
+    if (r.first > r.last)
+      throw UsageError("frames " + std::to_string(r.first) + "-" + std::to_string(r.last) +
+                       ": the first frame comes after the last");
+}
+
+// A final render (flag bit 0, the default) on threads, stopped by breakTest.
+FrameRenderOptions FinalRender(int threads, BreakTest* breakTest, ProgressDisplay* progress)
+{
+  FrameRenderOptions options;
+  options.threads = threads;
+  options.breakTest = breakTest;
+  options.progress = progress;
+  return options;
+}
+
+// One render of a document's frames: each rendered at its time and written, the failures of
+// its video posts warned about.
+class FrameSequence {
+public:
+  FrameSequence(Document& doc, const RenderOptions& options, BreakTest* breakTest, ProgressDisplay* progress,
+                std::ostream& warnings)
+      : doc(doc), options(options), breakTest(breakTest), progress(progress), warnings(warnings),
+        render(doc, FinalRender(options.threads, breakTest, progress)), depthOutputs(options),
+        watch([this](Document& d, Bitmap& b) { depthOutputs.Save(d, b, frame); })
+  {
+  }
+
+  // Renders and writes frame f, or the document's own time without a number; false when stopped.
+  bool Render(const std::optional<int32_t>& f, const std::string& progressText)
+  {
+    frame = f;
+    if (progress) progress->SetText(progressText.c_str());
     MultipassBitmap image;
-    RenderResult result = render.RenderFrame(frame ? f / doc->Fps() : doc->Time(), image);
-    if (result.code == HST_RENDER_USER_BREAK || (breakTest && breakTest->Stop())) return RenderStatus::Stopped;
+    RenderResult result = render.RenderFrame(frame ? *frame / doc.Fps() : doc.Time(), image);
+    if (result.code == HST_RENDER_USER_BREAK || (breakTest && breakTest->Stop())) return false;
     if (result.code != HST_RENDER_OK)
-      throw Error(scene.string() + ": cannot be rendered: " +
+      throw Error(options.scene.string() + ": cannot be rendered: " +
                   (result.problem.empty() ? "the render failed with code " + std::to_string(result.code) : result.problem));
     depthOutputs.ThrowProblem();
     for (const VideoPostFailure& failure : render.Failures()) {
       warnings << "warning: " << failure.effect << " failed on " << FrameName(frame) << " (code " << failure.code
                << "); " << FrameName(frame) << " is written as it stands\n";
-      status = RenderStatus::EffectsFailed;
+      effectsFailed = true;
     }
     WriteFrame(options, image, frame);
+    return true;
   }
-  return status;
+
+  RenderStatus Status() const { return effectsFailed ? RenderStatus::EffectsFailed : RenderStatus::Done; }
+
+private:
+  Document& doc;
+  const RenderOptions& options;
+  BreakTest* breakTest;
+  ProgressDisplay* progress;
+  std::ostream& warnings;
+  FrameRender render;
+  DepthOutputs depthOutputs;
+  std::optional<int32_t> frame;  // the frame being rendered, for the nested renders' files
+  NestedRenderWatch watch;
+  bool effectsFailed = false;
+};
+
+}  // namespace
+
+RenderStatus RunRender(const Host&, const RenderOptions& options, BreakTest* breakTest, ProgressDisplay* progress,
+                       std::ostream& warnings)
+{
+  RenderOptions run = options;
+  if (run.scene.empty()) run.scene = DemoScene();
+  CheckFrames(run.frames);
+  for (const std::filesystem::path& folder : {run.output, run.depthLayers}) MakeFolder(folder);
+  CheckOutputs(run);
+  std::unique_ptr<Document> doc = LoadSceneReporting(run.scene, warnings);
+  EditParametersReporting(*doc, run.sets, warnings);
+  MemoryVerdict memory = JudgeRenderMemory(*doc);
+  if (memory.refused) throw Error(run.scene.string() + ": cannot be rendered: " + memory.problem);
+  if (!memory.problem.empty()) warnings << "warning: " << memory.problem << "\n";
+  if (run.threads > MaxRenderThreads())
+    warnings << "warning: --threads " << run.threads << ": this machine runs at most " << MaxRenderThreads()
+             << " render threads at once; rendering with " << MaxRenderThreads() << "\n";
+
+  FrameSequence sequence(*doc, run, breakTest, progress, warnings);
+  if (run.frames.empty()) return sequence.Render(std::nullopt, "Rendering") ? sequence.Status() : RenderStatus::Stopped;
+  int64_t count = FrameCount(run.frames), done = 0;
+  for (const FrameRange& r : run.frames)
+    for (int64_t f = r.first; f <= r.last; f += r.step) {
+      std::string text = "Rendering frame " + std::to_string(f) + " (" + std::to_string(++done) + " of " +
+                         std::to_string(count) + ")";
+      if (!sequence.Render(static_cast<int32_t>(f), text)) return RenderStatus::Stopped;
+    }
+  return sequence.Status();
 }
 
 }  // namespace lensara

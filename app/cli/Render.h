@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -16,12 +15,13 @@ namespace lensara {
 struct FrameRange {
   int32_t first = 0;
   int32_t last = 0;
+  int32_t step = 1;  // every step-th frame from first
 };
 
 struct RenderOptions {
   std::filesystem::path scene;        // empty: the bundled demo
   std::filesystem::path output = "."; // the folder the pictures go into
-  std::optional<FrameRange> frames;   // none: the document's own time, without frame numbers
+  std::vector<FrameRange> frames;     // in order; none: the document's own time, without frame numbers
   int threads = 0;                    // 0: every core
   bool layers = false;                // also each layer as a PNG of its own
   std::vector<std::string> sets;      // NAME=VALUE: an effect parameter or a render setting
@@ -40,8 +40,9 @@ enum class RenderStatus {
 // final image), output/image.exr (the image as R, G, B and every visible layer as
 // "<layer name>.R/.G/.B", 32-bit floats v / 255), each visible post-effect buffer (type 111)
 // as a PNG named after its layer ("Lensara Depth" -> lensara-depth.png) and, with layers,
-// every other visible layer too. A frame range adds the frame number: image.0005.png. The
-// time of frame f is f / fps. Files are written under a temporary name and renamed. Scene
+// every other visible layer too. Frame ranges add the frame number: image.0005.png; each
+// frame's progress text names it and its place ("Rendering frame 12 (3 of 48)"). The time
+// of frame f is f / fps, at which the frame's copy of the document evaluates its tracks. Files are written under a temporary name and renamed. Scene
 // warnings, what the --set edits report (EditParameter) and failed video posts ("Lensara
 // failed on frame 5 (code 1)") go to warnings.
 // Throws Error naming the file and the problem, UsageError for a bad --set.

@@ -1,6 +1,7 @@
 #include "Document.h"
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 
 #include "NodeTypes.h"
@@ -31,6 +32,25 @@ std::unique_ptr<Document> Document::CloneDocument() const
   copy->fps = fps;
   copy->folder = folder;
   return copy;
+}
+
+void Document::SetTime(double seconds)
+{
+  if (seconds == time) return;
+  time = seconds;
+  Animate();
+}
+
+void Document::Animate()
+{
+  double frame = Frame();
+  VisitSubtree([frame](Node& n) { n.Animate(frame); });
+}
+
+double Document::FrameAt(double seconds) const
+{
+  double frame = seconds * fps, whole = std::round(frame);
+  return std::abs(frame - whole) < 1e-6 ? whole : frame;
 }
 
 namespace {

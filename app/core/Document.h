@@ -48,10 +48,18 @@ public:
 
   // The current time in seconds.
   double Time() const { return time; }
-  void SetTime(double seconds) { time = seconds; }
+  // A time other than the current one becomes current and every track of the document is
+  // evaluated at it, its values written into the nodes; the current time again changes
+  // nothing, so what was prepared or edited in a document at its time stays.
+  void SetTime(double seconds);
+  // Writes every track's value at the current time into its node: for a document as it loads.
+  void Animate();
   // Frames per second, for turning frame numbers into times.
   double Fps() const { return fps; }
   void SetFps(double framesPerSecond) { fps = framesPerSecond; }
+  // The frame of a time, seconds x fps; a time within rounding of a whole frame is that frame.
+  double FrameAt(double seconds) const;
+  double Frame() const { return FrameAt(time); }
 
   // The folder that relative file names of the document (bitmap shaders) start from: the
   // scene file's folder; empty (the working folder) for a document made in memory.

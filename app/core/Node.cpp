@@ -81,6 +81,7 @@ void Node::CopyInto(Node& dst) const
   dst.rotation = rotation;
   dst.scale = scale;
   dst.mesh = mesh;
+  dst.tracks = tracks;
   dst.nodeClass = nodeClass;
   dst.data = data;
   for (const auto& branch : branches) {
@@ -179,6 +180,11 @@ void Node::SetGlobalMatrix(const Matrix& m)
 {
   Node* parent = Up();
   SetLocalMatrix(parent ? Inverse(parent->GlobalMatrix()) * m : m);
+}
+
+void Node::Animate(double frame)
+{
+  for (const Track& track : tracks) track.Apply(*this, frame);
 }
 
 MaterialChannel* Node::Channel(int32_t number)

@@ -11,6 +11,7 @@
 
 #include "Container.h"
 #include "Mesh.h"
+#include "Track.h"
 #include "host/abi/HstNode.h"
 #include "host/abi/HstPlugin.h"
 
@@ -128,6 +129,13 @@ public:
   const std::shared_ptr<const Mesh>& GetMesh() const { return mesh; }
   void SetMesh(std::shared_ptr<const Mesh> m) { mesh = std::move(m); }
 
+  // --- animation
+  // The node's tracks; a clone keeps them.
+  const std::vector<Track>& Tracks() const { return tracks; }
+  void SetTracks(std::vector<Track> t) { tracks = std::move(t); }
+  // Writes every track's value at frame into the node.
+  void Animate(double frame);
+
   // --- materials
   // The channel of a standard material, owned by it; null for other nodes and numbers.
   MaterialChannel* Channel(int32_t number);
@@ -186,6 +194,7 @@ private:
 
   Vector position, rotation, scale{1.0, 1.0, 1.0};
   std::shared_ptr<const Mesh> mesh;
+  std::vector<Track> tracks;
   std::vector<std::unique_ptr<MaterialChannel>> channels;
 
   std::shared_ptr<const NodeClass> nodeClass;  // set while an instance exists or is due

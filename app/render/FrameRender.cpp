@@ -19,7 +19,7 @@ FrameRender::FrameRender(Document& doc, FrameRenderOptions options) : doc(doc), 
 {
   if (Node* rd = doc.ActiveRenderData())
     for (Node* vp = rd->FirstIn(HST_BRANCH_VIDEO_POSTS); vp; vp = vp->Next()) videoPosts.push_back(vp);
-  time = doc.Time();
+  time = postsTime = doc.Time();
   Execute(kSequence, true);
 }
 
@@ -35,6 +35,9 @@ RenderResult FrameRender::RenderFrame(double frameTime, MultipassBitmap& target)
   requests.clear();
   result = 0;
   time = frameTime;
+  if (frameTime != postsTime)
+    for (Node* vp : videoPosts) vp->Animate(doc.FrameAt(frameTime));
+  postsTime = frameTime;
   std::unique_ptr<Document> copy = Guarded([this] { return doc.CloneDocument(); }, std::unique_ptr<Document>());
   if (!copy) return {HST_RENDER_OUT_OF_MEMORY, "the document cannot be copied for rendering"};
   copy->SetTime(frameTime);

@@ -41,7 +41,9 @@ public:
   FrameRender(const FrameRender&) = delete;
   FrameRender& operator=(const FrameRender&) = delete;
 
-  // Renders doc at time into image: a clone of doc set to time; every video post's
+  // Renders doc at time into image: doc's video posts, which every call goes to, take their
+  // tracks' values at time when it differs from the time they last took (doc's at first),
+  // as a document's nodes do when its time changes; a clone of doc set to time; every video post's
   // AllocateBuffers; stages 2 (frame), 3 (sub-frame) and 4 (render) open; stage 5 (inner)
   // opens, the renderer computes the pixels and pass layers, the requested buffers join image
   // as layers, stage 5 closes (the video posts' post effects run); then stages 4, 3 and 2 close.
@@ -75,6 +77,7 @@ private:
   Document* frameDoc;                // the document of the current frame (doc outside frames)
   MultipassBitmap* image = nullptr;  // the frame's image while stage 5 closes and stage 4 closes
   double time = 0.0;
+  double postsTime = 0.0;            // the time the video posts' tracks were last evaluated at
   int32_t result = 0;                // the render's current result code
   std::vector<BufferRequest> requests;
   std::vector<VideoPostFailure> failures;

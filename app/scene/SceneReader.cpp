@@ -11,6 +11,7 @@
 #include "MeshImport.h"
 #include "SceneFile.h"
 #include "Schema.h"
+#include "TrackJson.h"
 #include "ValueJson.h"
 #include "app/core/Allocations.h"
 #include "app/core/Error.h"
@@ -21,7 +22,7 @@ namespace lensara {
 namespace {
 
 
-const Fields kCommonFields = {"type", "name", "id", "data"};
+const Fields kCommonFields = {"type", "name", "id", "data", "tracks"};
 const Fields kObjectFields = {"position", "rotation", "scale", "mesh", "points", "triangles", "tags", "children"};
 const Fields kMaterialFields = {"shaders"};
 const Fields kRenderFields = {"video_posts", "passes"};
@@ -46,7 +47,7 @@ std::string Article(NodeKind kind)
   return (name[0] == 'o' ? "an " : "a ") + name;
 }
 
-class SceneReader {
+class SceneReader : public TrackFaults {
 public:
   SceneReader(const std::filesystem::path& file, std::vector<std::string>* warnings)
       : file(file), folder(file.parent_path()), warnings(warnings)
@@ -69,14 +70,35 @@ private:
     if (!doc->FirstRenderData()) doc->Branch(HST_BRANCH_RENDER_DATA).Append(CreateNode(kRenderData));
     for (const auto& entry : pending) {
       StopIfInterrupted(file);
-      AtLineOf(*entry.first, [&] { ReadData(*entry.first, *entry.second); });
+      AtLineOf(*entry.first, [&] { ReadDataAndTracks(*entry.first, *entry.second); });
     }
     if (root.contains("time")) doc->SetTime(RealField(root, "time"));
     if (root.contains("fps")) doc->SetFps(FpsField(root));
     if (root.contains("active_camera")) doc->SetActiveCamera(Referenced(root, "active_camera", kCamera));
     if (root.contains("active_render_settings"))
       doc->SetActiveRenderData(Referenced(root, "active_render_settings", kRenderData));
+    doc->Animate();
     return doc;
+  }
+
+  void CheckFields(const Json& j, std::initializer_list<Fields> allowed, const std::string& what) const override
+  {
+    for (const auto& [name, value] : Members(j)) {
+      bool known = false;
+      for (Fields fields : allowed) known = known || Contains(fields, name);
+      if (!known) Fail(j, name, "unknown field " + Quoted(name) + " in " + what);
+    }
+  }
+
+  // A number a renderer cannot use fails the file; one outside a description's advice is
+  // kept with a warning, as the effect copes with it.
+  void CheckLimits(const Json& where, const std::string& key, const Value& value, const KeyRule& rule,
+                   const std::string& what) const override
+  {
+    std::string problem = LimitProblem(value, rule);
+    if (problem.empty()) return;
+    if (!rule.advisory) Fail(where, key, what + problem);
+    Warn(where, key, what + problem + " (the limits of its description)");
   }
 
   // Runs read; an exception of a library becomes an Error at the line of where, so that
@@ -98,29 +120,15 @@ private:
   }
 
   // "file:line: problem", without the line when where has none.
-  std::string Located(const Json& where, const std::string& key, const std::string& problem) const
+  std::string Located(const Json& where, const std::string& key, const std::string& problem) const override
   {
     int line = LineOf(where, key);
     return file.string() + (line ? ":" + std::to_string(line) : "") + ": " + problem;
   }
 
-  [[noreturn]] void Fail(const Json& where, const std::string& key, const std::string& problem) const
-  {
-    throw Error(Located(where, key, problem));
-  }
-
   void Warn(const Json& where, const std::string& key, const std::string& problem) const
   {
     if (warnings) warnings->push_back(Located(where, key, problem));
-  }
-
-  void CheckFields(const Json& j, std::initializer_list<Fields> allowed, const std::string& what) const
-  {
-    for (const auto& [name, value] : Members(j)) {
-      bool known = false;
-      for (Fields fields : allowed) known = known || Contains(fields, name);
-      if (!known) Fail(j, name, "unknown field " + Quoted(name) + " in " + what);
-    }
   }
 
   double RealField(const Json& j, const char* key) const
@@ -217,7 +225,7 @@ private:
     Register(j, *node);
     if (kind == NodeKind::Object) ReadObject(j, *node);
     for (const ListField& field : kNodeLists) ReadList(j, field, node->Branch(field.branch));
-    if (j.contains("data")) pending.emplace_back(&j, node.get());
+    if (j.contains("data") || j.contains("tracks")) pending.emplace_back(&j, node.get());
     return node;
   }
 
@@ -280,6 +288,14 @@ private:
     node.SetMesh(std::move(mesh));
   }
 
+  // Data and tracks wait for every node to exist, as they link to nodes.
+  void ReadDataAndTracks(const Json& j, Node& node)
+  {
+    if (j.contains("data")) ReadData(j, node);
+    if (j.contains("tracks"))
+      node.SetTracks(DecodeTracks(j, node, [this](const std::string& ref) { return Resolve(ref); }, *this));
+  }
+
   void ReadData(const Json& j, Node& node)
   {
     const Json& data = j.at("data");
@@ -339,7 +355,7 @@ private:
   std::vector<std::string>* warnings;
   std::map<std::string, Node*> ids;
   std::map<std::string, std::vector<Node*>> names;
-  std::vector<std::pair<const Json*, Node*>> pending;  // entries whose data waits for every node to exist
+  std::vector<std::pair<const Json*, Node*>> pending;  // entries whose data and tracks wait for every node
 };
 
 std::string ReadText(const std::filesystem::path& file)

@@ -7,6 +7,7 @@
 #include "Json.h"
 #include "SceneFile.h"
 #include "Schema.h"
+#include "TrackJson.h"
 #include "ValueJson.h"
 #include "app/core/Allocations.h"
 #include "app/core/Error.h"
@@ -15,10 +16,6 @@
 namespace lensara {
 
 namespace {
-
-
-// Degrees rounded to 1e-9, so that reading and writing again gives the same text.
-double Degrees(double radians) { return std::round(radians / kDegree * 1e9) / 1e9; }
 
 // Calls f on every node of the document's lists, depth first in list order.
 template <class F>
@@ -70,6 +67,8 @@ private:
     ForEachNode(doc, [&](Node& n) {
       ++count[n.Name()];
       for (const auto& [key, value] : n.Data().Entries()) CollectLinks(value, linked);
+      for (const Track& track : n.Tracks())
+        for (const TrackKey& key : track.Keys()) CollectLinks(key.value, linked);
     });
     if (Node* camera = doc.ActiveCamera()) linked.insert(camera->GetIdentity());
     if (Node* rd = doc.ActiveRenderData()) linked.insert(rd->GetIdentity());
@@ -119,7 +118,9 @@ private:
     if (auto it = ids.find(&n); it != ids.end()) j["id"] = it->second;
     const NodeType* t = FindNodeType(n.Type());
     if (t && t->kind == NodeKind::Object) AddPlacement(j, n);
-    j["data"] = EncodeContainer(n.Data(), Schema::ForType(n.Type()), [this](Identity id) { return Ref(id); });
+    RefOfIdentity ref = [this](Identity id) { return Ref(id); };
+    j["data"] = EncodeContainer(n.Data(), Schema::ForType(n.Type()), ref);
+    if (!n.Tracks().empty()) j["tracks"] = EncodeTracks(n, ref);
     for (const ListField& field : kNodeLists)
       if (Node* first = n.FirstIn(field.branch)) j[field.name] = List(first);
     return j;

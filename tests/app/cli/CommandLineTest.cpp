@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/cli/CommandLine.h"
 #include "app/image/ImageIO.h"
 #include "plugins/dof/PlatformBehaviour.h"
 #include "tests/support/FilterTest.h"
@@ -167,12 +168,28 @@ TEST_F(CommandLine, UsageErrorsExitWith2AndNameTheProblem)
   EXPECT_OUTCOME(Lensara({"--product-kind", "2000", "info"}), 2, "2000 is out of range 0 .. 1000");
   EXPECT_OUTCOME(Lensara({"render", "--frames", "1-x"}), 2, "\"1-x\" is not a frame range");
   EXPECT_OUTCOME(Lensara({"render", "--frames", "0-1000000000"}), 2, "of whole numbers 0 .. 999999999");
+  EXPECT_OUTCOME(Lensara({"render", "--frames", "1,4-8:0"}), 2, "\"1,4-8:0\" is not a frame range");
   EXPECT_OUTCOME(Lensara({"render", "--threads", "0"}), 2, "0 is out of range 1 .. 1024");
   EXPECT_OUTCOME(Lensara({"render", "--set", "DOF_RADIUS=abc"}), 2, "--set DOF_RADIUS:");
   EXPECT_OUTCOME(Lensara({"params", "--set", "DOF_RADIUS=" + std::string(60000, '[') + std::string(60000, ']')}), 2,
                  "--set DOF_RADIUS: the value is nested too deeply");
   EXPECT_OUTCOME(Lensara({"serve", "--port", "70000"}), 2, "70000 is out of range 0 .. 65535");
   EXPECT_FALSE(std::filesystem::exists(dir / "out.png"));
+}
+
+TEST(FrameList, RangesStepsAndListsInTheirOrder)
+{
+  auto read = [](const std::string& text) {
+    std::vector<std::vector<int32_t>> out;
+    std::optional<std::vector<lensara::FrameRange>> ranges = lensara::ReadFrames(text);
+    for (const lensara::FrameRange& r : ranges.value()) out.push_back({r.first, r.last, r.step});
+    return out;
+  };
+  EXPECT_EQ(read("7"), (std::vector<std::vector<int32_t>>{{7, 7, 1}}));
+  EXPECT_EQ(read("1,5,10-12"), (std::vector<std::vector<int32_t>>{{1, 1, 1}, {5, 5, 1}, {10, 12, 1}}));
+  EXPECT_EQ(read("0-48:4,2"), (std::vector<std::vector<int32_t>>{{0, 48, 4}, {2, 2, 1}}));
+  for (const char* bad : {"", "1,", ",1", "1-2:0", "1-2:", "1:x", "-1", "1-2-3", "1234567890"})
+    EXPECT_FALSE(lensara::ReadFrames(bad)) << bad;
 }
 
 TEST_F(CommandLine, FailedWorkExitsWith1AndNamesTheFile)

@@ -7,7 +7,9 @@
 #include <ImfHeader.h>
 #include <ImfInputFile.h>
 
+#include <algorithm>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "app/core/Error.h"
@@ -68,7 +70,7 @@ protected:
 
 TEST_F(RenderCommand, WritesTheCompositeAndEachLayerPerFrame)
 {
-  options.frames = lensara::FrameRange{2, 3};
+  options.frames = {lensara::FrameRange{2, 3}};
   options.layers = true;
   test::RecordingProgress progress;
   ASSERT_EQ(lensara::RunRender(host, options, nullptr, &progress, warnings), lensara::RenderStatus::Done);
@@ -85,6 +87,66 @@ TEST_F(RenderCommand, WritesTheCompositeAndEachLayerPerFrame)
   EXPECT_EQ(Channel(exr, "Key Light.B"), std::vector<int>(24, 128));
   EXPECT_EQ(Channel(exr, "Fill.R"), std::vector<int>(24, 64));
   EXPECT_EQ(Channel(exr, "Fill.G"), std::vector<int>(24, 0));
+}
+
+// A ball, its material, a light and the effect's focus keyed; the data holds each value at
+// frame 5, so that without its tracks the scene is the still of frame 5.
+const char* const kKeyedScene = R"({
+  "objects": [
+    {"type": "camera", "name": "Camera", "position": [0, 0, -600]},
+    {"type": "floor", "name": "Floor", "position": [0, -120, 0]},
+    {"type": "light", "name": "Key", "position": [-300, 300, -300], "data": {"brightness": 0.9},
+     "tracks": [{"parameter": "brightness", "keys": [
+       {"frame": 0, "value": 0.3, "interpolation": "step"}, {"frame": 3, "value": 0.9}]}]},
+    {"type": "sphere", "name": "Ball", "position": [25, 0, 300], "data": {"radius": 120},
+     "tags": [{"type": "texture", "data": {"material": {"link": "Paint"}}}],
+     "tracks": [{"parameter": "position.x", "keys": [
+       {"frame": 0, "value": -100.0, "interpolation": "linear"}, {"frame": 8, "value": 100.0}]}]}
+  ],
+  "materials": [{"type": "standard", "name": "Paint", "data": {"color": [0, 0, 1]},
+    "tracks": [{"parameter": "color", "keys": [
+      {"frame": 0, "value": [1, 0, 0], "interpolation": "step"}, {"frame": 4, "value": [0, 0, 1]}]}]}],
+  "render_settings": [{"type": "render_settings", "data": {"width": 48, "height": 36},
+    "video_posts": [{"type": "Lensara",
+      "data": {"DOF_FOCUS_DISTANCE": 900.0, "DOF_DEPTH_BUFFER": true, "DOF_FRONT_REAR_BUFFERS": true},
+      "tracks": [{"parameter": "DOF_FOCUS_DISTANCE", "keys": [
+        {"frame": 0, "value": 300.0, "interpolation": "linear"}, {"frame": 10, "value": 1500.0}]}]}]}]
+})";
+
+void EraseTracks(nlohmann::json& j)
+{
+  if (j.is_object()) j.erase("tracks");
+  if (j.is_structured())
+    for (auto& inner : j) EraseTracks(inner);
+}
+
+std::string Bytes(const std::filesystem::path& file)
+{
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST_F(RenderCommand, EachFrameRendersAsTheStillSceneOfItsValues)
+{
+  std::ofstream(dir / "keyed.json") << kKeyedScene;
+  nlohmann::json still = nlohmann::json::parse(kKeyedScene);
+  EraseTracks(still);
+  std::ofstream(dir / "still.json") << still.dump();
+  options.scene = dir / "keyed.json";
+  options.frames = {{0, 0, 1}, {5, 9, 5}};
+  test::RecordingProgress progress;
+  ASSERT_EQ(lensara::RunRender(host, options, nullptr, &progress, warnings), lensara::RenderStatus::Done) << warnings.str();
+  EXPECT_NE(std::find(progress.texts.begin(), progress.texts.end(), "Rendering frame 5 (2 of 2)"), progress.texts.end());
+  options.scene = dir / "still.json";
+  options.frames.clear();
+  ASSERT_EQ(lensara::RunRender(host, options, nullptr, nullptr, warnings), lensara::RenderStatus::Done) << warnings.str();
+  // The depth maps of frame 5 are those of focus 900 with the ball at x = 25: the effect's
+  // depth scene, prepared with white materials and its own lights, is not re-animated.
+  for (std::string name : {"image", "lensara-depth", "lensara-depth-front", "lensara-depth-rear"}) {
+    std::string still = Bytes(options.output / (name + ".png"));
+    EXPECT_TRUE(Bytes(options.output / (name + ".0005.png")) == still) << name;
+    EXPECT_FALSE(Bytes(options.output / (name + ".0000.png")) == still) << name;
+  }
 }
 
 TEST_F(RenderCommand, StoppedRenderWritesNothing)
@@ -144,9 +206,9 @@ TEST_F(RenderCommand, ErrorsNameTheSceneAndTheProblem)
   }
   options.scene = dir / "missing.json";
   EXPECT_THROW(lensara::RunRender(host, options, nullptr, nullptr, warnings), lensara::Error);
-  options.frames = lensara::FrameRange{3, 2};
+  options.frames = {lensara::FrameRange{3, 2}};
   EXPECT_THROW(lensara::RunRender(host, options, nullptr, nullptr, warnings), lensara::UsageError);
-  options.frames.reset();
+  options.frames.clear();
   options.scene = lensara::DemoScene();
   for (const char* set : {"DOF_RADIU=3", "DOF_FILTER=DOF_FILTER_BOX", "width=0", "DOF_CAMERA=Nobody", "width"}) {
     options.sets = {set};

@@ -321,6 +321,66 @@ TEST_F(SceneFile, EffectValuesOutsideTheirChoicesFailWithTheirLine)
   EXPECT_EQ(ReadError(effect("\"DOF_FILTER\": 1011, \"DOF_BLUR\": 0, \"DOF_HAIR\": true")), "");
 }
 
+TEST_F(SceneFile, TracksLoadEvaluatedAtTheFilesTimeAndKeepTheirKeysExactly)
+{
+  std::unique_ptr<Document> doc = LoadScene(kExamples / "tests" / "animation.json");  // frame 12 at 24 fps
+  Node* ball = doc->SearchObject("Ball");
+  Node* effect = doc->FirstRenderData()->FirstIn(HST_BRANCH_VIDEO_POSTS);
+  EXPECT_EQ(ball->Position().x, 100.0);
+  EXPECT_EQ(ball->Data().GetReal(1110, 0.0), 120.0);
+  EXPECT_EQ(effect->Data().GetReal(1020, 0.0), 900.0);
+  EXPECT_EQ(doc->FirstMaterial()->Data().Find(2100)->GetVector()->y, 0.5);
+  EXPECT_EQ(effect->Data().Find(1022)->GetLink()->target, 0u);  // the link steps to Ball at frame 20
+  std::string first = WriteScene(*doc, "a.json");
+  std::unique_ptr<Document> again = ReadScene(first, "a.json");
+  const Track& rotation = again->SearchObject("Ball")->Tracks()[1];
+  EXPECT_EQ(rotation.Keys()[1].value, ball->Tracks()[1].Keys()[1].value);
+  EXPECT_EQ(rotation.Keys()[1].interpolation, Interpolation::Smooth);
+  again->SetTime(20.0 / 24.0);
+  EXPECT_EQ(again->Resolve(*again->FirstRenderData()->FirstIn(HST_BRANCH_VIDEO_POSTS)->Data().Find(1022)->GetLink()),
+            again->SearchObject("Ball"));
+}
+
+TEST_F(SceneFile, FaultsInTracksNameFileAndLine)
+{
+  auto sphere = [](const std::string& track) {
+    return "{\"objects\": [{\"type\": \"sphere\", \"name\": \"Ball\",\n\"tracks\": [\n" + track + "]}]}";
+  };
+  auto keyed = [&](const std::string& parameter, const std::string& keys) {
+    return sphere("{\"parameter\": \"" + parameter + "\", \"keys\": [\n" + keys + "]}");
+  };
+  EXPECT_EQ(ReadError(keyed("positon.x", "{\"frame\": 0, \"value\": 1.0}")),
+            "test.json:3: unknown parameter \"positon.x\" for sphere \"Ball\" (a vector's component is \".x\", "
+            "\".y\" or \".z\")");
+  EXPECT_NE(ReadError(keyed("radius.x", "{\"frame\": 0, \"value\": 1.0}")).find("test.json:3: unknown parameter"),
+            std::string::npos);
+  EXPECT_EQ(ReadError(keyed("radius", "{\"frame\": 0, \"value\": 1.0},\n{\"frame\": 0, \"value\": 2.0}")),
+            "test.json:5: track \"radius\" of sphere \"Ball\" has a key at frame 0 after one at a later or the same "
+            "frame; frames must increase");
+  EXPECT_EQ(ReadError(keyed("radius", "{\"frame\": 0, \"value\": \"big\"}")),
+            "test.json:4: track \"radius\" of sphere \"Ball\" expects real number, not \"big\"");
+  EXPECT_EQ(ReadError(keyed("position", "{\"frame\": 0, \"value\": 1.0}")),
+            "test.json:4: track \"position\" of sphere \"Ball\" expects vector, not 1.0");
+  EXPECT_EQ(ReadError(keyed("radius", "{\"frame\": 0, \"value\": 5.0},\n{\"frame\": 3, \"value\": 0.0}")),
+            "test.json:5: track \"radius\" of sphere \"Ball\" is 0, not above 0");
+  EXPECT_EQ(ReadError(keyed("radius", "{\"frame\": 0, \"value\": 5.0, \"interpolation\": \"cubic\"}")),
+            "test.json:4: track \"radius\" of sphere \"Ball\" has an \"interpolation\" of \"cubic\"; it is "
+            "\"step\", \"linear\" or \"smooth\"");
+  EXPECT_EQ(ReadError(keyed("radius", "")), "test.json:3: track \"radius\" of sphere \"Ball\" needs \"keys\": a list "
+                                              "of at least one key");
+  EXPECT_EQ(ReadError(sphere("{\"parameter\": \"radius\", \"keys\": [{\"value\": 1.0}], \"ease\": 1}")),
+            "test.json:3: unknown field \"ease\" in a track");
+  EXPECT_EQ(ReadError("{\"render_settings\": [{\"type\": \"render_settings\", \"video_posts\": [{\"type\": "
+                      "\"Lensara\",\n\"tracks\": [{\"parameter\": \"DOF_CAMERA\", \"keys\": [\n{\"frame\": 0, "
+                      "\"value\": {\"link\": \"Nobody\"}}]}]}]}]}"),
+            "test.json:3: track \"DOF_CAMERA\" of Lensara \"Lensara\" links to \"Nobody\", which no node is named "
+            "or identified as");
+  EXPECT_EQ(ReadError("{\"materials\": [{\"type\": \"standard\",\n\"tracks\": [{\"parameter\": \"position\", "
+                      "\"keys\": [{\"frame\": 0, \"value\": [0, 0, 0]}]}]}]}")
+                .find("test.json:2: unknown parameter \"position\" for standard"),
+            0u);
+}
+
 TEST_F(SceneFile, MissingMeshFileIsReportedWithItsLine)
 {
   std::filesystem::path scene = kExamples / "missing.json";
