@@ -64,19 +64,33 @@ bool BlendByMap(ImageView source, ImageView filtered, ImageView target, ImageVie
   return true;
 }
 
+// One pass of filter between the progress texts.
+bool RunPass(Filter filter, const char* label, std::int32_t pass, ImageView source, ImageView target, ImageView map,
+             const Parameters& parameters, const Context& context)
+{
+  SetProgressText(context, PassText(label, pass, parameters.passes));
+  if (!filter(source, target, map, parameters, context)) return false;
+  SetProgressText(context, "");
+  return true;
+}
+
+// A single pass without the blend writes the target straight from the source. Otherwise
+// the passes run in a working copy of the target, each on the last one's result (the
+// filters take the source as the target), so that a failed pass leaves the target
+// untouched, and the copy then becomes the target or is blended into it.
 bool RepeatFilter(Filter filter, const char* label, ImageView source, ImageView target, ImageView map,
                   const Parameters& parameters, const Context& context)
 {
   if (!source.data || !target.data || !map.data) return false;
+  if (parameters.passes == 1 && !parameters.blend)
+    return RunPass(filter, label, 1, source, target, map, parameters, context);
   ImageBuffer output(target);
-  ImageBuffer input(source);
+  ImageView input = source;
   // A stop ends the passes, before the text of the next: each would return at once, and a
   // huge pass count would keep the loop and its text going long after.
-  for (std::int32_t pass = 0; pass < parameters.passes && !StopAsked(context); ++pass) {
-    SetProgressText(context, PassText(label, pass + 1, parameters.passes));
-    if (!filter(input.View(), output.View(), map, parameters, context)) return false;
-    output.CopyTo(input.View());
-    SetProgressText(context, "");
+  for (std::int32_t pass = 1; pass <= parameters.passes && !StopAsked(context); ++pass) {
+    if (!RunPass(filter, label, pass, input, output.View(), map, parameters, context)) return false;
+    input = output.View();
   }
   if (parameters.blend) return BlendByMap(source, output.View(), target, map, context);
   output.CopyTo(target);
