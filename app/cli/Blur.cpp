@@ -103,7 +103,8 @@ bool RunBlur(const BlurOptions& options, BreakTest* breakTest, ProgressDisplay* 
   Bitmap image = ReadImage(options.image);
   Bitmap map = ReadImage(options.map);
   CountAllocation();
-  Bitmap result = image;
+  // Every pass writes each pixel of the target; with none, the result is the image.
+  Bitmap result = options.passes > 0 ? Bitmap(image.Width(), image.Height()) : image;
   Observers observers{breakTest, progress};
   const filters::Context context{Stop, SetValue, SetText, &observers};
   const filters::Parameters parameters{options.radius, options.passes, options.depthAware, options.blend};

@@ -29,9 +29,9 @@ std::vector<std::string> BlurFilters();
 // description gives DOF_RADIUS and DOF_PASSES, and Error when the effect is not loaded.
 void CheckBlurLimits(const Host& host, const BlurOptions& options);
 
-// Runs the chosen driver with source image, the blur map and a target that starts as a
-// copy of the source (so zero passes leave the image as it was), and writes the target to
-// options.output, whose name and folder are checked first. Returns false, writing nothing, when breakTest stopped the filter.
+// Runs the chosen driver with source image, the blur map and a target that each pass
+// writes whole (a copy of the source when there is no pass, so that zero passes leave the
+// image as it was), and writes the target to options.output, whose name and folder are checked first. Returns false, writing nothing, when breakTest stopped the filter.
 // Throws Error naming the file and the problem for unreadable or mismatched images, an
 // unwritable output or a filter that fails; UsageError for an unknown filter or output
 // format.

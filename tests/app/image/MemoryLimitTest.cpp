@@ -60,7 +60,7 @@ TEST(MemoryLimit, BlurAndRenderEndWellOrAsOutOfMemory)
   std::string blur = "blur " + (dir / "image.png").string() + " " + (dir / "map.png").string() + " -o " +
                      (dir / "out.png").string() + " --radius 1";
   int ended = 0;
-  for (int megabytes : {300, 400, 500, 800}) ended += EndsWellOrOutOfMemory(dir, megabytes, blur, dir / "out.png");
+  for (int megabytes : {250, 300, 400, 800}) ended += EndsWellOrOutOfMemory(dir, megabytes, blur, dir / "out.png");
   EXPECT_GT(ended, 0) << "not even the largest limit is enough";
   EXPECT_LT(ended, 4) << "no limit was short: the test tries nothing";
   std::string render = "render --set width=160 --set height=120 -o " + (dir / "render").string();
