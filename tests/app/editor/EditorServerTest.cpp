@@ -219,8 +219,8 @@ TEST_F(EditorServerTest, OneRenderAtATimeAndStopEndsIt)
 
 TEST_F(EditorServerTest, HangingClientsAndProgressStreamsKeepNoRequestWaiting)
 {
-  ASSERT_EQ(Post("/api/edit", R"({"name": "width", "value": 2000})")->status, 200);
-  ASSERT_EQ(Post("/api/edit", R"({"name": "height", "value": 1500})")->status, 200);
+  ASSERT_EQ(Post("/api/edit", R"({"name": "width", "value": 4000})")->status, 200);
+  ASSERT_EQ(Post("/api/edit", R"({"name": "height", "value": 3000})")->status, 200);
   ASSERT_EQ(Post("/api/render", "")->status, 200);
   const std::string host = "Host: 127.0.0.1:" + std::to_string(port) + "\r\n";
   const std::string origin = "Origin: http://127.0.0.1:" + std::to_string(port) + "\r\n";
