@@ -8,6 +8,7 @@
 #include <ImfInputFile.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -147,6 +148,26 @@ TEST_F(RenderCommand, EachFrameRendersAsTheStillSceneOfItsValues)
     EXPECT_TRUE(Bytes(options.output / (name + ".0005.png")) == still) << name;
     EXPECT_FALSE(Bytes(options.output / (name + ".0000.png")) == still) << name;
   }
+}
+
+// The bundled rack focus: the blur map is black on the red ball in front at the first frame
+// and on the blue ball behind at the last, and the other ball is blurred in each.
+TEST_F(RenderCommand, TheRackFocusExampleMovesTheSharpZoneFromTheNearBallToTheFarOne)
+{
+  options.scene = std::filesystem::path(LENSARA_SOURCE_DIR) / "examples/rack-focus.json";
+  options.sets = {"width=160", "height=120", "antialiasing=0"};
+  options.frames = {{0, 47, 47}};
+  ASSERT_EQ(lensara::RunRender(host, options, nullptr, nullptr, warnings), lensara::RenderStatus::Done) << warnings.str();
+  auto blurAt = [&](int frame, int x, int y) {
+    char name[32];
+    std::snprintf(name, sizeof name, "lensara-depth.%04d.png", frame);
+    return lensara::ReadImage(options.output / name).Row(y)[3 * x];
+  };
+  const int nearX = 25, nearY = 78, farX = 51, farY = 42;  // the balls' centres in both frames
+  EXPECT_LT(blurAt(0, nearX, nearY), 20);
+  EXPECT_GT(blurAt(0, farX, farY), 200);
+  EXPECT_GT(blurAt(47, nearX, nearY), 200);
+  EXPECT_LT(blurAt(47, farX, farY), 20);
 }
 
 TEST_F(RenderCommand, StoppedRenderWritesNothing)
