@@ -124,6 +124,10 @@ void ExrImage::Read(Bitmap& rgb)
   Library([&] {
     Imf::InputFile input(file.c_str());
     Imath::Box2i window = input.header().dataWindow();
+    // The size came from the core library's reading of the header; a damaged header may read
+    // otherwise here, and the band below is only as wide as that size.
+    if (int64_t(window.max.x) - window.min.x + 1 != rgb.Width() || int64_t(window.max.y) - window.min.y + 1 != rgb.Height())
+      throw Error("its header is damaged (two readings of its data window differ)");
     std::vector<std::string> names = ColourChannels(input.header().channels());
     const std::size_t width = std::size_t(rgb.Width()), stride = 3 * sizeof(float);
     std::vector<float> band(width * kBandRows * 3);
