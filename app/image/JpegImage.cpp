@@ -6,6 +6,7 @@
 // clang-format on
 
 #include <csetjmp>
+#include <cstdio>
 #include <new>
 
 #include "app/core/Error.h"
@@ -84,6 +85,12 @@ bool ReadRows(JpegImage::State& s, Bitmap& rgb)
 {
   if (setjmp(s.errors.jump)) return false;
   jpeg_start_decompress(&s.info);
+  // The rows handed over hold 3 bytes a pixel: anything else would be written past them.
+  if (s.info.output_components != 3 || s.info.output_width != JDIMENSION(rgb.Width()) ||
+      s.info.output_height != JDIMENSION(rgb.Height())) {
+    std::snprintf(s.errors.message, sizeof s.errors.message, "unexpected pixel layout after conversion to RGB");
+    return false;
+  }
   while (s.info.output_scanline < s.info.output_height) {
     JSAMPROW row = rgb.Row(int(s.info.output_scanline));
     jpeg_read_scanlines(&s.info, &row, 1);

@@ -99,6 +99,9 @@ bool ChooseRgb(State& s)
   png_set_strip_alpha(s.png);
   png_set_interlace_handling(s.png);
   png_read_update_info(s.png, s.info);
+  // The rows handed over hold 3 bytes a pixel: anything else would be written past them.
+  if (png_get_rowbytes(s.png, s.info) != std::size_t(png_get_image_width(s.png, s.info)) * 3)
+    png_error(s.png, "unexpected pixel layout after conversion to 8-bit RGB");
   return true;
 }
 
