@@ -19,11 +19,6 @@ namespace {
 using Json = nlohmann::json;
 using Children = std::vector<std::vector<std::size_t>>;
 
-Error Refused(const std::filesystem::path& file, const std::string& problem)
-{
-  return Error(file.string() + ": cannot be read as a mesh file: " + problem);
-}
-
 std::string ReadRest(std::istream& in) { return {std::istreambuf_iterator<char>(in), {}}; }
 
 // A binary glTF's JSON chunk: the header (magic, version, length) is followed by the
@@ -107,7 +102,7 @@ void CheckGltf(const std::filesystem::path& file, const std::string& text)
   try {
     root = ParseBoundedJson<Json>(text, false);
   } catch (const JsonTooDeep& e) {
-    throw Refused(file, e.what());
+    throw RefusedMeshFile(file, e.what());
   }
   if (DeeperThan(NodeChildren(root), kMaxNodeDepth)) throw NodeHierarchyTooDeep(file);
 }
@@ -152,9 +147,14 @@ bool XmlDeeperThan(const std::string& text, int limit)
 
 }  // namespace
 
+Error RefusedMeshFile(const std::filesystem::path& file, const std::string& problem)
+{
+  return Error(file.string() + ": cannot be read as a mesh file: " + problem);
+}
+
 Error NodeHierarchyTooDeep(const std::filesystem::path& file)
 {
-  return Refused(file, "node hierarchy deeper than " + std::to_string(kMaxNodeDepth) + " levels");
+  return RefusedMeshFile(file, "node hierarchy deeper than " + std::to_string(kMaxNodeDepth) + " levels");
 }
 
 void CheckMeshFileDepth(const std::filesystem::path& file)
@@ -170,7 +170,7 @@ void CheckMeshFileDepth(const std::filesystem::path& file)
   int first = in.peek();
   if (first == '{') CheckGltf(file, ReadRest(in));
   if (first == '<' && XmlDeeperThan(ReadRest(in), kMaxNodeDepth))
-    throw Refused(file, "elements nested deeper than " + std::to_string(kMaxNodeDepth) + " levels");
+    throw RefusedMeshFile(file, "elements nested deeper than " + std::to_string(kMaxNodeDepth) + " levels");
 }
 
 }  // namespace lensara

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 #include "app/core/Error.h"
 
@@ -11,6 +12,9 @@ namespace lensara {
 
 // The deepest node hierarchy (and XML element nesting) the host imports from a mesh file.
 constexpr int kMaxNodeDepth = 1000;
+
+// Error "file: cannot be read as a mesh file: problem".
+Error RefusedMeshFile(const std::filesystem::path& file, const std::string& problem);
 
 // Error "file: cannot be read as a mesh file: node hierarchy deeper than 1000 levels".
 Error NodeHierarchyTooDeep(const std::filesystem::path& file);

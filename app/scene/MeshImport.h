@@ -1,6 +1,6 @@
-// Polygon meshes from 3-D files (OBJ, glTF 2.0 and whatever else Assimp reads). Files are
-// right-handed with +Y up; the host is left-handed, so z is mirrored and the triangles'
-// winding reversed.
+// Polygon meshes from 3-D files (OBJ, glTF 2.0 and whatever else Assimp reads).
+// Files are right-handed with +Y up; the host is left-handed, so z is mirrored and the
+// triangles' winding reversed.
 #pragma once
 
 #include <filesystem>
