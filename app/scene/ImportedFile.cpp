@@ -43,7 +43,7 @@ constexpr std::size_t kImportStackBytes = 256u << 20;
 ImportedFile::ImportedFile(const std::filesystem::path& file) : file(file)
 {
   CheckReadable(file);
-  CheckMeshFileDepth(file);
+  gltf = CheckMeshFileDepth(file);
   importer.SetIOHandler(new RegularFilesOnly);  // the importer owns it
   try {
     scene = importer.ReadFile(file.string(), aiProcess_Triangulate | aiProcess_JoinIdenticalVertices);

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <nlohmann/json.hpp>
 #include <vector>
 
 #include "MeshFileDepth.h"
@@ -23,6 +24,8 @@ public:
   explicit ImportedFile(const std::filesystem::path& file);
   const aiScene& Scene() const { return *scene; }
   const std::filesystem::path& File() const { return file; }
+  // A glTF's JSON, for what Assimp leaves out of it; null for files of other kinds.
+  const nlohmann::json& GltfJson() const { return gltf; }
 
   // Calls f(mesh, transform to the file's world, node) for every mesh of every node, a
   // node before its children. Walks without recursion and throws NodeHierarchyTooDeep
@@ -48,6 +51,7 @@ public:
 
 private:
   std::filesystem::path file;
+  nlohmann::json gltf;
   Assimp::Importer importer;
   const aiScene* scene = nullptr;
 };

@@ -96,7 +96,7 @@ bool DeeperThan(const Children& children, int limit)
   return false;
 }
 
-void CheckGltf(const std::filesystem::path& file, const std::string& text)
+Json CheckGltf(const std::filesystem::path& file, const std::string& text)
 {
   Json root;
   try {
@@ -105,6 +105,7 @@ void CheckGltf(const std::filesystem::path& file, const std::string& text)
     throw RefusedMeshFile(file, e.what());
   }
   if (DeeperThan(NodeChildren(root), kMaxNodeDepth)) throw NodeHierarchyTooDeep(file);
+  return root;
 }
 
 // Where the tag opening at text[at] ends: its '>' outside quoted attribute values.
@@ -157,7 +158,7 @@ Error NodeHierarchyTooDeep(const std::filesystem::path& file)
   return RefusedMeshFile(file, "node hierarchy deeper than " + std::to_string(kMaxNodeDepth) + " levels");
 }
 
-void CheckMeshFileDepth(const std::filesystem::path& file)
+Json CheckMeshFileDepth(const std::filesystem::path& file)
 {
   std::ifstream in(file, std::ios::binary);
   char magic[4] = {};
@@ -168,9 +169,10 @@ void CheckMeshFileDepth(const std::filesystem::path& file)
   if (in.peek() == 0xEF) in.ignore(3);  // a UTF-8 byte order mark
   in >> std::ws;
   int first = in.peek();
-  if (first == '{') CheckGltf(file, ReadRest(in));
+  if (first == '{') return CheckGltf(file, ReadRest(in));
   if (first == '<' && XmlDeeperThan(ReadRest(in), kMaxNodeDepth))
     throw RefusedMeshFile(file, "elements nested deeper than " + std::to_string(kMaxNodeDepth) + " levels");
+  return nullptr;
 }
 
 }  // namespace lensara

@@ -2,6 +2,8 @@
 
 #include "ImportedFile.h"
 #include "MeshObjects.h"
+#include "SceneFile.h"
+#include "SceneImport.h"
 #include "app/core/Allocations.h"
 #include "app/core/NodeTypes.h"
 
@@ -36,12 +38,12 @@ std::shared_ptr<const Mesh> ReadMeshGeometry(const std::filesystem::path& file)
   return mesh;
 }
 
-std::unique_ptr<Document> ImportMeshDocument(const std::filesystem::path& file)
+std::unique_ptr<Document> ImportMeshDocument(const std::filesystem::path& file, std::vector<std::string>* warnings)
 {
   std::unique_ptr<Document> doc;
   OnImportStack(file, [&] {
     ImportedFile imported(file);
-    doc = MeshDocument(imported);
+    doc = IsGltfFile(file) ? ImportGltfScene(imported, warnings) : MeshDocument(imported);
   });
   return doc;
 }
