@@ -95,7 +95,9 @@ void FuzzMeshImport(const uint8_t* data, std::size_t size)
   } catch (const Error&) {
     return;
   }
-  for (Node* object = doc->FirstObject(); object; object = object->Next()) CheckMesh(*object->GetMesh());
+  doc->VisitSubtree([](Node& node) {
+    if (node.GetMesh()) CheckMesh(*node.GetMesh());
+  });
   CheckRoundTrip(*doc, file.parent_path() / "mesh.json");
 }
 

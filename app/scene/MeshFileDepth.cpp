@@ -19,11 +19,6 @@ namespace {
 using Json = nlohmann::json;
 using Children = std::vector<std::vector<std::size_t>>;
 
-Error Refused(const std::filesystem::path& file, const std::string& problem)
-{
-  return Error(file.string() + ": cannot be read as a mesh file: " + problem);
-}
-
 std::string ReadRest(std::istream& in) { return {std::istreambuf_iterator<char>(in), {}}; }
 
 // A binary glTF's JSON chunk: the header (magic, version, length) is followed by the
@@ -101,15 +96,16 @@ bool DeeperThan(const Children& children, int limit)
   return false;
 }
 
-void CheckGltf(const std::filesystem::path& file, const std::string& text)
+Json CheckGltf(const std::filesystem::path& file, const std::string& text)
 {
   Json root;
   try {
     root = ParseBoundedJson<Json>(text, false);
   } catch (const JsonTooDeep& e) {
-    throw Refused(file, e.what());
+    throw RefusedMeshFile(file, e.what());
   }
   if (DeeperThan(NodeChildren(root), kMaxNodeDepth)) throw NodeHierarchyTooDeep(file);
+  return root;
 }
 
 // Where the tag opening at text[at] ends: its '>' outside quoted attribute values.
@@ -152,12 +148,17 @@ bool XmlDeeperThan(const std::string& text, int limit)
 
 }  // namespace
 
-Error NodeHierarchyTooDeep(const std::filesystem::path& file)
+Error RefusedMeshFile(const std::filesystem::path& file, const std::string& problem)
 {
-  return Refused(file, "node hierarchy deeper than " + std::to_string(kMaxNodeDepth) + " levels");
+  return Error(file.string() + ": cannot be read as a mesh file: " + problem);
 }
 
-void CheckMeshFileDepth(const std::filesystem::path& file)
+Error NodeHierarchyTooDeep(const std::filesystem::path& file)
+{
+  return RefusedMeshFile(file, "node hierarchy deeper than " + std::to_string(kMaxNodeDepth) + " levels");
+}
+
+Json CheckMeshFileDepth(const std::filesystem::path& file)
 {
   std::ifstream in(file, std::ios::binary);
   char magic[4] = {};
@@ -168,9 +169,10 @@ void CheckMeshFileDepth(const std::filesystem::path& file)
   if (in.peek() == 0xEF) in.ignore(3);  // a UTF-8 byte order mark
   in >> std::ws;
   int first = in.peek();
-  if (first == '{') CheckGltf(file, ReadRest(in));
+  if (first == '{') return CheckGltf(file, ReadRest(in));
   if (first == '<' && XmlDeeperThan(ReadRest(in), kMaxNodeDepth))
-    throw Refused(file, "elements nested deeper than " + std::to_string(kMaxNodeDepth) + " levels");
+    throw RefusedMeshFile(file, "elements nested deeper than " + std::to_string(kMaxNodeDepth) + " levels");
+  return nullptr;
 }
 
 }  // namespace lensara

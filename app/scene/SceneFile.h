@@ -12,8 +12,11 @@ namespace lensara {
 
 // True for a scene file's name (*.json); other names with an extension are mesh files.
 bool IsSceneFile(const std::filesystem::path& file);
+// True for a glTF's name (*.gltf, *.glb): a mesh file that stands as a whole scene.
+bool IsGltfFile(const std::filesystem::path& file);
 
-// Reads a scene file, or a mesh file (OBJ, glTF, ...) as a scene of its meshes. Throws
+// Reads a scene file, or a mesh file: a glTF as a whole scene (its nodes, cameras, lights
+// and animation), another (OBJ, ...) as a scene of its meshes. Throws
 // Error "file:line: problem" (the line when the problem has one), also for a value a
 // renderer cannot use (a size or radius not above 0, a number that is not finite, a render
 // size outside 1 .. 16384). An effect parameter outside its description's limits is no

@@ -368,13 +368,21 @@ std::string ReadText(const std::filesystem::path& file)
   return text.str();
 }
 
-}  // namespace
-
-bool IsSceneFile(const std::filesystem::path& file)
+std::string LowerExtension(const std::filesystem::path& file)
 {
   std::string ext = file.extension().string();
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-  return ext == ".json";
+  return ext;
+}
+
+}  // namespace
+
+bool IsSceneFile(const std::filesystem::path& file) { return LowerExtension(file) == ".json"; }
+
+bool IsGltfFile(const std::filesystem::path& file)
+{
+  std::string ext = LowerExtension(file);
+  return ext == ".gltf" || ext == ".glb";
 }
 
 std::unique_ptr<Document> ReadScene(const std::string& text, const std::filesystem::path& file,
@@ -389,7 +397,7 @@ std::unique_ptr<Document> LoadScene(const std::filesystem::path& file, std::vect
 {
   CheckReadable(file);
   // Without an extension a file is read as a scene file.
-  if (!IsSceneFile(file) && file.has_extension()) return ImportMeshDocument(file);
+  if (!IsSceneFile(file) && file.has_extension()) return ImportMeshDocument(file, warnings);
   return ReadScene(ReadText(file), file, warnings);
 }
 
