@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "Json.h"
+#include "SceneImport.h"
 
 namespace lensara {
 
@@ -121,13 +122,14 @@ std::vector<std::string> AnimationImport::Warnings() const
   return warnings;
 }
 
-std::vector<TrackKey> AnimationImport::VectorKeys(const aiVectorKey* keys, unsigned count, bool mirrored,
+// Translations are mirrored into the host's frame and scaled to centimetres; scales are kept.
+std::vector<TrackKey> AnimationImport::VectorKeys(const aiVectorKey* keys, unsigned count, bool translation,
                                                   GltfSampler sampler, const aiNode& node) const
 {
   std::vector<TrackKey> made;
   for (unsigned i = 0; i < count; ++i) {
     const aiVector3D& v = keys[i].mValue;
-    AddKey(made, keys[i].mTime * framesPerTick, mirrored ? ToHost(v) : Vector(v.x, v.y, v.z),
+    AddKey(made, keys[i].mTime * framesPerTick, translation ? ToHost(v) * kCentimetresPerMetre : Vector(v.x, v.y, v.z),
            HostInterpolation(sampler), node);
   }
   return made;

@@ -27,7 +27,7 @@ public:
   std::vector<std::string> Warnings() const;
 
 private:
-  std::vector<TrackKey> VectorKeys(const aiVectorKey* keys, unsigned count, bool mirrored, GltfSampler sampler,
+  std::vector<TrackKey> VectorKeys(const aiVectorKey* keys, unsigned count, bool translation, GltfSampler sampler,
                                    const aiNode& node) const;
   std::vector<TrackKey> RotationKeys(const aiNodeAnim& channel, GltfSampler sampler, const aiNode& node) const;
   void AddKey(std::vector<TrackKey>& keys, double frame, const Vector& value, Interpolation interpolation,

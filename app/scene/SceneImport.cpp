@@ -20,6 +20,13 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kMaxRenderSize = 16384.0;
 
+// A mesh's points, in metres in its node's frame, scaled to centimetres.
+aiMatrix4x4 Metres()
+{
+  aiMatrix4x4 m;
+  return aiMatrix4x4::Scaling(aiVector3D(float(kCentimetresPerMetre)), m);
+}
+
 // Builds the objects of the file's nodes into doc.
 class SceneBuilder {
 public:
@@ -82,7 +89,7 @@ private:
     const aiScene& scene = imported.Scene();
     std::unique_ptr<Node> object = camera != cameras.end() ? Camera(camera->second, node)
                                    : light != lights.end()  ? Light(*light->second, node)
-                                   : node.mNumMeshes == 1   ? meshes.Polygon(*scene.mMeshes[node.mMeshes[0]], {}, node)
+                                   : node.mNumMeshes == 1   ? meshes.Polygon(*scene.mMeshes[node.mMeshes[0]], Metres(), node)
                                                             : CreateNode(kNull);
     bool holdsMesh = object->Type() == kPolygon;
     object->SetName(ValidUtf8(name));
@@ -90,7 +97,7 @@ private:
     object->SetTracks(animation.TracksOf(node));
     NodeList& children = object->Branch(HST_BRANCH_CHILDREN);
     for (unsigned i = holdsMesh; i < node.mNumMeshes; ++i)
-      children.Append(meshes.Polygon(*scene.mMeshes[node.mMeshes[i]], {}, node));
+      children.Append(meshes.Polygon(*scene.mMeshes[node.mMeshes[i]], Metres(), node));
     for (unsigned i = 0; i < node.mNumChildren; ++i) AddNode(*node.mChildren[i], children, depth + 1);
     into.Append(std::move(object));
   }
@@ -98,6 +105,7 @@ private:
   void Place(Node& object, const aiNode& node) const
   {
     object.SetLocalMatrix(ToHost(node.mTransformation));
+    object.SetPosition(object.Position() * kCentimetresPerMetre);
     if (!IsFinite(object.Position()) || !IsFinite(object.Rotation()) || !IsFinite(object.Scale()))
       throw RefusedMeshFile(imported.File(),
                             "the transform of node \"" + ValidUtf8(node.mName.C_Str()) + "\" is not a finite number");

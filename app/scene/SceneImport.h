@@ -21,4 +21,7 @@ std::unique_ptr<Document> ImportGltfScene(const ImportedFile& imported, std::vec
 // level of objects and holds no more than 256.
 constexpr int kMaxSceneDepth = 100;
 
+// glTF's unit is the metre, the host's the centimetre: positions and points are scaled.
+constexpr double kCentimetresPerMetre = 100.0;
+
 }  // namespace lensara

@@ -48,12 +48,13 @@ TEST(MeshImport, GltfNodesArePlacedAndMirroredIntoTheHostFrame)
   EXPECT_EQ(mesh.points[0].y, 80.0);      // the node's translation of 40 applied
   EXPECT_EQ(mesh.points[2].z, -30.0);     // +z in the file is -z in the host
   EXPECT_EQ(mesh.triangles[0], (std::array<int32_t, 3>{0, 1, 2}));  // winding reversed from 0 2 1
-  // As a scene, the node keeps the translation and the mesh its own points.
+  // As a scene, the node keeps the translation and the mesh its own points, metres made
+  // centimetres.
   std::unique_ptr<Document> doc = ImportMeshDocument(kMeshes / "gem.gltf");
   Node* gem = doc->FirstObject();
   ASSERT_TRUE(gem);
-  EXPECT_EQ(gem->Position().y, 40.0);
-  EXPECT_EQ(gem->GetMesh()->points[0].y, 40.0);
+  EXPECT_EQ(gem->Position().y, 4000.0);
+  EXPECT_EQ(gem->GetMesh()->points[0].y, 4000.0);
   Node* ruby = MaterialOf(*doc, *gem);
   ASSERT_TRUE(ruby);
   EXPECT_NEAR(ruby->Data().Find(2100)->GetVector()->x, 0.7, 1e-6);

@@ -54,7 +54,7 @@ TEST(SceneImport, NodesBecomeObjectsWithTheFirstCameraActiveAndFramingAsInTheFil
   Node* camera = box->Next();
   EXPECT_EQ(camera->Type(), kCamera);
   EXPECT_EQ(doc->ActiveCamera(), camera);
-  EXPECT_EQ(camera->Position().z, -10.0);
+  EXPECT_EQ(camera->Position().z, -1000.0);  // metres in the file, centimetres here
   EXPECT_NEAR(Degrees(camera->Rotation().y), 20.0, kFloatDegrees);  // a positive pitch looks down
   // yfov 0.6 at aspect 1.5: the horizontal field of view is 2 atan(tan(0.3) x 1.5), and the
   // render settings take the camera's aspect.
@@ -89,7 +89,7 @@ TEST(SceneImport, KeysFollowTheirSamplersAtTheDocumentsFrames)
 
   doc->SetTime(0.25);  // frame 7.5
   EXPECT_NEAR(Degrees(rig->Rotation().x), -90.0, kFloatDegrees);
-  EXPECT_NEAR(camera->Position().z, -8.0, 1e-9);  // halfway along a smooth curve between two keys
+  EXPECT_NEAR(camera->Position().z, -800.0, 1e-9);  // halfway along a smooth curve between two keys
   EXPECT_EQ(box->Position().y, 0.0);
   doc->SetTime(0.375);  // frame 11.25: the heading passes -180 without a jump
   EXPECT_NEAR(Degrees(rig->Rotation().x), -145.0, kFloatDegrees);
@@ -100,8 +100,8 @@ TEST(SceneImport, KeysFollowTheirSamplersAtTheDocumentsFrames)
   EXPECT_NEAR(Degrees(sun->Rotation().y), 110.0, kFloatDegrees);
   EXPECT_NEAR(Degrees(sun->Rotation().x), 0.0, kFloatDegrees);
   doc->SetTime(1.0);
-  EXPECT_EQ(box->Position().y, 1.0);
-  EXPECT_EQ(camera->Position().z, -6.0);
+  EXPECT_EQ(box->Position().y, 100.0);
+  EXPECT_EQ(camera->Position().z, -600.0);
 
   ASSERT_EQ(warnings.size(), 1u);
   EXPECT_EQ(warnings[0], kShot.string() +
@@ -118,7 +118,7 @@ TEST(SceneImport, ConvertedSceneReadsBackWithItsTracks)
   std::unique_ptr<Document> back = ReadScene(text, dir / "shot.json");
   EXPECT_EQ(WriteScene(*back, dir / "shot.json"), text);
   back->SetTime(0.25);
-  EXPECT_NEAR(back->FirstObject()->Down()->Next()->Position().z, -8.0, 1e-9);
+  EXPECT_NEAR(back->FirstObject()->Down()->Next()->Position().z, -800.0, 1e-9);
 }
 
 // Expects the import of a copy of the shot, text edited by edit, to fail with problem.
@@ -176,12 +176,12 @@ TEST(SceneImport, RendersFrameByFrameAsTheStillSceneOfItsKeys)
   EXPECT_EQ(frame("image.0020.png"), frame("image.0029.png"));
   EXPECT_NE(frame("image.0029.png"), frame("image.0030.png"));  // the box steps up
 
-  // Frame 30 is the shot at its last keys: the rig turned -200 degrees, the box up 1, the
-  // camera at z -6, the light 110 degrees down.
+  // Frame 30 is the shot at its last keys: the rig turned -200 degrees, the box up 1 m, the
+  // camera at z -6 m, the light 110 degrees down.
   std::unique_ptr<Document> still = ImportShot();
   Node* rig = still->FirstObject();
-  rig->Down()->SetPosition({0.0, 1.0, 0.0});
-  rig->Down()->Next()->SetPosition({0.0, 4.0, -6.0});
+  rig->Down()->SetPosition({0.0, 100.0, 0.0});
+  rig->Down()->Next()->SetPosition({0.0, 400.0, -600.0});
   rig->SetRotation({-200.0 * kDegree, 0.0, 0.0});
   rig->Next()->SetRotation({0.0, 110.0 * kDegree, 0.0});
   still->VisitSubtree([](Node& node) { node.SetTracks({}); });
