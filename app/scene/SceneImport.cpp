@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <optional>
 
 #include "AnimationImport.h"
 #include "GltfDetails.h"
@@ -61,6 +62,23 @@ public:
     settings.Set(kRenderHeight, Value(static_cast<int32_t>(std::clamp(height, 1.0, kMaxRenderSize))));
   }
 
+  // The host's lights do not fall off with distance: a point or spot light, whose glTF
+  // intensity is in candela, gets the brightness its inverse-square law gives at the centre
+  // of the meshes' bounds (at time 0), so that the scene is lit as the file's author saw it
+  // there. Without meshes, or a light at that centre, the intensity stands.
+  void ExposePointLights() const
+  {
+    std::optional<Vector> centre = MeshCentre();
+    if (!centre) return;
+    for (Node* light : pointLights) {
+      Vector metres = (light->GlobalMatrix().off - *centre) * (1.0 / kCentimetresPerMetre);
+      double squared = metres.x * metres.x + metres.y * metres.y + metres.z * metres.z;
+      if (squared <= 0.0) continue;
+      Container& data = light->Data();
+      data.Set(kLightBrightness, Value(data.GetReal(kLightBrightness, 0.0) / squared));
+    }
+  }
+
   void AddWarnings(std::vector<std::string>& to) const
   {
     to.insert(to.end(), warnings.begin(), warnings.end());
@@ -68,6 +86,24 @@ public:
   }
 
 private:
+  // The centre of the box around every polygon object's points, in the world; none when
+  // there are no points.
+  std::optional<Vector> MeshCentre() const
+  {
+    std::optional<Vector> low, high;
+    doc.VisitSubtree([&](Node& node) {
+      if (node.Type() != kPolygon || !node.GetMesh()) return;
+      Matrix world = node.GlobalMatrix();
+      for (const Vector& point : node.GetMesh()->points) {
+        Vector p = Transform(world, point);
+        low = low ? Vector(std::min(low->x, p.x), std::min(low->y, p.y), std::min(low->z, p.z)) : p;
+        high = high ? Vector(std::max(high->x, p.x), std::max(high->y, p.y), std::max(high->z, p.z)) : p;
+      }
+    });
+    if (!low) return std::nullopt;
+    return (*low + *high) * 0.5;
+  }
+
   bool Carries(const aiNode& node) const
   {
     std::string name = node.mName.C_Str();
@@ -138,7 +174,7 @@ private:
   // Point and spot lights become omni lights, directional ones distant lights (shining
   // along the node's -z, as in glTF). Assimp gives the colour times the intensity: its
   // largest component becomes the brightness.
-  std::unique_ptr<Node> Light(const aiLight& source, const aiNode& node) const
+  std::unique_ptr<Node> Light(const aiLight& source, const aiNode& node)
   {
     std::unique_ptr<Node> light = CreateNode(kLight);
     Vector color(source.mColorDiffuse.r, source.mColorDiffuse.g, source.mColorDiffuse.b);
@@ -150,6 +186,7 @@ private:
     light->Data().Set(kLightColor, Value(color));
     light->Data().Set(kLightBrightness, Value(brightness));
     light->Data().Set(kLightKind, Value(source.mType == aiLightSource_DIRECTIONAL ? kLightDistant : 0));
+    if (source.mType != aiLightSource_DIRECTIONAL) pointLights.push_back(light.get());
     return light;
   }
 
@@ -160,6 +197,7 @@ private:
   MeshObjects meshes;
   std::map<std::string, unsigned> cameras;        // Assimp's index, by node name
   std::map<std::string, const aiLight*> lights;   // by node name
+  std::vector<Node*> pointLights;                 // point and spot lights, in candela
   Node* firstCamera = nullptr;
   double firstAspect = 0.0;
   std::vector<std::string> warnings;
@@ -176,6 +214,7 @@ std::unique_ptr<Document> ImportGltfScene(const ImportedFile& imported, std::vec
   builder.ActivateFirstCamera();
   if (warnings) builder.AddWarnings(*warnings);
   doc->Animate();
+  builder.ExposePointLights();
   return doc;
 }
 

@@ -121,15 +121,37 @@ TEST(SceneImport, ConvertedSceneReadsBackWithItsTracks)
   EXPECT_NEAR(back->FirstObject()->Down()->Next()->Position().z, -800.0, 1e-9);
 }
 
+// Imports a copy of the shot, its text edited by edit, written into dir.
+std::unique_ptr<Document> ImportEdited(const test::TempDir& dir, const std::function<void(nlohmann::json&)>& edit)
+{
+  nlohmann::json shot = nlohmann::json::parse(test::Contents(kShot));
+  edit(shot);
+  std::ofstream(dir / "shot.gltf") << shot.dump();
+  return ImportMeshDocument(dir / "shot.gltf");
+}
+
+TEST(SceneImport, APointLightTakesTheBrightnessItsInverseSquareLawGivesAtTheMeshesCentre)
+{
+  test::TempDir dir;
+  // 50 candela 5 m from the box's centre (0, 1, 0): 2 lux there.
+  std::unique_ptr<Document> doc = ImportEdited(dir, [](nlohmann::json& shot) {
+    shot["extensions"]["KHR_lights_punctual"]["lights"].push_back({{"type", "point"}, {"intensity", 50.0}});
+    shot["nodes"].push_back(
+        {{"name", "Lamp"}, {"translation", {3, 5, 0}}, {"extensions", {{"KHR_lights_punctual", {{"light", 1}}}}}});
+    shot["scenes"][0]["nodes"].push_back(shot["nodes"].size() - 1);
+  });
+  Node* lamp = doc->FirstObject()->Next()->Next();
+  ASSERT_TRUE(lamp);
+  EXPECT_EQ(lamp->Name(), "Lamp");
+  EXPECT_NEAR(lamp->Data().GetReal(kLightBrightness, 0), 2.0, 1e-6);
+}
+
 // Expects the import of a copy of the shot, text edited by edit, to fail with problem.
 void ExpectRefused(const std::function<void(nlohmann::json&)>& edit, const std::string& problem)
 {
   test::TempDir dir;
-  nlohmann::json shot = nlohmann::json::parse(test::Contents(kShot));
-  edit(shot);
-  std::ofstream(dir / "shot.gltf") << shot.dump();
   try {
-    ImportMeshDocument(dir / "shot.gltf");
+    ImportEdited(dir, edit);
     ADD_FAILURE() << problem;
   } catch (const Error& e) {
     EXPECT_EQ(std::string(e.what()), (dir / "shot.gltf").string() + ": cannot be read as a mesh file: " + problem);
