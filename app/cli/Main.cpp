@@ -117,7 +117,8 @@ int main(int argc, char** argv)
                    "reported (DOF_FRONT_START 1500.0 became 1000.0); repeatable")
       ->allow_extra_args(false);
   paramsCommand->add_flag("--json", paramsOptions.json,
-                          "Print one JSON array of {name, label, group, type, value, unit, min, max, step, enabled} (cycles also their \"choices\")");
+                          "Print one JSON array of {name, label, group, type, value, unit, min, max, step, "
+                          "enabled, animated} (cycles also their \"choices\" and \"choice_labels\")");
 
   lensara::ServeOptions serveOptions;
   CLI::App* serve = lensara::AddServeCommand(app, serveOptions);

@@ -18,12 +18,22 @@ bool IsNumeric(ParameterDescription::Type type)
   return type == ParameterDescription::Type::Long || type == ParameterDescription::Type::Real;
 }
 
-// "2000.0 cm", "false", "DOF_FILTER_GAUSSIAN", "Camera", "(none)", "(button)"
+// The label of a cycle's value by its name; the name when it is none of the choices.
+std::string CycleLabel(const ParameterDescription& p, const std::string& name)
+{
+  for (const CycleValue& choice : p.cycle)
+    if (choice.name == name) return choice.label;
+  return name;
+}
+
+// "2000.0 cm", "false", "Gaussian", "Camera", "(none)", "(button)"
 std::string ValueText(const ParameterRow& row)
 {
   const ParameterDescription& p = *row.parameter;
   if (p.type == ParameterDescription::Type::Button) return "(button)";
   if (row.value.is_null()) return "(none)";
+  if (p.type == ParameterDescription::Type::Cycle && row.value.is_string())
+    return CycleLabel(p, row.value.get<std::string>());
   std::string text = row.value.is_string() ? row.value.get<std::string>() : Shown(row.value);
   return text + (p.unit.empty() ? "" : " " + p.unit);
 }
@@ -47,7 +57,8 @@ void WriteText(const std::vector<ParameterRow>& rows, std::ostream& out)
     group = &p.group;
     std::ostringstream line;
     line << "  " << std::left << std::setw(28) << p.label << std::setw(26) << p.name << std::setw(16) << ValueText(row)
-         << " " << std::setw(22) << LimitsText(p) << (row.enabled ? "" : " (greyed out)");
+         << " " << std::setw(22) << LimitsText(p) << (row.enabled ? "" : " (greyed out)")
+         << (row.animated ? " (animated)" : "");
     std::string text = line.str();
     out << text.erase(text.find_last_not_of(' ') + 1) << "\n";
   }

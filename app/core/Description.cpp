@@ -30,18 +30,11 @@ Type ParseType(const std::string& text)
   throw Error("unknown parameter type \"" + text + "\"");
 }
 
-// Reads key, when present, as a T only so that a value of the wrong type rejects the
-// file: the host shows no labels of cycle values.
-template <class T>
-void CheckOptional(const Json& j, const char* key)
-{
-  j.value(key, T());
-}
-
+// A cycle value with its label, its name when the description gives none.
 CycleValue ParseCycleValue(const Json& j)
 {
   CycleValue c{j.at("id").get<int32_t>(), j.at("name").get<std::string>()};
-  CheckOptional<std::string>(j, "label");
+  c.label = j.value("label", c.name);
   return c;
 }
 

@@ -26,6 +26,7 @@ struct Limits {
 struct CycleValue {
   int32_t id = 0;
   std::string name;
+  std::string label;  // what the attribute manager shows ("Gaussian")
 };
 
 struct ParameterDescription {

@@ -23,6 +23,9 @@ public:
   virtual void SetText(const char* text) noexcept = 0;
   // fraction runs from 0 to 1.
   virtual void SetValue(double fraction) noexcept = 0;
+  // The text of a step of a longer work (a frame of a sequence), which the texts of the
+  // step's own work follow; by default shown as any other text.
+  virtual void SetStepText(const char* text) noexcept { SetText(text); }
 };
 
 // A call record for a call outside the stage protocol (stage 0), naming only the thread's

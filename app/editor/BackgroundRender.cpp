@@ -1,5 +1,7 @@
 #include "BackgroundRender.h"
 
+#include <sstream>
+
 #include "app/core/MultipassBitmap.h"
 #include "app/image/ImageIO.h"
 #include "app/render/FrameRender.h"
@@ -13,7 +15,7 @@ BackgroundRender::~BackgroundRender()
   if (worker.joinable()) worker.join();
 }
 
-bool BackgroundRender::Start(std::unique_ptr<Document> doc, std::unique_ptr<Document> withoutEffect)
+bool BackgroundRender::Start(RenderWork work)
 {
   std::lock_guard<std::mutex> lock(mutex);
   if (state == "rendering") return false;
@@ -22,10 +24,9 @@ bool BackgroundRender::Start(std::unique_ptr<Document> doc, std::unique_ptr<Docu
   state = "rendering";
   text = "Rendering";
   message.clear();
+  step.clear();
   fraction = 0.0;
-  layerNames.clear();
-  layers.clear();
-  worker = std::thread([this, d = std::move(doc), w = std::move(withoutEffect)]() mutable { Run(std::move(d), std::move(w)); });
+  worker = std::thread([this, w = std::move(work)] { Run(w); });
   return true;
 }
 
@@ -51,13 +52,41 @@ std::string BackgroundRender::LayerPng(const std::string& name)
 void BackgroundRender::SetText(const char* t) noexcept
 {
   std::lock_guard<std::mutex> lock(mutex);
-  text = t;
+  text = step.empty() ? std::string(t) : step + ": " + t;
+}
+
+void BackgroundRender::SetStepText(const char* t) noexcept
+{
+  std::lock_guard<std::mutex> lock(mutex);
+  text = step = t;
 }
 
 void BackgroundRender::SetValue(double f) noexcept
 {
   std::lock_guard<std::mutex> lock(mutex);
   fraction = f;
+}
+
+void BackgroundRender::Run(const RenderWork& work)
+{
+  try {
+    Finish(work(*this));
+  } catch (const std::exception& e) {
+    Finish({"failed", e.what()});
+  }
+}
+
+void BackgroundRender::Finish(RenderOutcome outcome)
+{
+  std::lock_guard<std::mutex> lock(mutex);
+  state = outcome.state;
+  message = outcome.message;
+  step.clear();
+  if (state == "done") fraction = 1.0;
+  text = !outcome.text.empty() ? outcome.text : state == "done" ? "Done" : state == "stopped" ? "Stopped" : "Failed";
+  if (outcome.layers.empty()) return;
+  layers = std::move(outcome.layers);
+  layerNames = std::move(outcome.layerNames);
 }
 
 namespace {
@@ -78,40 +107,50 @@ bool RenderOnce(Document& doc, BackgroundRender& job, MultipassBitmap& image, st
   return problem.empty();
 }
 
-}  // namespace
+// A render that ended early: stopped, or failed for problem.
+RenderOutcome EndedEarly(const std::string& problem) { return {problem.empty() ? "stopped" : "failed", problem}; }
 
-void BackgroundRender::Run(std::unique_ptr<Document> doc, std::unique_ptr<Document> withoutEffect)
+// The image, the "before" picture and every visible layer of image as PNGs.
+RenderOutcome EncodedLayers(const MultipassBitmap& image, const MultipassBitmap& before)
 {
-  try {
-    MultipassBitmap image, before;
-    std::string problem;
-    if (!RenderOnce(*doc, *this, image, problem)) return Finish(problem.empty() ? "stopped" : "failed", problem);
-    SetText("Rendering without the effect");
-    if (!RenderOnce(*withoutEffect, *this, before, problem)) return Finish(problem.empty() ? "stopped" : "failed", problem);
-    std::map<std::string, std::string> encoded{{"image", EncodePng(image)}, {"before", EncodePng(before)}};
-    std::vector<std::string> names{"image"};
-    for (int32_t i = 0; i < image.LayerCount(); ++i) {
-      const Layer* layer = image.LayerAt(i);
-      if (!layer->Visible() || encoded.count(layer->Name())) continue;
-      encoded[layer->Name()] = EncodePng(*layer);
-      names.push_back(layer->Name());
-    }
-    std::lock_guard<std::mutex> lock(mutex);
-    layers = std::move(encoded);
-    layerNames = std::move(names);
-  } catch (const std::exception& e) {
-    return Finish("failed", e.what());
+  RenderOutcome outcome("done");
+  outcome.layers = {{"image", EncodePng(image)}, {"before", EncodePng(before)}};
+  outcome.layerNames = {"image"};
+  for (int32_t i = 0; i < image.LayerCount(); ++i) {
+    const Layer* layer = image.LayerAt(i);
+    if (!layer->Visible() || outcome.layers.count(layer->Name())) continue;
+    outcome.layers[layer->Name()] = EncodePng(*layer);
+    outcome.layerNames.push_back(layer->Name());
   }
-  Finish("done", "");
+  return outcome;
 }
 
-void BackgroundRender::Finish(const std::string& s, const std::string& m)
+}  // namespace
+
+RenderWork FinalRenderWork(std::unique_ptr<Document> doc, std::unique_ptr<Document> withoutEffect)
 {
-  std::lock_guard<std::mutex> lock(mutex);
-  state = s;
-  message = m;
-  if (s == "done") fraction = 1.0;
-  text = s == "done" ? "Done" : s == "stopped" ? "Stopped" : "Failed";
+  std::shared_ptr<Document> with(std::move(doc)), without(std::move(withoutEffect));
+  return [with, without](BackgroundRender& job) {
+    MultipassBitmap image, before;
+    std::string problem;
+    if (!RenderOnce(*with, job, image, problem)) return EndedEarly(problem);
+    job.SetText("Rendering without the effect");
+    if (!RenderOnce(*without, job, before, problem)) return EndedEarly(problem);
+    return EncodedLayers(image, before);
+  };
+}
+
+RenderWork FramesWork(std::unique_ptr<Document> doc, RenderOptions options)
+{
+  std::shared_ptr<Document> frames(std::move(doc));
+  return [frames, options](BackgroundRender& job) {
+    std::ostringstream warnings;
+    if (RenderFrames(*frames, options, &job, &job, warnings) == RenderStatus::Stopped) return EndedEarly("");
+    const FrameRange& range = options.frames.front();
+    return RenderOutcome{"done", warnings.str(),
+                         "Done: frames " + std::to_string(range.first) + " to " + std::to_string(range.last) +
+                             " are in " + options.output.filename().string() + "/"};
+  };
 }
 
 }  // namespace lensara

@@ -13,6 +13,7 @@
 #include "app/scene/ParameterEdit.h"
 #include "app/scene/SceneFile.h"
 #include "app/scene/Schema.h"
+#include "app/session/FrameSequence.h"
 #include "app/session/ParameterRows.h"
 #include "app/session/PreviewButton.h"
 #include "app/session/SceneLoading.h"
@@ -43,7 +44,8 @@ Json SettingsJson(Document& doc)
       list.push_back({{"name", name},
                       {"value", value ? SettableValue(doc, *value, rule) : Json()},
                       {"min", LimitJson(rule->limits.min)},
-                      {"max", LimitJson(rule->limits.max)}});
+                      {"max", LimitJson(rule->limits.max)},
+                      {"animated", IsAnimated(*node, rule->key)}});
     }
   }
   return list;
@@ -83,14 +85,15 @@ bool IsPlainSceneName(const std::string& name)
 }
 
 // Refuses (422) to write through a symbolic link, which may lead out of the scene's folder,
-// or over anything but a regular file.
-void CheckPlainFile(const std::filesystem::path& file)
+// or into anything but a regular file or a folder, as type asks.
+void CheckPlain(const std::filesystem::path& path, std::filesystem::file_type type)
 {
   std::error_code ec;
-  std::filesystem::file_status status = std::filesystem::symlink_status(file, ec);
-  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
-    throw RequestError(422, file.filename().string() +
-                                ": not a regular file (a link?); the editor writes only regular files in its folder");
+  std::filesystem::file_status status = std::filesystem::symlink_status(path, ec);
+  const std::string kind = type == std::filesystem::file_type::directory ? "folder" : "regular file";
+  if (std::filesystem::exists(status) && status.type() != type)
+    throw RequestError(422, path.filename().string() + ": not a " + kind + " (a link?); the editor writes only " + kind +
+                                "s in its folder");
 }
 
 const Json& Member(const Json& request, const char* name)
@@ -105,6 +108,16 @@ double Fraction(const Json& request, const char* name)
   if (!v.is_number() || !(v.get<double>() >= 0.0 && v.get<double>() <= 1.0))
     throw RequestError(422, std::string(name) + " must be a number from 0 to 1");
   return v.get<double>();
+}
+
+// A whole frame of range; RequestError 422 for anything else.
+int32_t FrameIn(const Json& v, const char* name, const FrameRange& range)
+{
+  if (!v.is_number() || !(v.get<double>() >= range.first && v.get<double>() <= range.last) ||
+      v.get<double>() != std::floor(v.get<double>()))
+    throw RequestError(422, std::string(name) + " must be a whole frame from " + std::to_string(range.first) + " to " +
+                                std::to_string(range.last) + " (the frames the scene's tracks key)");
+  return static_cast<int32_t>(v.get<double>());
 }
 
 }  // namespace
@@ -140,6 +153,10 @@ Json Editor::StateLocked()
   state["settings"] = SettingsJson(*doc);
   state["objects"] = objects;
   state["preview"] = preview;
+  FrameRange frames = AnimatedFrames(*doc);
+  state["frame"] = doc->Frame();
+  state["frames"] = {{"first", frames.first}, {"last", frames.last}};
+  state["fps"] = doc->Fps();
   return state;
 }
 
@@ -157,6 +174,7 @@ Json Editor::EditLocked(const std::string& name, const Json& value)
   const ParameterDescription* parameter = host.FindVideoPost(kDofId)->description.Find(name);
   if (!(parameter && parameter->type != ParameterDescription::Type::Button) && !IsSetting(name))
     throw RequestError(422, name + ": no parameter of that name can be edited");
+  if (Animated(name)) throw RequestError(409, name + " is animated: edit its keys in the scene file");
   std::vector<std::string> report;
   try {
     EditParameter(*doc, name + "=" + value.dump(), report, true);
@@ -169,6 +187,30 @@ Json Editor::EditLocked(const std::string& name, const Json& value)
   for (std::string& line : report) line = ForThePage(line);
   state["report"] = report;
   return state;
+}
+
+bool Editor::Animated(const std::string& name)
+{
+  if (const ParameterDescription* parameter = host.FindVideoPost(kDofId)->description.Find(name))
+    return IsAnimated(*effect, parameter->id);
+  for (Node* node : {doc->ActiveRenderData(), doc->ActiveCamera()}) {
+    if (!node) continue;
+    Schema schema = Schema::ForType(node->Type());
+    if (const KeyRule* rule = schema.Find(name)) return IsAnimated(*node, rule->key);
+  }
+  return false;
+}
+
+Json Editor::SetFrame(const Json& request)
+{
+  std::lock_guard<std::mutex> lock(mutex);
+  double time = FrameIn(Member(request, "frame"), "frame", AnimatedFrames(*doc)) / doc->Fps();
+  if (time == doc->Time()) return StateLocked();
+  doc->SetTime(time);
+  dirty = true;
+  if (!Dialog::OpenDialogs().empty() && effect->Data().GetLong(DOF_LIVE_PREVIEW, 0) != 0) PressPreviewButton(*effect);
+  RefreshPreview();
+  return StateLocked();
 }
 
 void Editor::RefreshPreview()
@@ -251,7 +293,7 @@ Json Editor::Save(const Json& request)
   std::lock_guard<std::mutex> lock(mutex);
   std::filesystem::path file = name.is_null() ? scene : scene.parent_path() / name.get<std::string>();
   if (!IsSceneFile(file)) throw RequestError(422, file.filename().string() + ": only scene files (.json) are written");
-  CheckPlainFile(file);
+  CheckPlain(file, std::filesystem::file_type::regular);
   try {
     SaveScene(*doc, file);
   } catch (const Error& e) {
@@ -262,14 +304,41 @@ Json Editor::Save(const Json& request)
   return StateLocked();
 }
 
+void Editor::Launch(RenderWork work)
+{
+  if (MemoryVerdict memory = JudgeRenderMemory(*doc); memory.refused) throw RequestError(422, memory.problem);
+  if (!render.Start(std::move(work))) throw RequestError(409, "a render is under way; stop it or wait for it to finish");
+}
+
 void Editor::StartRender()
 {
   std::lock_guard<std::mutex> lock(mutex);
-  if (MemoryVerdict memory = JudgeRenderMemory(*doc); memory.refused) throw RequestError(422, memory.problem);
-  std::unique_ptr<Document> copy = doc->CloneDocument(), without = doc->CloneDocument();
+  std::unique_ptr<Document> without = doc->CloneDocument();
   FirstEffect(*without)->Unlink();
-  if (!render.Start(std::move(copy), std::move(without)))
-    throw RequestError(409, "a render is under way; stop it or wait for it to finish");
+  Launch(FinalRenderWork(doc->CloneDocument(), std::move(without)));
+}
+
+void Editor::StartFrames(const Json& request)
+{
+  std::lock_guard<std::mutex> lock(mutex);
+  FrameRange range = AnimatedFrames(*doc);
+  auto frame = [&](const char* name, int32_t absent) {
+    const Json& v = Member(request, name);
+    return v.is_null() ? absent : FrameIn(v, name, range);
+  };
+  RenderOptions options;
+  options.scene = scene;
+  options.output = scene.parent_path() / (scene.stem().string() + "-frames");
+  options.frames = {{frame("from", range.first), frame("to", range.last)}};
+  if (options.frames.front().first > options.frames.front().last)
+    throw RequestError(422, "from must not come after to");
+  CheckPlain(options.output, std::filesystem::file_type::directory);
+  try {
+    PrepareFrameOutputs(options);
+  } catch (const Error& e) {
+    throw RequestError(422, e.what());
+  }
+  Launch(FramesWork(doc->CloneDocument(), std::move(options)));
 }
 
 }  // namespace lensara

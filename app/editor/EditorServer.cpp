@@ -157,12 +157,17 @@ void EditorServer::Route()
                 });
   server->Get("/api/state", Api([this](const Json&) { return editor.State(); }));
   server->Post("/api/edit", Api([this](const Json& r) { return editor.Edit(r); }));
+  server->Post("/api/time", Api([this](const Json& r) { return editor.SetFrame(r); }));
   server->Post("/api/preview", Api([this](const Json&) { return editor.PressPreview(); }));
   server->Post("/api/preview/close", Api([this](const Json&) { return editor.ClosePreview(); }));
   server->Post("/api/focus", Api([this](const Json& r) { return editor.Focus(r); }));
   server->Post("/api/save", Api([this](const Json& r) { return editor.Save(r); }));
   server->Post("/api/render", Api([this](const Json&) {
     editor.StartRender();
+    return editor.Render().Progress();
+  }));
+  server->Post("/api/render/frames", Api([this](const Json& r) {
+    editor.StartFrames(r);
     return editor.Render().Progress();
   }));
   server->Post("/api/render/stop", Api([this](const Json&) {

@@ -20,6 +20,13 @@ Value AbsentValue(ParameterDescription::Type type)
 
 }  // namespace
 
+bool IsAnimated(const Node& node, int32_t key)
+{
+  for (const Track& track : node.Tracks())
+    if (track.Target().part == TrackTarget::Part::Data && track.Target().key == key) return true;
+  return false;
+}
+
 std::vector<ParameterRow> ParameterRows(Document& doc, Node& effect, const Description& description)
 {
   Schema schema = Schema::ForType(effect.Type());
@@ -27,7 +34,7 @@ std::vector<ParameterRow> ParameterRows(Document& doc, Node& effect, const Descr
   for (const ParameterDescription& p : description.Parameters()) {
     const Value* stored = effect.Data().Find(p.id);
     Value value = stored ? *stored : AbsentValue(p.type);
-    rows.push_back({&p, SettableValue(doc, value, schema.Find(p.id)), effect.Enabled(p.id)});
+    rows.push_back({&p, SettableValue(doc, value, schema.Find(p.id)), effect.Enabled(p.id), IsAnimated(effect, p.id)});
   }
   return rows;
 }
@@ -48,9 +55,13 @@ Json RowsJson(const std::vector<ParameterRow>& rows)
     entry["max"] = LimitJson(p.limits.max);
     entry["step"] = p.step > 0.0 ? Json(p.step) : Json();
     entry["enabled"] = row.enabled;
+    entry["animated"] = row.animated;
     if (p.type == ParameterDescription::Type::Cycle) {
-      entry["choices"] = Json::array();
-      for (const CycleValue& choice : p.cycle) entry["choices"].push_back(choice.name);
+      entry["choices"] = entry["choice_labels"] = Json::array();
+      for (const CycleValue& choice : p.cycle) {
+        entry["choices"].push_back(choice.name);
+        entry["choice_labels"].push_back(choice.label);
+      }
     }
     list.push_back(entry);
   }

@@ -42,16 +42,19 @@ async function main() {
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'lensara-browser-'));
   fs.cpSync(examples, folder, {recursive: true});
   const scene = path.join(folder, 'still-life.json');
-  const {server, address} = await serve(scene);
+  const servers = [await serve(scene), await serve(path.join(folder, 'tests', 'animation.json'))];
   const browser = await chromium.launch({executablePath: chromiumPath, args: chromiumFlags, headless: true});
   try {
     const page = await browser.newPage({viewport: {width: 1400, height: 1000}});
-    await run(page, address, scene);
+    await run(page, servers[0].address, scene);
+    await runTime(page, servers[1].address);
   } finally {
     await browser.close();
-    const ended = new Promise((resolve) => server.on('exit', (code) => resolve(code)));
-    server.kill('SIGINT');
-    assert.equal(await ended, 0, 'Ctrl-C ends the editor with exit code 0');
+    for (const {server} of servers) {
+      const ended = new Promise((resolve) => server.on('exit', (code) => resolve(code)));
+      server.kill('SIGINT');
+      assert.equal(await ended, 0, 'Ctrl-C ends the editor with exit code 0');
+    }
     fs.rmSync(folder, {recursive: true, force: true});
   }
 }
@@ -191,6 +194,21 @@ async function run(page, address, scene) {
   assert.equal(forged.status(), 403);
   assert.deepEqual(blocked, []);
   console.log('editor page: all checks passed; screenshots in ' + shots);
+}
+
+// The frame slider of a scene whose tracks key frames 0 to 24: the animated focus distance
+// shows its value at the frame, marked and not editable.
+async function runTime(page, address) {
+  await page.goto(address);
+  await field(page, 'DOF_FOCUS_DISTANCE').waitFor();
+  assert.equal(await page.locator('#frame-slider').getAttribute('max'), '24');
+  await page.locator('#frame-slider').fill('12');
+  await page.waitForFunction(() => document.getElementById('field-DOF_FOCUS_DISTANCE').value === '900');
+  assert.equal(await page.locator('#frame').inputValue(), '12');
+  assert.ok(await field(page, 'DOF_FOCUS_DISTANCE').isDisabled());
+  assert.equal(await row(page, 'DOF_FOCUS_DISTANCE').locator('.animated-mark').textContent(), 'animated');
+  assert.ok(!(await field(page, 'DOF_RADIUS').isDisabled()));
+  await page.screenshot({path: path.join(shots, 'editor-time.png'), fullPage: true});
 }
 
 main().catch((error) => {

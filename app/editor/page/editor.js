@@ -48,10 +48,11 @@ function numberInput(p, row) {
   return input;
 }
 
-function choiceInput(p, row, choices, none) {
+// A choice of values, each shown by its label (labels[i], else the value itself).
+function choiceInput(p, row, choices, none, labels) {
   const select = element('select');
   if (none) select.append(element('option', {value: '', textContent: '(none)'}));
-  for (const choice of choices) select.append(element('option', {value: choice, textContent: choice}));
+  choices.forEach((choice, i) => select.append(element('option', {value: choice, textContent: labels?.[i] ?? choice})));
   select.value = p.value ?? '';
   select.addEventListener('change', () => edit(p.name, select.value === '' && none ? null : select.value, row));
   return select;
@@ -78,7 +79,7 @@ function control(p, row) {
       return box;
     }
     case 'long': case 'real': return numberInput(p, row);
-    case 'cycle': return choiceInput(p, row, p.choices, false);
+    case 'cycle': return choiceInput(p, row, p.choices, false, p.choice_labels);
     case 'link': return choiceInput(p, row, state.objects, true);
     case 'inexclude': return listInput(p, row);
     case 'button': return element('button', {type: 'button', textContent: p.label, onclick: pressPreview});
@@ -95,6 +96,11 @@ function parameterRow(p) {
   input.id = 'field-' + p.name;
   const value = element('span', {}, [input]);
   if (p.unit) value.append(element('span', {className: 'unit', textContent: p.unit}));
+  if (p.animated) {
+    input.disabled = true;  // the host refuses its edits: its track sets it at every frame
+    value.append(element('span', {className: 'animated-mark', textContent: 'animated',
+      title: 'Animated: the value at this frame. Edit its keys in the scene file.'}));
+  }
   row.append(element('label', {htmlFor: input.id, textContent: p.type === 'button' ? '' : p.label, title: p.name}), value);
   return row;
 }
@@ -129,8 +135,27 @@ function showPreview() {
   previewVersion = preview.version;
 }
 
+// The frame slider and field over the scene's frame range; the frames to render default to all.
+function showTime() {
+  const {first, last} = state.frames;
+  for (const id of ['frame-slider', 'frame', 'frames-from', 'frames-to']) Object.assign($(id), {min: first, max: last});
+  $('frame-slider').value = $('frame').value = state.frame;
+  if ($('frames-from').value === '') $('frames-from').value = first;
+  if ($('frames-to').value === '') $('frames-to').value = last;
+}
+
+async function setFrame(frame) {
+  $('time-error').textContent = '';
+  try {
+    show(await call('POST', '/api/time', {frame: Number(frame)}));
+  } catch (error) {
+    $('time-error').textContent = error.message;
+  }
+}
+
 function show(answer) {
   state = answer;
+  showTime();
   $('scene').textContent = state.scene;
   $('unsaved').hidden = !state.dirty;
   $('report').textContent = (state.report || []).join('; ');
@@ -142,8 +167,8 @@ async function pressPreview() { show(await call('POST', '/api/preview')); }
 
 // Progress of the render under way, from the server's events, until it ends. Requested with
 // POST so that the browser names the page's origin: the server streams to its own page only.
-async function followRender() {
-  $('render-start').disabled = true;
+async function followRender(showsLayers) {
+  $('render-start').disabled = $('render-frames').disabled = true;
   $('render-stop').disabled = false;
   const response = await fetch('/api/render/progress', {method: 'POST'});
   const reader = response.body.pipeThrough(new TextDecoderStream()).getReader();
@@ -153,18 +178,18 @@ async function followRender() {
     if (done) return;
     const events = (received + value).split('\n\n');
     received = events.pop();
-    for (const event of events) showProgress(JSON.parse(event.replace(/^data: /, '')));
+    for (const event of events) showProgress(JSON.parse(event.replace(/^data: /, '')), showsLayers);
   }
 }
 
-function showProgress(progress) {
+function showProgress(progress, showsLayers) {
   $('progress').value = progress.fraction;
   $('progress-text').textContent = progress.text;
   if (progress.state === 'rendering') return;
-  $('render-start').disabled = false;
+  $('render-start').disabled = $('render-frames').disabled = false;
   $('render-stop').disabled = true;
   $('render-error').textContent = progress.message;
-  if (progress.state === 'done') showResult(progress.layers);
+  if (progress.state === 'done' && showsLayers) showResult(progress.layers);
 }
 
 function showResult(layers) {
@@ -177,11 +202,12 @@ function showResult(layers) {
   select.disabled = $('compare').disabled = false;
 }
 
-async function startRender() {
+// Starts the render (its layers shown when done) or the frames render, and follows its progress.
+async function startRender(path, body, showsLayers) {
   $('render-error').textContent = '';
   try {
-    await call('POST', '/api/render');
-    followRender();
+    await call('POST', path, body);
+    followRender(showsLayers);
   } catch (error) {
     $('render-error').textContent = error.message;
   }
@@ -207,7 +233,12 @@ async function focusAt(event, preview) {
   }
 }
 
-$('render-start').onclick = startRender;
+$('render-start').onclick = () => startRender('/api/render', undefined, true);
+$('render-frames').onclick = () =>
+  startRender('/api/render/frames', {from: Number($('frames-from').value), to: Number($('frames-to').value)}, false);
+$('frame-slider').oninput = () => ($('frame').value = $('frame-slider').value);
+$('frame-slider').onchange = () => setFrame($('frame-slider').value);
+$('frame').onchange = () => setFrame($('frame').value);
 $('render-stop').onclick = () => call('POST', '/api/render/stop');
 $('layer').onchange = () => ($('after').src = '/api/render/layer?name=' + encodeURIComponent($('layer').value) + '&v=' + Date.now());
 $('compare').oninput = () => ($('after').style.clipPath = `inset(0 ${100 - $('compare').value}% 0 0)`);

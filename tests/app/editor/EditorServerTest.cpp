@@ -18,6 +18,7 @@
 #include "TempDir.h"
 #include "app/core/Error.h"
 #include "app/core/Host.h"
+#include "app/render/FrameRender.h"
 
 namespace {
 
@@ -61,11 +62,12 @@ private:
 
 class EditorServerTest : public ::testing::Test {
 protected:
-  EditorServerTest()
+  // Edits a copy of the example scene (a path in examples/).
+  explicit EditorServerTest(const char* scene = "still-life.json")
   {
     host.LoadPlugins(BuiltPluginFolder());
     std::filesystem::copy(LENSARA_SOURCE_DIR "/examples", dir.path / "scenes", std::filesystem::copy_options::recursive);
-    editor = std::make_unique<lensara::Editor>(host, dir.path / "scenes" / "still-life.json", log);
+    editor = std::make_unique<lensara::Editor>(host, dir.path / "scenes" / scene, log);
     server = std::make_unique<lensara::EditorServer>(*editor);
     port = server->Bind(0);
     listening = std::thread([this] { server->Listen(); });
@@ -242,6 +244,74 @@ TEST_F(EditorServerTest, HangingClientsAndProgressStreamsKeepNoRequestWaiting)
   start = Clock::now();
   StopServer();  // closes the hanging connections and ends the streams
   EXPECT_LT(Clock::now() - start, 1s);
+}
+
+// The example scene that animates a camera, a light, a ball and the effect over frames 0 to 24.
+class AnimatedSceneTest : public EditorServerTest {
+protected:
+  AnimatedSceneTest() : EditorServerTest("tests/animation.json") {}
+
+  // The value of a parameter, or of a setting, in a state.
+  static nlohmann::json Entry(const nlohmann::json& state, const char* list, const std::string& name)
+  {
+    for (const auto& entry : state[list])
+      if (entry["name"] == name) return entry;
+    return nullptr;
+  }
+};
+
+TEST_F(AnimatedSceneTest, TheTimeShowsTheAnimatedValuesWhichRefuseEdits)
+{
+  nlohmann::json state = State();
+  EXPECT_EQ(state["frames"], nlohmann::json({{"first", 0}, {"last", 24}}));
+  EXPECT_TRUE(Entry(state, "parameters", "DOF_FOCUS_DISTANCE")["animated"]);
+  EXPECT_FALSE(Entry(state, "parameters", "DOF_RADIUS")["animated"]);
+  EXPECT_TRUE(Entry(state, "settings", "focus_distance")["animated"]);
+  for (auto [frame, distance] : {std::pair{0, 300.0}, {12, 900.0}}) {
+    auto result = Post("/api/time", nlohmann::json{{"frame", frame}}.dump());
+    ASSERT_EQ(result->status, 200) << result->body;
+    state = nlohmann::json::parse(result->body);
+    EXPECT_EQ(state["frame"], frame);
+    EXPECT_EQ(Entry(state, "parameters", "DOF_FOCUS_DISTANCE")["value"], distance);
+  }
+  for (const char* frame : {"25", "-1", "1.5", "\"12\"", "null"})
+    EXPECT_EQ(Post("/api/time", std::string(R"({"frame": )") + frame + "}")->status, 422) << frame;
+
+  // An edit of an animated value would last until the next time change: refused.
+  EXPECT_EQ(Refusal(R"({"name": "DOF_FOCUS_DISTANCE", "value": 500})"),
+            "409 DOF_FOCUS_DISTANCE is animated: edit its keys in the scene file");
+  EXPECT_EQ(Refusal(R"({"name": "focus_distance", "value": 500})").substr(0, 4), "409 ");
+  EXPECT_EQ(Post("/api/focus", R"({"x": 0.5, "y": 0.6})")->status, 409);  // the effect's focus, animated
+  EXPECT_EQ(Entry(State(), "parameters", "DOF_FOCUS_DISTANCE")["value"], 900.0);
+  EXPECT_EQ(Post("/api/edit", R"({"name": "DOF_RADIUS", "value": 3})")->status, 200);
+}
+
+TEST_F(AnimatedSceneTest, RenderFramesWritesNumberedFilesWithProgressPerFrame)
+{
+  ASSERT_EQ(Post("/api/edit", R"({"name": "width", "value": 32})")->status, 200);
+  ASSERT_EQ(Post("/api/edit", R"({"name": "height", "value": 24})")->status, 200);
+  EXPECT_EQ(Post("/api/render/frames", R"({"from": 5, "to": 3})")->status, 422);
+  EXPECT_EQ(Post("/api/render/frames", R"({"to": 99})")->status, 422);
+
+  // The progress text while the effect renders each frame's depth scene: the frame's, then the effect's.
+  std::vector<std::string> texts;
+  lensara::NestedRenderWatch watch([&](lensara::Document&, lensara::Bitmap&) {
+    std::string text = editor->Render().Progress()["text"];
+    if (texts.empty() || texts.back() != text) texts.push_back(text);
+  });
+  auto started = Post("/api/render/frames", R"({"from": 3, "to": 5})");
+  ASSERT_EQ(started->status, 200) << started->body;
+  while (editor->Render().Running()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  nlohmann::json done = editor->Render().Progress();
+  EXPECT_EQ(done["state"], "done") << done;
+  EXPECT_EQ(done["text"], "Done: frames 3 to 5 are in animation-frames/");
+  EXPECT_EQ(texts, std::vector<std::string>({"Rendering frame 3 (1 of 3): Calculating DOF",
+                                             "Rendering frame 4 (2 of 3): Calculating DOF",
+                                             "Rendering frame 5 (3 of 3): Calculating DOF"}));
+  const std::filesystem::path frames = dir.path / "scenes" / "tests" / "animation-frames";
+  for (const char* file : {"image.0003.png", "image.0005.exr", "lensara-depth.0004.png"})
+    EXPECT_TRUE(std::filesystem::exists(frames / file)) << file;
+  EXPECT_FALSE(std::filesystem::exists(frames / "image.0002.png"));
 }
 
 TEST_F(EditorServerTest, APortInUseIsNotShared)
