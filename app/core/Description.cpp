@@ -33,9 +33,9 @@ Type ParseType(const std::string& text)
 // A cycle value with its label, its name when the description gives none.
 CycleValue ParseCycleValue(const Json& j)
 {
-  CycleValue c{j.at("id").get<int32_t>(), j.at("name").get<std::string>()};
-  c.label = j.value("label", c.name);
-  return c;
+  std::string name = j.at("name").get<std::string>();
+  std::string label = j.value("label", name);
+  return {j.at("id").get<int32_t>(), std::move(name), std::move(label)};
 }
 
 ParameterDescription ParseParameter(const Json& j, const std::string& group)
