@@ -3,25 +3,23 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "app/cli/FrameList.h"
 #include "app/core/Host.h"
 #include "app/core/RenderCall.h"
 
 namespace lensara {
 
-struct FrameRange {
-  int32_t first = 0;
-  int32_t last = 0;
-  int32_t step = 1;  // every step-th frame from first
-};
-
 struct RenderOptions {
   std::filesystem::path scene;        // empty: the bundled demo
   std::filesystem::path output = "."; // the folder the pictures go into
   std::vector<FrameRange> frames;     // in order; none: the document's own time, without frame numbers
+  std::optional<FrameChunk> chunk;    // only this part of the frames
+  bool skipExisting = false;          // leave out the frames whose files are complete
   int threads = 0;                    // 0: every core
   bool layers = false;                // also each layer as a PNG of its own
   std::vector<std::string> sets;      // NAME=VALUE: an effect parameter or a render setting
@@ -42,11 +40,15 @@ enum class RenderStatus {
 // as a PNG named after its layer ("Lensara Depth" -> lensara-depth.png) and, with layers,
 // every other visible layer too. Frame ranges add the frame number: image.0005.png; each
 // frame's progress text names it and its place ("Rendering frame 12 (3 of 48)"). The time
-// of frame f is f / fps, at which the frame's copy of the document evaluates its tracks. Files are written under a temporary name and renamed. Scene
-// warnings, what the --set edits report (EditParameter) and failed video posts ("Lensara
-// failed on frame 5 (code 1)") go to warnings.
+// of frame f is f / fps, at which the frame's copy of the document evaluates its tracks. Files
+// are written under a temporary name and renamed; after a frame's last file, a hidden record
+// of them (.image.0005.complete), by which skipExisting tells a complete frame. A chunk
+// renders only its part of the frames. Scene warnings, what the --set edits report
+// (EditParameter), failed video posts ("Lensara failed on frame 5 (code 1)") and a line per
+// frame ("Rendered frame 5 in 0.61 s", "Skipped frame 6: its files are complete") go to
+// messages.
 // Throws Error naming the file and the problem, UsageError for a bad --set.
 RenderStatus RunRender(const Host& host, const RenderOptions& options, BreakTest* breakTest, ProgressDisplay* progress,
-                       std::ostream& warnings);
+                       std::ostream& messages);
 
 }  // namespace lensara
