@@ -133,17 +133,20 @@ int Parse(CLI::App& app, int argc, char** argv)
 
 namespace {
 
+// A whole number of at most kFrameDigits digits.
+bool IsFrameNumber(const std::string& t)
+{
+  return !t.empty() && t.size() <= kFrameDigits && t.find_first_not_of("0123456789") == std::string::npos;
+}
+
 // "A-B", "A" or either with ":STEP".
 std::optional<FrameRange> ReadFrameRange(const std::string& text)
 {
-  auto number = [](const std::string& t) {
-    return !t.empty() && t.size() <= kFrameDigits && t.find_first_not_of("0123456789") == std::string::npos;
-  };
   std::size_t colon = text.find(':');
   std::string span = text.substr(0, colon), step = colon == std::string::npos ? "1" : text.substr(colon + 1);
   std::size_t dash = span.find('-', 1);
   std::string a = span.substr(0, dash), b = dash == std::string::npos ? a : span.substr(dash + 1);
-  if (!number(a) || !number(b) || !number(step) || std::stoi(step) == 0) return std::nullopt;
+  if (!IsFrameNumber(a) || !IsFrameNumber(b) || !IsFrameNumber(step) || std::stoi(step) == 0) return std::nullopt;
   return FrameRange{std::stoi(a), std::stoi(b), std::stoi(step)};
 }
 
@@ -170,5 +173,22 @@ const CLI::Validator kFrameRange(
                                     std::string(kFrameDigits, '9') + ", nor a list of them (1,5,10-12)";
     },
     "A-B[:STEP],...");
+
+std::optional<FrameChunk> ReadChunk(const std::string& text)
+{
+  std::size_t slash = text.find('/');
+  if (slash == std::string::npos) return std::nullopt;
+  std::string k = text.substr(0, slash), n = text.substr(slash + 1);
+  if (!IsFrameNumber(k) || !IsFrameNumber(n) || std::stoi(k) >= std::stoi(n)) return std::nullopt;
+  return FrameChunk{std::stoi(k), std::stoi(n)};
+}
+
+const CLI::Validator kFrameChunk(
+    [](std::string& text) -> std::string {
+      return ReadChunk(text) ? std::string()
+                             : "\"" + text + "\" is not a part K/N of whole numbers with 0 <= K < N <= " +
+                                   std::string(kFrameDigits, '9');
+    },
+    "K/N");
 
 }  // namespace lensara

@@ -39,4 +39,10 @@ std::optional<std::vector<FrameRange>> ReadFrames(const std::string& text);
 // Accepts the frame ranges ReadFrames reads.
 extern const CLI::Validator kFrameRange;
 
+// "K/N": the K-th of N parts, 0 <= K < N, N at most 999999999; none for other text.
+std::optional<FrameChunk> ReadChunk(const std::string& text);
+
+// Accepts the chunks ReadChunk reads.
+extern const CLI::Validator kFrameChunk;
+
 }  // namespace lensara

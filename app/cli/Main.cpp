@@ -79,10 +79,19 @@ int main(int argc, char** argv)
                      "or a render setting (width=320) or the active camera's (focus_distance=800) before rendering, checked by the effect as in the attribute manager (its "
                      "corrections are reported); repeatable")
       ->allow_extra_args(false);
-  render->add_option("--frames", frames,
-                     "Frames A-B (or one frame A), every STEP-th with A-B:STEP, or a list of them (1,5,10-12), each at "
-                     "frame / fps seconds; adds .0005 to file names")
-      ->check(lensara::kFrameRange);
+  CLI::Option* framesOption =
+      render->add_option("--frames", frames,
+                         "Frames A-B (or one frame A), every STEP-th with A-B:STEP, or a list of them (1,5,10-12), "
+                         "each at frame / fps seconds; adds .0005 to file names")
+          ->check(lensara::kFrameRange);
+  std::string chunk;
+  render->add_option("--chunk", chunk,
+                     "Render only the K-th (from 0) of N near-equal contiguous parts of the frames, as one task of a "
+                     "job array")
+      ->check(lensara::kFrameChunk)
+      ->needs(framesOption);
+  render->add_flag("--skip-existing", renderOptions.skipExisting,
+                   "Leave out every frame whose files a render wrote completely, to resume an interrupted one");
   render->add_option("--threads", renderOptions.threads, "Render threads (default: every core)")
       ->check(lensara::WholeNumberIn(1, 1024));
   render->add_flag("--layers", renderOptions.layers, "Also write every light and pass layer as a PNG");
@@ -125,6 +134,7 @@ int main(int argc, char** argv)
 
   if (int code = lensara::Parse(app, argc, argv); code >= 0) return code;
   if (!frames.empty()) renderOptions.frames = *lensara::ReadFrames(frames);
+  if (!chunk.empty()) renderOptions.chunk = lensara::ReadChunk(chunk);
   lensara::SetPngCompression(pngCompression);
 
   lensara::SignalHandlers signals;  // a signal removes the temporaries of files being written

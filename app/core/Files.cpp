@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <optional>
 #include <system_error>
 
@@ -164,6 +165,16 @@ void WriteThroughTemporary(const std::filesystem::path& file, const FillTemporar
   if (InterruptRequested()) throw Interrupted(file.string() + " was not written");
   if (std::string moveProblem = temporary.MoveTo(destination); !moveProblem.empty())
     throw CannotWrite(file, moveProblem);
+}
+
+void WriteText(const std::filesystem::path& file, const std::string& text)
+{
+  WriteThroughTemporary(file, [&text](const std::filesystem::path& temporary, std::string&) {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out << text;
+    out.close();
+    return !out.fail();
+  });
 }
 
 }  // namespace lensara

@@ -34,4 +34,7 @@ using FillTemporary = std::function<bool(const std::filesystem::path& temporary,
 // Ctrl-C asked for a stop while fill ran (file is then left as it was).
 void WriteThroughTemporary(const std::filesystem::path& file, const FillTemporary& fill);
 
+// Writes text as file, through WriteThroughTemporary.
+void WriteText(const std::filesystem::path& file, const std::string& text);
+
 }  // namespace lensara

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <fstream>
 #include <limits>
 #include <optional>
 #include <set>
+#include <utility>
 
 #include "app/core/Error.h"
 #include "app/core/Files.h"
@@ -60,33 +63,84 @@ std::vector<const Layer*> VisibleLayers(const MultipassBitmap& image)
   return layers;
 }
 
-// Each layer as a PNG named after it, made unique by "-2", "-3", ... and never "image".
+using Files = std::vector<std::filesystem::path>;
+
+// Each layer as a PNG named after it, made unique by "-2", "-3", ... and never "image";
+// each file is added to written.
 void WriteLayerFiles(const std::vector<const Layer*>& layers, const std::filesystem::path& folder,
-                     const std::optional<int32_t>& frame)
+                     const std::optional<int32_t>& frame, Files& written)
 {
   std::set<std::string> taken{"image"};
   for (const Layer* layer : layers) {
     std::string base = FileNameOf(layer->Name()), name = base;
     for (int n = 2; taken.count(name); ++n) name = base + "-" + std::to_string(n);
     taken.insert(name);
-    WriteImage(folder / (Numbered(name, frame) + ".png"), *layer);
+    written.push_back(folder / (Numbered(name, frame) + ".png"));
+    WriteImage(written.back(), *layer);
   }
 }
 
 // The image, its visible layers in the EXR, and as PNGs the post-effect buffers (all
-// visible layers with --layers).
-void WriteFrame(const RenderOptions& options, const MultipassBitmap& image, const std::optional<int32_t>& frame)
+// visible layers with --layers); each file is added to written.
+void WriteFrame(const RenderOptions& options, const MultipassBitmap& image, const std::optional<int32_t>& frame,
+                Files& written)
 {
   std::vector<const Layer*> layers = VisibleLayers(image);
   std::vector<NamedBitmap> channels{{"", &image}};
   for (const Layer* layer : layers) channels.push_back({layer->Name(), layer});
-  WriteImage(options.output / (Numbered("image", frame) + ".png"), image);
-  WriteLayeredImage(options.output / (Numbered("image", frame) + ".exr"), channels);
+  written.push_back(options.output / (Numbered("image", frame) + ".png"));
+  WriteImage(written.back(), image);
+  written.push_back(options.output / (Numbered("image", frame) + ".exr"));
+  WriteLayeredImage(written.back(), channels);
   if (!options.layers)
     layers.erase(std::remove_if(layers.begin(), layers.end(), [](const Layer* l) { return l->Type() != kPostEffectBuffer; }),
                  layers.end());
-  WriteLayerFiles(layers, options.output, frame);
+  WriteLayerFiles(layers, options.output, frame, written);
 }
+
+// The record of a frame's files: a hidden file in the output folder (".image.0005.complete")
+// naming, one a line, every file the frame wrote, relative to that folder. It is removed
+// before the frame's first file is replaced and written, through a temporary, after its last
+// file is in place, so a render stopped or killed in between leaves no record. A frame is
+// complete when its record names only files that exist.
+class FrameRecord {
+public:
+  FrameRecord(const std::filesystem::path& folder, const std::optional<int32_t>& frame)
+      : folder(folder), file(folder / ("." + Numbered("image", frame) + ".complete"))
+  {
+  }
+
+  bool Complete() const
+  {
+    std::ifstream in(file);
+    std::string name;
+    bool named = false;
+    for (; std::getline(in, name); named = true) {
+      std::error_code ec;
+      if (!std::filesystem::is_regular_file(folder / name, ec)) return false;
+    }
+    return named;
+  }
+
+  void Remove() const
+  {
+    std::error_code ec;
+    std::filesystem::remove(file, ec);
+  }
+
+  void Write(const Files& written) const
+  {
+    std::string text;
+    for (const std::filesystem::path& f : written) {
+      std::error_code ec;
+      text += std::filesystem::relative(f, folder, ec).string() + "\n";
+    }
+    WriteText(file, text);
+  }
+
+private:
+  std::filesystem::path folder, file;
+};
 
 // Keeps the document and the layers of every nested render, as --save-depth-scene and
 // --save-depth-layers ask; the first error is kept, as it was thrown, for after the render.
@@ -97,12 +151,15 @@ public:
   void Save(Document& doc, Bitmap& bitmap, const std::optional<int32_t>& frame) noexcept
   {
     try {
-      if (!options.depthScene.empty()) SaveScene(doc, NumberedFile(options.depthScene, frame));
+      if (!options.depthScene.empty()) {
+        written.push_back(NumberedFile(options.depthScene, frame));
+        SaveScene(doc, written.back());
+      }
       auto* image = dynamic_cast<MultipassBitmap*>(&bitmap);
       if (!options.depthLayers.empty() && image) {
         std::vector<const Layer*> layers;
         for (int32_t i = 0; i < image->LayerCount(); ++i) layers.push_back(image->LayerAt(i));
-        WriteLayerFiles(layers, options.depthLayers, frame);
+        WriteLayerFiles(layers, options.depthLayers, frame, written);
       }
     } catch (...) {
       if (!problem) problem = std::current_exception();
@@ -114,9 +171,13 @@ public:
     if (problem) std::rethrow_exception(problem);
   }
 
+  // The files saved since the last call.
+  Files TakeWritten() { return std::exchange(written, {}); }
+
 private:
   const RenderOptions& options;
   std::exception_ptr problem;
+  Files written;
 };
 
 void CheckOutputs(const RenderOptions& options)
@@ -143,22 +204,6 @@ std::string FrameName(const std::optional<int32_t>& frame)
   return frame ? "frame " + std::to_string(*frame) : "the frame";
 }
 
-// How many frames the ranges hold, each at least one (first <= last, checked before).
-int64_t FrameCount(const std::vector<FrameRange>& ranges)
-{
-  int64_t count = 0;
-  for (const FrameRange& r : ranges) count += (int64_t{r.last} - r.first) / r.step + 1;
-  return count;
-}
-
-void CheckFrames(const std::vector<FrameRange>& ranges)
-{
-  for (const FrameRange& r : ranges)
-    if (r.first > r.last)
-      throw UsageError("frames " + std::to_string(r.first) + "-" + std::to_string(r.last) +
-                       ": the first frame comes after the last");
-}
-
 // A final render (flag bit 0, the default) on threads, stopped by breakTest.
 FrameRenderOptions FinalRender(int threads, BreakTest* breakTest, ProgressDisplay* progress)
 {
@@ -169,13 +214,13 @@ FrameRenderOptions FinalRender(int threads, BreakTest* breakTest, ProgressDispla
   return options;
 }
 
-// One render of a document's frames: each rendered at its time and written, the failures of
-// its video posts warned about.
+// One render of a document's frames: each rendered at its time and written with its record,
+// the failures of its video posts warned about, and what became of each frame logged.
 class FrameSequence {
 public:
   FrameSequence(Document& doc, const RenderOptions& options, BreakTest* breakTest, ProgressDisplay* progress,
-                std::ostream& warnings)
-      : doc(doc), options(options), breakTest(breakTest), progress(progress), warnings(warnings),
+                std::ostream& messages)
+      : doc(doc), options(options), breakTest(breakTest), progress(progress), messages(messages),
         render(doc, FinalRender(options.threads, breakTest, progress)), depthOutputs(options)
   {
     // Watched only when asked for: the process has one watch, and the editor renders
@@ -184,10 +229,18 @@ public:
       watch.emplace([this](Document& d, Bitmap& b) { depthOutputs.Save(d, b, frame); });
   }
 
-  // Renders and writes frame f, or the document's own time without a number; false when stopped.
+  // Renders and writes frame f, or the document's own time without a number, unless it is to
+  // be skipped when complete and is; false when stopped.
   bool Render(const std::optional<int32_t>& f, const std::string& progressText)
   {
     frame = f;
+    FrameRecord record(options.output, frame);
+    if (options.skipExisting && record.Complete()) {
+      messages << "Skipped " << FrameName(frame) << ": its files are complete\n";
+      return true;
+    }
+    record.Remove();
+    auto start = std::chrono::steady_clock::now();
     if (progress) progress->SetStepText(progressText.c_str());
     MultipassBitmap image;
     RenderResult result = render.RenderFrame(frame ? *frame / doc.Fps() : doc.Time(), image);
@@ -197,11 +250,17 @@ public:
                   (result.problem.empty() ? "the render failed with code " + std::to_string(result.code) : result.problem));
     depthOutputs.ThrowProblem();
     for (const VideoPostFailure& failure : render.Failures()) {
-      warnings << "warning: " << failure.effect << " failed on " << FrameName(frame) << " (code " << failure.code
+      messages << "warning: " << failure.effect << " failed on " << FrameName(frame) << " (code " << failure.code
                << "); " << FrameName(frame) << " is written as it stands\n";
       effectsFailed = true;
     }
-    WriteFrame(options, image, frame);
+    Files written = depthOutputs.TakeWritten();
+    WriteFrame(options, image, frame, written);
+    record.Write(written);
+    std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+    char time[32];
+    std::snprintf(time, sizeof time, "%.2f", seconds.count());
+    messages << "Rendered " << FrameName(frame) << " in " << time << " s\n";
     return true;
   }
 
@@ -212,7 +271,7 @@ private:
   const RenderOptions& options;
   BreakTest* breakTest;
   ProgressDisplay* progress;
-  std::ostream& warnings;
+  std::ostream& messages;
   FrameRender render;
   DepthOutputs depthOutputs;
   std::optional<int32_t> frame;  // the frame being rendered, for the nested renders' files
@@ -241,23 +300,22 @@ FrameRange AnimatedFrames(Document& doc)
 
 void PrepareFrameOutputs(const RenderOptions& options)
 {
-  CheckFrames(options.frames);
+  FrameList(options.frames, options.chunk);  // checks them
   for (const std::filesystem::path& folder : {options.output, options.depthLayers}) MakeFolder(folder);
   CheckOutputs(options);
 }
 
 RenderStatus RenderFrames(Document& doc, const RenderOptions& options, BreakTest* breakTest, ProgressDisplay* progress,
-                          std::ostream& warnings)
+                          std::ostream& messages)
 {
-  FrameSequence sequence(doc, options, breakTest, progress, warnings);
+  FrameSequence sequence(doc, options, breakTest, progress, messages);
   if (options.frames.empty()) return sequence.Render(std::nullopt, "Rendering") ? sequence.Status() : RenderStatus::Stopped;
-  int64_t count = FrameCount(options.frames), done = 0;
-  for (const FrameRange& r : options.frames)
-    for (int64_t f = r.first; f <= r.last; f += r.step) {
-      std::string text = "Rendering frame " + std::to_string(f) + " (" + std::to_string(++done) + " of " +
-                         std::to_string(count) + ")";
-      if (!sequence.Render(static_cast<int32_t>(f), text)) return RenderStatus::Stopped;
-    }
+  FrameList frames(options.frames, options.chunk);
+  for (int64_t i = 0; i < frames.Size(); ++i) {
+    std::string text = "Rendering frame " + std::to_string(frames[i]) + " (" + std::to_string(i + 1) + " of " +
+                       std::to_string(frames.Size()) + ")";
+    if (!sequence.Render(frames[i], text)) return RenderStatus::Stopped;
+  }
   return sequence.Status();
 }
 

@@ -4,25 +4,23 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/core/Document.h"
 #include "app/core/RenderCall.h"
+#include "app/session/FrameList.h"
 
 namespace lensara {
-
-struct FrameRange {
-  int32_t first = 0;
-  int32_t last = 0;
-  int32_t step = 1;  // every step-th frame from first
-};
 
 struct RenderOptions {
   std::filesystem::path scene;        // empty: the bundled demo
   std::filesystem::path output = "."; // the folder the pictures go into
   std::vector<FrameRange> frames;     // in order; none: the document's own time, without frame numbers
+  std::optional<FrameChunk> chunk;    // only this part of the frames
+  bool skipExisting = false;          // leave out the frames whose files are complete
   int threads = 0;                    // 0: every core
   bool layers = false;                // also each layer as a PNG of its own
   std::vector<std::string> sets;      // NAME=VALUE: an effect parameter or a render setting
@@ -41,7 +39,7 @@ enum class RenderStatus {
 // range of their own.)
 FrameRange AnimatedFrames(Document& doc);
 
-// Checks the frame ranges (UsageError when one ends before it starts), makes the output
+// Checks the frame ranges and the chunk (UsageError when a range ends before it starts), makes the output
 // folders and checks that the files can be written there (Error naming the file): before
 // any scene is read.
 void PrepareFrameOutputs(const RenderOptions& options);
@@ -54,10 +52,13 @@ void PrepareFrameOutputs(const RenderOptions& options);
 // every other visible layer too. Frame ranges add the frame number: image.0005.png; each
 // frame's progress text names it and its place ("Rendering frame 12 (3 of 48)"). The time
 // of frame f is f / fps, at which the frame's copy of the document evaluates its tracks.
-// Files are written under a temporary name and renamed. Failed video posts ("Lensara
-// failed on frame 5 (code 1)") go to warnings. Throws Error naming options.scene and the
-// problem when a frame cannot be rendered or written.
+// Files are written under a temporary name and renamed; after a frame's last file, a hidden
+// record of them (.image.0005.complete), by which skipExisting tells a complete frame. A
+// chunk renders only its part of the frames. Failed video posts ("Lensara failed on frame 5
+// (code 1)") and a line per frame ("Rendered frame 5 in 0.61 s", "Skipped frame 6: its
+// files are complete") go to messages. Throws Error naming options.scene and the problem
+// when a frame cannot be rendered or written.
 RenderStatus RenderFrames(Document& doc, const RenderOptions& options, BreakTest* breakTest, ProgressDisplay* progress,
-                          std::ostream& warnings);
+                          std::ostream& messages);
 
 }  // namespace lensara

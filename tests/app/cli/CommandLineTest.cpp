@@ -171,6 +171,8 @@ TEST_F(CommandLine, UsageErrorsExitWith2AndNameTheProblem)
   EXPECT_OUTCOME(Lensara({"render", "--frames", "0-1000000000"}), 2, "of whole numbers 0 .. 999999999");
   EXPECT_OUTCOME(Lensara({"render", "--frames", "1,4-8:0"}), 2, "\"1,4-8:0\" is not a frame range");
   EXPECT_OUTCOME(Lensara({"render", "--threads", "0"}), 2, "0 is out of range 1 .. 1024");
+  EXPECT_OUTCOME(Lensara({"render", "--frames", "0-9", "--chunk", "4/4"}), 2, "\"4/4\" is not a part K/N");
+  EXPECT_OUTCOME(Lensara({"render", "--chunk", "0/4"}), 2, "--chunk requires --frames");
   EXPECT_OUTCOME(Lensara({"render", "--set", "DOF_RADIUS=abc"}), 2, "--set DOF_RADIUS:");
   EXPECT_OUTCOME(Lensara({"params", "--set", "DOF_RADIUS=" + std::string(60000, '[') + std::string(60000, ']')}), 2,
                  "--set DOF_RADIUS: the value is nested too deeply");
@@ -191,6 +193,10 @@ TEST(FrameList, RangesStepsAndListsInTheirOrder)
   EXPECT_EQ(read("0-48:4,2"), (std::vector<std::vector<int32_t>>{{0, 48, 4}, {2, 2, 1}}));
   for (const char* bad : {"", "1,", ",1", "1-2:0", "1-2:", "1:x", "-1", "1-2-3", "1234567890"})
     EXPECT_FALSE(lensara::ReadFrames(bad)) << bad;
+  EXPECT_EQ(lensara::ReadChunk("3/4").value().index, 3);
+  EXPECT_EQ(lensara::ReadChunk("0/999999999").value().count, 999999999);
+  for (const char* bad : {"4/4", "0/0", "1", "1/", "/2", "-1/2", "a/2", "0/1234567890"})
+    EXPECT_FALSE(lensara::ReadChunk(bad)) << bad;
 }
 
 TEST_F(CommandLine, FailedWorkExitsWith1AndNamesTheFile)

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -168,6 +169,66 @@ TEST_F(RenderCommand, TheRackFocusExampleMovesTheSharpZoneFromTheNearBallToTheFa
   EXPECT_GT(blurAt(0, farX, farY), 200);
   EXPECT_GT(blurAt(47, nearX, nearY), 200);
   EXPECT_LT(blurAt(47, farX, farY), 20);
+}
+
+// Every file under folder by its name relative to folder, with its bytes.
+std::map<std::string, std::string> Contents(const std::filesystem::path& folder)
+{
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+    if (entry.is_regular_file()) files[entry.path().lexically_relative(folder).string()] = Bytes(entry.path());
+  return files;
+}
+
+TEST_F(RenderCommand, ChunksRenderedAtAnyThreadCountGiveTheBytesOfTheWholeRange)
+{
+  std::ofstream(dir / "keyed.json") << kKeyedScene;
+  options.scene = dir / "keyed.json";
+  options.frames = {{0, 6, 1}, {9, 9, 1}};
+  options.threads = 1;
+  ASSERT_EQ(lensara::RunRender(host, options, nullptr, nullptr, warnings), lensara::RenderStatus::Done) << warnings.str();
+  lensara::RenderOptions part = options;
+  part.output = dir / "parts";
+  for (int32_t k : {2, 0, 1}) {
+    part.chunk = lensara::FrameChunk{k, 3};
+    part.threads = k + 1;
+    ASSERT_EQ(lensara::RunRender(host, part, nullptr, nullptr, warnings), lensara::RenderStatus::Done) << warnings.str();
+  }
+  std::map<std::string, std::string> whole = Contents(options.output);
+  EXPECT_EQ(whole.size(), 8u * 6u);  // image, EXR, three depth layers, record
+  EXPECT_TRUE(Contents(part.output) == whole);
+}
+
+// Frame 0 is complete; frame 1 lost a file; frame 2's files are there but its record is
+// not (a render killed before renaming it into place, its temporary left behind).
+TEST_F(RenderCommand, SkipExistingRendersOnlyTheFramesWhoseFilesAreIncomplete)
+{
+  options.frames = {{0, 2, 1}};
+  options.layers = true;
+  ASSERT_EQ(lensara::RunRender(host, options, nullptr, nullptr, warnings), lensara::RenderStatus::Done);
+  std::ofstream(options.output / "image.0000.png") << "kept";
+  std::filesystem::remove(options.output / "fill.0001.png");
+  std::filesystem::rename(options.output / ".image.0002.complete", options.output / ".image.0002.complete.99-0.tmp");
+  options.skipExisting = true;
+  std::ostringstream log;
+  ASSERT_EQ(lensara::RunRender(host, options, nullptr, nullptr, log), lensara::RenderStatus::Done);
+  EXPECT_NE(log.str().find("Skipped frame 0: its files are complete\n"), std::string::npos) << log.str();
+  for (const char* rendered : {"Rendered frame 1 in ", "Rendered frame 2 in "})
+    EXPECT_NE(log.str().find(rendered), std::string::npos) << log.str();
+  EXPECT_EQ(Bytes(options.output / "image.0000.png"), "kept");
+  EXPECT_TRUE(std::filesystem::exists(options.output / "fill.0001.png"));
+
+  // A render of frame 1 stopped before its files are replaced leaves it incomplete.
+  options.frames = {{1, 1, 1}};
+  options.skipExisting = false;
+  test::CountingBreak stop(0);
+  ASSERT_EQ(lensara::RunRender(host, options, &stop, nullptr, log), lensara::RenderStatus::Stopped);
+  options.frames = {{0, 2, 1}};
+  options.skipExisting = true;
+  log.str("");
+  ASSERT_EQ(lensara::RunRender(host, options, nullptr, nullptr, log), lensara::RenderStatus::Done);
+  EXPECT_NE(log.str().find("Rendered frame 1 in "), std::string::npos) << log.str();
+  EXPECT_NE(log.str().find("Skipped frame 2"), std::string::npos) << log.str();
 }
 
 TEST_F(RenderCommand, StoppedRenderWritesNothing)
