@@ -35,7 +35,11 @@ typedef float LaneFloats __attribute__((vector_size(kLanes * 4)));
 LENSARA_INLINE Lanes StoredLanes(Lanes sums)
 {
   if constexpr (std::is_same_v<FilterSum, double>) return sums;
-  return __builtin_convertvector(__builtin_convertvector(sums, LaneFloats), Lanes);
+  // Widened lane by lane: GCC compiles a vector conversion of floats into doubles as two
+  // halves joined through memory, which would lengthen every sum's chain of additions.
+  LaneFloats stored = __builtin_convertvector(sums, LaneFloats);
+  for (int i = 0; i < kLanes; ++i) sums[i] = stored[i];
+  return sums;
 }
 
 // The vertical pass works on blocks of this many columns (a multiple of kLanes), row by
