@@ -2,8 +2,9 @@
 // at radius 3, 8 and 16, next to a straightforward GaussImproved (one exp per sample) and
 // OpenCV's box filter, and prints the ratios the filters must meet: GaussImproved at least
 // 20 times faster than the straightforward version, MedianLowPass without the depth test
-// at most 2 times the box filter's time, Dilate at most 3 times a plain pass over the map. The ratios come from CPU time, each side's fastest
-// of five repetitions; a ratio that misses its target is marked MISSED.
+// at most 2 times the box filter's time, Dilate at most 3 times a plain pass over the map.
+// The ratios come from CPU time, each side's fastest of five repetitions; a ratio that
+// misses its target is marked MISSED.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -95,7 +96,8 @@ void MapPass(benchmark::State& state)
   const uint8_t* in = b.map.bytes.data();
   uint8_t* out = b.target.bytes.data();
   for (auto _ : state) {
-    for (std::size_t i = 0; i + 3 < b.map.bytes.size(); i += 3) out[i] = out[i + 1] = out[i + 2] = std::max(in[i], in[i + 3]);
+    for (std::size_t i = 0; i + 3 < b.map.bytes.size(); i += 3)
+      out[i] = out[i + 1] = out[i + 2] = std::max(in[i], in[i + 3]);
     benchmark::ClobberMemory();
   }
 }

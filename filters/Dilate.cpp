@@ -32,14 +32,13 @@ typedef std::uint8_t Column __attribute__((vector_size(kColumns)));
 // samples of the line again. The maximum over the window is the same for both radii.
 std::int32_t ReachableRadius(std::int32_t radius, std::int32_t n) { return std::min(radius, std::max(n - 1, 0)); }
 
-LENSARA_INLINE std::uint8_t Larger(std::uint8_t a, std::uint8_t b) { return std::max(a, b); }
 LENSARA_INLINE Column Larger(Column a, Column b) { return a > b ? a : b; }
 
 // The window maxima of a padded line: n + 2r values, line[p] for p = 0 .. n + 2r - 1, of
 // which the r first and last are 0. suffix has room for n + 2r values; put(i, maximum) gets
 // the maximum of window i = 0 .. n - 1, in order.
 template <class Line, class Value, class Put>
-void WindowMaxima(const Line& line, std::int64_t n, std::int64_t r, Value* suffix, Put put)
+LENSARA_INLINE void WindowMaxima(const Line& line, std::int64_t n, std::int64_t r, Value* suffix, Put put)
 {
   const std::int64_t k = 2 * r + 1, padded = n + 2 * r;
   for (std::int64_t start = 0; start < padded; start += k) {
@@ -76,41 +75,48 @@ LENSARA_INLINE void StoreGrey(Column m, std::int32_t count, std::uint8_t* out)
 
 // The memory of the passes: the row maxima as a plane of height + 2 down rows whose first
 // and last down rows are 0 (each row kColumns bytes longer than the image's, so that a
-// block's vector never reads past it), the column blocks' suffix maxima, and a padded row
-// with its suffix maxima.
+// block's vector never reads past it), the column blocks' suffix maxima, and for kColumns
+// rows at a time their pixels gathered into a padded line of vectors (lane j of vector x
+// byte 0 of pixel x of the j-th row), its suffix maxima and its window maxima.
 class DilatePlanes {
 public:
   DilatePlanes(std::int32_t width, std::int32_t height, std::int32_t radius)
       : width(width), height(height), across(ReachableRadius(radius, width)), down(ReachableRadius(radius, height)),
         stride(std::int64_t(width) + kColumns), rows(std::int64_t(height) + 2 * down), plane(rows * stride),
-        columnSuffix(rows), line(2 * (std::int64_t(width) + 2 * across))
+        columnSuffix(rows), line(3 * (std::int64_t(width) + 2 * across))
   {
     if (!Ready()) return;
     std::uint8_t* p = plane.Get();
     std::memset(p, 0, static_cast<std::size_t>(down * stride));
     std::memset(p + (down + height) * stride, 0, static_cast<std::size_t>(down * stride));
     for (std::int64_t y = down; y < down + height; ++y) std::memset(p + y * stride + width, 0, kColumns);
-    std::memset(line.Get(), 0, static_cast<std::size_t>(width + 2 * across));
+    std::memset(line.Get(), 0, static_cast<std::size_t>(3 * (width + 2 * across)) * sizeof(Column));
   }
 
   bool Ready() const { return plane.Get() && columnSuffix.Get() && line.Get(); }
 
   // The maxima along every row of in, byte 0 of each pixel, into the plane.
-  void TakeRowMaxima(const std::uint8_t* in)
+  LENSARA_CLONES void TakeRowMaxima(const std::uint8_t* in)
   {
-    std::uint8_t* padded = line.Get();
-    std::uint8_t* suffix = padded + width + 2 * across;
-    for (std::int32_t y = 0; y < height; ++y) {
-      const std::uint8_t* row = in + std::ptrdiff_t(y) * width * 3;
-      for (std::int32_t x = 0; x < width; ++x) padded[across + x] = row[x * 3];
-      std::uint8_t* maxima = plane.Get() + (down + y) * stride;
-      WindowMaxima(padded, width, across, suffix, [&](std::int64_t x, std::uint8_t m) { maxima[x] = m; });
+    std::int64_t padded = std::int64_t(width) + 2 * across;
+    Column *gathered = line.Get(), *suffix = gathered + padded, *maxima = suffix + padded;
+    for (std::int32_t y0 = 0; y0 < height; y0 += kColumns) {
+      std::int32_t count = std::min(kColumns, height - y0);
+      for (std::int32_t j = 0; j < count; ++j) {
+        const std::uint8_t* row = in + std::ptrdiff_t(y0 + j) * width * 3;
+        for (std::int32_t x = 0; x < width; ++x) gathered[across + x][j] = row[x * 3];
+      }
+      WindowMaxima(gathered, width, across, suffix, [&](std::int64_t x, Column m) { maxima[x] = m; });
+      for (std::int32_t j = 0; j < count; ++j) {
+        std::uint8_t* row = plane.Get() + (down + y0 + j) * stride;
+        for (std::int32_t x = 0; x < width; ++x) row[x] = maxima[x][j];
+      }
     }
   }
 
   // The maxima down columns x0 .. x1 - 1 (at most kColumns) of the plane into all three
   // bytes of those pixels of out.
-  void TakeColumnMaxima(std::uint8_t* out, std::int32_t x0, std::int32_t x1) const
+  LENSARA_CLONES void TakeColumnMaxima(std::uint8_t* out, std::int32_t x0, std::int32_t x1) const
   {
     PlaneColumns columns{plane.Get() + x0, stride};
     WindowMaxima(columns, height, down, columnSuffix.Get(),
@@ -122,7 +128,7 @@ private:
   struct PlaneColumns {
     const std::uint8_t* first;
     std::int64_t stride;
-    Column operator[](std::int64_t p) const
+    LENSARA_INLINE Column operator[](std::int64_t p) const
     {
       Column c;
       std::memcpy(&c, first + p * stride, sizeof c);
@@ -134,7 +140,7 @@ private:
   std::int64_t stride, rows;
   Scratch<std::uint8_t> plane;
   Scratch<Column> columnSuffix;
-  Scratch<std::uint8_t> line; // a padded row and its suffix maxima
+  Scratch<Column> line; // gathered rows, their suffix and window maxima
 };
 
 }  // namespace
