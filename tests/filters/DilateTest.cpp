@@ -74,7 +74,8 @@ TEST(DilateTest, ZeroPassesKeepTheTargetAndNegativeRadiusSpreadsByteZero)
 TEST(DilateTest, StopsAtTheBreakAndStillAlternatesTheBuffers)
 {
   std::mt19937 random(33);
-  const int w = 20, h = 6, stopColumn = 12;
+  // The stop falls inside the second block of 64 columns.
+  const int w = 131, h = 6, stopColumn = 70;
   Image source = test::RandomImage(random, w, h), target = test::RandomImage(random, w, h);
   {
     test::Observer stop(stopColumn);
