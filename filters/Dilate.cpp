@@ -23,7 +23,8 @@ namespace filters {
 
 namespace {
 
-// Columns per block of the pass down the columns, computed together as one vector.
+// Columns per block of the pass down the columns and rows per block of the pass along the
+// rows: each block is computed as one vector, a lane per column or row.
 constexpr std::int32_t kColumns = 64;
 typedef std::uint8_t Column __attribute__((vector_size(kColumns)));
 
