@@ -1,65 +1,171 @@
-// Dilate: the window maximum of a grey map, repeated.
+// Dilate: the window maximum of a grey map, repeated, in constant time per pixel.
+//
+// The square's maximum is the maximum over its rows of each row's maximum, so a pass takes
+// the maxima along the rows into a plane and then the maxima of the plane down the columns.
+// Along a line, the window of 2r + 1 samples around i reaches, with the reflected edges,
+// only samples that i - r .. i + r clamped to the line already holds, so its maximum is that
+// of the clamped window. The line is padded with r zeros at both ends (no byte is below 0)
+// and cut into blocks of k = 2r + 1 samples: every window then starts in one block and ends
+// in the same or the next, and its maximum is the larger of the maximum from its start to
+// the end of its block and the maximum from the start of its last block to its end (van
+// Herk; Gil and Werman).
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "ColumnSweep.h"
-#include "EdgeIndex.h"
 #include "Filters.h"
 #include "ImageBuffer.h"
+#include "InstructionSets.h"
 #include "Scratch.h"
 
 namespace filters {
 
 namespace {
 
+// Columns per block of the pass down the columns and rows per block of the pass along the
+// rows: each block is computed as one vector, a lane per column or row.
+constexpr std::int32_t kColumns = 64;
+typedef std::uint8_t Column __attribute__((vector_size(kColumns)));
+
 // The radius beyond which a window along a line of n samples reaches no further sample: at
 // n - 1 every window already covers the whole line, and positions beyond it only read
 // samples of the line again. The maximum over the window is the same for both radii.
 std::int32_t ReachableRadius(std::int32_t radius, std::int32_t n) { return std::min(radius, std::max(n - 1, 0)); }
 
-// One pass over columns x0 .. x1 - 1. The square's maximum is the maximum over its rows of
-// each row's maximum, so every column first takes the row maxima (rowMax, one per row).
-void DilateColumns(const std::uint8_t* in, std::uint8_t* out, std::int32_t width, std::int32_t height,
-                   std::int32_t radius, std::uint8_t* rowMax, std::int32_t x0, std::int32_t x1)
+LENSARA_INLINE Column Larger(Column a, Column b) { return a > b ? a : b; }
+
+// The window maxima of a padded line: n + 2r values, line[p] for p = 0 .. n + 2r - 1, of
+// which the r first and last are 0. suffix has room for n + 2r values; put(i, maximum) gets
+// the maximum of window i = 0 .. n - 1, in order.
+template <class Line, class Value, class Put>
+LENSARA_INLINE void WindowMaxima(const Line& line, std::int64_t n, std::int64_t r, Value* suffix, Put put)
 {
-  const std::int32_t across = ReachableRadius(radius, width), down = ReachableRadius(radius, height);
-  for (std::int32_t x = x0; x < x1; ++x) {
-    for (std::int32_t y = 0; y < height; ++y) {
-      const std::uint8_t* row = in + std::ptrdiff_t(y) * width * 3;
-      std::uint8_t m = row[x * 3];
-      for (std::int32_t dx = -across; dx <= across; ++dx)
-        m = std::max(m, row[EdgeIndex(std::int64_t(x) + dx, width) * 3]);
-      rowMax[y] = m;
-    }
-    for (std::int32_t y = 0; y < height; ++y) {
-      std::uint8_t m = rowMax[y];
-      for (std::int32_t dy = -down; dy <= down; ++dy) m = std::max(m, rowMax[EdgeIndex(std::int64_t(y) + dy, height)]);
-      std::uint8_t* o = out + (std::ptrdiff_t(y) * width + x) * 3;
-      o[0] = o[1] = o[2] = m;
+  const std::int64_t k = 2 * r + 1, padded = n + 2 * r;
+  for (std::int64_t start = 0; start < padded; start += k) {
+    std::int64_t last = std::min(start + k, padded) - 1;
+    suffix[last] = line[last];
+    for (std::int64_t p = last - 1; p >= start; --p) suffix[p] = Larger(line[p], suffix[p + 1]);
+  }
+  for (std::int64_t start = 0; start < padded; start += k) {
+    Value prefix = line[start];
+    for (std::int64_t p = start, end = std::min(start + k, padded); p < end; ++p) {
+      prefix = Larger(prefix, line[p]);
+      if (p >= 2 * r) put(p - 2 * r, Larger(suffix[p - 2 * r], prefix));
     }
   }
 }
+
+// The first count bytes of m (at most kColumns) as grey pixels, each byte three times, into out.
+LENSARA_INLINE void StoreGrey(Column m, std::int32_t count, std::uint8_t* out)
+{
+  if (count < kColumns) {
+    for (std::int32_t j = 0; j < count; ++j) out[j * 3] = out[j * 3 + 1] = out[j * 3 + 2] = m[j];
+    return;
+  }
+  typedef std::uint8_t Bytes16 __attribute__((vector_size(16)));
+  for (int i = 0; i < kColumns; i += 16) {
+    Bytes16 b;
+    std::memcpy(&b, reinterpret_cast<const std::uint8_t*>(&m) + i, sizeof b);
+    Bytes16 grey[3] = {__builtin_shufflevector(b, b, 0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5),
+                       __builtin_shufflevector(b, b, 5, 5, 6, 6, 6, 7, 7, 7, 8, 8, 8, 9, 9, 9, 10, 10),
+                       __builtin_shufflevector(b, b, 10, 11, 11, 11, 12, 12, 12, 13, 13, 13, 14, 14, 14, 15, 15, 15)};
+    std::memcpy(out + i * 3, grey, sizeof grey);
+  }
+}
+
+// The memory of the passes: the row maxima as a plane of height + 2 down rows whose first
+// and last down rows are 0 (each row kColumns bytes longer than the image's, so that a
+// block's vector never reads past it), the column blocks' suffix maxima, and for kColumns
+// rows at a time their pixels gathered into a padded line of vectors (lane j of vector x
+// byte 0 of pixel x of the j-th row), its suffix maxima and its window maxima.
+class DilatePlanes {
+public:
+  DilatePlanes(std::int32_t width, std::int32_t height, std::int32_t radius)
+      : width(width), height(height), across(ReachableRadius(radius, width)), down(ReachableRadius(radius, height)),
+        stride(std::int64_t(width) + kColumns), rows(std::int64_t(height) + 2 * down), plane(rows * stride),
+        columnSuffix(rows), line(3 * (std::int64_t(width) + 2 * across))
+  {
+    if (!Ready()) return;
+    std::uint8_t* p = plane.Get();
+    std::memset(p, 0, static_cast<std::size_t>(down * stride));
+    std::memset(p + (down + height) * stride, 0, static_cast<std::size_t>(down * stride));
+    for (std::int64_t y = down; y < down + height; ++y) std::memset(p + y * stride + width, 0, kColumns);
+    std::memset(line.Get(), 0, static_cast<std::size_t>(3 * (width + 2 * across)) * sizeof(Column));
+  }
+
+  bool Ready() const { return plane.Get() && columnSuffix.Get() && line.Get(); }
+
+  // The maxima along every row of in, byte 0 of each pixel, into the plane.
+  LENSARA_CLONES void TakeRowMaxima(const std::uint8_t* in)
+  {
+    std::int64_t padded = std::int64_t(width) + 2 * across;
+    Column *gathered = line.Get(), *suffix = gathered + padded, *maxima = suffix + padded;
+    for (std::int32_t y0 = 0; y0 < height; y0 += kColumns) {
+      std::int32_t count = std::min(kColumns, height - y0);
+      for (std::int32_t j = 0; j < count; ++j) {
+        const std::uint8_t* row = in + std::ptrdiff_t(y0 + j) * width * 3;
+        for (std::int32_t x = 0; x < width; ++x) gathered[across + x][j] = row[x * 3];
+      }
+      WindowMaxima(gathered, width, across, suffix, [&](std::int64_t x, Column m) { maxima[x] = m; });
+      for (std::int32_t j = 0; j < count; ++j) {
+        std::uint8_t* row = plane.Get() + (down + y0 + j) * stride;
+        for (std::int32_t x = 0; x < width; ++x) row[x] = maxima[x][j];
+      }
+    }
+  }
+
+  // The maxima down columns x0 .. x1 - 1 (at most kColumns) of the plane into all three
+  // bytes of those pixels of out.
+  LENSARA_CLONES void TakeColumnMaxima(std::uint8_t* out, std::int32_t x0, std::int32_t x1) const
+  {
+    PlaneColumns columns{plane.Get() + x0, stride};
+    WindowMaxima(columns, height, down, columnSuffix.Get(),
+                 [&](std::int64_t y, Column m) { StoreGrey(m, x1 - x0, out + (y * width + x0) * 3); });
+  }
+
+private:
+  // Columns of the plane from first on, row p as one vector.
+  struct PlaneColumns {
+    const std::uint8_t* first;
+    std::int64_t stride;
+    LENSARA_INLINE Column operator[](std::int64_t p) const
+    {
+      Column c;
+      std::memcpy(&c, first + p * stride, sizeof c);
+      return c;
+    }
+  };
+
+  std::int32_t width, height, across, down;
+  std::int64_t stride, rows;
+  Scratch<std::uint8_t> plane;
+  Scratch<Column> columnSuffix;
+  Scratch<Column> line; // gathered rows, their suffix and window maxima
+};
 
 }  // namespace
 
 bool Dilate(ImageView source, ImageView target, ImageView, const Parameters& parameters, const Context& context)
 {
-  ImageBuffer work(source);
-  if (!work.View().data || !target.data || !SameSize(target, source)) return false;
+  if (!source.data || !target.data || !SameSize(target, source)) return false;
+  // A pass takes all its row maxima before it writes, so the first reads the source as it
+  // is, even when it is the target; the later ones alternate with a working copy of it.
+  ImageBuffer work(parameters.passes > 1 ? source : ImageView{});
   std::int32_t width = target.width;
-  std::int32_t height = target.height;
-  Scratch<std::uint8_t> rowMax(height);
-  if (!rowMax.Get()) return false;
-  std::int32_t radius = std::max(parameters.radius, 0);
+  DilatePlanes planes(width, target.height, std::max(parameters.radius, 0));
+  if ((parameters.passes > 1 && !work.View().data) || !planes.Ready()) return false;
   const ColumnProgress progress{0.0, 1.0};
-  std::uint8_t* in = work.View().data;
+  const std::uint8_t* in = source.data;
   std::uint8_t* out = target.data;
+  std::uint8_t* other = work.View().data;
   // A stop ends the passes (the first asks at its columns): each would return at once.
   for (std::int32_t pass = 0; pass < parameters.passes && (pass == 0 || !StopAsked(context)); ++pass) {
-    SweepColumns(context, width, 1, &progress, [&](std::int32_t x0, std::int32_t x1) {
-      DilateColumns(in, out, width, height, radius, rowMax.Get(), x0, x1);
-    });
-    std::swap(in, out);
+    planes.TakeRowMaxima(in);
+    SweepColumns(context, width, kColumns, &progress,
+                 [&](std::int32_t x0, std::int32_t x1) { planes.TakeColumnMaxima(out, x0, x1); });
+    in = out;
+    std::swap(out, other);
   }
   if (parameters.passes > 0 && parameters.passes % 2 == 0) work.CopyTo(target);
   return true;

@@ -20,8 +20,10 @@ namespace filters {
 // element.
 
 // Pixels blurred at once: kGroups vectors of lanes whose additions interleave, so that the
-// processor has one group's to do while another's wait for their previous sum.
-constexpr int kGroups = 2;
+// processor has one group's to do while another's wait for their previous sum. Sums stored
+// in single precision wait for two conversions after each addition: twice the groups keep
+// the processor busy over that longer chain.
+constexpr int kGroups = std::is_same_v<FilterSum, float> ? 4 : 2;
 constexpr int kGroupPixels = kGroups * kLanes;
 typedef double Lanes __attribute__((vector_size(kLanes * 8), aligned(8)));
 typedef std::int32_t LaneInts __attribute__((vector_size(kLanes * 4), aligned(4)));
@@ -35,7 +37,11 @@ typedef float LaneFloats __attribute__((vector_size(kLanes * 4)));
 LENSARA_INLINE Lanes StoredLanes(Lanes sums)
 {
   if constexpr (std::is_same_v<FilterSum, double>) return sums;
-  return __builtin_convertvector(__builtin_convertvector(sums, LaneFloats), Lanes);
+  // Widened lane by lane: GCC compiles a vector conversion of floats into doubles as two
+  // halves joined through memory, which would lengthen every sum's chain of additions.
+  LaneFloats stored = __builtin_convertvector(sums, LaneFloats);
+  for (int i = 0; i < kLanes; ++i) sums[i] = stored[i];
+  return sums;
 }
 
 // The vertical pass works on blocks of this many columns (a multiple of kLanes), row by

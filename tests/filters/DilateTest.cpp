@@ -30,16 +30,23 @@ TEST(DilateTest, SpreadsOnePixelByTheRadiusPerPass)
   }
 }
 
+// Lines of one pixel, sizes that end in part of a block of columns, and radii up to past
+// the image; the source may be the target.
 TEST(DilateTest, MatchesTheStraightforwardWindowMaximum)
 {
   std::mt19937 random(31);
-  for (auto [w, h] : {std::pair{1, 1}, std::pair{1, 6}, std::pair{5, 2}, std::pair{33, 19}}) {
+  for (auto [w, h] : {std::pair{1, 1}, std::pair{1, 6}, std::pair{5, 2}, std::pair{33, 19}, std::pair{1, 45},
+                      std::pair{70, 1}, std::pair{131, 37}}) {
     Image source = test::RandomImage(random, w, h);
     Image target = test::RandomImage(random, w, h);
     for (int passes : {1, 2, 3})
-      for (int radius : {0, 1, 2, 7}) {
+      for (int radius : {0, 1, 2, 3, 7, 8, 16, 50}) {
         SCOPED_TRACE(::testing::Message() << w << "x" << h << " passes " << passes << " radius " << radius);
-        EXPECT_TRUE(Dilated(source, target, passes, radius) == reference::Dilate(source, passes, radius));
+        Image expected = reference::Dilate(source, passes, radius);
+        EXPECT_TRUE(Dilated(source, target, passes, radius) == expected);
+        Image inPlace = source;
+        EXPECT_TRUE(filters::Dilate(test::View(inPlace), test::View(inPlace), {}, {radius, passes}, {}));
+        EXPECT_TRUE(inPlace == expected);
       }
   }
 }
@@ -67,7 +74,8 @@ TEST(DilateTest, ZeroPassesKeepTheTargetAndNegativeRadiusSpreadsByteZero)
 TEST(DilateTest, StopsAtTheBreakAndStillAlternatesTheBuffers)
 {
   std::mt19937 random(33);
-  const int w = 20, h = 6, stopColumn = 12;
+  // The stop falls inside the second block of 64 columns.
+  const int w = 131, h = 6, stopColumn = 70;
   Image source = test::RandomImage(random, w, h), target = test::RandomImage(random, w, h);
   {
     test::Observer stop(stopColumn);
