@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,17 @@ struct BlurOptions {
   int32_t passes = 1;
   bool depthAware = false;
   bool blend = false;
+
+  // With a depth file instead of a map, the effect makes the maps from it by its rules.
+  std::filesystem::path depth;
+  std::string depthChannel;          // empty: Z, depth.Z or the first <layer>.Z
+  std::string depthKind = "radial";  // or "planar": distance along the view axis
+  double fov = 0.0;                  // the camera's horizontal field of view in degrees
+  double focalLength = 0.0, aperture = 0.0;  // or the field of view these make, in mm
+  std::filesystem::path params;      // the scene whose first effect gives the settings
+  std::string focus, front, rear;    // distance; START-END or off
+  bool dilate = false;
+  std::filesystem::path saveMaps;    // the folder for the three maps as PNGs
 };
 
 // The filter names RunBlur takes.
@@ -36,5 +49,16 @@ void CheckBlurLimits(const Host& host, const BlurOptions& options);
 // unwritable output or a filter that fails; UsageError for an unknown filter or output
 // format.
 bool RunBlur(const BlurOptions& options, BreakTest* breakTest, ProgressDisplay* progress);
+
+// The --set edits of the effect that the options given (given(name) tells whether the option
+// name was on the command line) ask for in a blur by depth. Throws UsageError for a range
+// that is neither START-END nor off.
+std::vector<std::string> DepthBlurEdits(const BlurOptions& options, const std::function<bool(const char*)>& given);
+
+// RunBlur with the maps made from options.depth by the effect of options.params (default: a
+// new effect) after edits, the blur run as a frame render runs it; the maps saved as asked.
+// The effect's corrections of the edits go to messages. Throws as RunBlur does.
+bool RunDepthBlur(const Host& host, const BlurOptions& options, const std::vector<std::string>& edits,
+                  BreakTest* breakTest, ProgressDisplay* progress, std::ostream& messages);
 
 }  // namespace lensara

@@ -57,8 +57,8 @@ int main(int argc, char** argv)
   lensara::BlurOptions blurOptions;
   CLI::App* blur = app.add_subcommand("blur", "Blur an image by a blur map with the effect's filters");
   blur->add_option("IMAGE", blurOptions.image, "Image to blur (PNG, JPEG, TIFF or EXR)")->required();
-  blur->add_option("MAP", blurOptions.map, "Blur map of the same size, read from its red channel: 0 sharp .. 255 fully blurred")
-      ->required();
+  blur->add_option("MAP", blurOptions.map, "Blur map of the same size, read from its red channel: 0 sharp .. 255 fully blurred "
+                   "(or --depth)");
   blur->add_option("-o,--output", blurOptions.output, "Output image: .png, .jpg, .tif or .exr")->required();
   blur->add_option("--filter", blurOptions.filter, "Filter (default gaussian)")
       ->check(CLI::IsMember(lensara::BlurFilters()));
@@ -68,6 +68,19 @@ int main(int argc, char** argv)
       ->check(lensara::kWholeNumber);
   blur->add_flag("--depth-aware", blurOptions.depthAware, "Leave out neighbours less blurred than the pixel");
   blur->add_flag("--blend", blurOptions.blend, "Blend the filtered and the sharp image by the map");
+  blur->add_option("--depth", blurOptions.depth, "Instead of MAP: an OpenEXR depth pass, the maps made by the effect's rules");
+  blur->add_option("--depth-channel", blurOptions.depthChannel, "The depth's channel (default Z, depth.Z or <layer>.Z)");
+  blur->add_option("--depth-kind", blurOptions.depthKind, "radial (distance from the camera, default) or planar (along the view axis)")
+      ->check(CLI::IsMember({"radial", "planar"}));
+  blur->add_option("--fov", blurOptions.fov, "Planar depth: the camera's horizontal field of view in degrees");
+  blur->add_option("--focal-length", blurOptions.focalLength, "Planar depth: the camera's focal length in mm (with --aperture)");
+  blur->add_option("--aperture", blurOptions.aperture, "Planar depth: the camera's aperture width in mm");
+  blur->add_option("--params", blurOptions.params, "Take every DOF_ value from this scene's first Lensara effect");
+  blur->add_option("--focus", blurOptions.focus, "Focus distance (DOF_FOCUS_DISTANCE)");
+  blur->add_option("--front", blurOptions.front, "Front range START-END from the focus, or off");
+  blur->add_option("--rear", blurOptions.rear, "Rear range START-END from the focus, or off");
+  blur->add_flag("--dilate", blurOptions.dilate, "Dilate the front map (DOF_DILATE_DEPTH)");
+  blur->add_option("--save-maps", blurOptions.saveMaps, "Folder for the three depth maps as PNGs");
 
   lensara::RenderOptions renderOptions;
   std::string frames;
@@ -144,7 +157,9 @@ int main(int argc, char** argv)
     host.LoadPlugins(lensara::PluginFolder(pluginOption));
     if (!*info) lensara::ReportPlugins(host);
     if (*info) lensara::WriteInfo(host, json, std::cout);
-    if (*blur) return lensara::BlurAtTerminal(host, blurOptions);
+    if (*blur)
+      return lensara::BlurAtTerminal(
+          host, blurOptions, lensara::DepthBlurEdits(blurOptions, [blur](const char* name) { return blur->count(name) > 0; }));
     if (*render) return lensara::RenderAtTerminal(host, renderOptions);
     if (*preview) return lensara::PreviewAtTerminal(host, previewOptions);
     if (*paramsCommand) lensara::ShowParams(host, paramsOptions, std::cout, std::cerr);

@@ -6,6 +6,7 @@
 #include "app/cli/Command.h"
 #include "app/cli/InterruptBreak.h"
 #include "app/cli/ProgressBar.h"
+#include "app/core/Error.h"
 
 namespace lensara {
 
@@ -23,14 +24,17 @@ int RenderAtTerminal(const Host& host, const RenderOptions& options)
   return kExitInterrupted;
 }
 
-int BlurAtTerminal(const Host& host, const BlurOptions& options)
+int BlurAtTerminal(const Host& host, const BlurOptions& options, const std::vector<std::string>& depthEdits)
 {
   CheckBlurLimits(host, options);
+  if (options.depth.empty() == options.map.empty())
+    throw UsageError("give either a blur MAP or --depth FILE, not " + std::string(options.depth.empty() ? "neither" : "both"));
   InterruptBreak interrupt;
   bool written;
   {
     ProgressBar progress;
-    written = RunBlur(options, &interrupt, &progress);
+    written = options.depth.empty() ? RunBlur(options, &interrupt, &progress)
+                                    : RunDepthBlur(host, options, depthEdits, &interrupt, &progress, std::cerr);
   }
   if (written) return kExitSuccess;
   std::cerr << "lensara blur: interrupted; " << options.output.string() << " was not written\n";

@@ -15,7 +15,7 @@ namespace lensara {
 int RenderAtTerminal(const Host& host, const RenderOptions& options);
 
 // Runs `lensara blur`: 130 when Ctrl-C stopped it, without writing.
-int BlurAtTerminal(const Host& host, const BlurOptions& options);
+int BlurAtTerminal(const Host& host, const BlurOptions& options, const std::vector<std::string>& depthEdits);
 
 // Runs `lensara preview`: prints the window's status text, or why there is no window.
 int PreviewAtTerminal(const Host& host, const PreviewOptions& options);

@@ -146,6 +146,41 @@ void ExrImage::Read(Bitmap& rgb)
   });
 }
 
+std::vector<std::string> ExrImage::Channels() const
+{
+  std::vector<std::string> names;
+  Library([&] {
+    Imf::InputFile input(file.c_str());
+    for (auto c = input.header().channels().begin(); c != input.header().channels().end(); ++c)
+      names.push_back(c.name());
+  });
+  return names;
+}
+
+std::vector<float> ExrImage::ReadChannel(const std::string& name) const
+{
+  std::vector<std::string> names = Channels();
+  if (std::find(names.begin(), names.end(), name) == names.end()) {
+    std::string list;
+    for (const std::string& n : names) list += (list.empty() ? "" : ", ") + n;
+    throw Error("has no channel \"" + name + "\" (its channels: " + list + ")");
+  }
+  const std::size_t width = std::size_t(header.size.width), height = std::size_t(header.size.height);
+  CountAllocation();
+  std::vector<float> values(width * height);
+  Library([&] {
+    Imf::InputFile input(file.c_str());
+    Imath::Box2i window = input.header().dataWindow();
+    if (std::size_t(window.max.x - window.min.x + 1) != width || std::size_t(window.max.y - window.min.y + 1) != height)
+      throw Error("its header is damaged (two readings of its data window differ)");
+    Imf::FrameBuffer buffer;
+    buffer.insert(name, Imf::Slice::Make(Imf::FLOAT, values.data(), window, sizeof(float), sizeof(float) * width));
+    input.setFrameBuffer(buffer);
+    input.readPixels(window.min.y, window.max.y);
+  });
+  return values;
+}
+
 void ExrImage::Write(const std::filesystem::path& file, const std::vector<NamedBitmap>& layers, ByteScale scale)
 {
   int width = layers[0].bitmap->Width(), height = layers[0].bitmap->Height();

@@ -2,7 +2,9 @@
 // RGB, writing named layers of 32-bit float channels.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "app/image/ImageReader.h"
@@ -26,6 +28,13 @@ public:
   // layers, all of the first one's size, as channels "<name>.R", ".G", ".B" (R, G, B for
   // an empty name) holding v / 255 as 32-bit floats, zip-compressed.
   static void Write(const std::filesystem::path& file, const std::vector<NamedBitmap>& layers, ByteScale scale);
+
+  // The names of the file's channels, in the file's (alphabetical) order.
+  std::vector<std::string> Channels() const;
+
+  // One channel as 32-bit floats, row by row from the top; Error when the file has no such
+  // channel, listing those it has.
+  std::vector<float> ReadChannel(const std::string& name) const;
 
 private:
   std::filesystem::path file;

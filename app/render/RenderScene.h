@@ -89,6 +89,10 @@ struct Light {
   std::vector<uint8_t> aspects; // per object: LightAspect bits
 };
 
+// The light's intensity factor at distance d from it: near clip, far clip, then linear
+// falloff (docs/host.md).
+double LightFactor(const Light& light, double d);
+
 struct Camera {
   Vector position;
   Vector right, up, forward; // unit axes

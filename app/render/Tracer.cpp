@@ -19,22 +19,6 @@ Vector Max0(const Vector& a) { return {std::max(a.x, 0.0), std::max(a.y, 0.0), s
 bool IsZero(const Vector& a) { return a.x == 0.0 && a.y == 0.0 && a.z == 0.0; }
 const Vector kOne{1.0, 1.0, 1.0};
 
-// The light's intensity factor at distance d: near clip, far clip, then linear falloff.
-double LightFactor(const Light& light, double d)
-{
-  double f = 1.0;
-  if (light.nearClip) {
-    if (d <= light.nearFrom) return 0.0;
-    if (d < light.nearTo) f *= (d - light.nearFrom) * light.nearScale;
-  }
-  if (light.farClip) {
-    if (d >= light.farTo) return 0.0;
-    if (light.farFrom < d) f *= (light.farTo - d) * light.farScale;
-  }
-  if (light.falloff) f *= light.radius <= 0.0 ? 0.0 : std::max(0.0, 1.0 - d / light.radius);
-  return f;
-}
-
 // Oren-Nayar's rough diffuse reflection for the cosine cosIn between normal and light.
 double OrenNayar(const Vector& normal, const Vector& toLight, const Vector& view, double cosIn)
 {
@@ -92,6 +76,21 @@ void TextureCoordinates(const SceneObject& object, const Hit& hit, double& u, do
 }
 
 }  // namespace
+
+double LightFactor(const Light& light, double d)
+{
+  double f = 1.0;
+  if (light.nearClip) {
+    if (d <= light.nearFrom) return 0.0;
+    if (d < light.nearTo) f *= (d - light.nearFrom) * light.nearScale;
+  }
+  if (light.farClip) {
+    if (d >= light.farTo) return 0.0;
+    if (light.farFrom < d) f *= (light.farTo - d) * light.farScale;
+  }
+  if (light.falloff) f *= light.radius <= 0.0 ? 0.0 : std::max(0.0, 1.0 - d / light.radius);
+  return f;
+}
 
 Tracer::Tracer(const RenderScene& scene)
     : scene(scene), environment(scene.GetEnvironment()), secondary(scene.Settings().fullEngine)
