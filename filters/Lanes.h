@@ -20,10 +20,8 @@ namespace filters {
 // element.
 
 // Pixels blurred at once: kGroups vectors of lanes whose additions interleave, so that the
-// processor has one group's to do while another's wait for their previous sum. Sums stored
-// in single precision wait for two conversions after each addition: twice the groups keep
-// the processor busy over that longer chain.
-constexpr int kGroups = std::is_same_v<FilterSum, float> ? 4 : 2;
+// processor has one group's to do while another's wait for their previous sum.
+constexpr int kGroups = 2;
 constexpr int kGroupPixels = kGroups * kLanes;
 typedef double Lanes __attribute__((vector_size(kLanes * 8), aligned(8)));
 typedef std::int32_t LaneInts __attribute__((vector_size(kLanes * 4), aligned(4)));

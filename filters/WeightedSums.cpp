@@ -2,26 +2,12 @@
 // and the kernel's weights in vectors.
 #include <cstring>
 #include <type_traits>
-#include <utility>
 
 #include "Lanes.h"
 
 namespace filters {
 
 namespace {
-
-// Calls f(std::integral_constant<int, i>()) for i = 0 .. N - 1, each call a copy of its
-// own, so that every index is a constant and the sums they add to stay in registers.
-template <class F, int... I>
-LENSARA_INLINE void UnrolledOver(F f, std::integer_sequence<int, I...>)
-{
-  (f(std::integral_constant<int, I>()), ...);
-}
-template <int N, class F>
-LENSARA_INLINE void Unrolled(F f)
-{
-  UnrolledOver(f, std::make_integer_sequence<int, N>());
-}
 
 // The colour sums and the weight sums of the groups' lanes.
 struct GroupSums {
@@ -50,7 +36,8 @@ template <bool DepthTest>
 LENSARA_INLINE void AddSamples(const Planes& centre, std::ptrdiff_t at, const LaneInts* values,
                                const GroupSlots& slots, std::int32_t k, bool first, GroupSums* sums)
 {
-  Unrolled<kGroups>([&](auto g) __attribute__((always_inline)) {
+#pragma GCC unroll 2
+  for (int g = 0; g < kGroups; ++g) {
     std::ptrdiff_t i = at + g * kLanes;
     Lanes w = WeightOf(slots, g, k);
     if (DepthTest) {
@@ -58,11 +45,12 @@ LENSARA_INLINE void AddSamples(const Planes& centre, std::ptrdiff_t at, const La
       w = __builtin_convertvector(counts, LaneMask) ? w : Lanes{};
       sums->weight[g] = StoredLanes(first ? w : sums->weight[g] + w);
     }
-    Unrolled<3>([&](auto c) __attribute__((always_inline)) {
+#pragma GCC unroll 3
+    for (int c = 0; c < 3; ++c) {
       Lanes product = w * LoadLanes(centre.colour[c] + i);
       sums->colour[g][c] = StoredLanes(first ? product : sums->colour[g][c] + product);
-    });
-  });
+    }
+  }
 }
 
 LENSARA_INLINE void LoadGroupValues(const std::int32_t* map, LaneInts* values)
