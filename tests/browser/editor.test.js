@@ -137,6 +137,7 @@ async function run(page, address, scene) {
   // A small render with progress, its layers, click to focus.
   await setNumber(page, 'width', 320);
   await page.waitForFunction(() => document.getElementById('field-width').value === '320');
+  await settled(page);
   await setNumber(page, 'height', 240);
   await page.waitForFunction(() => document.getElementById('field-height').value === '240');
   await page.evaluate(() => {

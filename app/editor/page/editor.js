@@ -44,7 +44,12 @@ function numberInput(p, row) {
   const input = element('input', {type: 'number', value: p.value, step: p.step ?? (p.type === 'long' ? 1 : 'any')});
   if (p.min !== null) input.min = p.min;
   if (p.max !== null) input.max = p.max;
-  input.addEventListener('change', () => edit(p.name, input.value === '' ? '' : Number(input.value), row));
+  // Typed but not yet sent: kept when an answer rebuilds the list meanwhile (resumeTyping).
+  input.addEventListener('input', () => (input.dataset.typed = '1'));
+  input.addEventListener('change', () => {
+    delete input.dataset.typed;
+    edit(p.name, input.value === '' ? '' : Number(input.value), row);
+  });
   return input;
 }
 
@@ -108,7 +113,24 @@ function parameterRow(p) {
 const settingLabels = {width: 'Width (px)', height: 'Height (px)', antialiasing: 'Anti-aliasing (0-2)',
   focus_distance: 'Camera focus distance'};
 
+// The number field being typed into and not yet sent, with what it holds, so that an answer
+// to an earlier request, which rebuilds the lists, takes neither the typing nor the focus.
+function typing() {
+  const input = document.activeElement;
+  if (!input || !input.id || input.dataset.typed !== '1' || !input.closest('#parameters, #settings')) return null;
+  return {id: input.id, value: input.value};
+}
+
+function resumeTyping(typed) {
+  const input = typed && document.getElementById(typed.id);
+  if (!input || input.disabled) return;
+  input.value = typed.value;
+  input.dataset.typed = '1';
+  input.focus();
+}
+
 function showParameters() {
+  const typed = typing();
   const form = $('parameters');
   form.replaceChildren();
   let group = null;
@@ -126,6 +148,7 @@ function showParameters() {
     const type = s.name === 'focus_distance' ? 'real' : 'long';
     settings.append(parameterRow({...s, type, label: settingLabels[s.name], step: type === 'long' ? 1 : null}));
   }
+  resumeTyping(typed);
 }
 
 function showPreview() {
