@@ -10,6 +10,7 @@
 #include "app/cli/Command.h"
 #include "app/core/Allocations.h"
 #include "app/core/Error.h"
+#include "app/core/Geometry.h"
 #include "app/image/ImageIO.h"
 #include "app/session/DepthMaps.h"
 #include "app/session/SceneLoading.h"
@@ -176,7 +177,6 @@ std::unique_ptr<Document> EffectDocument(const Host& host, const BlurOptions& op
 // tan of half the horizontal field of view that --fov or --focal-length and --aperture give.
 double TanHalfWidth(const BlurOptions& options)
 {
-  constexpr double kPi = 3.14159265358979323846;
   if (options.fov > 0.0 && options.fov < 180.0) return std::tan(options.fov * kPi / 360.0);
   if (options.focalLength > 0.0 && options.aperture > 0.0) return options.aperture / (2.0 * options.focalLength);
   throw UsageError("--depth-kind planar needs the camera's field of view: --fov DEG (0 < DEG < 180) or "

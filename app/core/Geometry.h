@@ -9,7 +9,8 @@
 
 namespace lensara {
 
-constexpr double kDegree = 3.14159265358979323846 / 180.0; // radians
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kDegree = kPi / 180.0; // radians
 
 using ::Matrix;
 using ::Vector;

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "app/core/Geometry.h"
+
 namespace lensara {
 
 namespace {
@@ -12,7 +14,6 @@ constexpr int kMaxDepth = 6;             // secondary rays per camera ray, at mo
 constexpr int kMaxShadowSurfaces = 16;   // transparent surfaces a shadow ray passes through
 constexpr double kFloorTile = 400.0;     // cm: the floor's texture repeats this often
 constexpr double kOrenNayarSigma = 0.5;  // radians: the roughness of the Oren-Nayar model
-constexpr double kPi = 3.14159265358979323846;
 
 Vector Mul(const Vector& a, const Vector& b) { return {a.x * b.x, a.y * b.y, a.z * b.z}; }
 Vector Max0(const Vector& a) { return {std::max(a.x, 0.0), std::max(a.y, 0.0), std::max(a.z, 0.0)}; }
@@ -165,7 +166,6 @@ Vector Tracer::Angled(std::size_t index, const Hit& hit, const LightPath& toLigh
   return out;
 }
 
-
 Vector Tracer::Shade(const Ray& ray, const Hit& hit, Path path, int depth, PassSample* passes) const
 {
   const SceneObject& object = scene.Objects()[static_cast<std::size_t>(hit.object)];
@@ -211,7 +211,6 @@ Vector Tracer::Shade(const Ray& ray, const Hit& hit, Path path, int depth, PassS
   }
   return Fogged(colour, hit.t);
 }
-
 
 Vector Tracer::Transmission(std::size_t index, const Vector& point, const Vector& direction, double distance) const
 {

@@ -5,12 +5,11 @@
 
 #include "Json.h"
 #include "SceneImport.h"
+#include "app/core/Geometry.h"
 
 namespace lensara {
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
 
 // Rotations are keyed at every frame between their keys, or more sparsely where a track
 // would otherwise get more keys than this.

@@ -9,6 +9,7 @@
 #include "GltfDetails.h"
 #include "Json.h"
 #include "MeshObjects.h"
+#include "app/core/Geometry.h"
 #include "app/core/NodeTypes.h"
 #include "host/keys/CameraKeys.h"
 #include "host/keys/LightKeys.h"
@@ -18,7 +19,6 @@ namespace lensara {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kMaxRenderSize = 16384.0;
 
 // A mesh's points, in metres in its node's frame, scaled to centimetres.
