@@ -25,5 +25,11 @@ int PluginQueryAnswer();
 Filename GeGetPluginPath();
 
 // The one export: the host's actions (HST_ACTION_...). p1 is the host table at start and
-// the message id with a message; p3 is the plug-in folder at start.
-extern "C" __attribute__((visibility("default"))) int c4d_main(int action, void* p1, void* p2, void* p3);
+// the message id with a message; p3 is the plug-in folder at start. A Windows DLL that marks
+// one function for export exports only that one.
+#ifdef _WIN32
+#define LENSARA_ENTRY_EXPORT __declspec(dllexport)
+#else
+#define LENSARA_ENTRY_EXPORT __attribute__((visibility("default")))
+#endif
+extern "C" LENSARA_ENTRY_EXPORT int c4d_main(int action, void* p1, void* p2, void* p3);

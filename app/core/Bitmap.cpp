@@ -1,6 +1,8 @@
 #include "Bitmap.h"
 
+#if __has_include(<sys/mman.h>)
 #include <sys/mman.h>
+#endif
 
 #include <cstdint>
 #include <new>

@@ -37,7 +37,7 @@ void Host::LoadPlugins(const std::filesystem::path& folder)
   }
   std::vector<std::filesystem::path> files;
   auto collect = [&files](const std::filesystem::directory_entry& entry) {
-    if (entry.is_regular_file() && entry.path().extension() == ".so") files.push_back(entry.path());
+    if (entry.is_regular_file() && entry.path().extension() == kPluginExtension) files.push_back(entry.path());
   };
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
     collect(entry);

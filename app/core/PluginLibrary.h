@@ -1,4 +1,5 @@
-// One plug-in library loaded with dlopen, driven through its entry (host/abi/HstEntry.h).
+// One plug-in library loaded with dlopen (LoadLibrary on Windows), driven through its entry
+// (host/abi/HstEntry.h).
 #pragma once
 
 #include <filesystem>
@@ -8,6 +9,15 @@
 #include "host/abi/C4DOS.h"
 
 namespace lensara {
+
+// The file name extension of plug-in libraries on this system.
+#if defined(_WIN64)
+constexpr const char* kPluginExtension = ".cdl64";
+#elif defined(_WIN32)
+constexpr const char* kPluginExtension = ".cdl";
+#else
+constexpr const char* kPluginExtension = ".so";
+#endif
 
 class PluginLibrary {
 public:

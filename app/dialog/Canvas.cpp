@@ -1,7 +1,12 @@
 #include "Canvas.h"
 
+// Text is drawn by FreeType; a build without it (the Windows test programs) leaves it out,
+// as when the font is missing.
+#if __has_include(<ft2build.h>)
+#define LENSARA_CANVAS_TEXT
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#endif
 
 #include <algorithm>
 #include <memory>
@@ -10,6 +15,7 @@
 
 namespace lensara {
 
+#ifdef LENSARA_CANVAS_TEXT
 namespace {
 
 constexpr int kFontSize = 13;
@@ -61,6 +67,7 @@ std::vector<char32_t> CodePoints(const std::string& text)
 }
 
 }  // namespace
+#endif
 
 Rect Rect::Intersect(const Rect& o) const
 {
@@ -103,6 +110,9 @@ void Canvas::Blit(const Bitmap& source, const Rect& from, const Rect& to)
   }
 }
 
+#ifndef LENSARA_CANVAS_TEXT
+void Canvas::Text(int32_t, int32_t, const std::string&, Rgb) {}
+#else
 void Canvas::Text(int32_t x, int32_t y, const std::string& text, Rgb colour)
 {
   Font* font = text.empty() || clip.Empty() ? nullptr : Font::Dialog();
@@ -135,5 +145,7 @@ void Canvas::Text(int32_t x, int32_t y, const std::string& text, Rgb colour)
       for (int c = 0; a > 0 && c < 3; ++c) p[c] = uint8_t((rgb[c] * a + p[c] / 255.0f * (1 - a)) * 255.0f + 0.5f);
     }
 }
+
+#endif
 
 }  // namespace lensara
