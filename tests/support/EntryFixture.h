@@ -19,7 +19,7 @@ class HostFilename {
 public:
   HostFilename(const C4DOS* table, const std::filesystem::path& path) : table(table), handle(table->filename->alloc())
   {
-    table->filename->set(handle, path.c_str());
+    table->filename->set(handle, path.string().c_str());
   }
   ~HostFilename() { table->filename->free(handle); }
   HstFilename Handle() const { return handle; }

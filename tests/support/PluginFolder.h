@@ -6,8 +6,9 @@
 #include <string>
 
 #include "TempDir.h"
+#include "app/core/PluginLibrary.h"
 
-// Where the build puts liblensara.so and its resources.
+// Where the build puts the plug-in (liblensara.so, lensara.cdl64 or lensara.cdl) and its resources.
 inline std::filesystem::path BuiltPluginFolder() { return LENSARA_TEST_PLUGIN_DIR; }
 inline std::filesystem::path BuiltLensaraFolder() { return BuiltPluginFolder() / "lensara"; }
 
@@ -29,6 +30,6 @@ inline void WriteFile(const std::filesystem::path& file, const std::string& text
 inline void InstallHairStandIn(const std::filesystem::path& dir)
 {
   std::filesystem::create_directories(dir / "hair");
-  std::filesystem::copy_file(LENSARA_TEST_HAIR_LIBRARY, dir / "hair" / "libhair.so");
+  std::filesystem::copy_file(LENSARA_TEST_HAIR_LIBRARY, dir / "hair" / (std::string("libhair") + lensara::kPluginExtension));
   WriteFile(dir / "hair" / "res" / "description" / "vphair.json", R"({"name": "vphair", "groups": []})");
 }

@@ -6,7 +6,11 @@
 #include <sstream>
 #include <string>
 
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace test {
 
@@ -15,7 +19,13 @@ public:
   TempDir()
   {
     std::string pattern = (std::filesystem::temp_directory_path() / "lensara-test-XXXXXX").string();
+#ifdef _WIN32
+    // MinGW has no mkdtemp: a name no file has, then the directory.
+    std::error_code ec;
+    path = _mktemp(pattern.data()) && std::filesystem::create_directory(pattern, ec) ? pattern : "";
+#else
     path = mkdtemp(pattern.data()) ? pattern : "";
+#endif
   }
   ~TempDir()
   {
