@@ -7,7 +7,8 @@
 
 namespace lensara {
 
-static_assert(sizeof(HstVideoPostStruct) == 72, "the call record crosses the boundary unchanged");
+// 72 bytes with 64-bit pointers, 48 with 32-bit ones (Windows x86 aligns the double to 8).
+static_assert(sizeof(HstVideoPostStruct) == (sizeof(void*) == 8 ? 72 : 48), "the call record crosses the boundary unchanged");
 
 class BreakTest {
 public:
