@@ -5,6 +5,7 @@
 #endif
 
 #include <cstdint>
+#include <limits>
 #include <new>
 
 #include "Allocations.h"
@@ -41,7 +42,10 @@ bool Bitmap::Init(int32_t w, int32_t h, int32_t b) noexcept
 {
   if (w < 0 || h < 0 || (b != 24 && b != 32) || !MayAllocate()) return false;
   try {
-    std::size_t bytes = static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3;
+    // Counted in 64 bits: a 32-bit size_t (Windows x86) would wrap a large image's bytes.
+    std::uint64_t exact = static_cast<std::uint64_t>(w) * static_cast<std::uint64_t>(h) * 3;
+    if (exact > std::numeric_limits<std::size_t>::max()) return false;
+    std::size_t bytes = static_cast<std::size_t>(exact);
     std::vector<uint8_t> fresh;
     fresh.reserve(bytes);
     AdviseLargePages(fresh.data(), bytes);
