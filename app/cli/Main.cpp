@@ -108,6 +108,9 @@ int main(int argc, char** argv)
   render->add_option("--threads", renderOptions.threads, "Render threads (default: every core)")
       ->check(lensara::WholeNumberIn(1, 1024));
   render->add_flag("--layers", renderOptions.layers, "Also write every light and pass layer as a PNG");
+  render->add_flag("--depth-pass", renderOptions.depthPass,
+                   "Add to image.exr a Z channel: each pixel's distance from the camera (at the pixel's centre, "
+                   "not anti-aliased; infinite where nothing is hit), for lensara blur --depth");
   render->add_option("--save-depth-scene", renderOptions.depthScene,
                      "Save the document of every render the effect makes (its depth scene) to this .json file");
   render->add_option("--save-depth-layers", renderOptions.depthLayers,

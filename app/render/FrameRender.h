@@ -20,6 +20,7 @@ struct FrameRenderOptions {
   int32_t flags = 1;                    // of the call record; bit 0: a final render, with pass layers
   BreakTest* breakTest = nullptr;       // the render thread's break test
   ProgressDisplay* progress = nullptr;  // the progress display the renderer and video posts show on
+  std::vector<float>* distances = nullptr;  // when set, each frame's camera distances (RenderJob)
 };
 
 // A video post that answered a render call with a non-zero code.

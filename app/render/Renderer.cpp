@@ -10,6 +10,7 @@
 #include <memory>
 #include <new>
 
+#include "DistancePass.h"
 #include "RenderScene.h"
 #include "Tracer.h"
 #include "app/core/Error.h"
@@ -164,6 +165,7 @@ RenderResult RenderOrThrow(Document& doc, const Container& data, Bitmap& target,
     });
     if (job.progress) job.progress(static_cast<double>(y1) / h);
   }
+  if (job.distances) arena.execute([&] { *job.distances = CameraDistances(*scene); });
   return {HST_RENDER_OK, ""};
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/core/Bitmap.h"
 #include "app/core/Container.h"
@@ -29,6 +30,7 @@ struct RenderJob {
   BreakTest* breakTest = nullptr;
   // Called on the calling thread with the fraction done, rising to 1.
   std::function<void(double)> progress;
+  std::vector<float>* distances = nullptr;  // when set, filled as CameraDistances fills it
 };
 
 // Renders doc with the render settings settings (pass entries from the document's active

@@ -108,13 +108,22 @@ void PassSample::Clear()
 
 Vector Tracer::TraceCamera(const Ray& ray, PassSample* passes) const { return Trace(ray, Path::Camera, 0, passes); }
 
+inline bool Tracer::Seen(int32_t o, Path path) const
+{
+  const SceneObject& object = scene.Objects()[static_cast<std::size_t>(o)];
+  return path == Path::Camera ? object.seenByCamera : object.seenByReflection;
+}
+
+double Tracer::CameraDistance(const Ray& ray) const
+{
+  Hit hit;
+  bool found = scene.Intersect(ray, [&](int32_t o) { return Seen(o, Path::Camera); }, hit);
+  return found ? hit.t : std::numeric_limits<double>::infinity();
+}
+
 Vector Tracer::Trace(const Ray& ray, Path path, int depth, PassSample* passes) const
 {
-  const std::vector<SceneObject>& objects = scene.Objects();
-  auto seen = [&](int32_t o) {
-    const SceneObject& object = objects[static_cast<std::size_t>(o)];
-    return path == Path::Camera ? object.seenByCamera : object.seenByReflection;
-  };
+  auto seen = [&](int32_t o) { return Seen(o, path); };
   Hit hit;
   if (!scene.Intersect(ray, seen, hit)) return environment.fog ? environment.fogColour : environment.background;
   return Shade(ray, hit, path, depth, passes);

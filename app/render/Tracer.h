@@ -24,8 +24,13 @@ public:
   // layer light; the ray's pass light is added to it.
   Vector TraceCamera(const Ray& ray, PassSample* passes) const;
 
+  // The distance along a camera ray to the surface it sees; infinity when it sees none.
+  double CameraDistance(const Ray& ray) const;
+
 private:
   enum class Path { Camera, Reflection };
+
+  bool Seen(int32_t object, Path path) const;
 
   Vector Trace(const Ray& ray, Path path, int depth, PassSample* passes) const;
   Vector Shade(const Ray& ray, const Hit& hit, Path path, int depth, PassSample* passes) const;
