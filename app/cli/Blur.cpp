@@ -240,7 +240,6 @@ std::vector<NamedBitmap> MapLayers(const DepthMaps& maps)
   return {{kMapNames[0], &maps.main}, {kMapNames[1], &maps.front}, {kMapNames[2], &maps.rear}};
 }
 
-
 void SaveMaps(const std::filesystem::path& folder, const DepthMaps& maps)
 {
   std::vector<NamedBitmap> layers = MapLayers(maps);

@@ -1,5 +1,6 @@
 // Reading and writing 8-bit RGB images: PNG, JPEG, TIFF and OpenEXR, read as the file's
-// content shows and written as its extension names.
+// content shows and written as its extension names; also OpenEXR's other channels as
+// stored and depth images' samples at full precision.
 #pragma once
 
 #include <cstdint>
