@@ -141,7 +141,7 @@ RenderResult RenderOrThrow(Document& doc, const Container& data, Bitmap& target,
                                            " is outside 1 .. " + std::to_string(kMaxImageSize)};
   if (Stopped(job)) return {HST_RENDER_USER_BREAK, ""};
 
-  tbb::task_arena arena(job.threads > 0 ? std::min(job.threads, MaxRenderThreads()) : tbb::task_arena::automatic);
+  tbb::task_arena arena(RenderThreads(job.threads));
   std::unique_ptr<RenderScene> scene;
   CountAllocation();
   arena.execute([&] { scene = std::make_unique<RenderScene>(doc, settings); });
@@ -180,6 +180,8 @@ RenderResult SceneError(const char* problem) noexcept
 }  // namespace
 
 int MaxRenderThreads() { return tbb::info::default_concurrency(); }
+
+int RenderThreads(int threads) { return threads > 0 ? std::min(threads, MaxRenderThreads()) : MaxRenderThreads(); }
 
 RenderResult Render(Document& doc, const Container& settings, Bitmap& target, const RenderJob& job) noexcept
 {

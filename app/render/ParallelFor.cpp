@@ -1,0 +1,53 @@
+#include "ParallelFor.h"
+
+#include <tbb/parallel_for.h>
+#include <tbb/task_arena.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "Renderer.h"
+#include "app/core/Guarded.h"
+
+namespace lensara {
+
+namespace {
+
+// count equal chunks of a range, the first ones an index longer where it does not divide.
+struct Chunks {
+  int64_t begin, count, length, longer;
+
+  int64_t Start(int64_t i) const { return begin + i * length + std::min(i, longer); }
+};
+
+Chunks SplitRange(int64_t begin, int64_t end, int64_t grain)
+{
+  int64_t size = end - begin;
+  int64_t count = std::max<int64_t>(1, size / std::max<int64_t>(grain, 1));
+  return {begin, count, size / count, size % count};
+}
+
+}  // namespace
+
+void ParallelFor(int threads, int64_t begin, int64_t end, int64_t grain, HstParallelBody body, void* context) noexcept
+{
+  if (!body || end <= begin) return;
+  Chunks chunks = SplitRange(begin, end, grain);
+  std::vector<char> done;
+  auto run = [&](int64_t i) {
+    body(chunks.Start(i), chunks.Start(i + 1), context);
+    done[static_cast<std::size_t>(i)] = 1;
+  };
+  bool parallel = Guarded([&] {
+    done.assign(static_cast<std::size_t>(chunks.count), 0);
+    tbb::task_arena arena(RenderThreads(threads));
+    arena.execute([&] { tbb::parallel_for(int64_t{0}, chunks.count, run); });
+    return true;
+  }, false);
+  if (parallel) return;
+  if (done.empty()) return body(begin, end, context);
+  for (int64_t i = 0; i < chunks.count; ++i)
+    if (!done[static_cast<std::size_t>(i)]) run(i);
+}
+
+}  // namespace lensara
