@@ -81,7 +81,7 @@ bool MedianLowPass(ImageView source, ImageView target, ImageView map, const Para
 // GaussImproved, GaussianBlend: GaussBlending), each pass on the last one's result, with the
 // progress text; a stop ends the passes. Then either the result goes into target or, with blend, target = result x
 // F + source x (1 - F) with F the mean of the map's three bytes / 255; a stop during the
-// blend leaves the later columns of the target as they were.
+// blend leaves the columns not yet blended as they were (the later ones on one thread).
 bool MedianBlur(ImageView source, ImageView target, ImageView map, const Parameters& parameters,
                 const Context& context);
 bool GaussianBlur(ImageView source, ImageView target, ImageView map, const Parameters& parameters,

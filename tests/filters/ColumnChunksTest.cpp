@@ -56,6 +56,21 @@ TEST_F(ColumnChunks, AnyThreadCountGivesTheStraightforwardBytes)
       }
 }
 
+// The blend by the map runs in chunks too.
+TEST_F(ColumnChunks, TheDriversPassesAndBlendGiveTheStraightforwardBytesOnAnyThreads)
+{
+  Image map = test::RandomMap(random, w, h);
+  Image target = test::RandomImage(random, w, h);
+  Image expected = reference::Drive(Filter::GaussBlending, source, target, map, 4, 2, false, true);
+  for (int threads : {2, 4}) {
+    test::Observer observer(-1, false, threads);
+    Image out = target;
+    EXPECT_TRUE(filters::GaussianBlend(test::View(source), test::View(out), test::View(map), {4, 2, false, true},
+                                       observer.Context()));
+    EXPECT_TRUE(out == expected) << threads;
+  }
+}
+
 // A chunk that finds no memory for its scratch leaves its blocks to the calling thread.
 TEST_F(ColumnChunks, ChunksShortOfMemoryStillGiveTheSameBytesOrTheTargetUntouched)
 {
