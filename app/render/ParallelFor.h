@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
+#include <mutex>
 
 #include "host/abi/HstParallel.h"
 
@@ -14,5 +16,28 @@ namespace lensara {
 // threads, the calling thread among them; returns when all are done. Chunks the arena
 // could not start (memory) run afterwards on the calling thread. Never throws.
 void ParallelFor(int threads, int64_t begin, int64_t end, int64_t grain, HstParallelBody body, void* context) noexcept;
+
+// The same with f(chunkBegin, chunkEnd); the first exception f throws is thrown again once
+// every chunk is done.
+template <class F>
+void ParallelFor(int threads, int64_t begin, int64_t end, int64_t grain, const F& f)
+{
+  struct Run {
+    const F& f;
+    std::mutex mutex;
+    std::exception_ptr failure;
+  } run{f, {}, nullptr};
+  auto body = [](int64_t b, int64_t e, void* context) {
+    auto& r = *static_cast<Run*>(context);
+    try {
+      r.f(b, e);
+    } catch (...) {
+      std::lock_guard<std::mutex> lock(r.mutex);
+      if (!r.failure) r.failure = std::current_exception();
+    }
+  };
+  ParallelFor(threads, begin, end, grain, body, &run);
+  if (run.failure) std::rethrow_exception(run.failure);
+}
 
 }  // namespace lensara

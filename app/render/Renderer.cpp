@@ -1,7 +1,6 @@
 #include "Renderer.h"
 
 #include <tbb/info.h>
-#include <tbb/parallel_for.h>
 #include <tbb/task_arena.h>
 #include <xmmintrin.h>
 
@@ -10,6 +9,7 @@
 #include <memory>
 #include <new>
 
+#include "ParallelFor.h"
 #include "RenderScene.h"
 #include "Tracer.h"
 #include "app/core/Error.h"
@@ -157,10 +157,9 @@ RenderResult RenderOrThrow(Document& doc, const Container& data, Bitmap& target,
   for (int32_t y0 = 0; y0 < h; y0 += kTileHeight) {
     if (Stopped(job)) return {HST_RENDER_USER_BREAK, ""};
     int32_t y1 = std::min(h, y0 + kTileHeight);
-    arena.execute([&] {
-      tbb::parallel_for(0, tiles, [&](int32_t tile) {
+    ParallelFor(job.threads, 0, tiles, 1, [&](int64_t t0, int64_t t1) {
+      for (int32_t tile = static_cast<int32_t>(t0); tile < t1; ++tile)
         frame.RenderTile(tile * kTileWidth, y0, std::min(w, (tile + 1) * kTileWidth), y1);
-      });
     });
     if (job.progress) job.progress(static_cast<double>(y1) / h);
   }
