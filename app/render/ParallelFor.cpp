@@ -4,6 +4,9 @@
 #include <tbb/task_arena.h>
 
 #include <algorithm>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <vector>
 
 #include "Renderer.h"
@@ -26,6 +29,19 @@ void Release(void* sync) { __tsan_release(sync); }
 void Acquire(void*) {}
 void Release(void*) {}
 #endif
+
+// The arena of a thread limit, one for the process: TBB hands its workers to a new arena
+// only once they have left the last one, so that an arena made for each loop would mostly
+// leave the calling thread alone with the work.
+tbb::task_arena& ArenaOf(int threads)
+{
+  static std::mutex mutex;
+  static std::map<int, std::unique_ptr<tbb::task_arena>> arenas;
+  std::lock_guard<std::mutex> lock(mutex);
+  std::unique_ptr<tbb::task_arena>& arena = arenas[RenderThreads(threads)];
+  if (!arena) arena = std::make_unique<tbb::task_arena>(RenderThreads(threads));
+  return *arena;
+}
 
 // count equal chunks of a range, the first ones an index longer where it does not divide.
 struct Chunks {
@@ -60,7 +76,7 @@ void ParallelFor(int threads, int64_t begin, int64_t end, int64_t grain, HstPara
   };
   bool parallel = Guarded([&] {
     done.assign(static_cast<std::size_t>(chunks.count), 0);
-    tbb::task_arena arena(RenderThreads(threads));
+    tbb::task_arena& arena = ArenaOf(threads);
     Release(&started);
     arena.execute([&] { tbb::parallel_for(int64_t{0}, chunks.count, task); });
     return true;
