@@ -58,6 +58,8 @@ public:
   Container* Settings() const;
   int32_t AllocateBuffer(int32_t type, int32_t subId, int32_t bits, bool visible);
   Layer* Buffer(int32_t type, int32_t subId) const;
+  // The render's thread limit (0: every core), which the function table's parallel loops keep too.
+  int Threads() const { return options.threads; }
   HstRender Handle() { return reinterpret_cast<HstRender>(this); }
   static FrameRender* FromHandle(HstRender r) { return reinterpret_cast<FrameRender*>(r); }
 

@@ -23,6 +23,8 @@ struct RenderResult {
 // The most threads a render runs at once: one per core this process may use. A render
 // asked for more runs with this many (the thread library would only warn and ignore them).
 int MaxRenderThreads();
+// The threads a render asked for threads (0: every core) runs on at once.
+int RenderThreads(int threads);
 
 struct RenderJob {
   int threads = 0;     // 0: every core; at most MaxRenderThreads()
