@@ -117,6 +117,13 @@ auto Tracer::SeenBy(Path path) const
   };
 }
 
+double Tracer::CameraDistance(const Ray& ray) const
+{
+  Hit hit;
+  bool found = scene.Intersect(ray, SeenBy(Path::Camera), hit);
+  return found ? hit.t : std::numeric_limits<double>::infinity();
+}
+
 Vector Tracer::TraceCamera(const Ray& ray, PassSample* passes) const
 {
   Hit hit;

@@ -24,6 +24,9 @@ public:
   // layer light; the ray's pass light is added to it.
   Vector TraceCamera(const Ray& ray, PassSample* passes) const;
 
+  // The distance along a camera ray to the surface it sees; infinity when it sees none.
+  double CameraDistance(const Ray& ray) const;
+
 private:
   enum class Path { Camera, Reflection };
 
