@@ -171,8 +171,7 @@ private:
 bool RunBoxBlur(std::int32_t radius, ImageView source, ImageView target, ImageView map, const Context& context)
 {
   if (!CanBlur(source, target, map)) return false;
-  BoxPasses passes(radius, target.width, target.height);
-  return passes.Ready() && RunPasses(passes, source, target, context, 1.0);
+  return RunPassesOf<BoxPasses>(source, target, context, 1.0, radius, target.width, target.height);
 }
 
 }  // namespace filters

@@ -48,8 +48,7 @@ bool RunCountedMean(std::int32_t radius, ImageView source, ImageView target, Ima
                     const Context& context)
 {
   if (!CanBlur(source, target, map)) return false;
-  LinePasses<CountedMean> passes(map, depthTest, radius);
-  return passes.Ready() && RunPasses(passes, source, target, context, 1.0);
+  return RunPassesOf<LinePasses<CountedMean>>(source, target, context, 1.0, map, depthTest, radius);
 }
 
 }  // namespace filters

@@ -13,7 +13,10 @@
 // - All images are 8-bit packed RGB: width x height pixels of 3 bytes, row after row, byte
 //   c of pixel (x, y) at (y x width + x) x 3 + c. Those read must have the target's size.
 // - parameters: the radius, the passes and the switches, as each function says below.
-// - context: the break test, asked before every column of every pass, and the progress.
+// - context: the break test, asked before every column of every pass, the progress and
+//   the parallel loop that the separable filters' passes run their blocks of columns on.
+//   Results are the same bytes whatever the loop's threads; after a stop every thread
+//   ends at its next column, so that the undone columns need not be the last ones.
 //
 // The result is false, the target untouched, when an image has no storage, the sizes
 // differ or scratch memory cannot be had; true otherwise, also after a stop.
@@ -48,6 +51,13 @@ struct Context {
   // followed by the pass number when passes > 1, and "" after it.
   void (*progressText)(void* user, const char* text) = nullptr;
   void* user = nullptr;
+  // Calls body(chunkBegin, chunkEnd, bodyContext) for chunks of at least grain indices that
+  // together cover begin .. end - 1, possibly at once on several threads, and returns when
+  // all are done. The break test is then asked on those threads too; the progress value is
+  // only set on the calling thread. Null: body runs once for the whole range.
+  void (*parallelFor)(void* user, std::int64_t begin, std::int64_t end, std::int64_t grain,
+                      void (*body)(std::int64_t chunkBegin, std::int64_t chunkEnd, void* bodyContext),
+                      void* bodyContext) = nullptr;
 };
 
 // The shape above, as a pointer.
@@ -71,7 +81,7 @@ bool MedianLowPass(ImageView source, ImageView target, ImageView map, const Para
 // GaussImproved, GaussianBlend: GaussBlending), each pass on the last one's result, with the
 // progress text; a stop ends the passes. Then either the result goes into target or, with blend, target = result x
 // F + source x (1 - F) with F the mean of the map's three bytes / 255; a stop during the
-// blend leaves the later columns of the target as they were.
+// blend leaves the columns not yet blended as they were (the later ones on one thread).
 bool MedianBlur(ImageView source, ImageView target, ImageView map, const Parameters& parameters,
                 const Context& context);
 bool GaussianBlur(ImageView source, ImageView target, ImageView map, const Parameters& parameters,

@@ -103,8 +103,8 @@ bool RunFoldedGaussian(std::int32_t radius, float d, ImageView source, ImageView
                        const Context& context, double passShare)
 {
   if (!CanBlur(source, target, map)) return false;
-  LinePasses<FoldedGaussian> passes(map, depthTest, radius, static_cast<double>(d), map.width, map.height);
-  return passes.Ready() && RunPasses(passes, source, target, context, passShare);
+  return RunPassesOf<LinePasses<FoldedGaussian>>(source, target, context, passShare, map, depthTest, radius,
+                                                 static_cast<double>(d), map.width, map.height);
 }
 
 }  // namespace filters

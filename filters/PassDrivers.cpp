@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ColumnSweep.h"
+#include "ColumnChunks.h"
 #include "Filters.h"
 #include "ImageBuffer.h"
 #include "InstructionSets.h"
@@ -51,16 +51,23 @@ void BlendColumns(ImageView source, ImageView filtered, ImageView target, ImageV
   }
 }
 
-// Blends column by column, asking the break test before each; columns after a stop keep
-// the target's contents.
+// Blends blocks of columns in chunks of the context's parallel loop, asking the break test
+// before each column; columns a stop left undone keep the target's contents. False when
+// the record of the blocks finds no memory.
 bool BlendByMap(ImageView source, ImageView filtered, ImageView target, ImageView map, const Context& context)
 {
   if (!source.data || !map.data || !filtered.data || !target.data) return false;
   if (!SameSize(target, source) || !SameSize(target, map) || !SameSize(target, filtered)) return false;
+  ColumnChunks blocks(context, target.width, kBlendBlock, nullptr);
+  if (!blocks.Ready()) return false;
   double factor[766];
   for (std::int32_t sum = 0; sum < 766; ++sum) factor[sum] = (static_cast<double>(sum) / 3.0) / 255.0;
-  SweepColumns(context, target.width, kBlendBlock, nullptr,
-               [&](std::int32_t x0, std::int32_t x1) { BlendColumns(source, filtered, target, map, factor, x0, x1); });
+  auto chunk = [&](std::int32_t b0, std::int32_t b1) {
+    blocks.Sweep(b0, b1, [&](std::int32_t x0, std::int32_t x1) {
+      BlendColumns(source, filtered, target, map, factor, x0, x1);
+    });
+  };
+  blocks.Run(chunk);
   return true;
 }
 

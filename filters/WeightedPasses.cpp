@@ -110,8 +110,7 @@ bool RunWeightedBlur(const BlurKernel& kernel, ImageView source, ImageView targe
                      const Context& context, double passShare)
 {
   if (!CanBlur(source, target, map)) return false;
-  WeightedPasses passes(kernel, map, depthTest);
-  return passes.Ready() && RunPasses(passes, source, target, context, passShare);
+  return RunPassesOf<WeightedPasses>(source, target, context, passShare, kernel, map, depthTest);
 }
 
 }  // namespace filters

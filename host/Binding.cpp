@@ -1,5 +1,7 @@
 #include "Binding.h"
 
+#include <cstddef>
+
 namespace {
 
 template <class Section>
@@ -21,9 +23,15 @@ Int32 InitOS(void* table)
 
 Bool CoversInterface(const C4DOS* t)
 {
-  return t && t->size >= sizeof(C4DOS) && Covers(t->memory) && Covers(t->plugin) && Covers(t->string) &&
+  return t && t->size >= offsetof(C4DOS, parallel) && Covers(t->memory) && Covers(t->plugin) && Covers(t->string) &&
          Covers(t->filename) && Covers(t->data) && Covers(t->container) && Covers(t->node) && Covers(t->document) &&
          Covers(t->object) && Covers(t->material) && Covers(t->custom) && Covers(t->bitmap) &&
          Covers(t->render_call) && Covers(t->multipass) && Covers(t->renderer) && Covers(t->render) &&
          Covers(t->dialog);
+}
+
+const HstParallelTable* ParallelSection()
+{
+  if (gC4DOS->size < offsetof(C4DOS, parallel) + sizeof gC4DOS->parallel) return nullptr;
+  return Covers(gC4DOS->parallel) ? gC4DOS->parallel : nullptr;
 }

@@ -13,4 +13,9 @@ Int32 InitOS(void* table);
 
 // True when table and each of its sections are at least as large as this interface declares
 // them: a host built against an older interface lacks functions that the wrappers call.
+// The parallel section is optional (ParallelSection).
 Bool CoversInterface(const C4DOS* table);
+
+// The bound table's parallel section, or null when the host offers none (an older host:
+// its table ends before it, or the section is null or smaller than this interface's).
+const HstParallelTable* ParallelSection();

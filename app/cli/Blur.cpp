@@ -84,6 +84,17 @@ void SetText(void* user, const char* text)
   if (ProgressDisplay* progress = ObserversOf(user).progress) progress->SetText(text);
 }
 
+// The result in the format of file's extension; an EXR holds it in the input's layer, the
+// input's other channels as they were and layers (which replace channels of their names).
+void WritePicture(const std::filesystem::path& file, const LayeredImage& input, const Bitmap& result,
+                  const std::vector<NamedBitmap>& layers)
+{
+  if (file.extension() != ".exr" || (input.others.empty() && layers.empty())) return WriteImage(file, result);
+  std::vector<NamedBitmap> all{{input.layer, &result}};
+  all.insert(all.end(), layers.begin(), layers.end());
+  WriteLayeredImage(file, all, input.others);
+}
+
 void CheckLimit(const Description& description, const char* parameter, const char* option, int32_t value)
 {
   const ParameterDescription* p = description.Find(parameter);
@@ -114,7 +125,8 @@ bool RunBlur(const BlurOptions& options, BreakTest* breakTest, ProgressDisplay* 
   filters::Filter driver = FindDriver(options.filter);
   CheckImageOutput(options.output);
   CheckSameSize(options);
-  Bitmap image = ReadImage(options.image);
+  LayeredImage input = ReadLayeredImage(options.image, options.layer);
+  Bitmap& image = input.picture;
   Bitmap map = ReadImage(options.map);
   CountAllocation();
   // Every pass writes each pixel of the target; with none, the result is the image.
@@ -125,7 +137,7 @@ bool RunBlur(const BlurOptions& options, BreakTest* breakTest, ProgressDisplay* 
   if (!driver(View(image), View(result), View(map), parameters, context))
     throw Error(options.image.string() + ": the " + options.filter + " filter failed: out of memory");
   if (breakTest && breakTest->Stop()) return false;
-  WriteImage(options.output, result);
+  WritePicture(options.output, input, result, {});
   return true;
 }
 
@@ -186,7 +198,7 @@ double TanHalfWidth(const BlurOptions& options)
 DepthPicture ReadRadialDepth(const BlurOptions& options)
 {
   double tanHalfWidth = options.depthKind == "planar" ? TanHalfWidth(options) : 0.0;
-  DepthPicture depth = ReadDepthPicture(options.depth, options.depthChannel);
+  DepthPicture depth = ReadDepthPicture(options.depth, options.depthChannel, options.depthScale);
   if (options.depthKind == "planar") MakeRadial(depth, tanHalfWidth);
   return depth;
 }
@@ -226,15 +238,6 @@ const char* const kMapFiles[] = {"lensara-depth.png", "lensara-depth-front.png",
 std::vector<NamedBitmap> MapLayers(const DepthMaps& maps)
 {
   return {{kMapNames[0], &maps.main}, {kMapNames[1], &maps.front}, {kMapNames[2], &maps.rear}};
-}
-
-// The result; an EXR holds the maps too, as layers named as the render's.
-void WriteResult(const std::filesystem::path& file, const Bitmap& result, const DepthMaps& maps)
-{
-  if (file.extension() != ".exr") return WriteImage(file, result);
-  std::vector<NamedBitmap> layers{{"", &result}};
-  for (const NamedBitmap& map : MapLayers(maps)) layers.push_back(map);
-  WriteLayeredImage(file, layers);
 }
 
 void SaveMaps(const std::filesystem::path& folder, const DepthMaps& maps)
@@ -289,7 +292,8 @@ bool RunDepthBlur(const Host& host, const BlurOptions& options, const std::vecto
     throw Error(options.depth.string() + ": the depth is " + SizeText({depth.width, depth.height}) + " but the image " +
                 options.image.string() + " is " + SizeText(size));
   DepthMaps maps = rules.Maps(depth);
-  Bitmap image = ReadImage(options.image);
+  LayeredImage input = ReadLayeredImage(options.image, options.layer);
+  Bitmap& image = input.picture;
   Bitmap result = image;
   if (run.blur && run.passes > 0) {
     result = Bitmap(image.Width(), image.Height());
@@ -298,7 +302,7 @@ bool RunDepthBlur(const Host& host, const BlurOptions& options, const std::vecto
       throw Error(options.image.string() + ": the " + run.filter->name + " filter failed: out of memory");
     if (breakTest && breakTest->Stop()) return false;
   }
-  WriteResult(options.output, result, maps);
+  WritePicture(options.output, input, result, MapLayers(maps));
   if (!options.saveMaps.empty()) SaveMaps(options.saveMaps, maps);
   return true;
 }

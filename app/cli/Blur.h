@@ -15,6 +15,8 @@ namespace lensara {
 
 struct BlurOptions {
   std::filesystem::path image;
+  std::string layer;                 // of a multi-layer EXR image; empty: its composite or first
+
   std::filesystem::path map;
   std::filesystem::path output;
   std::string filter = "gaussian"; // median, gaussian or gaussian-blend
@@ -26,6 +28,7 @@ struct BlurOptions {
   // With a depth file instead of a map, the effect makes the maps from it by its rules.
   std::filesystem::path depth;
   std::string depthChannel;          // empty: Z, depth.Z or the first <layer>.Z
+  double depthScale = 0.0;           // scene units per depth value; 0: 1 for floats, none for integers
   std::string depthKind = "radial";  // or "planar": distance along the view axis
   double fov = 0.0;                  // the camera's horizontal field of view in degrees
   double focalLength = 0.0, aperture = 0.0;  // or the field of view these make, in mm
@@ -42,9 +45,12 @@ std::vector<std::string> BlurFilters();
 // description gives DOF_RADIUS and DOF_PASSES, and Error when the effect is not loaded.
 void CheckBlurLimits(const Host& host, const BlurOptions& options);
 
-// Runs the chosen driver with source image, the blur map and a target that each pass
-// writes whole (a copy of the source when there is no pass, so that zero passes leave the
-// image as it was), and writes the target to options.output, whose name and folder are checked first. Returns false, writing nothing, when breakTest stopped the filter.
+// Runs the chosen driver with source image (the picture of options.layer for an EXR), the
+// blur map and a target that each pass writes whole (a copy of the source when there is no
+// pass, so that zero passes leave the image as it was), and writes the target to
+// options.output, whose name and folder are checked first; an EXR output keeps the other
+// channels of an EXR image as they are. Returns false, writing nothing, when breakTest
+// stopped the filter.
 // Throws Error naming the file and the problem for unreadable or mismatched images, an
 // unwritable output or a filter that fails; UsageError for an unknown filter or output
 // format.

@@ -57,9 +57,14 @@ int main(int argc, char** argv)
   lensara::BlurOptions blurOptions;
   CLI::App* blur = app.add_subcommand("blur", "Blur an image by a blur map with the effect's filters");
   blur->add_option("IMAGE", blurOptions.image, "Image to blur (PNG, JPEG, TIFF or EXR)")->required();
+  blur->add_option("--layer", blurOptions.layer,
+                   "The EXR image's layer to blur (its <layer>.R/.G/.B; default: R, G, B, else the first layer with them)");
   blur->add_option("MAP", blurOptions.map, "Blur map of the same size, read from its red channel: 0 sharp .. 255 fully blurred "
                    "(or --depth)");
-  blur->add_option("-o,--output", blurOptions.output, "Output image: .png, .jpg, .tif or .exr")->required();
+  blur->add_option("-o,--output", blurOptions.output,
+                   "Output image: .png, .jpg, .tif or .exr (which keeps an EXR image's other channels and, with --depth, "
+                   "adds the maps)")
+      ->required();
   blur->add_option("--filter", blurOptions.filter, "Filter (default gaussian)")
       ->check(CLI::IsMember(lensara::BlurFilters()));
   blur->add_option("--radius", blurOptions.radius, "Radius in pixels (default 3; the limits of the effect's DOF_RADIUS apply)")
@@ -68,8 +73,13 @@ int main(int argc, char** argv)
       ->check(lensara::kWholeNumber);
   blur->add_flag("--depth-aware", blurOptions.depthAware, "Leave out neighbours less blurred than the pixel");
   blur->add_flag("--blend", blurOptions.blend, "Blend the filtered and the sharp image by the map");
-  blur->add_option("--depth", blurOptions.depth, "Instead of MAP: an OpenEXR depth pass, the maps made by the effect's rules");
-  blur->add_option("--depth-channel", blurOptions.depthChannel, "The depth's channel (default Z, depth.Z or <layer>.Z)");
+  blur->add_option("--depth", blurOptions.depth,
+                   "Instead of MAP: a depth pass (OpenEXR, single-channel TIFF of 32-bit floats or 16-bit integers, "
+                   "16-bit grey PNG), the maps made by the effect's rules");
+  blur->add_option("--depth-channel", blurOptions.depthChannel, "The EXR depth's channel (default Z, depth.Z or <layer>.Z)");
+  blur->add_option("--depth-scale", blurOptions.depthScale,
+                   "Scene units per depth value (needed for integer depth, whose 0 means no surface; default 1)")
+      ->check(CLI::PositiveNumber);
   blur->add_option("--depth-kind", blurOptions.depthKind, "radial (distance from the camera, default) or planar (along the view axis)")
       ->check(CLI::IsMember({"radial", "planar"}));
   blur->add_option("--fov", blurOptions.fov, "Planar depth: the camera's horizontal field of view in degrees");
@@ -108,6 +118,9 @@ int main(int argc, char** argv)
   render->add_option("--threads", renderOptions.threads, "Render threads (default: every core)")
       ->check(lensara::WholeNumberIn(1, 1024));
   render->add_flag("--layers", renderOptions.layers, "Also write every light and pass layer as a PNG");
+  render->add_flag("--depth-pass", renderOptions.depthPass,
+                   "Add to image.exr a Z channel: each pixel's distance from the camera (at the pixel's centre, "
+                   "not anti-aliased; infinite where nothing is hit), for lensara blur --depth");
   render->add_option("--save-depth-scene", renderOptions.depthScene,
                      "Save the document of every render the effect makes (its depth scene) to this .json file");
   render->add_option("--save-depth-layers", renderOptions.depthLayers,

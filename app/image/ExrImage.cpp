@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <new>
+#include <set>
 #include <string>
 
 #include "app/core/Allocations.h"
@@ -95,18 +97,78 @@ void Library(Call call)
   }
 }
 
-// The channels read as red, green and blue: R, G and B when there are any, else one grey
-// channel (Y, or the first) read as red.
-std::vector<std::string> ColourChannels(const Imf::ChannelList& channels)
+bool HasRgb(const Imf::ChannelList& channels, const std::string& prefix)
 {
-  if (channels.findChannel("R") || channels.findChannel("G") || channels.findChannel("B")) return {"R", "G", "B"};
+  for (const char* c : {"R", "G", "B"})
+    if (!channels.findChannel(prefix + c)) return false;
+  return true;
+}
+
+std::vector<std::string> Rgb(const std::string& prefix) { return {prefix + "R", prefix + "G", prefix + "B"}; }
+
+// "diffuse, specular": the layers (channel name prefixes) of channels, "none" without any.
+std::string LayerList(const Imf::ChannelList& channels)
+{
+  std::set<std::string> layers;
+  channels.layers(layers);
+  std::string list;
+  for (const std::string& layer : layers) list += (list.empty() ? "" : ", ") + layer;
+  return list.empty() ? "none" : list;
+}
+
+// The channels read as red, green and blue (see PictureChannels).
+std::vector<std::string> ColourChannels(const Imf::ChannelList& channels, const std::string& layer)
+{
+  if (!layer.empty()) {
+    if (HasRgb(channels, layer + ".")) return Rgb(layer + ".");
+    throw Error("has no layer \"" + layer + "\" with R, G and B (its layers: " + LayerList(channels) + ")");
+  }
+  if (channels.findChannel("R") || channels.findChannel("G") || channels.findChannel("B")) return Rgb("");
+  std::set<std::string> layers;
+  channels.layers(layers);
+  for (const std::string& name : layers)
+    if (HasRgb(channels, name + ".")) return Rgb(name + ".");
   if (channels.findChannel("Y")) return {"Y"};
   return {channels.begin() == channels.end() ? "R" : channels.begin().name()};
 }
 
+// The size came from the core library's reading of the header; a damaged header may read
+// otherwise in the C++ library, whose buffers are only as large as that size.
+void CheckWindow(const Imath::Box2i& window, const ImageSize& size)
+{
+  if (int64_t(window.max.x) - window.min.x + 1 != size.width || int64_t(window.max.y) - window.min.y + 1 != size.height)
+    throw Error("its header is damaged (two readings of its data window differ)");
+}
+
+// OpenEXR's pixel types are in ExrChannel::Type's order.
+Imf::PixelType PixelType(ExrChannel::Type type) { return Imf::PixelType(int(type)); }
+
+std::size_t SampleSize(ExrChannel::Type type) { return type == ExrChannel::Type::Half ? 2 : 4; }
+
+// The bytes of one row of channel's samples in an image width pixels wide.
+std::size_t RowBytes(const ExrChannel& channel, int width)
+{
+  return std::size_t(width / channel.xSampling) * SampleSize(channel.type);
+}
+
+// Component (0 red .. 2 blue) of bitmap's bytes v as a channel of 32-bit floats v / 255.
+ExrChannel ByteChannel(const std::string& name, const Bitmap& bitmap, int component, ExrImage::ByteScale scale)
+{
+  const std::size_t count = std::size_t(bitmap.Width()) * bitmap.Height();
+  CountAllocation();
+  ExrChannel channel{name, ExrChannel::Type::Float, 1, 1, std::vector<char>(count * sizeof(float))};
+  const std::vector<uint8_t>& bytes = bitmap.Pixels();
+  for (std::size_t i = 0; i < count; ++i) {
+    uint8_t v = bytes[i * 3 + std::size_t(component)];
+    float value = scale == ExrImage::ByteScale::Divide ? v / 255.0f : v * (1.0f / 255);
+    std::memcpy(channel.samples.data() + i * sizeof value, &value, sizeof value);
+  }
+  return channel;
+}
+
 }  // namespace
 
-ExrImage::ExrImage(const std::filesystem::path& file) : file(file)
+ExrImage::ExrImage(const std::filesystem::path& file, const std::string& layer) : file(file), layer(layer)
 {
   CoreHeader core(file);
   exr_attr_box2i_t window{};
@@ -124,11 +186,8 @@ void ExrImage::Read(Bitmap& rgb)
   Library([&] {
     Imf::InputFile input(file.c_str());
     Imath::Box2i window = input.header().dataWindow();
-    // The size came from the core library's reading of the header; a damaged header may read
-    // otherwise here, and the band below is only as wide as that size.
-    if (int64_t(window.max.x) - window.min.x + 1 != rgb.Width() || int64_t(window.max.y) - window.min.y + 1 != rgb.Height())
-      throw Error("its header is damaged (two readings of its data window differ)");
-    std::vector<std::string> names = ColourChannels(input.header().channels());
+    CheckWindow(window, {rgb.Width(), rgb.Height()});
+    std::vector<std::string> names = ColourChannels(input.header().channels(), layer);
     const std::size_t width = std::size_t(rgb.Width()), stride = 3 * sizeof(float);
     std::vector<float> band(width * kBandRows * 3);
     for (int top = window.min.y; top <= window.max.y; top += kBandRows) {
@@ -144,6 +203,38 @@ void ExrImage::Read(Bitmap& rgb)
         out[i] = ToByte(band[names.size() == 1 ? i / 3 * 3 : i]);
     }
   });
+}
+
+std::vector<std::string> ExrImage::PictureChannels() const
+{
+  std::vector<std::string> names;
+  Library([&] { names = ColourChannels(Imf::InputFile(file.c_str()).header().channels(), layer); });
+  return names;
+}
+
+std::vector<ExrChannel> ExrImage::ReadChannels() const
+{
+  std::vector<ExrChannel> channels;
+  Library([&] {
+    Imf::InputFile input(file.c_str());
+    Imath::Box2i window = input.header().dataWindow();
+    CheckWindow(window, header.size);
+    Imf::FrameBuffer buffer;
+    for (auto c = input.header().channels().begin(); c != input.header().channels().end(); ++c) {
+      const Imf::Channel& stored = c.channel();
+      ExrChannel& channel = channels.emplace_back();
+      channel = {c.name(), ExrChannel::Type(int(stored.type)), stored.xSampling, stored.ySampling, {}};
+      std::size_t row = RowBytes(channel, header.size.width);
+      CountAllocation();
+      channel.samples.resize(row * std::size_t(header.size.height / stored.ySampling));
+      // The samples' block stays where it is when channels grows and moves its entries.
+      buffer.insert(c.name(), Imf::Slice::Make(stored.type, channel.samples.data(), window, SampleSize(channel.type),
+                                               row, stored.xSampling, stored.ySampling));
+    }
+    input.setFrameBuffer(buffer);
+    input.readPixels(window.min.y, window.max.y);
+  });
+  return channels;
 }
 
 std::vector<std::string> ExrImage::Channels() const
@@ -171,8 +262,7 @@ std::vector<float> ExrImage::ReadChannel(const std::string& name) const
   Library([&] {
     Imf::InputFile input(file.c_str());
     Imath::Box2i window = input.header().dataWindow();
-    if (std::size_t(window.max.x - window.min.x + 1) != width || std::size_t(window.max.y - window.min.y + 1) != height)
-      throw Error("its header is damaged (two readings of its data window differ)");
+    CheckWindow(window, header.size);
     Imf::FrameBuffer buffer;
     buffer.insert(name, Imf::Slice::Make(Imf::FLOAT, values.data(), window, sizeof(float), sizeof(float) * width));
     input.setFrameBuffer(buffer);
@@ -181,29 +271,33 @@ std::vector<float> ExrImage::ReadChannel(const std::string& name) const
   return values;
 }
 
-void ExrImage::Write(const std::filesystem::path& file, const std::vector<NamedBitmap>& layers, ByteScale scale)
+void ExrImage::Write(const std::filesystem::path& file, const std::vector<NamedBitmap>& layers, ByteScale scale,
+                     const std::vector<ExrChannel>& extra)
 {
   int width = layers[0].bitmap->Width(), height = layers[0].bitmap->Height();
-  std::size_t count = std::size_t(width) * height, stride = layers.size() * 3;
-  CountAllocation();
-  std::vector<float> pixels(count * stride);
-  for (std::size_t layer = 0; layer < layers.size(); ++layer) {
-    const std::vector<uint8_t>& bytes = layers[layer].bitmap->Pixels();
-    for (std::size_t i = 0; i < count * 3; ++i)
-      pixels[i / 3 * stride + layer * 3 + i % 3] = scale == ByteScale::Divide ? bytes[i] / 255.0f : bytes[i] * (1.0f / 255);
-  }
+  std::vector<ExrChannel> own;
+  for (const NamedBitmap& layer : layers)
+    for (int c = 0; c < 3; ++c) {
+      const char* colour[] = {"R", "G", "B"};
+      std::string name = layer.name.empty() ? colour[c] : layer.name + "." + colour[c];
+      own.push_back(ByteChannel(name, *layer.bitmap, c, scale));
+    }
+  std::vector<const ExrChannel*> channels;
+  for (const ExrChannel& channel : own) channels.push_back(&channel);
+  for (const ExrChannel& channel : extra)
+    if (std::none_of(own.begin(), own.end(), [&](const ExrChannel& o) { return o.name == channel.name; }))
+      channels.push_back(&channel);
   Library([&] {
     Imf::Header header(width, height);
     header.compression() = Imf::ZIP_COMPRESSION;
     Imf::FrameBuffer buffer;
-    for (std::size_t layer = 0; layer < layers.size(); ++layer)
-      for (std::size_t c = 0; c < 3; ++c) {
-        const char* channel[] = {"R", "G", "B"};
-        std::string name = layers[layer].name.empty() ? channel[c] : layers[layer].name + "." + channel[c];
-        header.channels().insert(name, Imf::Channel(Imf::FLOAT));
-        buffer.insert(name, Imf::Slice(Imf::FLOAT, reinterpret_cast<char*>(pixels.data() + layer * 3 + c),
-                                       stride * sizeof(float), stride * sizeof(float) * width));
-      }
+    for (const ExrChannel* c : channels) {
+      if (c->samples.size() != RowBytes(*c, width) * std::size_t(height / c->ySampling))
+        throw Error("its channel \"" + c->name + "\" differs in size from the image");
+      header.channels().insert(c->name, Imf::Channel(PixelType(c->type), c->xSampling, c->ySampling));
+      buffer.insert(c->name, Imf::Slice(PixelType(c->type), const_cast<char*>(c->samples.data()), SampleSize(c->type),
+                                        RowBytes(*c, width), c->xSampling, c->ySampling));
+    }
     Imf::OutputFile output(file.c_str(), header);
     output.setFrameBuffer(buffer);
     output.writePixels(height);

@@ -104,7 +104,7 @@ void CheckDeclaredSizes(const std::filesystem::path& file, Format format)
     throw FileError(file, "cannot be read as an image: it declares more data than the file holds");
 }
 
-std::unique_ptr<ImageReader> OpenReader(const std::filesystem::path& file, Format format)
+std::unique_ptr<ImageReader> OpenReader(const std::filesystem::path& file, Format format, const std::string& layer)
 {
   switch (format) {
   case Format::Png: return std::make_unique<PngImage>(file);
@@ -112,7 +112,7 @@ std::unique_ptr<ImageReader> OpenReader(const std::filesystem::path& file, Forma
   case Format::Tiff: return std::make_unique<TiffImage>(file);
   case Format::Exr: break;
   }
-  return std::make_unique<ExrImage>(file);
+  return std::make_unique<ExrImage>(file, layer);
 }
 
 std::string SizeText(const ImageSize& size) { return std::to_string(size.width) + " x " + std::to_string(size.height); }
@@ -129,16 +129,19 @@ auto Decoding(const std::filesystem::path& file, const char* lead, Call call)
 }
 
 // An image file opened by the library of its format with its header's size checked. Pixels
-// are read on demand, once the header is found to fit the file.
+// are read on demand, once the header is found to fit the file; an OpenEXR picture from
+// layer when it is not empty.
 class ImageFile {
 public:
-  explicit ImageFile(const std::filesystem::path& file) : file(file)
+  explicit ImageFile(const std::filesystem::path& file, const std::string& layer = "") : file(file)
   {
     CheckReadable(file);
     Format format = FormatOf(file);
+    if (!layer.empty() && format != Format::Exr)
+      throw FileError(file, "is not an OpenEXR image, so it has no layer \"" + layer + "\"");
     CheckDeclaredSizes(file, format);
     CountAllocation();
-    reader = Decoding(file, "cannot be read as an image: ", [&] { return OpenReader(file, format); });
+    reader = Decoding(file, "cannot be read as an image: ", [&] { return OpenReader(file, format, layer); });
     CheckSize(reader->Header().size);
   }
 
@@ -150,6 +153,28 @@ public:
     Bitmap bitmap(Size().width, Size().height);
     Decoding(file, "cannot be read: ", [&] { reader->Read(bitmap); });
     return bitmap;
+  }
+
+  LayeredImage ReadLayered()
+  {
+    auto* exr = dynamic_cast<ExrImage*>(reader.get());
+    if (!exr) return {Read(), {}, {}};
+    std::vector<std::string> names = Decoding(file, "", [&] { return exr->PictureChannels(); });
+    std::size_t dot = names[0].rfind('.');
+    LayeredImage image{Read(), names.size() == 3 && dot != std::string::npos ? names[0].substr(0, dot) : "", {}};
+    for (ExrChannel& channel : Decoding(file, "cannot be read: ", [&] { return exr->ReadChannels(); }))
+      if (std::find(names.begin(), names.end(), channel.name) == names.end()) image.others.push_back(std::move(channel));
+    return image;
+  }
+
+  ImageSamples ReadSamples()
+  {
+    CheckPixelsFitFile(reader->Header());
+    ImageSamples samples{Size(), {}, false};
+    CountAllocation();
+    samples.values.resize(std::size_t(Size().width) * Size().height);
+    samples.integer = Decoding(file, "cannot be read: ", [&] { return reader->ReadSamples(samples.values); });
+    return samples;
   }
 
 private:
@@ -181,6 +206,22 @@ private:
 Bitmap ReadImage(const std::filesystem::path& file) { return ImageFile(file).Read(); }
 
 ImageSize ReadImageSize(const std::filesystem::path& file) { return ImageFile(file).Size(); }
+
+LayeredImage ReadLayeredImage(const std::filesystem::path& file, const std::string& layer)
+{
+  return ImageFile(file, layer).ReadLayered();
+}
+
+ImageSamples ReadSamples(const std::filesystem::path& file) { return ImageFile(file).ReadSamples(); }
+
+bool IsOpenExr(const std::filesystem::path& file)
+{
+  try {
+    return FormatOf(file) == Format::Exr;
+  } catch (const Error&) {
+    return false;
+  }
+}
 
 void CheckImageOutput(const std::filesystem::path& file)
 {
@@ -222,14 +263,15 @@ void WriteFile(const std::filesystem::path& file, const std::function<void(const
   });
 }
 
-void WriteExr(const std::filesystem::path& file, const std::vector<NamedBitmap>& layers, ExrImage::ByteScale scale)
+void WriteExr(const std::filesystem::path& file, const std::vector<NamedBitmap>& layers, ExrImage::ByteScale scale,
+              const std::vector<ExrChannel>& extra = {})
 {
   if (layers.empty()) throw FileError(file, "cannot be written: no image to write");
   for (const NamedBitmap& layer : layers)
     if (layer.bitmap->Width() != layers[0].bitmap->Width() || layer.bitmap->Height() != layers[0].bitmap->Height())
       throw FileError(file, "cannot be written: layer \"" + layer.name + "\" differs in size from the first");
   CheckImageOutput(file);
-  WriteFile(file, [&](const std::filesystem::path& temporary) { ExrImage::Write(temporary, layers, scale); });
+  WriteFile(file, [&](const std::filesystem::path& temporary) { ExrImage::Write(temporary, layers, scale, extra); });
 }
 
 }  // namespace
@@ -260,9 +302,10 @@ std::string EncodePng(const Bitmap& bitmap)
   }
 }
 
-void WriteLayeredImage(const std::filesystem::path& file, const std::vector<NamedBitmap>& layers)
+void WriteLayeredImage(const std::filesystem::path& file, const std::vector<NamedBitmap>& layers,
+                       const std::vector<ExrChannel>& extra)
 {
-  WriteExr(file, layers, ExrImage::ByteScale::Divide);
+  WriteExr(file, layers, ExrImage::ByteScale::Divide, extra);
 }
 
 }  // namespace lensara

@@ -1,5 +1,6 @@
 // Reading and writing 8-bit RGB images: PNG, JPEG, TIFF and OpenEXR, read as the file's
-// content shows and written as its extension names.
+// content shows and written as its extension names; also OpenEXR's other channels as
+// stored and depth images' samples at full precision.
 #pragma once
 
 #include <cstdint>
@@ -52,10 +53,53 @@ struct NamedBitmap {
   const Bitmap* bitmap = nullptr;
 };
 
+// One channel of an OpenEXR file with its samples as the file stores them (OpenEXR's pixel
+// types: 4-byte unsigned integers, 2-byte halves, 4-byte floats), row by row, one sample per
+// xSampling x ySampling pixels.
+struct ExrChannel {
+  enum class Type { Uint, Half, Float };
+  std::string name;
+  Type type = Type::Float;
+  int xSampling = 1, ySampling = 1;
+  std::vector<char> samples;
+};
+
+// An image's picture, and for an OpenEXR file the layer it came from ("" for the composite
+// or a grey channel) and every other channel the file holds.
+struct LayeredImage {
+  Bitmap picture;
+  std::string layer;
+  std::vector<ExrChannel> others;
+};
+
+// Reads file as ReadImage does, an OpenEXR picture from layer when it is not empty (else
+// the composite R, G, B, else the first layer with R, G and B); for an OpenEXR file also
+// every other channel as stored. Throws Error as ReadImage does, and naming the file when layer
+// is given for another format or names no layer of the file with R, G and B (its layers
+// are listed).
+LayeredImage ReadLayeredImage(const std::filesystem::path& file, const std::string& layer);
+
+// Samples of one channel at full precision, row by row from the top: a depth image.
+struct ImageSamples {
+  ImageSize size;
+  std::vector<float> values;
+  bool integer = false;  // whole numbers of an integer format, else floats
+};
+
+// Reads a single-channel TIFF of 32-bit floats or 16-bit integers, or a 16-bit grey PNG,
+// with ReadImage's checks. Throws Error naming the file for any other image and as
+// ReadImage does.
+ImageSamples ReadSamples(const std::filesystem::path& file);
+
+// Whether file's content is an OpenEXR image (false for any other or none).
+bool IsOpenExr(const std::filesystem::path& file);
+
 // Writes bitmaps, all of the first one's size, into one file of a format that keeps named
 // channels (OpenEXR): 32-bit float channels holding v / 255, so that 8-bit values come
-// back exactly. Written through a temporary file like WriteImage; throws Error naming the
-// file and the problem.
-void WriteLayeredImage(const std::filesystem::path& file, const std::vector<NamedBitmap>& layers);
+// back exactly, and after them the channels of extra (of the layers' size; a layer's
+// channel of the same name replaces one of extra). Written through a temporary file like
+// WriteImage; throws Error naming the file and the problem.
+void WriteLayeredImage(const std::filesystem::path& file, const std::vector<NamedBitmap>& layers,
+                       const std::vector<ExrChannel>& extra = {});
 
 }  // namespace lensara

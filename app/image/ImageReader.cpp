@@ -9,6 +9,14 @@
 
 namespace lensara {
 
+bool ImageReader::ReadSamples(std::vector<float>&) { ThrowNoDepthSamples(); }
+
+void ThrowNoDepthSamples()
+{
+  throw Error("holds no depth: depth images are OpenEXR, a single-channel TIFF of 32-bit floats or 16-bit "
+              "integers, or a 16-bit grey PNG");
+}
+
 std::FILE* OpenForReading(const std::filesystem::path& file)
 {
   std::FILE* stream = std::fopen(file.c_str(), "rb");

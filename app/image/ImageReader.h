@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/core/Bitmap.h"
 
@@ -52,9 +53,17 @@ public:
   // channels past the colour are dropped, other depths are scaled to 8 bits.
   virtual void Read(Bitmap& rgb) = 0;
 
+  // Decodes the samples of a single-channel depth image at full precision into values, of
+  // the header's width x height; answers whether they are whole numbers of an integer
+  // format. Error for an image of any other layout (this one: every image).
+  virtual bool ReadSamples(std::vector<float>& values);
+
 protected:
   ImageHeader header;
 };
+
+// The error of a reader asked for depth samples from an image that holds none.
+[[noreturn]] void ThrowNoDepthSamples();
 
 // file opened for reading as a C stream, for the libraries that take one. Throws Error.
 std::FILE* OpenForReading(const std::filesystem::path& file);

@@ -2,7 +2,9 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 #include <vector>
@@ -105,6 +107,18 @@ bool ChooseRgb(State& s)
   return true;
 }
 
+// Asks libpng for 16-bit grey samples in the machine's byte order, as they are.
+bool ChooseSamples(State& s)
+{
+  if (setjmp(png_jmpbuf(s.png))) return false;
+  png_set_swap(s.png);
+  png_set_interlace_handling(s.png);
+  png_read_update_info(s.png, s.info);
+  if (png_get_rowbytes(s.png, s.info) != std::size_t(png_get_image_width(s.png, s.info)) * 2)
+    png_error(s.png, "unexpected pixel layout of 16-bit grey samples");
+  return true;
+}
+
 bool ReadRows(State& s, png_bytepp rows)
 {
   if (setjmp(png_jmpbuf(s.png))) return false;
@@ -132,12 +146,17 @@ bool WriteRows(State& s, const Bitmap& bitmap, int level, png_bytepp rows)
   return true;
 }
 
-// Pointers to each row of bitmap, as libpng takes them.
+// Pointers to each of height rows of rowBytes from first, as libpng takes them.
+std::vector<png_bytep> Rows(const void* first, std::size_t rowBytes, std::size_t height)
+{
+  std::vector<png_bytep> rows(height);
+  for (std::size_t y = 0; y < height; ++y) rows[y] = const_cast<png_bytep>(static_cast<const png_byte*>(first) + y * rowBytes);
+  return rows;
+}
+
 std::vector<png_bytep> Rows(const Bitmap& bitmap)
 {
-  std::vector<png_bytep> rows(bitmap.Height());
-  for (int y = 0; y < bitmap.Height(); ++y) rows[y] = const_cast<png_bytep>(bitmap.Row(y));
-  return rows;
+  return Rows(bitmap.Row(0), std::size_t(bitmap.Width()) * 3, std::size_t(bitmap.Height()));
 }
 
 void CreateStructs(State& s)
@@ -175,6 +194,18 @@ void PngImage::Read(Bitmap& rgb)
 {
   std::vector<png_bytep> rows = Rows(rgb);
   if (!ChooseRgb(*state) || !ReadRows(*state, rows.data())) ThrowFailure(*state);
+}
+
+bool PngImage::ReadSamples(std::vector<float>& values)
+{
+  if (png_get_color_type(state->png, state->info) != PNG_COLOR_TYPE_GRAY || png_get_bit_depth(state->png, state->info) != 16)
+    ThrowNoDepthSamples();
+  const std::size_t width = png_get_image_width(state->png, state->info);
+  std::vector<uint16_t> samples(values.size());
+  std::vector<png_bytep> rows = Rows(samples.data(), width * 2, samples.size() / width);
+  if (!ChooseSamples(*state) || !ReadRows(*state, rows.data())) ThrowFailure(*state);
+  std::copy(samples.begin(), samples.end(), values.begin());
+  return true;
 }
 
 void PngImage::Write(std::FILE* file, const Bitmap& bitmap, int level)

@@ -1,10 +1,12 @@
-// PNG through libpng: reading any PNG as 8-bit RGB, writing 8-bit RGB.
+// PNG through libpng: reading any PNG as 8-bit RGB or a 16-bit grey one's samples as they
+// are, writing 8-bit RGB.
 #pragma once
 
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/image/ImageReader.h"
 
@@ -15,6 +17,7 @@ public:
   explicit PngImage(const std::filesystem::path& file);
   ~PngImage() override;
   void Read(Bitmap& rgb) override;
+  bool ReadSamples(std::vector<float>& values) override;  // a 16-bit grey PNG
 
   // bitmap as PNG bytes at zlib's compression level (0 .. 9), into file or into a string.
   static void Write(std::FILE* file, const Bitmap& bitmap, int level);

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <cstring>
 #include <new>
 #include <vector>
-
 
 namespace lensara {
 
@@ -74,6 +74,15 @@ T Field(TIFF* tiff, ttag_t tag)
   return value;
 }
 
+// The x-th sample of a row of samples of type T.
+template <class T>
+float Sample(const std::vector<char>& row, std::size_t x)
+{
+  T value;
+  std::memcpy(&value, row.data() + x * sizeof value, sizeof value);
+  return float(value);
+}
+
 }  // namespace
 
 TiffImage::TiffImage(const std::filesystem::path& file) : state(std::make_unique<State>())
@@ -101,6 +110,21 @@ void TiffImage::Read(Bitmap& rgb)
     out[i * 3 + 1] = uint8_t(TIFFGetG(raster[i]));
     out[i * 3 + 2] = uint8_t(TIFFGetB(raster[i]));
   }
+}
+
+bool TiffImage::ReadSamples(std::vector<float>& values)
+{
+  TIFF* tiff = state->tiff;
+  auto format = Field<uint16_t>(tiff, TIFFTAG_SAMPLEFORMAT), bits = Field<uint16_t>(tiff, TIFFTAG_BITSPERSAMPLE);
+  bool floats = format == SAMPLEFORMAT_IEEEFP && bits == 32, integers = format == SAMPLEFORMAT_UINT && bits == 16;
+  if (Field<uint16_t>(tiff, TIFFTAG_SAMPLESPERPIXEL) != 1 || !(floats || integers)) ThrowNoDepthSamples();
+  const std::size_t width = std::size_t(header.size.width), size = bits / 8;
+  std::vector<char> row(std::max<std::size_t>(std::size_t(TIFFScanlineSize64(tiff)), width * size));
+  for (std::size_t y = 0; y * width < values.size(); ++y) {
+    if (TIFFReadScanline(tiff, row.data(), uint32_t(y), 0) < 0) ThrowFailure(*state);
+    for (std::size_t x = 0; x < width; ++x) values[y * width + x] = floats ? Sample<float>(row, x) : Sample<uint16_t>(row, x);
+  }
+  return integers;
 }
 
 void TiffImage::Write(const std::filesystem::path& file, const Bitmap& bitmap)

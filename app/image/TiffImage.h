@@ -1,9 +1,10 @@
-// TIFF and BigTIFF through libtiff: reading what its RGBA interface reads as 8-bit RGB,
-// writing 8-bit RGB.
+// TIFF and BigTIFF through libtiff: reading what its RGBA interface reads as 8-bit RGB, or a
+// single channel of 32-bit floats or 16-bit integers as it is; writing 8-bit RGB.
 #pragma once
 
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "app/image/ImageReader.h"
 
@@ -14,6 +15,7 @@ public:
   explicit TiffImage(const std::filesystem::path& file);
   ~TiffImage() override;
   void Read(Bitmap& rgb) override;
+  bool ReadSamples(std::vector<float>& values) override;
 
   static void Write(const std::filesystem::path& file, const Bitmap& bitmap);
 

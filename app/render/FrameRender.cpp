@@ -50,6 +50,7 @@ RenderResult FrameRender::RenderFrame(double frameTime, MultipassBitmap& target)
   job.threads = options.threads;
   job.layers = (options.flags & 1) != 0;
   job.breakTest = options.breakTest;
+  job.distances = options.distances;
   if (options.progress) job.progress = [this](double fraction) { options.progress->SetValue(fraction); };
   Container* settings = Settings();
   RenderResult rendered = Render(*copy, settings ? *settings : Container(), target, job);

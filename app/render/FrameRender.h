@@ -20,6 +20,7 @@ struct FrameRenderOptions {
   int32_t flags = 1;                    // of the call record; bit 0: a final render, with pass layers
   BreakTest* breakTest = nullptr;       // the render thread's break test
   ProgressDisplay* progress = nullptr;  // the progress display the renderer and video posts show on
+  std::vector<float>* distances = nullptr;  // when set, each frame's camera distances (RenderJob)
 };
 
 // A video post that answered a render call with a non-zero code.
@@ -57,6 +58,8 @@ public:
   Container* Settings() const;
   int32_t AllocateBuffer(int32_t type, int32_t subId, int32_t bits, bool visible);
   Layer* Buffer(int32_t type, int32_t subId) const;
+  // The render's thread limit (0: every core), which the function table's parallel loops keep too.
+  int Threads() const { return options.threads; }
   HstRender Handle() { return reinterpret_cast<HstRender>(this); }
   static FrameRender* FromHandle(HstRender r) { return reinterpret_cast<FrameRender*>(r); }
 

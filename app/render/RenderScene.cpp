@@ -11,12 +11,11 @@ namespace lensara {
 
 namespace {
 
-// The nearest root of |origin + t direction - centre| = radius within (tMin, tMax), or -1.
-double SphereDistance(const Sphere& s, const Ray& ray, double tMax)
+// The nearest root of |origin + t direction - centre| = radius within (tMin, tMax), or -1;
+// oc is origin - centre and c is |oc|^2 - radius^2.
+double SphereDistance(const Vector& oc, double c, const Ray& ray, double tMax)
 {
-  Vector oc = ray.origin - s.centre;
   double b = Dot(oc, ray.direction);
-  double c = Dot(oc, oc) - s.radius * s.radius;
   double discriminant = b * b - c;
   if (discriminant < 0.0) return -1.0;
   // The roots lose precision only when the origin lies on the sphere, and then the root
@@ -28,13 +27,25 @@ double SphereDistance(const Sphere& s, const Ray& ray, double tMax)
   return -1.0;
 }
 
-double FloorDistance(const Floor& f, const Ray& ray, double tMax)
+double SphereC(const Sphere& s, const Vector& oc) { return Dot(oc, oc) - s.radius * s.radius; }
+
+double SphereDistance(const Sphere& s, const Ray& ray, double tMax)
+{
+  Vector oc = ray.origin - s.centre;
+  return SphereDistance(oc, SphereC(s, oc), ray, tMax);
+}
+
+// The floor's distance along the ray within (tMin, tMax), or -1; height is
+// (origin of the floor - origin of the ray) . normal.
+double FloorDistance(const Floor& f, double height, const Ray& ray, double tMax)
 {
   double denominator = Dot(ray.direction, f.normal);
   if (denominator == 0.0) return -1.0;
-  double t = Dot(f.origin - ray.origin, f.normal) / denominator;
+  double t = height / denominator;
   return t > ray.tMin && t < tMax ? t : -1.0;
 }
+
+double FloorHeight(const Floor& f, const Vector& origin) { return Dot(f.origin - origin, f.normal); }
 
 // The unit normal n turned to face against direction.
 Vector Facing(const Vector& n, const Vector& direction) { return Dot(n, direction) > 0.0 ? n * -1.0 : n; }
@@ -63,43 +74,79 @@ Ray RenderScene::CameraRay(double x, double y) const
   return Ray{camera.position, Unit(camera.forward + camera.right * sx + camera.up * sy)};
 }
 
+void RenderScene::PrepareCamera()
+{
+  for (const Sphere& s : spheres) {
+    Vector oc = camera.position - s.centre;
+    cameraSpheres.push_back({oc, SphereC(s, oc)});
+  }
+  for (const Floor& f : floors) cameraFloors.push_back(FloorHeight(f, camera.position));
+}
+
+RenderScene::Analytic RenderScene::NearestAnalytic(const Ray& ray) const
+{
+  Analytic nearest{ray.tMax};
+  for (const Sphere& s : spheres)
+    if (double t = SphereDistance(s, ray, nearest.t); t >= 0.0) nearest = {t, &s};
+  for (const Floor& f : floors)
+    if (double t = FloorDistance(f, FloorHeight(f, ray.origin), ray, nearest.t); t >= 0.0) nearest = {t, nullptr, &f};
+  return nearest;
+}
+
+// NearestAnalytic with what the camera's rays share worked out once: the same sums.
+RenderScene::Analytic RenderScene::NearestAnalyticFromCamera(const Ray& ray) const
+{
+  Analytic nearest{ray.tMax};
+  for (std::size_t i = 0; i < spheres.size(); ++i)
+    if (double t = SphereDistance(cameraSpheres[i].oc, cameraSpheres[i].c, ray, nearest.t); t >= 0.0)
+      nearest = {t, &spheres[i]};
+  for (std::size_t i = 0; i < floors.size(); ++i)
+    if (double t = FloorDistance(floors[i], cameraFloors[i], ray, nearest.t); t >= 0.0)
+      nearest = {t, nullptr, &floors[i]};
+  return nearest;
+}
+
 bool RenderScene::Nearest(const Ray& ray, Hit& hit) const
 {
   // The nearest sphere or floor first; its point and normal only once it has won.
-  double nearest = ray.tMax;
-  const Sphere* sphere = nullptr;
-  const Floor* floor = nullptr;
-  for (const Sphere& s : spheres)
-    if (double t = SphereDistance(s, ray, nearest); t >= 0.0) {
-      nearest = t;
-      sphere = &s;
-    }
-  for (const Floor& f : floors)
-    if (double t = FloorDistance(f, ray, nearest); t >= 0.0) {
-      nearest = t;
-      floor = &f;
-      sphere = nullptr;
-    }
+  return Nearest(ray, NearestAnalytic(ray), hit);
+}
+
+// The nearest triangle closer than the nearest sphere or floor, else that one. Embree takes
+// one ray at a time: its packets and streams visit the geometry in another order and may
+// pick the other of two triangles at the same distance, which the single-ray path does not.
+bool RenderScene::Nearest(const Ray& ray, const Analytic& analytic, Hit& hit) const
+{
   Ray bounded = ray;
-  bounded.tMax = nearest;
-  if (NearestTriangle(bounded, hit)) return true;
-  if (!sphere && !floor) return false;
-  hit.t = nearest;
-  hit.point = ray.origin + ray.direction * nearest;
-  hit.normal = Facing(sphere ? (hit.point - sphere->centre) * sphere->inverseRadius : floor->normal, ray.direction);
-  hit.object = sphere ? sphere->object : floor->object;
+  bounded.tMax = analytic.t;
+  if (embree) {
+    RTCRayHit rh = ToEmbree(bounded);
+    RTCIntersectContext context;
+    rtcInitIntersectContext(&context);
+    rtcIntersect1(embree.get(), &context, &rh);
+    if (RefineTriangle(bounded, rh, hit)) return true;
+  }
+  return Resolve(ray, analytic, hit);
+}
+
+// The sphere or floor found as the nearest hit; false when there is neither.
+bool RenderScene::Resolve(const Ray& ray, const Analytic& analytic, Hit& hit) const
+{
+  if (!analytic.sphere && !analytic.floor) return false;
+  hit.t = analytic.t;
+  hit.point = ray.origin + ray.direction * analytic.t;
+  hit.normal = Facing(analytic.sphere ? (hit.point - analytic.sphere->centre) * analytic.sphere->inverseRadius
+                                      : analytic.floor->normal,
+                      ray.direction);
+  hit.object = analytic.sphere ? analytic.sphere->object : analytic.floor->object;
   return true;
 }
 
-bool RenderScene::NearestTriangle(const Ray& ray, Hit& hit) const
+// Embree's triangle hit of ray (bounded by the nearest sphere or floor), its distance again in
+// double precision from the triangle's plane; false when Embree found none.
+bool RenderScene::RefineTriangle(const Ray& ray, const RTCRayHit& rh, Hit& hit) const
 {
-  if (!embree) return false;
-  RTCRayHit rh = ToEmbree(ray);
-  RTCIntersectContext context;
-  rtcInitIntersectContext(&context);
-  rtcIntersect1(embree.get(), &context, &rh);
   if (rh.hit.geomID == RTC_INVALID_GEOMETRY_ID) return false;
-  // The distance again in double precision, from the triangle's plane.
   const Triangle& tri = triangles[rh.hit.primID];
   double denominator = Dot(ray.direction, tri.normal);
   double t = denominator != 0.0 ? Dot(tri.a - ray.origin, tri.normal) / denominator : rh.ray.tfar;

@@ -14,6 +14,7 @@
 
 typedef struct RTCDeviceTy* RTCDevice;
 typedef struct RTCSceneTy* RTCScene;
+struct RTCRayHit;
 
 namespace lensara {
 
@@ -158,6 +159,10 @@ public:
   template <class Accept>
   bool Intersect(Ray ray, Accept accept, Hit& hit) const;
 
+  // Intersect for a ray leaving the camera (CameraRay's).
+  template <class Accept>
+  bool IntersectCamera(const Ray& ray, Accept accept, Hit& hit) const;
+
   // The ray through image position (x, y) in pixels: (0.5, 0.5) is the top left pixel's centre.
   Ray CameraRay(double x, double y) const;
 
@@ -179,8 +184,27 @@ public:
 
 private:
   class Builder;
+  // The nearest sphere or floor, before its point and normal are known.
+  struct Analytic {
+    double t;
+    const Sphere* sphere = nullptr;
+    const Floor* floor = nullptr;
+  };
+  // What every camera ray shares at a sphere: its centre to the camera, and |oc|^2 - radius^2.
+  struct CameraSphere {
+    Vector oc;
+    double c = 0.0;
+  };
+
+  template <class Accept>
+  bool IntersectFrom(Ray ray, Accept accept, Hit& hit, int passes) const;
   bool Nearest(const Ray& ray, Hit& hit) const;
-  bool NearestTriangle(const Ray& ray, Hit& hit) const;
+  bool Nearest(const Ray& ray, const Analytic& analytic, Hit& hit) const;
+  Analytic NearestAnalytic(const Ray& ray) const;
+  Analytic NearestAnalyticFromCamera(const Ray& ray) const;
+  bool Resolve(const Ray& ray, const Analytic& analytic, Hit& hit) const;
+  bool RefineTriangle(const Ray& ray, const RTCRayHit& embreeHit, Hit& hit) const;
+  void PrepareCamera();
 
   RenderSettings settings;
   Camera camera;
@@ -193,6 +217,8 @@ private:
   std::vector<Triangle> triangles;
   std::vector<Sphere> spheres;
   std::vector<Floor> floors;
+  std::vector<CameraSphere> cameraSpheres; // parallel to spheres
+  std::vector<double> cameraFloors;        // per floor: (origin - camera) . normal
   struct EmbreeRelease {
     void operator()(RTCDevice d) const;
     void operator()(RTCScene s) const;
@@ -201,16 +227,34 @@ private:
   std::unique_ptr<RTCSceneTy, EmbreeRelease> embree; // null without triangles
 };
 
+// Surfaces the ray does not see are stepped over, a bounded number of times.
+constexpr int kMaxIntersectPasses = 64;
+
 template <class Accept>
 bool RenderScene::Intersect(Ray ray, Accept accept, Hit& hit) const
 {
-  // Surfaces the ray does not see are stepped over, a bounded number of times.
-  for (int pass = 0; pass < 64; ++pass) {
+  return IntersectFrom(ray, accept, hit, kMaxIntersectPasses);
+}
+
+template <class Accept>
+bool RenderScene::IntersectFrom(Ray ray, Accept accept, Hit& hit, int passes) const
+{
+  for (int pass = 0; pass < passes; ++pass) {
     if (!Nearest(ray, hit)) return false;
     if (accept(hit.object)) return true;
     ray.tMin = hit.t + Epsilon(hit.point);
   }
   return false;
+}
+
+template <class Accept>
+bool RenderScene::IntersectCamera(const Ray& ray, Accept accept, Hit& hit) const
+{
+  if (!Nearest(ray, NearestAnalyticFromCamera(ray), hit)) return false;
+  if (accept(hit.object)) return true;
+  Ray beyond = ray;
+  beyond.tMin = hit.t + Epsilon(hit.point);
+  return IntersectFrom(beyond, accept, hit, kMaxIntersectPasses - 1);
 }
 
 }  // namespace lensara

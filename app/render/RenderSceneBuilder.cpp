@@ -67,6 +67,7 @@ public:
     if (!hasSky) scene.environment.background = sunSky;
     if (scene.lights.empty() && scene.settings.defaultLight) AddDefaultLight();
     for (std::size_t i = 0; i < scene.lights.size(); ++i) ResolveAspects(scene.lights[i], lightNodes[i]);
+    scene.PrepareCamera();
     BuildEmbree();
   }
 

@@ -1,7 +1,6 @@
 #include "Renderer.h"
 
 #include <tbb/info.h>
-#include <tbb/parallel_for.h>
 #include <tbb/task_arena.h>
 #include <xmmintrin.h>
 
@@ -10,6 +9,8 @@
 #include <memory>
 #include <new>
 
+#include "DistancePass.h"
+#include "ParallelFor.h"
 #include "RenderScene.h"
 #include "Tracer.h"
 #include "app/core/Error.h"
@@ -141,7 +142,7 @@ RenderResult RenderOrThrow(Document& doc, const Container& data, Bitmap& target,
                                            " is outside 1 .. " + std::to_string(kMaxImageSize)};
   if (Stopped(job)) return {HST_RENDER_USER_BREAK, ""};
 
-  tbb::task_arena arena(job.threads > 0 ? std::min(job.threads, MaxRenderThreads()) : tbb::task_arena::automatic);
+  tbb::task_arena arena(RenderThreads(job.threads));
   std::unique_ptr<RenderScene> scene;
   CountAllocation();
   arena.execute([&] { scene = std::make_unique<RenderScene>(doc, settings); });
@@ -157,13 +158,13 @@ RenderResult RenderOrThrow(Document& doc, const Container& data, Bitmap& target,
   for (int32_t y0 = 0; y0 < h; y0 += kTileHeight) {
     if (Stopped(job)) return {HST_RENDER_USER_BREAK, ""};
     int32_t y1 = std::min(h, y0 + kTileHeight);
-    arena.execute([&] {
-      tbb::parallel_for(0, tiles, [&](int32_t tile) {
+    ParallelFor(job.threads, 0, tiles, 1, [&](int64_t t0, int64_t t1) {
+      for (int32_t tile = static_cast<int32_t>(t0); tile < t1; ++tile)
         frame.RenderTile(tile * kTileWidth, y0, std::min(w, (tile + 1) * kTileWidth), y1);
-      });
     });
     if (job.progress) job.progress(static_cast<double>(y1) / h);
   }
+  if (job.distances) arena.execute([&] { *job.distances = CameraDistances(*scene); });
   return {HST_RENDER_OK, ""};
 }
 
@@ -180,6 +181,8 @@ RenderResult SceneError(const char* problem) noexcept
 }  // namespace
 
 int MaxRenderThreads() { return tbb::info::default_concurrency(); }
+
+int RenderThreads(int threads) { return threads > 0 ? std::min(threads, MaxRenderThreads()) : MaxRenderThreads(); }
 
 RenderResult Render(Document& doc, const Container& settings, Bitmap& target, const RenderJob& job) noexcept
 {

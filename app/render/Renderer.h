@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/core/Bitmap.h"
 #include "app/core/Container.h"
@@ -22,6 +23,8 @@ struct RenderResult {
 // The most threads a render runs at once: one per core this process may use. A render
 // asked for more runs with this many (the thread library would only warn and ignore them).
 int MaxRenderThreads();
+// The threads a render asked for threads (0: every core) runs on at once.
+int RenderThreads(int threads);
 
 struct RenderJob {
   int threads = 0;     // 0: every core; at most MaxRenderThreads()
@@ -29,6 +32,7 @@ struct RenderJob {
   BreakTest* breakTest = nullptr;
   // Called on the calling thread with the fraction done, rising to 1.
   std::function<void(double)> progress;
+  std::vector<float>* distances = nullptr;  // when set, filled as CameraDistances fills it
 };
 
 // Renders doc with the render settings settings (pass entries from the document's active

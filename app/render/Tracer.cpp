@@ -94,7 +94,9 @@ double LightFactor(const Light& light, double d)
 }
 
 Tracer::Tracer(const RenderScene& scene)
-    : scene(scene), environment(scene.GetEnvironment()), secondary(scene.Settings().fullEngine)
+    : scene(scene), environment(scene.GetEnvironment()), secondary(scene.Settings().fullEngine),
+      ambientOnly(std::all_of(scene.Lights().begin(), scene.Lights().end(),
+                              [this](const Light& l) { return l.ambient && !(l.shadows && secondary); }))
 {
   int next = 0;
   for (const Light& light : scene.Lights()) layerOf.push_back(light.hasLayer ? next++ : -1);
@@ -106,17 +108,33 @@ void PassSample::Clear()
   reflection = {};
 }
 
-Vector Tracer::TraceCamera(const Ray& ray, PassSample* passes) const { return Trace(ray, Path::Camera, 0, passes); }
-
-Vector Tracer::Trace(const Ray& ray, Path path, int depth, PassSample* passes) const
+// The objects a ray of path sees.
+auto Tracer::SeenBy(Path path) const
 {
-  const std::vector<SceneObject>& objects = scene.Objects();
-  auto seen = [&](int32_t o) {
+  return [&objects = scene.Objects(), path](int32_t o) {
     const SceneObject& object = objects[static_cast<std::size_t>(o)];
     return path == Path::Camera ? object.seenByCamera : object.seenByReflection;
   };
+}
+
+double Tracer::CameraDistance(const Ray& ray) const
+{
   Hit hit;
-  if (!scene.Intersect(ray, seen, hit)) return environment.fog ? environment.fogColour : environment.background;
+  bool found = scene.Intersect(ray, SeenBy(Path::Camera), hit);
+  return found ? hit.t : std::numeric_limits<double>::infinity();
+}
+
+Vector Tracer::TraceCamera(const Ray& ray, PassSample* passes) const
+{
+  Hit hit;
+  if (!scene.IntersectCamera(ray, SeenBy(Path::Camera), hit)) return Missed();
+  return Shade(ray, hit, Path::Camera, 0, passes);
+}
+
+Vector Tracer::Trace(const Ray& ray, Path path, int depth, PassSample* passes) const
+{
+  Hit hit;
+  if (!scene.Intersect(ray, SeenBy(path), hit)) return Missed();
   return Shade(ray, hit, path, depth, passes);
 }
 
@@ -166,11 +184,49 @@ Vector Tracer::Angled(std::size_t index, const Hit& hit, const LightPath& toLigh
   return out;
 }
 
+inline void Tracer::Toward(std::size_t index, const Vector& point, LightPath& toLight) const
+{
+  // Lights often share a place (the depth lights all sit at the camera).
+  const std::vector<Light>& lights = scene.Lights();
+  if (index == 0 || lights[index].position != lights[index - 1].position) {
+    toLight.offset = lights[index].position - point;
+    toLight.distance = Length(toLight.offset);
+  }
+}
+
+inline void Tracer::AddToLayer(PassSample* passes, std::size_t light, const Vector& direct) const
+{
+  // Light layers exist only when a light pass asked for them, a reflection pass may come alone.
+  if (passes && layerOf[light] >= 0 && static_cast<std::size_t>(layerOf[light]) < passes->lights.size()) {
+    Vector& layer = passes->lights[static_cast<std::size_t>(layerOf[light])];
+    layer = layer + Max0(direct);
+  }
+}
+
+// Shade's sums where nothing but the lights' direct light can add to them: with its
+// transparency and reflection zero the surface keeps all of it (x 1), and without a
+// texture its colour is the base.
+Vector Tracer::ShadeLit(const Hit& hit, const Surface& surface, PassSample* passes) const
+{
+  Vector local = Mul(environment.ambient, surface.colour) + surface.luminance;
+  LightPath toLight;
+  for (std::size_t i = 0; i < scene.Lights().size(); ++i) {
+    Toward(i, hit.point, toLight);
+    Vector direct = Direct(i, hit, toLight, surface, surface.colour, Vector{});
+    local = local + direct;
+    AddToLayer(passes, i, direct);
+  }
+  return Fogged(local, hit.t);
+}
+
 Vector Tracer::Shade(const Ray& ray, const Hit& hit, Path path, int depth, PassSample* passes) const
 {
   const SceneObject& object = scene.Objects()[static_cast<std::size_t>(hit.object)];
   if (object.background) return Fogged(environment.background, hit.t);
   const Surface& surface = scene.Surfaces()[static_cast<std::size_t>(object.surface)];
+  if (path == Path::Camera && ambientOnly && !surface.texture && IsZero(surface.transparency) &&
+      IsZero(surface.reflection))
+    return ShadeLit(hit, surface, passes);
   Vector base = BaseColour(hit, surface);
   Vector view = ray.direction * -1.0;
   bool more = secondary && depth < kMaxDepth;
@@ -183,18 +239,10 @@ Vector Tracer::Shade(const Ray& ray, const Hit& hit, Path path, int depth, PassS
   for (std::size_t i = 0; i < lights.size(); ++i) {
     if (path == Path::Reflection && !(lights[i].aspects[static_cast<std::size_t>(hit.object)] & kReflectionVisibility))
       continue;
-    // Lights often share a place (the depth lights all sit at the camera).
-    if (i == 0 || lights[i].position != lights[i - 1].position) {
-      toLight.offset = lights[i].position - hit.point;
-      toLight.distance = Length(toLight.offset);
-    }
+    Toward(i, hit.point, toLight);
     Vector direct = Direct(i, hit, toLight, surface, base, view);
     local = local + direct;
-    // Light layers exist only when a light pass asked for them, a reflection pass may come alone.
-    if (passes && layerOf[i] >= 0 && static_cast<std::size_t>(layerOf[i]) < passes->lights.size()) {
-      Vector& layer = passes->lights[static_cast<std::size_t>(layerOf[i])];
-      layer = layer + Max0(Mul(direct, kept));
-    }
+    AddToLayer(passes, i, Mul(direct, kept));
   }
 
   Vector colour = Mul(local, kept);

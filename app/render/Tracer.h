@@ -24,16 +24,29 @@ public:
   // layer light; the ray's pass light is added to it.
   Vector TraceCamera(const Ray& ray, PassSample* passes) const;
 
+  // The distance along a camera ray to the surface it sees; infinity when it sees none.
+  double CameraDistance(const Ray& ray) const;
+
 private:
   enum class Path { Camera, Reflection };
 
+  auto SeenBy(Path path) const;
   Vector Trace(const Ray& ray, Path path, int depth, PassSample* passes) const;
+  // What a ray that meets no surface sees.
+  Vector Missed() const { return environment.fog ? environment.fogColour : environment.background; }
   Vector Shade(const Ray& ray, const Hit& hit, Path path, int depth, PassSample* passes) const;
+  // The camera's shading of a surface without texture, transparency or reflection when every
+  // light is ambient and casts no shadow (the depth scene's case).
+  Vector ShadeLit(const Hit& hit, const Surface& surface, PassSample* passes) const;
   // From a surface point to a light's position.
   struct LightPath {
     Vector offset;
     double distance = 0.0;
   };
+  // toLight from point to the light, kept from the light before when that shares its place.
+  void Toward(std::size_t light, const Vector& point, LightPath& toLight) const;
+  // The light's direct light as its layer takes it: clamped at 0 and added.
+  void AddToLayer(PassSample* passes, std::size_t light, const Vector& direct) const;
 
   // The light's direct light at hit: diffuse and highlight.
   Vector Direct(std::size_t light, const Hit& hit, const LightPath& toLight, const Surface& surface,
@@ -51,6 +64,7 @@ private:
   const RenderScene& scene;
   const Environment& environment;
   bool secondary; // reflections, transparency and shadows: the full engine only
+  bool ambientOnly; // every light ambient and without shadows
   std::vector<int> layerOf; // per light: its layer, -1 without
 };
 

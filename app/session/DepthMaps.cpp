@@ -80,20 +80,36 @@ std::string DepthChannel(const std::vector<std::string>& names, const std::strin
   return "Z";
 }
 
-}  // namespace
-
-DepthPicture ReadDepthPicture(const std::filesystem::path& file, const std::string& channel)
+DepthPicture ReadExrDepth(const std::filesystem::path& file, const std::string& channel)
 {
   ImageSize size = ReadImageSize(file);
   try {
     ExrImage exr(file);
-    DepthPicture depth{size.width, size.height, exr.ReadChannel(DepthChannel(exr.Channels(), channel))};
-    if (std::none_of(depth.distance.begin(), depth.distance.end(), HasSurface))
-      throw Error("its depth has no usable value (every pixel is 0, negative, infinite, not a number or at least 1e10)");
-    return depth;
+    return {size.width, size.height, exr.ReadChannel(DepthChannel(exr.Channels(), channel))};
   } catch (const Error& e) {
     throw Error(file.string() + ": " + e.what());
   }
+}
+
+DepthPicture ReadSampledDepth(const std::filesystem::path& file, double scale)
+{
+  ImageSamples samples = ReadSamples(file);
+  if (samples.integer && !(scale > 0.0))
+    throw UsageError(file.string() + ": holds whole numbers, not distances: give --depth-scale S (depth = value x S "
+                                     "scene units; 0 stays no surface)");
+  return {samples.size.width, samples.size.height, std::move(samples.values)};
+}
+
+}  // namespace
+
+DepthPicture ReadDepthPicture(const std::filesystem::path& file, const std::string& channel, double scale)
+{
+  DepthPicture depth = IsOpenExr(file) ? ReadExrDepth(file, channel) : ReadSampledDepth(file, scale);
+  if (scale > 0.0)
+    for (float& d : depth.distance) d = float(d * scale);
+  if (std::none_of(depth.distance.begin(), depth.distance.end(), HasSurface))
+    throw Error(file.string() + ": its depth has no usable value (every pixel is 0, negative, infinite, not a number or at least 1e10)");
+  return depth;
 }
 
 void MakeRadial(DepthPicture& depth, double tanHalfWidth)

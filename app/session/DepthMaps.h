@@ -27,10 +27,12 @@ struct DepthPicture {
 
 constexpr double kNoSurface = 1e10;
 
-// The depth channel of an OpenEXR file: channel when not empty, else Z, depth.Z or the
-// first <layer>.Z. Throws Error naming the file: not an OpenEXR file, no such channel (the
-// channels it has are listed), no pixel with a surface.
-DepthPicture ReadDepthPicture(const std::filesystem::path& file, const std::string& channel);
+// The depth of file x scale (0: 1 for floats): an OpenEXR file's channel when not empty,
+// else its Z, depth.Z or first <layer>.Z; a single-channel TIFF of 32-bit floats or 16-bit
+// integers; a 16-bit grey PNG. Integer samples need a scale; 0 in them means no surface.
+// Throws UsageError naming the file for integers without a scale, Error naming it for no
+// depth image, no such channel (the channels it has are listed), no pixel with a surface.
+DepthPicture ReadDepthPicture(const std::filesystem::path& file, const std::string& channel, double scale);
 
 // Planar depth (along the view axis) made the distance from the camera, for a camera whose
 // horizontal field of view has tangent tanHalfWidth at its half, with square pixels.

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <fstream>
 #include <limits>
@@ -82,8 +83,8 @@ void WriteLayerFiles(const std::vector<const Layer*>& layers, const std::filesys
 
 // The image, its visible layers in the EXR, and as PNGs the post-effect buffers (all
 // visible layers with --layers); each file is added to written.
-void WriteFrame(const RenderOptions& options, const MultipassBitmap& image, const std::optional<int32_t>& frame,
-                Files& written)
+void WriteFrame(const RenderOptions& options, const MultipassBitmap& image, const std::vector<ExrChannel>& depth,
+                const std::optional<int32_t>& frame, Files& written)
 {
   std::vector<const Layer*> layers = VisibleLayers(image);
   std::vector<NamedBitmap> channels{{"", &image}};
@@ -91,7 +92,7 @@ void WriteFrame(const RenderOptions& options, const MultipassBitmap& image, cons
   written.push_back(options.output / (Numbered("image", frame) + ".png"));
   WriteImage(written.back(), image);
   written.push_back(options.output / (Numbered("image", frame) + ".exr"));
-  WriteLayeredImage(written.back(), channels);
+  WriteLayeredImage(written.back(), channels, depth);
   if (!options.layers)
     layers.erase(std::remove_if(layers.begin(), layers.end(), [](const Layer* l) { return l->Type() != kPostEffectBuffer; }),
                  layers.end());
@@ -205,13 +206,24 @@ std::string FrameName(const std::optional<int32_t>& frame)
 }
 
 // A final render (flag bit 0, the default) on threads, stopped by breakTest.
-FrameRenderOptions FinalRender(int threads, BreakTest* breakTest, ProgressDisplay* progress)
+FrameRenderOptions FinalRender(int threads, BreakTest* breakTest, ProgressDisplay* progress,
+                               std::vector<float>* distances)
 {
   FrameRenderOptions options;
   options.threads = threads;
   options.breakTest = breakTest;
   options.progress = progress;
+  options.distances = distances;
   return options;
+}
+
+// The depth pass as image.exr's Z channel: none without distances.
+std::vector<ExrChannel> DepthChannel(const std::vector<float>& distances)
+{
+  if (distances.empty()) return {};
+  ExrChannel z{"Z", ExrChannel::Type::Float, 1, 1, std::vector<char>(distances.size() * sizeof(float))};
+  std::memcpy(z.samples.data(), distances.data(), z.samples.size());
+  return {std::move(z)};
 }
 
 // One render of a document's frames: each rendered at its time and written with its record,
@@ -221,7 +233,8 @@ public:
   FrameSequence(Document& doc, const RenderOptions& options, BreakTest* breakTest, ProgressDisplay* progress,
                 std::ostream& messages)
       : doc(doc), options(options), breakTest(breakTest), progress(progress), messages(messages),
-        render(doc, FinalRender(options.threads, breakTest, progress)), depthOutputs(options)
+        render(doc, FinalRender(options.threads, breakTest, progress, options.depthPass ? &distances : nullptr)),
+        depthOutputs(options)
   {
     // Watched only when asked for: the process has one watch, and the editor renders
     // previews on other threads while its frames render.
@@ -255,7 +268,7 @@ public:
       effectsFailed = true;
     }
     Files written = depthOutputs.TakeWritten();
-    WriteFrame(options, image, frame, written);
+    WriteFrame(options, image, DepthChannel(distances), frame, written);
     record.Write(written);
     std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
     char time[32];
@@ -272,6 +285,7 @@ private:
   BreakTest* breakTest;
   ProgressDisplay* progress;
   std::ostream& messages;
+  std::vector<float> distances;  // the frame's, with a depth pass
   FrameRender render;
   DepthOutputs depthOutputs;
   std::optional<int32_t> frame;  // the frame being rendered, for the nested renders' files

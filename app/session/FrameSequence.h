@@ -23,6 +23,7 @@ struct RenderOptions {
   bool skipExisting = false;          // leave out the frames whose files are complete
   int threads = 0;                    // 0: every core
   bool layers = false;                // also each layer as a PNG of its own
+  bool depthPass = false;             // image.exr also holds Z: each pixel's camera distance
   std::vector<std::string> sets;      // NAME=VALUE: an effect parameter or a render setting
   std::filesystem::path depthScene;   // where the document of every nested render is saved
   std::filesystem::path depthLayers;  // the folder the layers of every nested render go into
@@ -47,7 +48,8 @@ void PrepareFrameOutputs(const RenderOptions& options);
 // Renders doc frame by frame with the video posts of its active render settings
 // (FrameRender: final renders, flag bit 0) and writes, per frame, output/image.png (the
 // final image), output/image.exr (the image as R, G, B and every visible layer as
-// "<layer name>.R/.G/.B", 32-bit floats v / 255), each visible post-effect buffer (type 111)
+// "<layer name>.R/.G/.B", 32-bit floats v / 255; with depthPass also Z, each pixel's
+// distance from the camera as CameraDistances gives it), each visible post-effect buffer (type 111)
 // as a PNG named after its layer ("Lensara Depth" -> lensara-depth.png) and, with layers,
 // every other visible layer too. Frame ranges add the frame number: image.0005.png; each
 // frame's progress text names it and its place ("Rendering frame 12 (3 of 48)"). The time

@@ -26,6 +26,7 @@ std::shared_ptr<const C4DOS> MakeFunctionTable(int32_t version)
   table->renderer = RendererSection();
   table->render = RenderSection();
   table->dialog = DialogSection();
+  table->parallel = ParallelSection();
   return table;
 }
 

@@ -23,5 +23,6 @@ const HstMultipassTable* MultipassSection();
 const HstRendererTable* RendererSection();
 const HstRenderTable* RenderSection();
 const HstDialogTable* DialogSection();
+const HstParallelTable* ParallelSection();
 
 }  // namespace lensara

@@ -18,6 +18,7 @@
 #include "HstMultipass.h"
 #include "HstNode.h"
 #include "HstObject.h"
+#include "HstParallel.h"
 #include "HstPlugin.h"
 #include "HstRender.h"
 #include "HstRenderCall.h"
@@ -48,6 +49,8 @@ typedef struct C4DOS {
   const HstRendererTable* renderer;
   const HstRenderTable* render;
   const HstDialogTable* dialog;
+  /* Optional: an older host ends its table before this field (see size) or leaves it null. */
+  const HstParallelTable* parallel;
 } C4DOS;
 
 #endif

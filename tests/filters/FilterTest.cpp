@@ -1,6 +1,7 @@
 #include "FilterTest.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace test {
 
@@ -14,9 +15,23 @@ void SetValue(void* user, double value) { ObserverOf(user).values.push_back(valu
 
 void SetText(void* user, const char* text) { ObserverOf(user).texts.push_back(text); }
 
+void ParallelFor(void* user, std::int64_t begin, std::int64_t end, std::int64_t grain,
+                 void (*body)(std::int64_t, std::int64_t, void*), void* bodyContext)
+{
+  std::int64_t chunk = std::max<std::int64_t>(grain, 1);
+  std::atomic<std::int64_t> next{begin};
+  auto run = [&] {
+    for (std::int64_t b; (b = next.fetch_add(chunk)) < end;) body(b, std::min(end, b + chunk), bodyContext);
+  };
+  std::vector<std::thread> helpers;
+  for (int t = 1; t < ObserverOf(user).threads; ++t) helpers.emplace_back(run);
+  run();
+  for (std::thread& helper : helpers) helper.join();
+}
+
 }  // namespace
 
-filters::Context Observer::Context() { return {Stop, SetValue, SetText, this}; }
+filters::Context Observer::Context() { return {Stop, SetValue, SetText, this, threads > 0 ? ParallelFor : nullptr}; }
 
 filters::ImageView View(reference::Image& image) { return {image.bytes.data(), image.width, image.height}; }
 

@@ -3,6 +3,7 @@
 // made to fail.
 #pragma once
 
+#include <atomic>
 #include <random>
 #include <string>
 #include <vector>
@@ -13,27 +14,29 @@
 namespace test {
 
 // Answers a break test true from its stopAt-th question on (counting from 0), or at that
-// question only when once is set; never when stopAt is negative.
+// question only when once is set; never when stopAt is negative. Safe on several threads.
 class StopCounter {
 public:
   explicit StopCounter(long stopAt = -1, bool once = false) : stopAt(stopAt), once(once) {}
   bool Ask()
   {
-    bool stop = stopAt >= 0 && (once ? asked == stopAt : asked >= stopAt);
-    ++asked;
-    return stop;
+    long question = asked++;
+    return stopAt >= 0 && (once ? question == stopAt : question >= stopAt);
   }
-  long asked = 0;
+  std::atomic<long> asked{0};
 
 private:
   long stopAt;
   bool once;
 };
 
-// The filters' context over a StopCounter, recording the progress texts and values.
+// The filters' context over a StopCounter, recording the progress texts and values; with
+// threads above 0, its parallel loop runs the chunks of grain indices on that many threads
+// (the calling one among them), taking the next chunk as each thread gets free.
 class Observer : public StopCounter {
 public:
   using StopCounter::StopCounter;
+  Observer(long stopAt, bool once, int threads) : StopCounter(stopAt, once), threads(threads) {}
   Observer(const Observer&) = delete;
   Observer& operator=(const Observer&) = delete;
 
@@ -42,6 +45,7 @@ public:
 
   std::vector<std::string> texts;
   std::vector<double> values;
+  int threads = 0;
 };
 
 // The bytes of image as the filters take them.

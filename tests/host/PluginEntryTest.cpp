@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+
 #include "tests/support/EntryFixture.h"
 
 namespace {
@@ -44,10 +46,17 @@ TEST_F(PluginEntry, StartWithoutAPluginFolderIsRefused)
   EXPECT_EQ(Message(1), HST_ENTRY_NOT_HANDLED);  // no folder, so no resources
 }
 
+// The parallel section alone is optional (the plug-in then runs its loops on the calling
+// thread): a table that ends before it is served, one that ends earlier refused.
 TEST_F(PluginEntry, AHostWhoseTableOrSectionIsSmallerThanTheInterfaceIsRefused)
 {
+  C4DOS olderRoot = *host.Table();
+  olderRoot.size = offsetof(C4DOS, parallel);
+  EXPECT_EQ(Start(&olderRoot, folder.Handle()), 1);
+  End();
+
   C4DOS shortRoot = *host.Table();
-  shortRoot.size = sizeof(C4DOS) - sizeof(void*);
+  shortRoot.size = offsetof(C4DOS, parallel) - sizeof(void*);
   EXPECT_EQ(Start(&shortRoot, folder.Handle()), HST_ENTRY_REFUSED);
   End();
 

@@ -1,5 +1,5 @@
 // The filters' context of a render call: the break test of vps->thread, the progress value
-// and text on vps->progress.
+// and text on vps->progress, and the host's parallel loop on the threads of vps->render.
 #pragma once
 
 #include "filters/Filters.h"

@@ -8,6 +8,7 @@
 #include <ImfInputFile.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -265,7 +266,7 @@ TEST_F(RenderCommand, AStopDuringTheBlurWritesNothing)
       blurring = blurring || std::string(text).rfind("Gaussian Filter", 0) == 0;
     }
     void SetValue(double) noexcept override {}
-    bool blurring = false;
+    std::atomic<bool> blurring{false};  // read by the break test on the filters' threads
   } stop;
   options.scene = lensara::DemoScene();
   options.sets = {"width=32", "height=24"};

@@ -43,8 +43,8 @@ TEST(RenderMemory, RefusedPastTheMachineOrTheLimitAndWarnedPastWhatIsAvailable)
 
 TEST(RenderMemory, TheRenderCommandRefusesBeforeItStarts)
 {
-#if defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "AddressSanitizer cannot run under an address-space limit";
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "the sanitizers' shadow memory cannot be had under an address-space limit";
 #endif
   test::TempDir dir;
   setenv("LENSARA_PLUGINS", LENSARA_TEST_PLUGIN_DIR, 1);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 
@@ -112,7 +113,7 @@ TEST_F(EffectRender, AStopEndsEvenTheMostPassesARealCanAskFor)
       third = third || std::strcmp(text, "Gaussian Filter 3") == 0;
     }
     void SetValue(double) noexcept override {}
-    bool third = false;
+    std::atomic<bool> third{false};  // read by the break test on the filters' threads
     int textsAfterStop = 0;
   };
   // 1e10 passes, saturated to 2^31 - 1, dilating the front map r + r x passes / 4 times.
@@ -136,7 +137,7 @@ TEST_F(EffectRender, AStopDuringTheDepthRenderAnswersItsOwnCode)
     bool Stop() noexcept override { return depth; }
     void SetText(const char* text) noexcept override { depth = depth || std::strcmp(text, "Calculating DOF") == 0; }
     void SetValue(double) noexcept override {}
-    bool depth = false;
+    std::atomic<bool> depth{false};
   } stop;
   ASSERT_EQ(Render(ShellScene(1300.0, R"("DOF_BLUR": false)")), 0);
   reference::Image rendered = Composite();

@@ -1,0 +1,43 @@
+// The host's parallel loop, which the function table offers plug-ins: chunks of a range on
+// the threads of a render's limit.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <mutex>
+
+#include "host/abi/HstParallel.h"
+
+namespace lensara {
+
+// Splits begin .. end - 1 into chunks of at least grain indices (fewer only when the range
+// is smaller; grain below 1 counts as 1), as many as grain allows, and calls
+// body(chunkBegin, chunkEnd, context) for each on a TBB arena of RenderThreads(threads)
+// threads, the calling thread among them; returns when all are done. Chunks the arena
+// could not start (memory) run afterwards on the calling thread. Never throws.
+void ParallelFor(int threads, int64_t begin, int64_t end, int64_t grain, HstParallelBody body, void* context) noexcept;
+
+// The same with f(chunkBegin, chunkEnd); the first exception f throws is thrown again once
+// every chunk is done.
+template <class F>
+void ParallelFor(int threads, int64_t begin, int64_t end, int64_t grain, const F& f)
+{
+  struct Run {
+    const F& f;
+    std::mutex mutex;
+    std::exception_ptr failure;
+  } run{f, {}, nullptr};
+  auto body = [](int64_t b, int64_t e, void* context) {
+    auto& r = *static_cast<Run*>(context);
+    try {
+      r.f(b, e);
+    } catch (...) {
+      std::lock_guard<std::mutex> lock(r.mutex);
+      if (!r.failure) r.failure = std::current_exception();
+    }
+  };
+  ParallelFor(threads, begin, end, grain, body, &run);
+  if (run.failure) std::rethrow_exception(run.failure);
+}
+
+}  // namespace lensara
