@@ -45,6 +45,7 @@ typedef float SumFloats __attribute__((vector_size(kSumLanes * 4)));
 LENSARA_INLINE SumVector StoredLanes(SumVector sums)
 {
   if constexpr (!kRoundedSums) return sums;
+  // GCC widens the 8 floats as two halves joined by a shuffle, in registers.
   return __builtin_convertvector(__builtin_convertvector(sums, SumFloats), SumVector);
 }
 
