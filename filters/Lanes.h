@@ -21,25 +21,32 @@ namespace filters {
 
 // Pixels blurred at once: kGroups vectors of lanes whose additions interleave, so that the
 // processor has one group's to do while another's wait for their previous sum.
-constexpr int kGroups = 2;
+// The macOS behaviour rounds every sum to single precision after each addition, and the
+// two conversions lengthen each sum's chain several times over: there the sums of
+// kGroupsPerSum adjacent groups share one vector of kSumLanes (an AVX-512 register), and
+// twice the groups are blurred at once, so that four times the lanes are in flight.
+constexpr bool kRoundedSums = std::is_same_v<FilterSum, float>;
+constexpr int kGroups = kRoundedSums ? 4 : 2;
 constexpr int kGroupPixels = kGroups * kLanes;
+constexpr int kGroupsPerSum = kRoundedSums ? 2 : 1;
+constexpr int kSumLanes = kGroupsPerSum * kLanes;
 typedef double Lanes __attribute__((vector_size(kLanes * 8), aligned(8)));
 typedef std::int32_t LaneInts __attribute__((vector_size(kLanes * 4), aligned(4)));
 typedef std::int64_t LaneMask __attribute__((vector_size(kLanes * 8)));
 typedef std::uint8_t LaneBytes __attribute__((vector_size(kLanes * 4)));
 typedef std::uint8_t Bytes16 __attribute__((vector_size(16), aligned(1)));
 typedef std::uint8_t Bytes8 __attribute__((vector_size(8), aligned(1)));
-typedef float LaneFloats __attribute__((vector_size(kLanes * 4)));
+typedef double SumVector __attribute__((vector_size(kSumLanes * 8), aligned(8)));
+typedef std::int32_t SumInts __attribute__((vector_size(kSumLanes * 4), aligned(4)));
+typedef std::int64_t SumMask __attribute__((vector_size(kSumLanes * 8)));
+typedef float SumFloats __attribute__((vector_size(kSumLanes * 4)));
 
 // The lanes as the sums are stored after each addition (FilterSum).
-LENSARA_INLINE Lanes StoredLanes(Lanes sums)
+LENSARA_INLINE SumVector StoredLanes(SumVector sums)
 {
-  if constexpr (std::is_same_v<FilterSum, double>) return sums;
-  // Widened lane by lane: GCC compiles a vector conversion of floats into doubles as two
-  // halves joined through memory, which would lengthen every sum's chain of additions.
-  LaneFloats stored = __builtin_convertvector(sums, LaneFloats);
-  for (int i = 0; i < kLanes; ++i) sums[i] = stored[i];
-  return sums;
+  if constexpr (!kRoundedSums) return sums;
+  // GCC widens the 8 floats as two halves joined by a shuffle, in registers.
+  return __builtin_convertvector(__builtin_convertvector(sums, SumFloats), SumVector);
 }
 
 // The vertical pass works on blocks of this many columns (a multiple of kLanes), row by
@@ -65,6 +72,8 @@ struct Planes {
 
 LENSARA_INLINE Lanes LoadLanes(const double* at) { return *reinterpret_cast<const Lanes*>(at); }
 LENSARA_INLINE LaneInts LoadLaneInts(const std::int32_t* at) { return *reinterpret_cast<const LaneInts*>(at); }
+LENSARA_INLINE SumVector LoadSums(const double* at) { return *reinterpret_cast<const SumVector*>(at); }
+LENSARA_INLINE SumInts LoadSumInts(const std::int32_t* at) { return *reinterpret_cast<const SumInts*>(at); }
 LENSARA_INLINE void StoreLanes(double* at, const Lanes& lanes) { std::memcpy(at, &lanes, sizeof lanes); }
 
 // Whole groups of pixels that hold count pixels.

@@ -9,11 +9,23 @@ namespace filters {
 
 namespace {
 
-// The colour sums and the weight sums of the groups' lanes.
+// Vectors of sums that hold the groups' lanes.
+constexpr int kSumVectors = kGroups / kGroupsPerSum;
+
+// The colour sums and the weight sums of the groups' lanes, group g's in sum vector
+// g / kGroupsPerSum.
 struct GroupSums {
-  Lanes colour[kGroups][3];
-  Lanes weight[kGroups];
+  SumVector colour[kSumVectors][3];
+  SumVector weight[kSumVectors];
 };
+
+// Group g's lanes of a sum vector (a template, so that only the shape's branch is compiled).
+template <class Sums = SumVector>
+LENSARA_INLINE Lanes GroupLanes(const Sums& sums, int g)
+{
+  if constexpr (sizeof(Sums) == sizeof(Lanes)) return sums;
+  else return g % 2 ? __builtin_shufflevector(sums, sums, 4, 5, 6, 7) : __builtin_shufflevector(sums, sums, 0, 1, 2, 3);
+}
 
 // The slots of the groups' lanes: slot s of group g at at[g x span + s].
 struct GroupSlots {
@@ -23,39 +35,45 @@ struct GroupSlots {
   Lanes* Of(int g) const { return at + g * span; }
 };
 
-// Group g's weights of offsets k and -k: slot |k| for k != 0 and 1 for offset 0.
-LENSARA_INLINE Lanes WeightOf(const GroupSlots& slots, int g, std::int32_t k)
+// Sum vector v's weights of offsets k and -k: its groups' slot |k| for k != 0 and 1 for
+// offset 0.
+template <class Sums = SumVector>
+LENSARA_INLINE Sums WeightOf(const GroupSlots& slots, int v, std::int32_t k)
 {
-  return k == 0 ? Lanes{} + 1.0 : slots.Of(g)[k < 0 ? -k : k];
+  if (k == 0) return Sums{} + 1.0;
+  std::int32_t s = k < 0 ? -k : k;
+  const Lanes& first = slots.Of(v * kGroupsPerSum)[s];
+  if constexpr (sizeof(Sums) == sizeof(Lanes)) return first;
+  else return __builtin_shufflevector(first, slots.Of(v * kGroupsPerSum + 1)[s], 0, 1, 2, 3, 4, 5, 6, 7);
 }
 
 // Adds the samples at offset at (a multiple of the stride) with the weights of offset k;
 // the first offset's products start the sums (0 + x is x, as no product is -0). values
-// are the groups' centre map values.
+// are the sum vectors' centre map values.
 template <bool DepthTest>
-LENSARA_INLINE void AddSamples(const Planes& centre, std::ptrdiff_t at, const LaneInts* values,
+LENSARA_INLINE void AddSamples(const Planes& centre, std::ptrdiff_t at, const SumInts* values,
                                const GroupSlots& slots, std::int32_t k, bool first, GroupSums* sums)
 {
 #pragma GCC unroll 2
-  for (int g = 0; g < kGroups; ++g) {
-    std::ptrdiff_t i = at + g * kLanes;
-    Lanes w = WeightOf(slots, g, k);
+  for (int v = 0; v < kSumVectors; ++v) {
+    std::ptrdiff_t i = at + v * kSumLanes;
+    SumVector w = WeightOf(slots, v, k);
     if (DepthTest) {
-      LaneInts counts = values[g] <= LoadLaneInts(centre.map + i) + 5;
-      w = __builtin_convertvector(counts, LaneMask) ? w : Lanes{};
-      sums->weight[g] = StoredLanes(first ? w : sums->weight[g] + w);
+      SumInts counts = values[v] <= LoadSumInts(centre.map + i) + 5;
+      w = __builtin_convertvector(counts, SumMask) ? w : SumVector{};
+      sums->weight[v] = StoredLanes(first ? w : sums->weight[v] + w);
     }
 #pragma GCC unroll 3
     for (int c = 0; c < 3; ++c) {
-      Lanes product = w * LoadLanes(centre.colour[c] + i);
-      sums->colour[g][c] = StoredLanes(first ? product : sums->colour[g][c] + product);
+      SumVector product = w * LoadSums(centre.colour[c] + i);
+      sums->colour[v][c] = StoredLanes(first ? product : sums->colour[v][c] + product);
     }
   }
 }
 
-LENSARA_INLINE void LoadGroupValues(const std::int32_t* map, LaneInts* values)
+LENSARA_INLINE void LoadGroupValues(const std::int32_t* map, SumInts* values)
 {
-  for (int g = 0; g < kGroups; ++g) values[g] = LoadLaneInts(map + g * kLanes);
+  for (int v = 0; v < kSumVectors; ++v) values[v] = LoadSumInts(map + v * kSumLanes);
 }
 
 // The sums of the lanes at offsets -extent .. extent (extent > 0), stride apart.
@@ -63,7 +81,7 @@ template <bool DepthTest, class Stride>
 LENSARA_INLINE void SumLanes(const Planes& centre, Stride stride, std::int32_t extent, const GroupSlots& slots,
                              GroupSums* sums)
 {
-  LaneInts values[kGroups];
+  SumInts values[kSumVectors];
   LoadGroupValues(centre.map, values);
   AddSamples<DepthTest>(centre, -extent * stride, values, slots, -extent, true, sums);
 #pragma GCC unroll 4
@@ -80,7 +98,7 @@ LENSARA_INLINE void SumUnrolled(const Planes& centre, Stride stride, std::int32_
   if constexpr (Extent < Largest) {
     if (extent > Extent) return SumUnrolled<DepthTest, Extent + 1, Largest>(centre, stride, extent, slots, sums);
   }
-  LaneInts values[kGroups];
+  SumInts values[kSumVectors];
   LoadGroupValues(centre.map, values);
 #pragma GCC unroll 32
   for (std::int32_t k = -Extent; k <= Extent; ++k)
@@ -245,14 +263,17 @@ LENSARA_INLINE void BlurLanes(const BlurKernel& kernel, const Planes& centre, St
     for (int g = 0; g < kGroups; ++g) inverse[g] = slots.Of(g)[0];
   }
   for (int g = 0; g < kGroups; ++g) {
-    if (DepthTest) inverse[g] = 1.0 / sums.weight[g];
+    const SumVector* colours = sums.colour[g / kGroupsPerSum];
+    Lanes colour[3] = {GroupLanes(colours[0], g), GroupLanes(colours[1], g), GroupLanes(colours[2], g)};
+    Lanes weightSums = DepthTest ? GroupLanes(sums.weight[g / kGroupsPerSum], g) : Lanes{};
+    if (DepthTest) inverse[g] = 1.0 / weightSums;
     auto weights = [&]() __attribute__((always_inline)) {
-      if (DepthTest) return sums.weight[g];
+      if (DepthTest) return weightSums;
       Lanes w;
       for (int i = 0; i < kLanes; ++i) w[i] = kernel.WeightSum(centre.map[g * kLanes + i]);
       return w;
     };
-    TruncatedQuotients(sums.colour[g], inverse[g], weights, results[g]);
+    TruncatedQuotients(colour, inverse[g], weights, results[g]);
   }
   StoreGroups(results, count, out);
 }

@@ -11,6 +11,7 @@ namespace lensara {
 // each pixel's centre sees, row by row from the top; infinity where it sees none. Not
 // anti-aliased (a mean of two surfaces' distances lies on neither): the centre is where a
 // render without anti-aliasing samples, the effect's depth render among them.
-std::vector<float> CameraDistances(const RenderScene& scene);
+// Rows run in parallel on the render's thread limit.
+std::vector<float> CameraDistances(const RenderScene& scene, int threads);
 
 }  // namespace lensara

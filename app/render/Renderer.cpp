@@ -164,7 +164,7 @@ RenderResult RenderOrThrow(Document& doc, const Container& data, Bitmap& target,
     });
     if (job.progress) job.progress(static_cast<double>(y1) / h);
   }
-  if (job.distances) arena.execute([&] { *job.distances = CameraDistances(*scene); });
+  if (job.distances) *job.distances = CameraDistances(*scene, job.threads);
   return {HST_RENDER_OK, ""};
 }
 
