@@ -43,26 +43,12 @@ tbb::task_arena& ArenaOf(int threads)
   return *arena;
 }
 
-// count equal chunks of a range, the first ones an index longer where it does not divide.
-struct Chunks {
-  int64_t begin, count, length, longer;
-
-  int64_t Start(int64_t i) const { return begin + i * length + std::min(i, longer); }
-};
-
-Chunks SplitRange(int64_t begin, int64_t end, int64_t grain)
-{
-  int64_t size = end - begin;
-  int64_t count = std::max<int64_t>(1, size / std::max<int64_t>(grain, 1));
-  return {begin, count, size / count, size % count};
-}
-
 }  // namespace
 
 void ParallelFor(int threads, int64_t begin, int64_t end, int64_t grain, HstParallelBody body, void* context) noexcept
 {
   if (!body || end <= begin) return;
-  Chunks chunks = SplitRange(begin, end, grain);
+  RangeChunks chunks = SplitRange(begin, end, grain);
   std::vector<char> done;
   char started = 0, finished = 0;
   auto run = [&](int64_t i) {

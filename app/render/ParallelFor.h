@@ -2,6 +2,7 @@
 // the threads of a render's limit.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <exception>
 #include <mutex>
@@ -9,6 +10,22 @@
 #include "host/abi/HstParallel.h"
 
 namespace lensara {
+
+// count equal chunks of a range, the first ones an index longer where it does not divide.
+struct RangeChunks {
+  int64_t begin, count, length, longer;
+
+  int64_t Start(int64_t i) const { return begin + i * length + std::min(i, longer); }
+};
+
+// The chunks of begin .. end - 1 (end > begin) that ParallelFor hands out: as many as grain
+// allows, each of at least grain indices unless the range is smaller.
+inline RangeChunks SplitRange(int64_t begin, int64_t end, int64_t grain)
+{
+  int64_t size = end - begin;
+  int64_t count = std::max<int64_t>(1, size / std::max<int64_t>(grain, 1));
+  return {begin, count, size / count, size % count};
+}
 
 // Splits begin .. end - 1 into chunks of at least grain indices (fewer only when the range
 // is smaller; grain below 1 counts as 1), as many as grain allows, and calls
