@@ -58,7 +58,7 @@ int main(int argc, char** argv)
   CLI::App* blur = app.add_subcommand("blur", "Blur an image by a blur map with the effect's filters");
   blur->add_option("IMAGE", blurOptions.image, "Image to blur (PNG, JPEG, TIFF or EXR)")->required();
   blur->add_option("--layer", blurOptions.layer,
-                   "The EXR image's layer to blur (its <layer>.R/.G/.B; default: R, G, B, else the first layer with them)");
+                   "The EXR image's layer to blur (its <layer>.R/.G/.B; default: R, G, B, else a Combined layer, else the first layer with them)");
   blur->add_option("MAP", blurOptions.map, "Blur map of the same size, read from its red channel: 0 sharp .. 255 fully blurred "
                    "(or --depth)");
   blur->add_option("-o,--output", blurOptions.output,

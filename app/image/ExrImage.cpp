@@ -126,8 +126,17 @@ std::vector<std::string> ColourChannels(const Imf::ChannelList& channels, const 
   if (channels.findChannel("R") || channels.findChannel("G") || channels.findChannel("B")) return Rgb("");
   std::set<std::string> layers;
   channels.layers(layers);
+  std::vector<std::string> pictures;  // the layers with R, G and B, in name order
   for (const std::string& name : layers)
-    if (HasRgb(channels, name + ".")) return Rgb(name + ".");
+    if (HasRgb(channels, name + ".")) pictures.push_back(name);
+  // Blender's multilayer files keep the picture in "<view layer>.Combined", beside passes
+  // such as "<view layer>.AO" whose names sort before it.
+  auto combined = std::find_if(pictures.begin(), pictures.end(), [](const std::string& name) {
+    std::size_t dot = name.rfind('.');
+    return name.compare(dot == std::string::npos ? 0 : dot + 1, std::string::npos, "Combined") == 0;
+  });
+  if (combined != pictures.end()) return Rgb(*combined + ".");
+  if (!pictures.empty()) return Rgb(pictures.front() + ".");
   if (channels.findChannel("Y")) return {"Y"};
   return {channels.begin() == channels.end() ? "R" : channels.begin().name()};
 }

@@ -20,7 +20,8 @@ public:
   void Read(Bitmap& rgb) override;
 
   // The channels Read takes: layer's R, G and B, else the composite R, G and B when there
-  // is one of them, else the first layer's (in the file's order) that has all three, else
+  // is one of them, else a "Combined" layer's (Blender's picture, "<view layer>.Combined"),
+  // else the first layer's (in the file's order) that has all three, else
   // one grey channel (Y, or the first). Error when layer names no layer with R, G and B,
   // listing the layers the file has.
   std::vector<std::string> PictureChannels() const;

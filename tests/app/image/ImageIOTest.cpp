@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/core/Error.h"
+#include "app/image/ExrImage.h"
 #include "tests/support/PngHeader.h"
 #include "tests/support/TempDir.h"
 
@@ -57,6 +58,18 @@ TEST(ImageIO, WrittenImagesReadBackByteForByte)
   lensara::WriteImage(dir / "out.png", bitmap);
   EXPECT_TRUE(lensara::ReadImage(dir / "out.png") == bitmap);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 1); // no temporary left
+}
+
+// A multilayer file as Blender writes it: passes whose names sort before the picture's.
+TEST(ImageIO, TheCombinedLayerIsAMultilayerFilesPicture)
+{
+  test::TempDir dir;
+  lensara::Bitmap ao(2, 2), combined(2, 2);
+  combined.Row(0)[0] = 200;
+  lensara::WriteLayeredImage(dir / "shot.exr", {{"ViewLayer.AO", &ao}, {"ViewLayer.Combined", &combined}});
+  EXPECT_EQ(lensara::ExrImage(dir / "shot.exr").PictureChannels(),
+            (std::vector<std::string>{"ViewLayer.Combined.R", "ViewLayer.Combined.G", "ViewLayer.Combined.B"}));
+  EXPECT_TRUE(lensara::ReadLayeredImage(dir / "shot.exr", "").picture == combined);
 }
 
 TEST(ImageIO, ErrorsNameTheFileAndLeaveNothingBehind)
