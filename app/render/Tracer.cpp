@@ -186,11 +186,13 @@ Vector Tracer::Angled(std::size_t index, const Hit& hit, const LightPath& toLigh
 
 inline void Tracer::Toward(std::size_t index, const Vector& point, LightPath& toLight) const
 {
-  // Lights often share a place (the depth lights all sit at the camera).
-  const std::vector<Light>& lights = scene.Lights();
-  if (index == 0 || lights[index].position != lights[index - 1].position) {
-    toLight.offset = lights[index].position - point;
+  // Lights often share a place (the depth lights all sit at the camera). The path is kept
+  // from the last light computed, not the light before, which a reflection may have skipped.
+  const Vector& position = scene.Lights()[index].position;
+  if (!toLight.to || position != *toLight.to) {
+    toLight.offset = position - point;
     toLight.distance = Length(toLight.offset);
+    toLight.to = &position;
   }
 }
 

@@ -42,8 +42,9 @@ private:
   struct LightPath {
     Vector offset;
     double distance = 0.0;
+    const Vector* to = nullptr;  // the light position offset and distance lead to
   };
-  // toLight from point to the light, kept from the light before when that shares its place.
+  // toLight from point to the light, kept when it already leads to the light's place.
   void Toward(std::size_t light, const Vector& point, LightPath& toLight) const;
   // The light's direct light as its layer takes it: clamped at 0 and added.
   void AddToLayer(PassSample* passes, std::size_t light, const Vector& direct) const;

@@ -248,6 +248,27 @@ TEST_F(RendererTest, TheLightListAppliesToDescendantsByItsFlags)
   EXPECT_EQ(Grey(), 255) << "included itself";
 }
 
+TEST_F(RendererTest, ALightKeptOutOfReflectionsLeavesTheNextLightAtItsPlaceWhole)
+{
+  // Seen in a mirror ball: a white ball behind the camera lit by two lights at one place, one
+  // of them kept out of reflections. Which one must not matter.
+  Camera();
+  Node& wall = Add(kSphere, "Wall", nullptr, {0.0, 0.0, -1500.0});
+  Set(wall, 1110, 500.0);
+  Material(Add(kSphere, "Ball", nullptr, {0.0, 0.0, 500.0}), {{2000, 0}, {2003, 1}, {2008, 0}, {2130, Vector{1.0, 1.0, 1.0}}});
+  Node& first = Add(kLight, "First", nullptr, {0.0, 300.0, -500.0});
+  Node& second = Add(kLight, "Second", nullptr, {0.0, 300.0, -500.0});
+  for (Node* l : {&first, &second}) Set(*l, kLightBrightness, 0.25);
+  auto keptOut = [&](Node& light) {
+    for (Node* l : {&first, &second}) l->Data().FindLive(100000)->GetInExclude()->entries.clear();
+    light.Data().FindLive(100000)->GetInExclude()->entries.push_back({wall.GetIdentity(), 8});  // reflection visibility
+    return Pixel();
+  };
+  Grey3 secondReflected = keptOut(first);
+  EXPECT_GT(secondReflected[0], 0);
+  EXPECT_EQ(secondReflected, keptOut(second));
+}
+
 // A floor seen from above through an occluder the camera does not see, under a light above.
 class ShadowTest : public RendererTest {
 protected:
