@@ -13,6 +13,7 @@
 #include "app/core/Geometry.h"
 #include "app/image/ImageIO.h"
 #include "app/session/DepthMaps.h"
+#include "app/session/FrameSequence.h"
 #include "app/session/SceneLoading.h"
 #include "filters/Filters.h"
 #include "resources/description/vpdof.h"
@@ -233,17 +234,22 @@ bool BlurByMaps(const EffectRun& s, Bitmap& image, Bitmap& result, const DepthMa
 }
 
 const char* const kMapNames[] = {"Lensara Depth", "Lensara Depth Front", "Lensara Depth Rear"};
-const char* const kMapFiles[] = {"lensara-depth.png", "lensara-depth-front.png", "lensara-depth-rear.png"};
 
 std::vector<NamedBitmap> MapLayers(const DepthMaps& maps)
 {
   return {{kMapNames[0], &maps.main}, {kMapNames[1], &maps.front}, {kMapNames[2], &maps.rear}};
 }
 
+// Where --save-maps writes a map: named after its layer, as a render writes it.
+std::filesystem::path MapFile(const std::filesystem::path& folder, const std::string& layer)
+{
+  return folder / (FileNameOf(layer) + ".png");
+}
+
 void SaveMaps(const std::filesystem::path& folder, const DepthMaps& maps)
 {
   std::vector<NamedBitmap> layers = MapLayers(maps);
-  for (std::size_t i = 0; i < layers.size(); ++i) WriteImage(folder / kMapFiles[i], *layers[i].bitmap);
+  for (const NamedBitmap& layer : layers) WriteImage(MapFile(folder, layer.name), *layer.bitmap);
 }
 
 // "START-END" as DOF_<side>_START and _END (end first: the effect keeps a start within its
@@ -282,7 +288,7 @@ bool RunDepthBlur(const Host& host, const BlurOptions& options, const std::vecto
                   BreakTest* breakTest, ProgressDisplay* progress, std::ostream& messages)
 {
   CheckImageOutput(options.output);
-  if (!options.saveMaps.empty()) CheckImageOutput(options.saveMaps / kMapFiles[0]);
+  if (!options.saveMaps.empty()) CheckImageOutput(MapFile(options.saveMaps, kMapNames[0]));
   std::unique_ptr<Document> doc = EffectDocument(host, options, edits, messages);
   EffectRun run = ReadEffectRun(SceneEffect(*doc, options.params).Data());
   DepthRules rules(*doc);

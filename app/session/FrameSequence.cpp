@@ -42,19 +42,6 @@ std::filesystem::path NumberedFile(const std::filesystem::path& file, const std:
   return file.parent_path() / (Numbered(file.stem().string(), frame) + file.extension().string());
 }
 
-// A file name from a layer name: lower-case letters and digits, every other run of
-// characters one '-' ("Lensara Depth" -> "lensara-depth"); "layer" when nothing is left.
-std::string FileNameOf(const std::string& layerName)
-{
-  std::string name;
-  for (unsigned char c : layerName) {
-    if (std::isalnum(c)) name += static_cast<char>(std::tolower(c));
-    else if (!name.empty() && name.back() != '-') name += '-';
-  }
-  while (!name.empty() && name.back() == '-') name.pop_back();
-  return name.empty() ? "layer" : name;
-}
-
 // The visible layers of image.
 std::vector<const Layer*> VisibleLayers(const MultipassBitmap& image)
 {
@@ -294,6 +281,18 @@ private:
 };
 
 }  // namespace
+
+std::string FileNameOf(const std::string& layerName)
+{
+  std::string name;
+  for (unsigned char c : layerName) {
+    if (std::isalnum(c)) name += static_cast<char>(std::tolower(c));
+    else if (!name.empty() && name.back() != '-') name += '-';
+  }
+  while (!name.empty() && name.back() == '-') name.pop_back();
+  return name.empty() ? "layer" : name;
+}
+
 
 FrameRange AnimatedFrames(Document& doc)
 {

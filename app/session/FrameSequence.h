@@ -45,6 +45,10 @@ FrameRange AnimatedFrames(Document& doc);
 // any scene is read.
 void PrepareFrameOutputs(const RenderOptions& options);
 
+// A file name from a layer name: lower-case letters and digits, every other run of
+// characters one '-' ("Lensara Depth" -> "lensara-depth"); "layer" when nothing is left.
+std::string FileNameOf(const std::string& layerName);
+
 // Renders doc frame by frame with the video posts of its active render settings
 // (FrameRender: final renders, flag bit 0) and writes, per frame, output/image.png (the
 // final image), output/image.exr (the image as R, G, B and every visible layer as
