@@ -52,8 +52,6 @@ const Filter& FindFilter(const std::string& filter)
 
 filters::Filter FindDriver(const std::string& filter) { return FindFilter(filter).driver; }
 
-std::string SizeText(const ImageSize& s) { return std::to_string(s.width) + " x " + std::to_string(s.height); }
-
 // Compares the sizes the headers declare, so that neither image is decoded for nothing.
 void CheckSameSize(const BlurOptions& options)
 {

@@ -6,10 +6,9 @@ namespace lensara {
 
 namespace {
 
-using Json = nlohmann::ordered_json;
 
 // A container value as JSON, typed by the parameter's description where there is one.
-Json ToJson(const Value& value, const ParameterDescription* p)
+nlohmann::ordered_json ToJson(const Value& value, const ParameterDescription* p)
 {
   if (p && p->type == ParameterDescription::Type::Bool && value.IsLong()) return value.ToLong() != 0;
   if (value.IsLong()) return value.ToLong();
@@ -19,9 +18,9 @@ Json ToJson(const Value& value, const ParameterDescription* p)
 }
 
 // The container's values, each under its parameter's name or else its key's number.
-Json Parameters(const Container& data, const Description& description)
+nlohmann::ordered_json Parameters(const Container& data, const Description& description)
 {
-  Json parameters = Json::object();
+  nlohmann::ordered_json parameters = nlohmann::ordered_json::object();
   for (const auto& [key, value] : data.Entries()) {
     const ParameterDescription* p = description.Find(key);
     parameters[p ? p->name : std::to_string(key)] = ToJson(value, p);
@@ -29,27 +28,27 @@ Json Parameters(const Container& data, const Description& description)
   return parameters;
 }
 
-Json Report(Host& host)
+nlohmann::ordered_json Report(Host& host)
 {
-  Json report;
+  nlohmann::ordered_json report;
   report["version"] = host.Version();
   report["product_kind"] = host.ProductKind();
-  Json plugins = Json::array();
+  nlohmann::ordered_json plugins = nlohmann::ordered_json::array();
   for (const auto& cls : host.VideoPosts()) {
-    Json entry;
+    nlohmann::ordered_json entry;
     entry["id"] = cls->id;
     entry["name"] = cls->name;
     entry["library"] = cls->library->File().string();
     std::unique_ptr<Node> node = host.CreateVideoPost(cls->id);
-    entry["parameters"] = node ? Parameters(node->Data(), cls->description) : Json(nullptr);
+    entry["parameters"] = node ? Parameters(node->Data(), cls->description) : nlohmann::ordered_json(nullptr);
     plugins.push_back(entry);
   }
   report["plugins"] = plugins;
-  Json libraries = Json::array();
+  nlohmann::ordered_json libraries = nlohmann::ordered_json::array();
   for (const auto& library : host.Libraries()) libraries.push_back(library->File().string());
   report["libraries"] = libraries;
   auto reports = [](const std::vector<PluginReport>& list) {
-    Json out = Json::array();
+    nlohmann::ordered_json out = nlohmann::ordered_json::array();
     for (const PluginReport& r : list) out.push_back({{"library", r.library.string()}, {"reason", r.reason}});
     return out;
   };
@@ -58,7 +57,7 @@ Json Report(Host& host)
   return report;
 }
 
-void WriteText(const Json& report, std::ostream& out)
+void WriteText(const nlohmann::ordered_json& report, std::ostream& out)
 {
   out << "host version " << report["version"] << ", product kind " << report["product_kind"] << "\n";
   out << "plug-in libraries:\n";
@@ -78,7 +77,7 @@ void WriteText(const Json& report, std::ostream& out)
 
 void WriteInfo(Host& host, bool json, std::ostream& out)
 {
-  Json report = Report(host);
+  nlohmann::ordered_json report = Report(host);
   if (json)
     out << report.dump() << "\n";
   else

@@ -14,7 +14,6 @@ namespace lensara {
 
 namespace {
 
-using Json = nlohmann::json;
 using Type = ParameterDescription::Type;
 
 constexpr std::pair<Type, const char*> kTypeNames[] = {
@@ -31,14 +30,14 @@ Type ParseType(const std::string& text)
 }
 
 // A cycle value with its label, its name when the description gives none.
-CycleValue ParseCycleValue(const Json& j)
+CycleValue ParseCycleValue(const nlohmann::json& j)
 {
   std::string name = j.at("name").get<std::string>();
   std::string label = j.value("label", name);
   return {j.at("id").get<int32_t>(), std::move(name), std::move(label)};
 }
 
-ParameterDescription ParseParameter(const Json& j, const std::string& group)
+ParameterDescription ParseParameter(const nlohmann::json& j, const std::string& group)
 {
   ParameterDescription p;
   p.id = j.at("id").get<int32_t>();
@@ -52,18 +51,18 @@ ParameterDescription ParseParameter(const Json& j, const std::string& group)
   p.limits.max = j.value("max", p.limits.max);
   if (p.limits.min > p.limits.max) throw Error("parameter " + p.name + " has a min above its max");
   if (p.type == Type::Cycle) {
-    for (const Json& c : j.at("cycle")) p.cycle.push_back(ParseCycleValue(c));
+    for (const nlohmann::json& c : j.at("cycle")) p.cycle.push_back(ParseCycleValue(c));
     if (p.cycle.empty()) throw Error("cycle parameter " + p.name + " has no values");
   }
   return p;
 }
 
-Json ReadJson(const std::filesystem::path& file)
+nlohmann::json ReadJson(const std::filesystem::path& file)
 {
   std::ifstream in(file);
   if (!in) throw Error(file.string() + ": cannot be read");
   try {
-    return ParseBoundedJson<Json>(in);
+    return ParseBoundedJson<nlohmann::json>(in);
   } catch (const std::exception& e) {
     throw Error(file.string() + ": " + e.what());
   }
@@ -73,15 +72,15 @@ Json ReadJson(const std::filesystem::path& file)
 
 Description Description::Load(const std::filesystem::path& file)
 {
-  Json root = ReadJson(file);
+  nlohmann::json root = ReadJson(file);
   Description d;
   try {
     d.name = root.at("name").get<std::string>();
-    for (const Json& group : root.at("groups")) {
+    for (const nlohmann::json& group : root.at("groups")) {
       std::string label = group.value("label", std::string());
-      for (const Json& p : group.at("parameters")) d.parameters.push_back(ParseParameter(p, label));
+      for (const nlohmann::json& p : group.at("parameters")) d.parameters.push_back(ParseParameter(p, label));
     }
-  } catch (const Json::exception& e) {
+  } catch (const nlohmann::json::exception& e) {
     throw Error(file.string() + ": " + e.what());
   } catch (const Error& e) {
     throw Error(file.string() + ": " + e.what());

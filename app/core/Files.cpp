@@ -18,11 +18,6 @@ namespace lensara {
 
 namespace {
 
-Error FileError(const std::filesystem::path& file, const std::string& problem)
-{
-  return Error(file.string() + ": " + problem);
-}
-
 // The system's text for errno in lower case: "permission denied".
 std::string SystemProblem(int error)
 {
@@ -124,6 +119,11 @@ private:
 };
 
 }  // namespace
+
+Error FileError(const std::filesystem::path& file, const std::string& problem)
+{
+  return Error(file.string() + ": " + problem);
+}
 
 void CheckReadable(const std::filesystem::path& file)
 {

@@ -5,7 +5,12 @@
 #include <functional>
 #include <string>
 
+#include "Error.h"
+
 namespace lensara {
+
+// Error "file: problem".
+Error FileError(const std::filesystem::path& file, const std::string& problem);
 
 // Throws Error "file: problem" unless file is a regular file this process can read: "no
 // such file", "is a directory", "is not a regular file", "permission denied", and as

@@ -16,7 +16,7 @@ namespace {
 
 using K = NodeKind;
 
-Value V(double x, double y, double z) { return Value(Vector{x, y, z}); }
+Value VectorValue(double x, double y, double z) { return Value(Vector{x, y, z}); }
 
 // Sizes, radii and distances a renderer divides by or builds geometry from.
 const Limits kPositive{0.0, std::numeric_limits<double>::infinity(), true};
@@ -39,14 +39,14 @@ std::vector<KeyInfo> StandardMaterialKeys()
   for (int32_t ch = 0; ch < kMaterialChannelCount; ++ch)
     keys.push_back({kMaterialChannelState + ch, std::string(channels[ch]) + "_on", Value(ch == 0 || ch == 8 ? 1 : 0)});
   std::vector<KeyInfo> settings = {
-      {kMaterialColor, "color", V(0.8, 0.8, 0.8)},
+      {kMaterialColor, "color", VectorValue(0.8, 0.8, 0.8)},
       {kMaterialColorBrightness, "color_brightness", Value(1.0)},
       {kMaterialColorShader, "color_shader", Value(Link{})},
-      {kMaterialLuminanceColor, "luminance_color", V(1.0, 1.0, 1.0)},
+      {kMaterialLuminanceColor, "luminance_color", VectorValue(1.0, 1.0, 1.0)},
       {kMaterialLuminanceBrightness, "luminance_brightness", Value(1.0)},
-      {kMaterialTransparencyColor, "transparency_color", V(1.0, 1.0, 1.0)},
+      {kMaterialTransparencyColor, "transparency_color", VectorValue(1.0, 1.0, 1.0)},
       {kMaterialTransparencyStrength, "transparency_strength", Value(1.0)},
-      {kMaterialReflectionColor, "reflection_color", V(1.0, 1.0, 1.0)},
+      {kMaterialReflectionColor, "reflection_color", VectorValue(1.0, 1.0, 1.0)},
       {kMaterialReflectionStrength, "reflection_strength", Value(1.0)},
       {kMaterialSpecularWidth, "specular_width", Value(0.5)},
       {kMaterialSpecularHeight, "specular_height", Value(0.5)},
@@ -61,7 +61,7 @@ std::vector<NodeType> MakeTypes()
   return {
       {kPolygon, K::Object, "polygon", "Polygon", {}},
       {kLight, K::Object, "light", "Light",
-       {{kLightColor, "color", V(1.0, 1.0, 1.0)},
+       {{kLightColor, "color", VectorValue(1.0, 1.0, 1.0)},
         {kLightBrightness, "brightness", Value(1.0)},
         {kLightKind, "light_type", Value(0)},
         {kLightShadows, "shadows", Value(0)},
@@ -88,24 +88,24 @@ std::vector<NodeType> MakeTypes()
         {kCameraRearStart, "rear_start", Value(0.0)},
         {kCameraRearEnd, "rear_end", Value(0.0)}}},
       {kFloor, K::Object, "floor", "Floor", {}},
-      {kSky, K::Object, "sky", "Sky", {{kSkyColor, "color", V(0.55, 0.7, 0.9)}}},
+      {kSky, K::Object, "sky", "Sky", {{kSkyColor, "color", VectorValue(0.55, 0.7, 0.9)}}},
       {kEnvironment, K::Object, "environment", "Environment",
-       {{kEnvironmentColor, "color", V(0.2, 0.2, 0.2)},
+       {{kEnvironmentColor, "color", VectorValue(0.2, 0.2, 0.2)},
         {kEnvironmentStrength, "strength", Value(1.0)},
         {kEnvironmentFog, "fog", Value(0)},
-        {kEnvironmentFogColor, "fog_color", V(1.0, 1.0, 1.0)},
+        {kEnvironmentFogColor, "fog_color", VectorValue(1.0, 1.0, 1.0)},
         {kEnvironmentFogDistance, "fog_distance", Value(1000.0), kPositive}}},
       {kNull, K::Object, "null", "Null", {}},
-      {kCube, K::Object, "cube", "Cube", {{kCubeSize, "size", V(200.0, 200.0, 200.0), kPositive}}},
+      {kCube, K::Object, "cube", "Cube", {{kCubeSize, "size", VectorValue(200.0, 200.0, 200.0), kPositive}}},
       {kSphere, K::Object, "sphere", "Sphere", {{kSphereRadius, "radius", Value(100.0), kPositive}}},
       {kPlane, K::Object, "plane", "Plane",
        {{kPlaneWidth, "width", Value(400.0), kPositive}, {kPlaneHeight, "height", Value(400.0), kPositive}}},
       {kSun, K::Object, "sun", "Sun",
-       {{kSunColor, "color", V(1.0, 1.0, 1.0)},
+       {{kSunColor, "color", VectorValue(1.0, 1.0, 1.0)},
         {kSunStrength, "strength", Value(1.0)},
-        {kSunSkyColor, "sky_color", V(0.55, 0.7, 0.9)}}},
+        {kSunSkyColor, "sky_color", VectorValue(0.55, 0.7, 0.9)}}},
       {kForeground, K::Object, "foreground", "Foreground",
-       {{kForegroundColor, "color", V(0.0, 0.0, 0.0)}, {kForegroundOpacity, "opacity", Value(0.0)}}},
+       {{kForegroundColor, "color", VectorValue(0.0, 0.0, 0.0)}, {kForegroundOpacity, "opacity", Value(0.0)}}},
       {kTextureTag, K::Tag, "texture", "Texture", {{kTextureTagMaterial, "material", Value(Link{})}}},
       {kCompositingTag, K::Tag, "compositing", "Compositing",
        {{kCompositingCastShadows, "cast_shadows", Value(1)},
@@ -119,8 +119,8 @@ std::vector<NodeType> MakeTypes()
       {kHairMaterial, K::Material, "hair", "Hair Material", {{kHairMaterialGradient, "gradient", Value(WhiteToBlack())}}},
       {kBitmapShader, K::Shader, "bitmap", "Bitmap", {{kBitmapShaderFile, "file", Value(std::string())}}},
       {kCheckerboardShader, K::Shader, "checkerboard", "Checkerboard",
-       {{kCheckerboardColor1, "color1", V(1.0, 1.0, 1.0)},
-        {kCheckerboardColor2, "color2", V(0.0, 0.0, 0.0)},
+       {{kCheckerboardColor1, "color1", VectorValue(1.0, 1.0, 1.0)},
+        {kCheckerboardColor2, "color2", VectorValue(0.0, 0.0, 0.0)},
         {kCheckerboardUFrequency, "u_frequency", Value(8.0)},
         {kCheckerboardVFrequency, "v_frequency", Value(8.0)}}},
       {kRenderData, K::RenderData, "render_settings", "My Render Setting",

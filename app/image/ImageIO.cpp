@@ -24,11 +24,6 @@ namespace {
 
 int pngCompression = kDefaultPngCompression;
 
-Error FileError(const std::filesystem::path& file, const std::string& problem)
-{
-  return Error(file.string() + ": " + problem);
-}
-
 constexpr const char* kOutputExtensions[] = {".png", ".jpg", ".jpeg", ".tif", ".tiff", ".exr"};
 
 std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
@@ -114,8 +109,6 @@ std::unique_ptr<ImageReader> OpenReader(const std::filesystem::path& file, Forma
   }
   return std::make_unique<ExrImage>(file, layer);
 }
-
-std::string SizeText(const ImageSize& size) { return std::to_string(size.width) + " x " + std::to_string(size.height); }
 
 // Runs a format's call; its Error becomes one naming file, after lead.
 template <class Call>

@@ -9,6 +9,8 @@
 
 namespace lensara {
 
+std::string SizeText(const ImageSize& size) { return std::to_string(size.width) + " x " + std::to_string(size.height); }
+
 bool ImageReader::ReadSamples(std::vector<float>&) { ThrowNoDepthSamples(); }
 
 void ThrowNoDepthSamples()

@@ -20,6 +20,9 @@ struct ImageSize {
   bool operator!=(const ImageSize& o) const { return !(*this == o); }
 };
 
+// "width x height", as messages state sizes.
+std::string SizeText(const ImageSize& size);
+
 // What a header declares: the size, the bytes of samples the format stores before its
 // compression, and the most bytes its compression can make of one byte of file.
 struct ImageHeader {

@@ -13,23 +13,23 @@
 
 namespace lensara {
 
-namespace {
-
-// The quality of JPEGs written: close to the source, as the host writes final pictures.
-constexpr int kJpegQuality = 98;
-
 // libjpeg reports errors by longjmp: the functions that call setjmp below hold no object
 // with a destructor.
-struct Errors {
+struct JpegErrors {
   jpeg_error_mgr manager{};
   std::jmp_buf jump;
   bool outOfMemory = false;
   char message[JMSG_LENGTH_MAX] = "";
 };
 
+namespace {
+
+// The quality of JPEGs written: close to the source, as the host writes final pictures.
+constexpr int kJpegQuality = 98;
+
 [[noreturn]] void OnError(j_common_ptr info)
 {
-  Errors& errors = *static_cast<Errors*>(info->client_data);
+  JpegErrors& errors = *static_cast<JpegErrors*>(info->client_data);
   info->err->format_message(info, errors.message);
   errors.outOfMemory = info->err->msg_code == JERR_OUT_OF_MEMORY;
   std::longjmp(errors.jump, 1);
@@ -39,7 +39,7 @@ void Silent(j_common_ptr) {}
 
 // Sets up errors to end in OnError and print nothing, for info.
 template <class Info>
-void Attach(Info& info, Errors& errors)
+void Attach(Info& info, JpegErrors& errors)
 {
   info.err = jpeg_std_error(&errors.manager);
   errors.manager.error_exit = OnError;
@@ -47,7 +47,7 @@ void Attach(Info& info, Errors& errors)
   info.client_data = &errors;
 }
 
-[[noreturn]] void ThrowFailure(const Errors& errors)
+[[noreturn]] void ThrowFailure(const JpegErrors& errors)
 {
   if (errors.outOfMemory) throw std::bad_alloc();
   throw Error(errors.message);
@@ -63,7 +63,7 @@ struct JpegImage::State {
   }
 
   jpeg_decompress_struct info{};
-  Errors errors;
+  JpegErrors errors;
   bool created = false;
   std::FILE* file = nullptr;
 };
@@ -106,7 +106,7 @@ struct Compressor {
   }
 
   jpeg_compress_struct info{};
-  Errors errors;
+  JpegErrors errors;
   bool created = false;
 };
 

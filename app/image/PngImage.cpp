@@ -37,9 +37,9 @@ struct PngImage::State {
 
 namespace {
 
-using State = PngImage::State;
+using PngState = PngImage::State;
 
-State& StateOf(png_structp png) { return *static_cast<State*>(png_get_error_ptr(png)); }
+PngState& StateOf(png_structp png) { return *static_cast<PngState*>(png_get_error_ptr(png)); }
 
 [[noreturn]] void OnError(png_structp png, png_const_charp text)
 {
@@ -60,7 +60,7 @@ void Free(png_structp, png_voidp block) { std::free(block); }
 
 void WriteBytes(png_structp png, png_bytep data, png_size_t size)
 {
-  State& state = StateOf(png);
+  PngState& state = StateOf(png);
   if (state.file && std::fwrite(data, 1, size, state.file) != size) png_error(png, "cannot write the file");
   if (state.bytes) {
     try {
@@ -75,13 +75,13 @@ void WriteBytes(png_structp png, png_bytep data, png_size_t size)
 void Flush(png_structp) {}
 
 // Throws what the callbacks kept of a failed call.
-[[noreturn]] void ThrowFailure(const State& state)
+[[noreturn]] void ThrowFailure(const PngState& state)
 {
   if (state.outOfMemory) throw std::bad_alloc();
   throw Error(state.message);
 }
 
-bool ReadInfo(State& s)
+bool ReadInfo(PngState& s)
 {
   if (setjmp(png_jmpbuf(s.png))) return false;
   png_init_io(s.png, s.file);
@@ -90,7 +90,7 @@ bool ReadInfo(State& s)
 }
 
 // Asks libpng for 8-bit RGB rows whatever the file holds.
-bool ChooseRgb(State& s)
+bool ChooseRgb(PngState& s)
 {
   if (setjmp(png_jmpbuf(s.png))) return false;
   png_byte type = png_get_color_type(s.png, s.info), depth = png_get_bit_depth(s.png, s.info);
@@ -108,7 +108,7 @@ bool ChooseRgb(State& s)
 }
 
 // Asks libpng for 16-bit grey samples in the machine's byte order, as they are.
-bool ChooseSamples(State& s)
+bool ChooseSamples(PngState& s)
 {
   if (setjmp(png_jmpbuf(s.png))) return false;
   png_set_swap(s.png);
@@ -119,7 +119,7 @@ bool ChooseSamples(State& s)
   return true;
 }
 
-bool ReadRows(State& s, png_bytepp rows)
+bool ReadRows(PngState& s, png_bytepp rows)
 {
   if (setjmp(png_jmpbuf(s.png))) return false;
   png_read_image(s.png, rows);
@@ -132,7 +132,7 @@ bool ReadRows(State& s, png_bytepp rows)
 // of all five filters' size on renders and photographs (often below it) in two thirds of the time.
 int RowFilters(int level) { return level == 0 ? PNG_FILTER_NONE : PNG_FILTER_SUB | PNG_FILTER_UP; }
 
-bool WriteRows(State& s, const Bitmap& bitmap, int level, png_bytepp rows)
+bool WriteRows(PngState& s, const Bitmap& bitmap, int level, png_bytepp rows)
 {
   if (setjmp(png_jmpbuf(s.png))) return false;
   png_set_write_fn(s.png, &s, WriteBytes, Flush);
@@ -159,7 +159,7 @@ std::vector<png_bytep> Rows(const Bitmap& bitmap)
   return Rows(bitmap.Row(0), std::size_t(bitmap.Width()) * 3, std::size_t(bitmap.Height()));
 }
 
-void CreateStructs(State& s)
+void CreateStructs(PngState& s)
 {
   s.png = s.reading ? png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &s, OnError, OnWarning, &s, Allocate, Free)
                   : png_create_write_struct_2(PNG_LIBPNG_VER_STRING, &s, OnError, OnWarning, &s, Allocate, Free);
@@ -168,7 +168,7 @@ void CreateStructs(State& s)
 }
 
 // Writes bitmap through a state whose file or bytes are set.
-void WriteWith(State& s, const Bitmap& bitmap, int level)
+void WriteWith(PngState& s, const Bitmap& bitmap, int level)
 {
   std::vector<png_bytep> rows = Rows(bitmap);
   CreateStructs(s);
@@ -177,7 +177,7 @@ void WriteWith(State& s, const Bitmap& bitmap, int level)
 
 }  // namespace
 
-PngImage::PngImage(const std::filesystem::path& file) : state(std::make_unique<State>())
+PngImage::PngImage(const std::filesystem::path& file) : state(std::make_unique<PngState>())
 {
   state->reading = true;
   state->file = OpenForReading(file);
@@ -210,7 +210,7 @@ bool PngImage::ReadSamples(std::vector<float>& values)
 
 void PngImage::Write(std::FILE* file, const Bitmap& bitmap, int level)
 {
-  State s;
+  PngState s;
   s.file = file;
   WriteWith(s, bitmap, level);
 }
@@ -218,7 +218,7 @@ void PngImage::Write(std::FILE* file, const Bitmap& bitmap, int level)
 std::string PngImage::Encode(const Bitmap& bitmap, int level)
 {
   std::string bytes;
-  State s;
+  PngState s;
   s.bytes = &bytes;
   WriteWith(s, bitmap, level);
   return bytes;

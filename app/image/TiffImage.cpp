@@ -24,7 +24,7 @@ struct TiffImage::State {
 
 namespace {
 
-using State = TiffImage::State;
+using TiffState = TiffImage::State;
 
 // A 12-bit LZW code stands for at most 4096 bytes.
 constexpr uint64_t kLzwRatio = 4096 * 8 / 12;
@@ -33,16 +33,16 @@ constexpr uint64_t kPackBitsRatio = 64;
 
 int KeepError(TIFF*, void* user, const char*, const char* format, va_list arguments)
 {
-  char* message = static_cast<State*>(user)->message;
-  if (!*message) std::vsnprintf(message, sizeof State::message, format, arguments);
+  char* message = static_cast<TiffState*>(user)->message;
+  if (!*message) std::vsnprintf(message, sizeof TiffState::message, format, arguments);
   return 1;  // handled: libtiff prints nothing
 }
 
 int IgnoreWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
-[[noreturn]] void ThrowFailure(const State& state) { ThrowLibraryError(state.message); }
+[[noreturn]] void ThrowFailure(const TiffState& state) { ThrowLibraryError(state.message); }
 
-void Open(State& s, const std::filesystem::path& file, const char* mode)
+void Open(TiffState& s, const std::filesystem::path& file, const char* mode)
 {
   s.options = TIFFOpenOptionsAlloc();
   if (!s.options) throw std::bad_alloc();
@@ -85,7 +85,7 @@ float Sample(const std::vector<char>& row, std::size_t x)
 
 }  // namespace
 
-TiffImage::TiffImage(const std::filesystem::path& file) : state(std::make_unique<State>())
+TiffImage::TiffImage(const std::filesystem::path& file) : state(std::make_unique<TiffState>())
 {
   Open(*state, file, "r");
   TIFF* tiff = state->tiff;
@@ -129,7 +129,7 @@ bool TiffImage::ReadSamples(std::vector<float>& values)
 
 void TiffImage::Write(const std::filesystem::path& file, const Bitmap& bitmap)
 {
-  State s;
+  TiffState s;
   Open(s, file, "w");
   TIFF* tiff = s.tiff;
   TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, uint32_t(bitmap.Width()));

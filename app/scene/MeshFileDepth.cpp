@@ -16,7 +16,6 @@ namespace lensara {
 
 namespace {
 
-using Json = nlohmann::json;
 using Children = std::vector<std::vector<std::size_t>>;
 
 std::string ReadRest(std::istream& in) { return {std::istreambuf_iterator<char>(in), {}}; }
@@ -38,18 +37,18 @@ std::string BinaryGltfJson(std::istream& in, std::uintmax_t fileSize)
 
 // Each node's children by index: glTF 2 keeps its nodes in an array and names children by
 // index, glTF 1 in an object and by key.
-Children NodeChildren(const Json& root)
+Children NodeChildren(const nlohmann::json& root)
 {
-  const Json* nodes = root.is_object() && root.contains("nodes") ? &root["nodes"] : nullptr;
+  const nlohmann::json* nodes = root.is_object() && root.contains("nodes") ? &root["nodes"] : nullptr;
   if (!nodes || !nodes->is_structured()) return {};
   std::map<std::string, std::size_t> indexOfKey;
   if (nodes->is_object())
     for (const auto& [key, node] : nodes->items()) indexOfKey.emplace(key, indexOfKey.size());
   Children children;
-  for (const Json& node : *nodes) {
+  for (const nlohmann::json& node : *nodes) {
     children.emplace_back();
     if (!node.is_object() || !node.contains("children") || !node["children"].is_array()) continue;
-    for (const Json& child : node["children"]) {
+    for (const nlohmann::json& child : node["children"]) {
       auto key = child.is_string() ? indexOfKey.find(child.get<std::string>()) : indexOfKey.end();
       if (child.is_number_unsigned()) children.back().push_back(child.get<std::size_t>());
       if (key != indexOfKey.end()) children.back().push_back(key->second);
@@ -96,11 +95,11 @@ bool DeeperThan(const Children& children, int limit)
   return false;
 }
 
-Json CheckGltf(const std::filesystem::path& file, const std::string& text)
+nlohmann::json CheckGltf(const std::filesystem::path& file, const std::string& text)
 {
-  Json root;
+  nlohmann::json root;
   try {
-    root = ParseBoundedJson<Json>(text, false);
+    root = ParseBoundedJson<nlohmann::json>(text, false);
   } catch (const JsonTooDeep& e) {
     throw RefusedMeshFile(file, e.what());
   }
@@ -158,7 +157,7 @@ Error NodeHierarchyTooDeep(const std::filesystem::path& file)
   return RefusedMeshFile(file, "node hierarchy deeper than " + std::to_string(kMaxNodeDepth) + " levels");
 }
 
-Json CheckMeshFileDepth(const std::filesystem::path& file)
+nlohmann::json CheckMeshFileDepth(const std::filesystem::path& file)
 {
   std::ifstream in(file, std::ios::binary);
   char magic[4] = {};

@@ -43,7 +43,7 @@ HstBitmap BitmapClone(HstBitmap b)
   return Guarded([b] { return (new Bitmap(*B(b)))->Handle(); }, HstBitmap{});
 }
 
-HstBitmapTable MakeSection()
+HstBitmapTable MakeBitmapSection()
 {
   HstBitmapTable t{};
   t.size = sizeof t;
@@ -62,7 +62,7 @@ HstBitmapTable MakeSection()
 
 const HstBitmapTable* BitmapSection()
 {
-  static const HstBitmapTable section = MakeSection();
+  static const HstBitmapTable section = MakeBitmapSection();
   return &section;
 }
 

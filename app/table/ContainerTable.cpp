@@ -55,7 +55,7 @@ HstGradient ContainerGetGradient(HstContainer c, int32_t key)
   return v ? ToHandle(v->GetGradient()) : nullptr;
 }
 
-HstContainerTable MakeSection()
+HstContainerTable MakeContainerSection()
 {
   HstContainerTable t{};
   t.size = sizeof t;
@@ -81,7 +81,7 @@ HstContainerTable MakeSection()
 
 const HstContainerTable* ContainerSection()
 {
-  static const HstContainerTable section = MakeSection();
+  static const HstContainerTable section = MakeContainerSection();
   return &section;
 }
 

@@ -64,7 +64,7 @@ HstBool GradRemoveKnot(HstGradient g, int32_t index)
   return true;
 }
 
-HstCustomDataTable MakeSection()
+HstCustomDataTable MakeCustomDataSection()
 {
   HstCustomDataTable t{};
   t.size = sizeof t;
@@ -84,7 +84,7 @@ HstCustomDataTable MakeSection()
 
 const HstCustomDataTable* CustomDataSection()
 {
-  static const HstCustomDataTable section = MakeSection();
+  static const HstCustomDataTable section = MakeCustomDataSection();
   return &section;
 }
 

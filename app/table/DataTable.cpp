@@ -65,7 +65,7 @@ void DataSetGradient(HstData d, HstGradient g) { Assign(d, g ? *G(g) : Gradient(
 HstInExclude DataGetInExclude(HstData d) { return d ? ToHandle(V(d)->GetInExclude()) : nullptr; }
 HstGradient DataGetGradient(HstData d) { return d ? ToHandle(V(d)->GetGradient()) : nullptr; }
 
-HstDataTable MakeSection()
+HstDataTable MakeDataSection()
 {
   HstDataTable t{};
   t.size = sizeof t;
@@ -98,7 +98,7 @@ HstDataTable MakeSection()
 
 const HstDataTable* DataSection()
 {
-  static const HstDataTable section = MakeSection();
+  static const HstDataTable section = MakeDataSection();
   return &section;
 }
 

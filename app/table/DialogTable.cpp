@@ -97,7 +97,7 @@ HstBool AreaDrawBitmap(HstUserArea a, HstBitmap bitmap, int32_t wx, int32_t wy, 
   return true;
 }
 
-HstDialogTable MakeSection()
+HstDialogTable MakeDialogSection()
 {
   HstDialogTable t{};
   t.size = sizeof t;
@@ -128,7 +128,7 @@ HstDialogTable MakeSection()
 
 const HstDialogTable* DialogSection()
 {
-  static const HstDialogTable section = MakeSection();
+  static const HstDialogTable section = MakeDialogSection();
   return &section;
 }
 

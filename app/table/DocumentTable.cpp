@@ -63,7 +63,7 @@ HstNode DocSceneCamera(HstNode, HstNode doc)
   return d ? ToHandle(d->SceneCamera()) : nullptr;
 }
 
-HstDocumentTable MakeSection()
+HstDocumentTable MakeDocumentSection()
 {
   HstDocumentTable t{};
   t.size = sizeof t;
@@ -83,7 +83,7 @@ HstDocumentTable MakeSection()
 
 const HstDocumentTable* DocumentSection()
 {
-  static const HstDocumentTable section = MakeSection();
+  static const HstDocumentTable section = MakeDocumentSection();
   return &section;
 }
 

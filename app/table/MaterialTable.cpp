@@ -17,7 +17,7 @@ HstNode MatChannelShader(HstChannel ch)
   return ch ? ToHandle(reinterpret_cast<MaterialChannel*>(ch)->Shader()) : nullptr;
 }
 
-HstMaterialTable MakeSection()
+HstMaterialTable MakeMaterialSection()
 {
   HstMaterialTable t{};
   t.size = sizeof t;
@@ -30,7 +30,7 @@ HstMaterialTable MakeSection()
 
 const HstMaterialTable* MaterialSection()
 {
-  static const HstMaterialTable section = MakeSection();
+  static const HstMaterialTable section = MakeMaterialSection();
   return &section;
 }
 

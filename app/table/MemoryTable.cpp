@@ -11,7 +11,7 @@ namespace {
 void* MemoryAlloc(size_t size) { return MayAllocate() ? std::malloc(size) : nullptr; }
 void MemoryFree(void* block) { std::free(block); }
 
-HstMemoryTable MakeSection()
+HstMemoryTable MakeMemorySection()
 {
   HstMemoryTable t{};
   t.size = sizeof t;
@@ -24,7 +24,7 @@ HstMemoryTable MakeSection()
 
 const HstMemoryTable* MemorySection()
 {
-  static const HstMemoryTable section = MakeSection();
+  static const HstMemoryTable section = MakeMemorySection();
   return &section;
 }
 

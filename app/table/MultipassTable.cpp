@@ -56,7 +56,7 @@ HstBool LayerSetParameter(HstBitmap b, int32_t id, HstData in)
   return Guarded([&] { return (layer->SetName(value->ToString()), HstBool{true}); }, HstBool{false});
 }
 
-HstMultipassTable MakeSection()
+HstMultipassTable MakeMultipassSection()
 {
   HstMultipassTable t{};
   t.size = sizeof t;
@@ -74,7 +74,7 @@ HstMultipassTable MakeSection()
 
 const HstMultipassTable* MultipassSection()
 {
-  static const HstMultipassTable section = MakeSection();
+  static const HstMultipassTable section = MakeMultipassSection();
   return &section;
 }
 

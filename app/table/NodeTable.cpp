@@ -10,7 +10,7 @@ namespace {
 
 HstNode Release(std::unique_ptr<Node> n) { return n ? n.release()->Handle() : nullptr; }
 
-int32_t NodeType(HstNode n) { return n ? N(n)->Type() : 0; }
+int32_t NodeGetType(HstNode n) { return n ? N(n)->Type() : 0; }
 HstContainer NodeData(HstNode n) { return n ? reinterpret_cast<HstContainer>(&N(n)->Data()) : nullptr; }
 void NodeGetName(HstNode n, HstString out)
 {
@@ -97,11 +97,11 @@ void NodeMakeNameUnique(HstNode n)
   if (n) Guarded([&] { MakeNameUnique(*N(n)); });
 }
 
-HstNodeTable MakeSection()
+HstNodeTable MakeNodeSection()
 {
   HstNodeTable t{};
   t.size = sizeof t;
-  t.type = NodeType;
+  t.type = NodeGetType;
   t.data = NodeData;
   t.get_name = NodeGetName;
   t.set_name = NodeSetName;
@@ -128,7 +128,7 @@ HstNodeTable MakeSection()
 
 const HstNodeTable* NodeSection()
 {
-  static const HstNodeTable section = MakeSection();
+  static const HstNodeTable section = MakeNodeSection();
   return &section;
 }
 

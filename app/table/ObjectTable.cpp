@@ -43,7 +43,7 @@ void ObjSetPlacement(HstNode op, int32_t which, HstVector v)
   }
 }
 
-HstObjectTable MakeSection()
+HstObjectTable MakeObjectSection()
 {
   HstObjectTable t{};
   t.size = sizeof t;
@@ -58,7 +58,7 @@ HstObjectTable MakeSection()
 
 const HstObjectTable* ObjectSection()
 {
-  static const HstObjectTable section = MakeSection();
+  static const HstObjectTable section = MakeObjectSection();
   return &section;
 }
 

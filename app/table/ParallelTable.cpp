@@ -12,7 +12,7 @@ void ParallelLoop(HstRender r, int64_t begin, int64_t end, int64_t grain, HstPar
   ParallelFor(r ? FrameRender::FromHandle(r)->Threads() : 0, begin, end, grain, body, context);
 }
 
-HstParallelTable MakeSection()
+HstParallelTable MakeParallelSection()
 {
   HstParallelTable t{};
   t.size = sizeof t;
@@ -24,7 +24,7 @@ HstParallelTable MakeSection()
 
 const HstParallelTable* ParallelSection()
 {
-  static const HstParallelTable section = MakeSection();
+  static const HstParallelTable section = MakeParallelSection();
   return &section;
 }
 

@@ -48,7 +48,7 @@ HstBool LoadString(HstResource r, int32_t id, HstString out)
       false);
 }
 
-HstPluginTable MakeSection()
+HstPluginTable MakePluginSection()
 {
   HstPluginTable t{};
   t.size = sizeof t;
@@ -64,7 +64,7 @@ HstPluginTable MakeSection()
 
 const HstPluginTable* PluginSection()
 {
-  static const HstPluginTable section = MakeSection();
+  static const HstPluginTable section = MakePluginSection();
   return &section;
 }
 

@@ -29,7 +29,7 @@ HstBool FormatNumber(HstData value, int32_t format, int32_t, HstBool, HstString 
   return Guarded([&] { return (text = std::to_string(number), HstBool{true}); }, HstBool{false});
 }
 
-HstRenderCallTable MakeSection()
+HstRenderCallTable MakeRenderCallSection()
 {
   HstRenderCallTable t{};
   t.size = sizeof t;
@@ -44,7 +44,7 @@ HstRenderCallTable MakeSection()
 
 const HstRenderCallTable* RenderCallSection()
 {
-  static const HstRenderCallTable section = MakeSection();
+  static const HstRenderCallTable section = MakeRenderCallSection();
   return &section;
 }
 

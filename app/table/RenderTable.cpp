@@ -22,7 +22,7 @@ HstBitmap RenderGetBuffer(HstRender r, int32_t type, int32_t subId)
   return buffer ? buffer->Handle() : nullptr;
 }
 
-HstRenderTable MakeSection()
+HstRenderTable MakeRenderSection()
 {
   HstRenderTable t{};
   t.size = sizeof t;
@@ -36,7 +36,7 @@ HstRenderTable MakeSection()
 
 const HstRenderTable* RenderSection()
 {
-  static const HstRenderTable section = MakeSection();
+  static const HstRenderTable section = MakeRenderSection();
   return &section;
 }
 

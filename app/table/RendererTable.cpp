@@ -27,7 +27,7 @@ int32_t RenderDocument(HstNode doc, HstContainer settings, HstProgressHook hook,
       int32_t{HST_RENDER_OUT_OF_MEMORY});
 }
 
-HstRendererTable MakeSection()
+HstRendererTable MakeRendererSection()
 {
   HstRendererTable t{};
   t.size = sizeof t;
@@ -39,7 +39,7 @@ HstRendererTable MakeSection()
 
 const HstRendererTable* RendererSection()
 {
-  static const HstRendererTable section = MakeSection();
+  static const HstRendererTable section = MakeRendererSection();
   return &section;
 }
 
