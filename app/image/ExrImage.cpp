@@ -104,7 +104,7 @@ bool HasRgb(const Imf::ChannelList& channels, const std::string& prefix)
   return true;
 }
 
-std::vector<std::string> Rgb(const std::string& prefix) { return {prefix + "R", prefix + "G", prefix + "B"}; }
+std::vector<std::string> RgbChannels(const std::string& prefix) { return {prefix + "R", prefix + "G", prefix + "B"}; }
 
 // "diffuse, specular": the layers (channel name prefixes) of channels, "none" without any.
 std::string LayerList(const Imf::ChannelList& channels)
@@ -120,10 +120,10 @@ std::string LayerList(const Imf::ChannelList& channels)
 std::vector<std::string> ColourChannels(const Imf::ChannelList& channels, const std::string& layer)
 {
   if (!layer.empty()) {
-    if (HasRgb(channels, layer + ".")) return Rgb(layer + ".");
+    if (HasRgb(channels, layer + ".")) return RgbChannels(layer + ".");
     throw Error("has no layer \"" + layer + "\" with R, G and B (its layers: " + LayerList(channels) + ")");
   }
-  if (channels.findChannel("R") || channels.findChannel("G") || channels.findChannel("B")) return Rgb("");
+  if (channels.findChannel("R") || channels.findChannel("G") || channels.findChannel("B")) return RgbChannels("");
   std::set<std::string> layers;
   channels.layers(layers);
   std::vector<std::string> pictures;  // the layers with R, G and B, in name order
@@ -135,8 +135,8 @@ std::vector<std::string> ColourChannels(const Imf::ChannelList& channels, const 
     std::size_t dot = name.rfind('.');
     return name.compare(dot == std::string::npos ? 0 : dot + 1, std::string::npos, "Combined") == 0;
   });
-  if (combined != pictures.end()) return Rgb(*combined + ".");
-  if (!pictures.empty()) return Rgb(pictures.front() + ".");
+  if (combined != pictures.end()) return RgbChannels(*combined + ".");
+  if (!pictures.empty()) return RgbChannels(pictures.front() + ".");
   if (channels.findChannel("Y")) return {"Y"};
   return {channels.begin() == channels.end() ? "R" : channels.begin().name()};
 }
