@@ -5,6 +5,8 @@
 #include <csignal>
 #include <string>
 
+#include "InterruptPolling.h"
+
 namespace lensara {
 
 // While it lives, SIGINT and SIGTERM run the host's handler; the previous handlers come back
@@ -22,18 +24,6 @@ private:
   struct sigaction previousInterrupt {};
   struct sigaction previousTerminate {};
 };
-
-// While it lives, the first SIGINT only asks for a stop; a second one ends the process.
-class InterruptPolling {
-public:
-  InterruptPolling();
-  ~InterruptPolling();
-  InterruptPolling(const InterruptPolling&) = delete;
-  InterruptPolling& operator=(const InterruptPolling&) = delete;
-};
-
-// True once SIGINT asked a living InterruptPolling for a stop.
-bool InterruptRequested() noexcept;
 
 // A file the signal handler removes while it lives: a temporary being written. Throws Error
 // when more files than the handler keeps are being written at once.

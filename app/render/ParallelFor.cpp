@@ -1,5 +1,6 @@
 #include "ParallelFor.h"
 
+#include <tbb/info.h>
 #include <tbb/parallel_for.h>
 #include <tbb/task_arena.h>
 
@@ -44,6 +45,14 @@ tbb::task_arena& ArenaOf(int threads)
 }
 
 }  // namespace
+
+int MaxRenderThreads() { return tbb::info::default_concurrency(); }
+
+void RunWithinThreads(int threads, const std::function<void()>& f)
+{
+  tbb::task_arena arena(RenderThreads(threads));
+  arena.execute(f);
+}
 
 void ParallelFor(int threads, int64_t begin, int64_t end, int64_t grain, HstParallelBody body, void* context) noexcept
 {

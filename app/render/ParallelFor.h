@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <mutex>
 
 #include "host/abi/HstParallel.h"
@@ -27,11 +28,17 @@ inline RangeChunks SplitRange(int64_t begin, int64_t end, int64_t grain)
   return {begin, count, size / count, size % count};
 }
 
+// Runs f on the calling thread, the parallel work it starts (Embree building its scene)
+// on at most RenderThreads(threads) threads.
+void RunWithinThreads(int threads, const std::function<void()>& f);
+
 // Splits begin .. end - 1 into chunks of at least grain indices (fewer only when the range
 // is smaller; grain below 1 counts as 1), as many as grain allows, and calls
 // body(chunkBegin, chunkEnd, context) for each on a TBB arena of RenderThreads(threads)
 // threads, the calling thread among them; returns when all are done. Chunks the arena
-// could not start (memory) run afterwards on the calling thread. Never throws.
+// could not start (memory) run afterwards on the calling thread. Never throws. A build
+// without TBB (CallingThreadLoop.cpp) runs the chunks one after another on the calling
+// thread.
 void ParallelFor(int threads, int64_t begin, int64_t end, int64_t grain, HstParallelBody body, void* context) noexcept;
 
 // The same with f(chunkBegin, chunkEnd); the first exception f throws is thrown again once

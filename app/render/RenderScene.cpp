@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "EmbreeRay.h"
+#include "TriangleIntersector.h"
 
 namespace lensara {
 
@@ -53,9 +53,6 @@ Vector Facing(const Vector& n, const Vector& direction) { return Dot(n, directio
 }  // namespace
 
 RenderScene::~RenderScene() = default;
-
-void RenderScene::EmbreeRelease::operator()(RTCDevice d) const { rtcReleaseDevice(d); }
-void RenderScene::EmbreeRelease::operator()(RTCScene s) const { rtcReleaseScene(s); }
 
 int32_t RenderScene::LayerLightCount() const
 {
@@ -112,20 +109,13 @@ bool RenderScene::Nearest(const Ray& ray, Hit& hit) const
   return Nearest(ray, NearestAnalytic(ray), hit);
 }
 
-// The nearest triangle closer than the nearest sphere or floor, else that one. Embree takes
-// one ray at a time: its packets and streams visit the geometry in another order and may
-// pick the other of two triangles at the same distance, which the single-ray path does not.
+// The nearest triangle closer than the nearest sphere or floor, else that one.
 bool RenderScene::Nearest(const Ray& ray, const Analytic& analytic, Hit& hit) const
 {
   Ray bounded = ray;
   bounded.tMax = analytic.t;
-  if (embree) {
-    RTCRayHit rh = ToEmbree(bounded);
-    RTCIntersectContext context;
-    rtcInitIntersectContext(&context);
-    rtcIntersect1(embree.get(), &context, &rh);
-    if (RefineTriangle(bounded, rh, hit)) return true;
-  }
+  TriangleHit triangleHit;
+  if (intersector && intersector->Nearest(bounded, triangleHit) && RefineTriangle(bounded, triangleHit, hit)) return true;
   return Resolve(ray, analytic, hit);
 }
 
@@ -142,14 +132,13 @@ bool RenderScene::Resolve(const Ray& ray, const Analytic& analytic, Hit& hit) co
   return true;
 }
 
-// Embree's triangle hit of ray (bounded by the nearest sphere or floor), its distance again in
-// double precision from the triangle's plane; false when Embree found none.
-bool RenderScene::RefineTriangle(const Ray& ray, const RTCRayHit& rh, Hit& hit) const
+// The intersector's triangle hit of ray (bounded by the nearest sphere or floor), its distance
+// again in double precision from the triangle's plane; false when that lies beyond the bound.
+bool RenderScene::RefineTriangle(const Ray& ray, const TriangleHit& triangleHit, Hit& hit) const
 {
-  if (rh.hit.geomID == RTC_INVALID_GEOMETRY_ID) return false;
-  const Triangle& tri = triangles[rh.hit.primID];
+  const Triangle& tri = triangles[triangleHit.index];
   double denominator = Dot(ray.direction, tri.normal);
-  double t = denominator != 0.0 ? Dot(tri.a - ray.origin, tri.normal) / denominator : rh.ray.tfar;
+  double t = denominator != 0.0 ? Dot(tri.a - ray.origin, tri.normal) / denominator : triangleHit.t;
   if (t > ray.tMax) return false;
   hit.t = std::max(t, ray.tMin);
   hit.point = ray.origin + ray.direction * hit.t;

@@ -1,6 +1,7 @@
 // A document made ready for ray tracing: the camera, every light, every surface with its
 // material, and the environment. Spheres and floors are intersected analytically in double
-// precision; meshes, cubes and planes are triangles in Embree, their hits refined in double.
+// precision; meshes, cubes and planes are triangles in a TriangleIntersector, their hits
+// refined in double.
 #pragma once
 
 #include <cstdint>
@@ -12,11 +13,10 @@
 #include "app/core/Container.h"
 #include "app/core/Document.h"
 
-typedef struct RTCDeviceTy* RTCDevice;
-typedef struct RTCSceneTy* RTCScene;
-struct RTCRayHit;
-
 namespace lensara {
+
+class TriangleIntersector;
+struct TriangleHit;
 
 // direction is a unit vector; hits count between tMin and tMax.
 struct Ray {
@@ -111,7 +111,7 @@ struct Environment {
   double foregroundOpacity = 0.0;
 };
 
-// A triangle in world space, for refining Embree's hits and for tools that build their own
+// A triangle in world space, for refining the intersector's hits and for tools that build their own
 // acceleration structure over the same geometry.
 struct Triangle {
   Vector a, b, c;
@@ -203,7 +203,7 @@ private:
   Analytic NearestAnalytic(const Ray& ray) const;
   Analytic NearestAnalyticFromCamera(const Ray& ray) const;
   bool Resolve(const Ray& ray, const Analytic& analytic, Hit& hit) const;
-  bool RefineTriangle(const Ray& ray, const RTCRayHit& embreeHit, Hit& hit) const;
+  bool RefineTriangle(const Ray& ray, const TriangleHit& triangleHit, Hit& hit) const;
   void PrepareCamera();
 
   RenderSettings settings;
@@ -219,12 +219,7 @@ private:
   std::vector<Floor> floors;
   std::vector<CameraSphere> cameraSpheres; // parallel to spheres
   std::vector<double> cameraFloors;        // per floor: (origin - camera) . normal
-  struct EmbreeRelease {
-    void operator()(RTCDevice d) const;
-    void operator()(RTCScene s) const;
-  };
-  std::unique_ptr<RTCDeviceTy, EmbreeRelease> device;
-  std::unique_ptr<RTCSceneTy, EmbreeRelease> embree; // null without triangles
+  std::unique_ptr<TriangleIntersector> intersector; // null without triangles
 };
 
 // Surfaces the ray does not see are stepped over, a bounded number of times.

@@ -5,10 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <new>
 #include <unordered_map>
 
-#include "EmbreeRay.h"
+#include "TriangleIntersector.h"
 #include "app/core/Error.h"
 #include "app/core/NodeTypes.h"
 #include "host/keys/CameraKeys.h"
@@ -54,7 +53,7 @@ RenderSettings::RenderSettings(const Container& data)
 }
 
 // Walks the document once, collecting lights, surfaces and the environment, then resolves
-// the lights' object lists and hands the triangles to Embree.
+// the lights' object lists and hands the triangles to the triangle intersector.
 class RenderScene::Builder {
 public:
   Builder(RenderScene& scene, Document& doc) : scene(scene), doc(doc) { scene.surfaces.emplace_back(); }
@@ -68,7 +67,7 @@ public:
     if (scene.lights.empty() && scene.settings.defaultLight) AddDefaultLight();
     for (std::size_t i = 0; i < scene.lights.size(); ++i) ResolveAspects(scene.lights[i], lightNodes[i]);
     scene.PrepareCamera();
-    BuildEmbree();
+    if (!scene.triangles.empty()) scene.intersector = std::make_unique<TriangleIntersector>(scene.triangles);
   }
 
 private:
@@ -378,44 +377,6 @@ private:
     if (!texture) return nullptr;
     scene.textures.push_back(std::move(texture));
     return scene.textures.back().get();
-  }
-
-  // --- Embree
-
-  void BuildEmbree()
-  {
-    if (scene.triangles.empty()) return;
-    scene.device.reset(rtcNewDevice(nullptr));
-    if (!scene.device && rtcGetDeviceError(nullptr) == RTC_ERROR_OUT_OF_MEMORY) throw std::bad_alloc();
-    if (!scene.device) throw Error("the ray tracer cannot start");
-    scene.embree.reset(rtcNewScene(scene.device.get()));
-    RTCGeometry geometry = rtcNewGeometry(scene.device.get(), RTC_GEOMETRY_TYPE_TRIANGLE);
-    std::size_t count = scene.triangles.size();
-    auto* vertices = static_cast<float*>(
-        rtcSetNewGeometryBuffer(geometry, RTC_BUFFER_TYPE_VERTEX, 0, RTC_FORMAT_FLOAT3, 3 * sizeof(float), 3 * count));
-    auto* indices = static_cast<uint32_t*>(
-        rtcSetNewGeometryBuffer(geometry, RTC_BUFFER_TYPE_INDEX, 0, RTC_FORMAT_UINT3, 3 * sizeof(uint32_t), count));
-    if (vertices && indices) FillBuffers(vertices, indices);
-    rtcCommitGeometry(geometry);
-    rtcAttachGeometry(scene.embree.get(), geometry);
-    rtcReleaseGeometry(geometry);
-    rtcCommitScene(scene.embree.get());
-    RTCError error = rtcGetDeviceError(scene.device.get());
-    if (error == RTC_ERROR_OUT_OF_MEMORY || !vertices || !indices) throw std::bad_alloc();
-    if (error != RTC_ERROR_NONE) throw Error("the ray tracer cannot take the scene's geometry");
-  }
-
-  void FillBuffers(float* vertices, uint32_t* indices) const
-  {
-    std::size_t v = 0;
-    for (const Triangle& t : scene.triangles)
-      for (const Vector* p : {&t.a, &t.b, &t.c}) {
-        indices[v] = static_cast<uint32_t>(v);
-        vertices[3 * v] = static_cast<float>(p->x);
-        vertices[3 * v + 1] = static_cast<float>(p->y);
-        vertices[3 * v + 2] = static_cast<float>(p->z);
-        ++v;
-      }
   }
 
   RenderScene& scene;

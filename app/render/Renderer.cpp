@@ -1,7 +1,5 @@
 #include "Renderer.h"
 
-#include <tbb/info.h>
-#include <tbb/task_arena.h>
 #include <xmmintrin.h>
 
 #include <algorithm>
@@ -142,10 +140,9 @@ RenderResult RenderOrThrow(Document& doc, const Container& data, Bitmap& target,
                                            " is outside 1 .. " + std::to_string(kMaxImageSize)};
   if (Stopped(job)) return {HST_RENDER_USER_BREAK, ""};
 
-  tbb::task_arena arena(RenderThreads(job.threads));
   std::unique_ptr<RenderScene> scene;
   CountAllocation();
-  arena.execute([&] { scene = std::make_unique<RenderScene>(doc, settings); });
+  RunWithinThreads(job.threads, [&] { scene = std::make_unique<RenderScene>(doc, settings); });
   if (!target.Init(w, h, 24)) throw std::bad_alloc();
   Passes passes;
   if (auto* multipass = dynamic_cast<MultipassBitmap*>(&target)) {
@@ -179,8 +176,6 @@ RenderResult SceneError(const char* problem) noexcept
 }
 
 }  // namespace
-
-int MaxRenderThreads() { return tbb::info::default_concurrency(); }
 
 int RenderThreads(int threads) { return threads > 0 ? std::min(threads, MaxRenderThreads()) : MaxRenderThreads(); }
 

@@ -1,4 +1,5 @@
-// The host's renderer: a document through its scene camera into a bitmap, in tiles on TBB.
+// The host's renderer: a document through its scene camera into a bitmap, in tiles on the
+// host's parallel loop.
 #pragma once
 
 #include <cstdint>
@@ -20,8 +21,9 @@ struct RenderResult {
   std::string problem;
 };
 
-// The most threads a render runs at once: one per core this process may use. A render
-// asked for more runs with this many (the thread library would only warn and ignore them).
+// The most threads a render runs at once: one per core this process may use (one where the
+// build has no thread library). A render asked for more runs with this many (the thread
+// library would only warn and ignore them).
 int MaxRenderThreads();
 // The threads a render asked for threads (0: every core) runs on at once.
 int RenderThreads(int threads);

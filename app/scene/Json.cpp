@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/core/Error.h"
-#include "app/core/Signals.h"
+#include "app/core/InterruptPolling.h"
 
 namespace lensara {
 

@@ -60,6 +60,8 @@ protected:
   Bool polarity = false;
 };
 
+// The still life's vase and gem are mesh files, which the Windows builds do not read.
+#ifndef _WIN32
 TEST_F(PrepareExampleScene, TheStillLifeIsLitOnlyByTheDepthLightsAndAllWhite)
 {
   std::unique_ptr<lensara::Document> depth = Prepare("still-life.json");
@@ -94,6 +96,7 @@ TEST_F(PrepareExampleScene, TheStillLifeIsLitOnlyByTheDepthLightsAndAllWhite)
   EXPECT_EQ(originalLights, (NameList{"Key Light", "Fill Light"}));
   EXPECT_NO_THROW(lensara::WriteScene(*depth, "depth.json"));
 }
+#endif
 
 TEST_F(PrepareExampleScene, TheExclusionLightListsTheExcludedObjectsLastFirst)
 {
