@@ -10,7 +10,14 @@
 namespace lensara {
 
 // Error "file: problem".
-Error FileError(const std::filesystem::path& file, const std::string& problem);
+inline Error FileError(const std::filesystem::path& file, const std::string& problem)
+{
+  return Error(file.string() + ": " + problem);
+}
+
+// Throws Error "file: problem" unless file is a regular file: "no such file", "is a
+// directory", "is not a regular file".
+void CheckRegularFile(const std::filesystem::path& file);
 
 // Throws Error "file: problem" unless file is a regular file this process can read: "no
 // such file", "is a directory", "is not a regular file", "permission denied", and as
