@@ -10,6 +10,7 @@
 #include "app/image/ImageIO.h"
 #include "app/scene/MeshImport.h"
 #include "app/scene/SceneFile.h"
+#include "app/session/DepthMaps.h"
 #include "tests/support/TempDir.h"
 
 namespace lensara {
@@ -101,14 +102,44 @@ void FuzzMeshImport(const uint8_t* data, std::size_t size)
   CheckRoundTrip(*doc, file.parent_path() / "mesh.json");
 }
 
+namespace {
+
+// The size file's header declares; 0 x 0 when it cannot be read.
+ImageSize DeclaredSize(const std::filesystem::path& file)
+{
+  try {
+    return ReadImageSize(file);
+  } catch (const Error&) {
+    return {};
+  }
+}
+
+}  // namespace
+
 void FuzzImageRead(const uint8_t* data, std::size_t size)
 {
   std::filesystem::path file = InputFile("image", Bytes(data, size));
+  const ImageSize header = DeclaredSize(file);
+  // Every reader of image files: what each reads must be of the size the header declares.
+  auto check = [&](int width, int height, const char* reader) {
+    if (width != header.width || height != header.height)
+      Fault(std::string(reader) + " read an image of another size than its header declares");
+  };
   try {
-    ImageSize header = ReadImageSize(file);
     Bitmap image = ReadImage(file);
-    if (image.Width() != header.width || image.Height() != header.height)
-      Fault("the image read is not of the size its header declares");
+    check(image.Width(), image.Height(), "ReadImage");
+  } catch (const Error&) {
+  }
+  try {
+    LayeredImage layered = ReadLayeredImage(file, "");
+    check(layered.picture.Width(), layered.picture.Height(), "ReadLayeredImage");
+  } catch (const Error&) {
+  }
+  try {
+    DepthPicture depth = ReadDepthPicture(file, "", 1.0);
+    check(depth.width, depth.height, "ReadDepthPicture");
+    if (depth.distance.size() != std::size_t(depth.width) * std::size_t(depth.height))
+      Fault("ReadDepthPicture's distances are not one per pixel");
   } catch (const Error&) {
   }
 }

@@ -19,8 +19,9 @@ void FuzzSceneRoundTrip(const uint8_t* data, std::size_t size);
 // must write and read back as a scene file does.
 void FuzzMeshImport(const uint8_t* data, std::size_t size);
 
-// Reads the bytes as an image file the way the blur command does: the header's size, then
-// the pixels, which must be of that size.
+// Reads the bytes as an image file with every reader the blur command has: the header's
+// size, then the picture, the layered picture and the depth, each of which must be of that
+// size.
 void FuzzImageRead(const uint8_t* data, std::size_t size);
 
 }  // namespace lensara
