@@ -45,7 +45,8 @@ public:
   int32_t ProductKind() const { return options.productKind; }
 
   // Loads every plug-in library (kPluginExtension: *.so, on Windows *.cdl64 or *.cdl) in
-  // folder and in its direct subfolders, in name order. A library that cannot be used is listed in Failures() and left unloaded.
+  // folder and in its direct subfolders, in name order. A library that cannot be used is
+  // listed in Failures() and left unloaded.
   void LoadPlugins(const std::filesystem::path& folder);
   // Loads one library; false when it was listed in Failures().
   bool LoadPlugin(const std::filesystem::path& file);

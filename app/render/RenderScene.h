@@ -111,8 +111,8 @@ struct Environment {
   double foregroundOpacity = 0.0;
 };
 
-// A triangle in world space, for refining the intersector's hits and for tools that build their own
-// acceleration structure over the same geometry.
+// A triangle in world space, for refining the intersector's hits and for tools that build
+// their own acceleration structure over the same geometry.
 struct Triangle {
   Vector a, b, c;
   int32_t object = 0;

@@ -293,7 +293,6 @@ std::string FileNameOf(const std::string& layerName)
   return name.empty() ? "layer" : name;
 }
 
-
 FrameRange AnimatedFrames(Document& doc)
 {
   double first = std::numeric_limits<double>::infinity(), last = -first;
