@@ -39,6 +39,26 @@ Int32 WholeNumber(Float value)
   return static_cast<Int32>(std::clamp(std::trunc(value), low, high));
 }
 
+// Frees the video posts of a clone's rd that its depth pass never reads: all but the first
+// effect (whose exclusion list it lists) and the last hair renderer. Otherwise every post's
+// clone would hold all the others until the frame ends.
+void DropUnreadVideoPosts(RenderData* rd)
+{
+  PluginVideoPost *firstEffect = nullptr, *lastHair = nullptr;
+  for (PluginVideoPost* vp = rd->GetFirstVideoPost(); vp; vp = vp->GetNext()) {
+    if (!firstEffect && vp->GetType() == kDofId) firstEffect = vp;
+    if (vp->GetType() == kHairVideoPost) lastHair = vp;
+  }
+  for (PluginVideoPost* vp = rd->GetFirstVideoPost(); vp;) {
+    PluginVideoPost* next = vp->GetNext();
+    if (vp != firstEffect && vp != lastHair) {
+      vp->Remove();
+      PluginVideoPost::Free(vp);
+    }
+    vp = next;
+  }
+}
+
 }  // namespace
 
 void ProgressHk(float fraction, void* context)
@@ -60,6 +80,7 @@ Int32 Dof::Execute(PluginVideoPost* node, VideoPostStruct* vps)
   if (vps->stage == kRenderStage && vps->open) {
     BaseDocument::Free(depthScene);
     depthScene = vps->doc ? vps->doc->GetClone(0) : nullptr;
+    if (RenderData* rd = depthScene ? depthScene->GetActiveRenderData() : nullptr) DropUnreadVideoPosts(rd);
   }
   Bool gate = vps->stage == kInnerStage && !vps->open && (!vps->result || *vps->result == 0) && !TestBreak(vps) &&
               depthScene && IsGatedRender(*vps);

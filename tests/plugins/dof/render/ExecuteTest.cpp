@@ -51,6 +51,20 @@ TEST_F(EffectRender, ExcludedObjectsAreSharpWithEitherPolarity)
   EXPECT_EQ(Pixel("Lensara Depth"), 0);
 }
 
+TEST_F(EffectRender, EveryEffectsDepthSceneListsTheFirstEffectsExcludedObjects)
+{
+  // The second effect writes the depth buffer last; its depth scene's exclusion light lists
+  // the first effect's objects (the camera alone), so the shell it excludes itself is blurred.
+  auto scene = [](const char* excluded) {
+    return ShellScene(1300.0, R"("DOF_BLUR": false, "DOF_EXCLUDE": {"inexclude": [{"link": ")" + std::string(excluded) + "\"}]}");
+  };
+  std::string twoEffects = scene("Camera"), second = scene("Shell");
+  size_t post = second.find(R"({"type": "Lensara")"), end = second.rfind("]}]}");
+  twoEffects.insert(twoEffects.rfind("]}]}"), ", " + second.substr(post, end - post));
+  ASSERT_EQ(Render(twoEffects), 0);
+  EXPECT_EQ(Pixel("Lensara Depth"), 255 - Byte(Clip(1300.0, true, 500, 1000, true, 1100, 1900)));
+}
+
 TEST_F(EffectRender, DefaultSettingsBlurByOneGaussianPassWithoutBlend)
 {
   // A checkered floor under the camera gives the image detail and the map a gradient.
