@@ -160,19 +160,22 @@ std::size_t RowBytes(const ExrChannel& channel, int width)
   return std::size_t(width / channel.xSampling) * SampleSize(channel.type);
 }
 
-// Component (0 red .. 2 blue) of bitmap's bytes v as a channel of 32-bit floats v / 255.
-ExrChannel ByteChannel(const std::string& name, const Bitmap& bitmap, int component, ExrImage::ByteScale scale)
+// One of the R, G, B channels the writer makes of an 8-bit layer.
+struct ByteSource {
+  std::string name;
+  const Bitmap* bitmap;
+  int component;  // 0 red .. 2 blue
+};
+
+// Rows top .. top + rows - 1 of source's component as 32-bit floats v / 255, into out.
+void ConvertRows(const ByteSource& source, int top, int rows, ExrImage::ByteScale scale, float* out)
 {
-  const std::size_t count = std::size_t(bitmap.Width()) * bitmap.Height();
-  CountAllocation();
-  ExrChannel channel{name, ExrChannel::Type::Float, 1, 1, std::vector<char>(count * sizeof(float))};
-  const std::vector<uint8_t>& bytes = bitmap.Pixels();
+  const std::size_t count = std::size_t(source.bitmap->Width()) * std::size_t(rows);
+  const uint8_t* bytes = source.bitmap->Row(top) + source.component;
   for (std::size_t i = 0; i < count; ++i) {
-    uint8_t v = bytes[i * 3 + std::size_t(component)];
-    float value = scale == ExrImage::ByteScale::Divide ? v / 255.0f : v * (1.0f / 255);
-    std::memcpy(channel.samples.data() + i * sizeof value, &value, sizeof value);
+    uint8_t v = bytes[i * 3];
+    out[i] = scale == ExrImage::ByteScale::Divide ? v / 255.0f : v * (1.0f / 255);
   }
-  return channel;
 }
 
 }  // namespace
@@ -283,33 +286,47 @@ std::vector<float> ExrImage::ReadChannel(const std::string& name) const
 void ExrImage::Write(const std::filesystem::path& file, const std::vector<NamedBitmap>& layers, ByteScale scale,
                      const std::vector<ExrChannel>& extra)
 {
-  int width = layers[0].bitmap->Width(), height = layers[0].bitmap->Height();
-  std::vector<ExrChannel> own;
+  const int width = layers[0].bitmap->Width(), height = layers[0].bitmap->Height();
+  std::vector<ByteSource> own;
   for (const NamedBitmap& layer : layers)
     for (int c = 0; c < 3; ++c) {
       const char* colour[] = {"R", "G", "B"};
-      std::string name = layer.name.empty() ? colour[c] : layer.name + "." + colour[c];
-      own.push_back(ByteChannel(name, *layer.bitmap, c, scale));
+      own.push_back({layer.name.empty() ? colour[c] : layer.name + "." + colour[c], layer.bitmap, c});
     }
-  std::vector<const ExrChannel*> channels;
-  for (const ExrChannel& channel : own) channels.push_back(&channel);
-  for (const ExrChannel& channel : extra)
-    if (std::none_of(own.begin(), own.end(), [&](const ExrChannel& o) { return o.name == channel.name; }))
-      channels.push_back(&channel);
+  std::vector<const ExrChannel*> added;
+  for (const ExrChannel& channel : extra) {
+    if (std::any_of(own.begin(), own.end(), [&](const ByteSource& o) { return o.name == channel.name; })) continue;
+    if (channel.samples.size() != RowBytes(channel, width) * std::size_t(height / channel.ySampling))
+      throw Error("its channel \"" + channel.name + "\" differs in size from the image");
+    added.push_back(&channel);
+  }
+  // The layers are converted a band of rows at a time (ZIP's blocks of 16 rows): a float copy
+  // of whole layers would take four times their memory.
+  constexpr int kWriteRows = 16;
+  CountAllocation();
+  std::vector<float> band(std::size_t(width) * kWriteRows * own.size());
   Library([&] {
     Imf::Header header(width, height);
     header.compression() = Imf::ZIP_COMPRESSION;
-    Imf::FrameBuffer buffer;
-    for (const ExrChannel* c : channels) {
-      if (c->samples.size() != RowBytes(*c, width) * std::size_t(height / c->ySampling))
-        throw Error("its channel \"" + c->name + "\" differs in size from the image");
+    for (const ByteSource& source : own) header.channels().insert(source.name, Imf::Channel(Imf::FLOAT));
+    for (const ExrChannel* c : added)
       header.channels().insert(c->name, Imf::Channel(PixelType(c->type), c->xSampling, c->ySampling));
-      buffer.insert(c->name, Imf::Slice(PixelType(c->type), const_cast<char*>(c->samples.data()), SampleSize(c->type),
-                                        RowBytes(*c, width), c->xSampling, c->ySampling));
-    }
     Imf::OutputFile output(file.c_str(), header);
-    output.setFrameBuffer(buffer);
-    output.writePixels(height);
+    for (int top = 0; top < height; top += kWriteRows) {
+      const int rows = std::min(kWriteRows, height - top);
+      const Imath::Box2i window({0, top}, {width - 1, top + rows - 1});
+      Imf::FrameBuffer buffer;
+      for (std::size_t i = 0; i < own.size(); ++i) {
+        float* samples = band.data() + i * std::size_t(width) * kWriteRows;
+        ConvertRows(own[i], top, rows, scale, samples);
+        buffer.insert(own[i].name, Imf::Slice::Make(Imf::FLOAT, samples, window, sizeof(float), sizeof(float) * width));
+      }
+      for (const ExrChannel* c : added)
+        buffer.insert(c->name, Imf::Slice(PixelType(c->type), const_cast<char*>(c->samples.data()), SampleSize(c->type),
+                                          RowBytes(*c, width), c->xSampling, c->ySampling));
+      output.setFrameBuffer(buffer);
+      output.writePixels(rows);
+    }
   });
 }
 
