@@ -1,6 +1,11 @@
 #include "Allocations.h"
 
+#if __has_include(<sys/mman.h>)
+#include <sys/mman.h>
+#endif
+
 #include <atomic>
+#include <cstdint>
 #include <new>
 
 namespace lensara {
@@ -59,5 +64,19 @@ void CountAllocation()
 
 long AllocationsCounted() { return counted.load(); }
 long AllocationsFailed() { return failed.load(); }
+
+void AdviseLargePages(void* block, std::size_t bytes)
+{
+#ifdef MADV_HUGEPAGE
+  constexpr std::uintptr_t kPage = 4096, kLargePage = std::uintptr_t(2) << 20;
+  if (bytes < kLargePage) return;
+  std::uintptr_t start = (reinterpret_cast<std::uintptr_t>(block) + kPage - 1) & ~(kPage - 1);
+  std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(block) + bytes) & ~(kPage - 1);
+  madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);  // only advice: a refusal changes nothing
+#else
+  (void)block;
+  (void)bytes;
+#endif
+}
 
 }  // namespace lensara

@@ -4,6 +4,7 @@
 // so that out-of-memory paths can be tried in tests and in the real program.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,6 +34,12 @@ bool MayAllocate();
 
 // MayAllocate for code that reports short memory by exception: throws std::bad_alloc.
 void CountAllocation();
+
+// Asks the system to back the whole 2 MB pages of a large block, not yet written, with one
+// page each (Linux's transparent huge pages, lent on request by default): a fresh image
+// then costs a few page faults instead of one per 4 KB, which dominate the time of writing
+// it the first time. Only advice: elsewhere, or refused, nothing changes.
+void AdviseLargePages(void* block, std::size_t bytes);
 
 // The allocations counted, and those made to fail, since the plan was set.
 long AllocationsCounted();

@@ -1,9 +1,5 @@
 #include "Bitmap.h"
 
-#if __has_include(<sys/mman.h>)
-#include <sys/mman.h>
-#endif
-
 #include <cstdint>
 #include <limits>
 #include <new>
@@ -11,27 +7,6 @@
 #include "Allocations.h"
 
 namespace lensara {
-
-namespace {
-
-// Asks the system to back the whole 2 MB pages of a large block with one page each (Linux's
-// transparent huge pages, lent on request by default): a fresh image then costs a few page
-// faults instead of one per 4 KB, which dominate the time of writing it the first time.
-void AdviseLargePages(uint8_t* block, std::size_t bytes)
-{
-#ifdef MADV_HUGEPAGE
-  constexpr std::uintptr_t kPage = 4096, kLargePage = std::uintptr_t(2) << 20;
-  if (bytes < kLargePage) return;
-  std::uintptr_t start = (reinterpret_cast<std::uintptr_t>(block) + kPage - 1) & ~(kPage - 1);
-  std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(block) + bytes) & ~(kPage - 1);
-  madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);  // only advice: a refusal changes nothing
-#else
-  (void)block;
-  (void)bytes;
-#endif
-}
-
-}  // namespace
 
 Bitmap::Bitmap(int32_t width, int32_t height)
 {

@@ -8,7 +8,12 @@ namespace lensara {
 
 namespace {
 
-void* MemoryAlloc(size_t size) { return MayAllocate() ? std::malloc(size) : nullptr; }
+void* MemoryAlloc(size_t size)
+{
+  void* block = MayAllocate() ? std::malloc(size) : nullptr;
+  if (block) AdviseLargePages(block, size);  // the plug-in's copies of images
+  return block;
+}
 void MemoryFree(void* block) { std::free(block); }
 
 HstMemoryTable MakeMemorySection()
