@@ -100,6 +100,8 @@ public:
   }
 
 private:
+  static constexpr int32_t kMaxSamples = 16;  // 4 x 4, the most anti-aliasing asks for
+
   // Averages the pixel's samples, on a grid of n x n cell centres, before the 8-bit conversion.
   void RenderPixel(int32_t x, int32_t y, PassSample& sample) const
   {
@@ -108,14 +110,17 @@ private:
     double step = 1.0 / n, weight = step * step;
     PassSample* withPasses = passes.Any() ? &sample : nullptr;
     const Environment& env = scene.GetEnvironment();
+    // The rays first: made apart from the tracing, their square roots and divisions overlap.
+    Ray rays[kMaxSamples];
+    for (int32_t sy = 0; sy < n; ++sy)
+      for (int32_t sx = 0; sx < n; ++sx) rays[sy * n + sx] = scene.CameraRay(x + (sx + 0.5) * step, y + (sy + 0.5) * step);
     Vector colour;
     sample.Clear();
-    for (int32_t sy = 0; sy < n; ++sy)
-      for (int32_t sx = 0; sx < n; ++sx) {
-        Vector c = tracer.TraceCamera(scene.CameraRay(x + (sx + 0.5) * step, y + (sy + 0.5) * step), withPasses);
-        if (env.foreground) c = c * (1.0 - env.foregroundOpacity) + env.foregroundColour * env.foregroundOpacity;
-        colour = colour + c;
-      }
+    for (int32_t i = 0; i < n * n; ++i) {
+      Vector c = tracer.TraceCamera(rays[i], withPasses);
+      if (env.foreground) c = c * (1.0 - env.foregroundOpacity) + env.foregroundColour * env.foregroundOpacity;
+      colour = colour + c;
+    }
     std::size_t offset = static_cast<std::size_t>(x) * 3;
     StoreByte(target.Row(y) + offset, colour * weight);
     for (std::size_t i = 0; i < passes.lights.size(); ++i)
