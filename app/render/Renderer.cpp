@@ -95,15 +95,16 @@ public:
     FlushDenormals flush;
     PassSample sample;
     sample.lights.resize(passes.lights.size());
+    Ray rays[kMaxSamples];
     for (int32_t y = y0; y < y1; ++y)
-      for (int32_t x = x0; x < x1; ++x) RenderPixel(x, y, sample);
+      for (int32_t x = x0; x < x1; ++x) RenderPixel(x, y, rays, sample);
   }
 
 private:
   static constexpr int32_t kMaxSamples = 16;  // 4 x 4, the most anti-aliasing asks for
 
   // Averages the pixel's samples, on a grid of n x n cell centres, before the 8-bit conversion.
-  void RenderPixel(int32_t x, int32_t y, PassSample& sample) const
+  void RenderPixel(int32_t x, int32_t y, Ray* rays, PassSample& sample) const
   {
     // n is 1, 2 or 4, so step and weight are exact.
     int32_t n = scene.Settings().samplesPerAxis;
@@ -111,7 +112,6 @@ private:
     PassSample* withPasses = passes.Any() ? &sample : nullptr;
     const Environment& env = scene.GetEnvironment();
     // The rays first: made apart from the tracing, their square roots and divisions overlap.
-    Ray rays[kMaxSamples];
     for (int32_t sy = 0; sy < n; ++sy)
       for (int32_t sx = 0; sx < n; ++sx) rays[sy * n + sx] = scene.CameraRay(x + (sx + 0.5) * step, y + (sy + 0.5) * step);
     Vector colour;
