@@ -3,8 +3,10 @@
 #include <xmmintrin.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <memory>
+#include <mutex>
 #include <new>
 
 #include "DistancePass.h"
@@ -24,7 +26,7 @@ namespace {
 
 constexpr int32_t kMaxImageSize = 16384;
 constexpr int32_t kTileWidth = 64;
-constexpr int32_t kTileHeight = 16; // a row of tiles; the break test is asked before each
+constexpr int32_t kTileHeight = 16;
 
 // Denormal floats flushed to zero while a render thread works on a tile, as Embree wants;
 // the thread's earlier mode is restored after.
@@ -136,6 +138,33 @@ private:
 
 bool Stopped(const RenderJob& job) { return job.breakTest && job.breakTest->Stop(); }
 
+// Renders the image's tiles, row by row, on the job's threads as one loop, so that no thread
+// waits for another before the last tiles. Each thread asks the break test before a tile and
+// skips the rest once it says stop; progress is reported, in order, as tiles finish. False
+// when stopped.
+bool RenderTiles(const Frame& frame, int32_t w, int32_t h, const RenderJob& job)
+{
+  const int32_t columns = (w + kTileWidth - 1) / kTileWidth;
+  const int64_t tiles = int64_t{columns} * ((h + kTileHeight - 1) / kTileHeight);
+  std::atomic<bool> stopped{false};
+  std::mutex progress;
+  int64_t done = 0;
+  ParallelFor(job.threads, 0, tiles, 1, [&](int64_t t0, int64_t t1) {
+    for (int64_t tile = t0; tile < t1; ++tile) {
+      if (stopped || Stopped(job)) {
+        stopped = true;
+        return;
+      }
+      int32_t x0 = static_cast<int32_t>(tile % columns) * kTileWidth;
+      int32_t y0 = static_cast<int32_t>(tile / columns) * kTileHeight;
+      frame.RenderTile(x0, y0, std::min(w, x0 + kTileWidth), std::min(h, y0 + kTileHeight));
+      std::lock_guard<std::mutex> lock(progress);
+      if (job.progress) job.progress(static_cast<double>(++done) / tiles);
+    }
+  });
+  return !stopped;
+}
+
 RenderResult RenderOrThrow(Document& doc, const Container& data, Bitmap& target, const RenderJob& job)
 {
   RenderSettings settings(data);
@@ -156,16 +185,7 @@ RenderResult RenderOrThrow(Document& doc, const Container& data, Bitmap& target,
   }
 
   Frame frame(*scene, target, std::move(passes));
-  int32_t tiles = (w + kTileWidth - 1) / kTileWidth;
-  for (int32_t y0 = 0; y0 < h; y0 += kTileHeight) {
-    if (Stopped(job)) return {HST_RENDER_USER_BREAK, ""};
-    int32_t y1 = std::min(h, y0 + kTileHeight);
-    ParallelFor(job.threads, 0, tiles, 1, [&](int64_t t0, int64_t t1) {
-      for (int32_t tile = static_cast<int32_t>(t0); tile < t1; ++tile)
-        frame.RenderTile(tile * kTileWidth, y0, std::min(w, (tile + 1) * kTileWidth), y1);
-    });
-    if (job.progress) job.progress(static_cast<double>(y1) / h);
-  }
+  if (!RenderTiles(frame, w, h, job)) return {HST_RENDER_USER_BREAK, ""};
   if (job.distances) *job.distances = CameraDistances(*scene, job.threads);
   return {HST_RENDER_OK, ""};
 }
