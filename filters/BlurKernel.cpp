@@ -1,5 +1,6 @@
 #include "BlurKernel.h"
 
+#include <algorithm>
 #include <new>
 
 #include "FilterSum.h"
@@ -35,11 +36,30 @@ void BlurKernel::Finish()
     for (std::int32_t k = -radius; k <= radius; ++k) sum = StoredSum(sum + row[k]);
     weightSums[c] = sum;
   }
+  FindTinyWeights();
   for (std::int32_t c = 0; c < (perCentre ? 256 : 1); ++c) {
     double* slot = slots + c * slotCount;
     slot[0] = 1.0 / weightSums[c];
     for (std::int32_t s = 1; s < slotCount; ++s) slot[s] = s <= radius ? Row(c)[s] : 0.0;
   }
+}
+
+void BlurKernel::FindTinyWeights()
+{
+  for (std::int32_t c = 0; c < (perCentre ? 256 : 1); ++c)
+    if (HasTinyWeights(c)) {
+      tinyFrom = std::min(tinyFrom, c);
+      tinyTo = perCentre ? c : 255;
+    }
+}
+
+bool BlurKernel::HasTinyWeights(std::int32_t c) const
+{
+  if (radius >= (1 << 22)) return true;
+  const double* row = Row(c);
+  for (std::int32_t k = -radius; k <= radius; ++k)
+    if (row[k] != 0.0 && !(row[k] >= kLeastBitsRounded && row[k] <= 0x1p40)) return true;
+  return false;
 }
 
 }  // namespace filters

@@ -44,13 +44,25 @@ public:
   // The sum of centre value c's weights, added in the order of the offsets: the weight
   // sum of every pixel when all samples count.
   double WeightSum(std::int32_t c) const { return weightSums[c]; }
+  // The centre values TinyFrom() .. TinyTo() (none when TinyFrom() > TinyTo()) take in
+  // every one with a weight that is negative, not a number, above 2^40, or not 0 and
+  // below kLeastBitsRounded (FilterSum.h), and all of them for radii of 2^22 or more.
+  // Outside them, every sum of weights times samples (whole numbers 0 .. 255) is 0 or
+  // lies in kLeastBitsRounded .. kMostBitsRounded, where SingleRoundedBits rounds it.
+  std::int32_t TinyFrom() const { return tinyFrom; }
+  std::int32_t TinyTo() const { return tinyTo; }
 
 private:
+  void FindTinyWeights();
+  bool HasTinyWeights(std::int32_t c) const;
+
   double* storage = nullptr;
   double* slots = nullptr;
   double* rows[256] = {};
   std::int32_t extents[256] = {};
   double weightSums[256] = {};
+  std::int32_t tinyFrom = 256;
+  std::int32_t tinyTo = -1;
   std::int32_t radius = 0;
   std::int32_t slotCount = 0;
   bool perCentre = false;

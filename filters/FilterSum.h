@@ -28,4 +28,18 @@ constexpr bool MeanOutgrowsFilterSum(std::int64_t radius)
 // value as stored in a FilterSum, back in double.
 constexpr double StoredSum(double value) { return static_cast<double>(static_cast<FilterSum>(value)); }
 
+// The smallest and the largest sum that SingleRoundedBits takes besides 0.
+constexpr double kLeastBitsRounded = 0x1p-126;
+constexpr double kMostBitsRounded = 0x1p100;
+
+// The bits of a double rounded to single precision (to nearest, ties to even), as integer
+// arithmetic on them: the 29 bits single precision drops are rounded into the 24 it keeps.
+// Exact for 0 and for kLeastBitsRounded .. kMostBitsRounded, where the single-precision
+// result is a normal number. Bits is std::int64_t or a vector of them.
+template <class Bits>
+constexpr Bits SingleRoundedBits(Bits bits)
+{
+  return (bits + 0x0FFFFFFF + ((bits >> 29) & 1)) & ~std::int64_t{0x1FFFFFFF};
+}
+
 }  // namespace filters

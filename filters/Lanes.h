@@ -41,12 +41,25 @@ typedef std::int32_t SumInts __attribute__((vector_size(kSumLanes * 4), aligned(
 typedef std::int64_t SumMask __attribute__((vector_size(kSumLanes * 8)));
 typedef float SumFloats __attribute__((vector_size(kSumLanes * 4)));
 
-// The lanes as the sums are stored after each addition (FilterSum).
+// The lanes as the sums are stored after each addition (FilterSum). ByBits rounds them by
+// their bits (SingleRoundedBits), for sums that are 0 or normal single-precision numbers
+// once rounded: integer operations that the processor issues more readily than the two
+// conversions.
+template <bool ByBits>
 LENSARA_INLINE SumVector StoredLanes(SumVector sums)
 {
-  if constexpr (!kRoundedSums) return sums;
-  // GCC widens the 8 floats as two halves joined by a shuffle, in registers.
-  return __builtin_convertvector(__builtin_convertvector(sums, SumFloats), SumVector);
+  if constexpr (!kRoundedSums) {
+    return sums;
+  } else if constexpr (ByBits) {
+    SumMask bits;
+    std::memcpy(&bits, &sums, sizeof bits);
+    bits = SingleRoundedBits(bits);
+    std::memcpy(&sums, &bits, sizeof sums);
+    return sums;
+  } else {
+    // GCC widens the 8 floats as two halves joined by a shuffle, in registers.
+    return __builtin_convertvector(__builtin_convertvector(sums, SumFloats), SumVector);
+  }
 }
 
 // The vertical pass works on blocks of this many columns (a multiple of kLanes), row by

@@ -49,8 +49,8 @@ LENSARA_INLINE Sums WeightOf(const GroupSlots& slots, int v, std::int32_t k)
 
 // Adds the samples at offset at (a multiple of the stride) with the weights of offset k;
 // the first offset's products start the sums (0 + x is x, as no product is -0). values
-// are the sum vectors' centre map values.
-template <bool DepthTest>
+// are the sum vectors' centre map values; ByBits as StoredLanes.
+template <bool DepthTest, bool ByBits>
 LENSARA_INLINE void AddSamples(const Planes& centre, std::ptrdiff_t at, const SumInts* values,
                                const GroupSlots& slots, std::int32_t k, bool first, GroupSums* sums)
 {
@@ -61,12 +61,12 @@ LENSARA_INLINE void AddSamples(const Planes& centre, std::ptrdiff_t at, const Su
     if (DepthTest) {
       SumInts counts = values[v] <= LoadSumInts(centre.map + i) + 5;
       w = __builtin_convertvector(counts, SumMask) ? w : SumVector{};
-      sums->weight[v] = StoredLanes(first ? w : sums->weight[v] + w);
+      sums->weight[v] = StoredLanes<ByBits>(first ? w : sums->weight[v] + w);
     }
 #pragma GCC unroll 3
     for (int c = 0; c < 3; ++c) {
       SumVector product = w * LoadSums(centre.colour[c] + i);
-      sums->colour[v][c] = StoredLanes(first ? product : sums->colour[v][c] + product);
+      sums->colour[v][c] = StoredLanes<ByBits>(first ? product : sums->colour[v][c] + product);
     }
   }
 }
@@ -77,32 +77,32 @@ LENSARA_INLINE void LoadGroupValues(const std::int32_t* map, SumInts* values)
 }
 
 // The sums of the lanes at offsets -extent .. extent (extent > 0), stride apart.
-template <bool DepthTest, class Stride>
+template <bool DepthTest, bool ByBits, class Stride>
 LENSARA_INLINE void SumLanes(const Planes& centre, Stride stride, std::int32_t extent, const GroupSlots& slots,
                              GroupSums* sums)
 {
   SumInts values[kSumVectors];
   LoadGroupValues(centre.map, values);
-  AddSamples<DepthTest>(centre, -extent * stride, values, slots, -extent, true, sums);
+  AddSamples<DepthTest, ByBits>(centre, -extent * stride, values, slots, -extent, true, sums);
 #pragma GCC unroll 4
   for (std::int32_t k = 1 - extent; k <= extent; ++k)
-    AddSamples<DepthTest>(centre, k * stride, values, slots, k, false, sums);
+    AddSamples<DepthTest, ByBits>(centre, k * stride, values, slots, k, false, sums);
 }
 
 // SumLanes for an extent of Extent .. Largest, with the loop unrolled for each extent so
 // that the weights can stay in registers.
-template <bool DepthTest, std::int32_t Extent, std::int32_t Largest, class Stride>
+template <bool DepthTest, bool ByBits, std::int32_t Extent, std::int32_t Largest, class Stride>
 LENSARA_INLINE void SumUnrolled(const Planes& centre, Stride stride, std::int32_t extent, const GroupSlots& slots,
                                 GroupSums* sums)
 {
   if constexpr (Extent < Largest) {
-    if (extent > Extent) return SumUnrolled<DepthTest, Extent + 1, Largest>(centre, stride, extent, slots, sums);
+    if (extent > Extent) return SumUnrolled<DepthTest, ByBits, Extent + 1, Largest>(centre, stride, extent, slots, sums);
   }
   SumInts values[kSumVectors];
   LoadGroupValues(centre.map, values);
 #pragma GCC unroll 32
   for (std::int32_t k = -Extent; k <= Extent; ++k)
-    AddSamples<DepthTest>(centre, k * stride, values, slots, k, k == -Extent, sums);
+    AddSamples<DepthTest, ByBits>(centre, k * stride, values, slots, k, k == -Extent, sums);
 }
 
 // Twice the largest error of a quotient taken as sum x rounded inverse (at most about
@@ -213,7 +213,7 @@ LENSARA_INLINE void LoadGroupSlots(const BlurKernel& kernel, const std::int32_t*
 
 // SumLanes for extents 1 .. kFewSlots - 1, whose slots are loaded in one block or two and
 // kept in registers; the groups' inverse weight sums into inverse.
-template <bool DepthTest, bool PerCentre, class Stride>
+template <bool DepthTest, bool PerCentre, bool ByBits, class Stride>
 LENSARA_INLINE void SumFewLanes(const BlurKernel& kernel, const Planes& centre, Stride stride, std::int32_t extent,
                                 GroupSums* sums, Lanes* inverse)
 {
@@ -221,12 +221,49 @@ LENSARA_INLINE void SumFewLanes(const BlurKernel& kernel, const Planes& centre, 
   GroupSlots slots{few, kFewSlots};
   LoadGroupSlots<PerCentre>(kernel, centre.map, 0, slots);
   if (extent < kLanes) {
-    SumUnrolled<DepthTest, 1, kLanes - 1>(centre, stride, extent, slots, sums);
+    SumUnrolled<DepthTest, ByBits, 1, kLanes - 1>(centre, stride, extent, slots, sums);
   } else {
     LoadGroupSlots<PerCentre>(kernel, centre.map, kLanes, slots);
-    SumUnrolled<DepthTest, kLanes, kFewSlots - 1>(centre, stride, extent, slots, sums);
+    SumUnrolled<DepthTest, ByBits, kLanes, kFewSlots - 1>(centre, stride, extent, slots, sums);
   }
   for (int g = 0; g < kGroups; ++g) inverse[g] = slots.Of(g)[0];
+}
+
+// The sums of the groups' lanes at offsets -extent .. extent (extent > 0) and their
+// inverse weight sums; scratch as BlurLanes's.
+template <bool DepthTest, bool PerCentre, bool ByBits, class Stride>
+LENSARA_INLINE void SumGroupsRounded(const BlurKernel& kernel, const Planes& centre, Stride stride,
+                                     std::int32_t extent, Lanes* scratch, GroupSums* sums, Lanes* inverse)
+{
+  if (extent < kFewSlots) return SumFewLanes<DepthTest, PerCentre, ByBits>(kernel, centre, stride, extent, sums, inverse);
+  GroupSlots slots{scratch, kernel.SlotCount()};
+  for (std::int32_t s = 0; s <= extent; s += kLanes) LoadGroupSlots<PerCentre>(kernel, centre.map, s, slots);
+  SumLanes<DepthTest, ByBits>(centre, stride, extent, slots, sums);
+  for (int g = 0; g < kGroups; ++g) inverse[g] = slots.Of(g)[0];
+}
+
+// True when no lane of the groups has a centre value with tiny weights (BlurKernel), so
+// that every sum rounds by its bits.
+LENSARA_INLINE bool RoundsByBits(const BlurKernel& kernel, const std::int32_t* centre)
+{
+  LaneInts tiny = {};
+  for (int g = 0; g < kGroups; ++g) {
+    LaneInts values = LoadLaneInts(centre + g * kLanes);
+    tiny |= (values >= kernel.TinyFrom()) & (values <= kernel.TinyTo());
+  }
+  return !AnySet(tiny);
+}
+
+// SumGroupsRounded, rounding by the bits where it can.
+template <bool DepthTest, bool PerCentre, class Stride>
+LENSARA_INLINE void SumGroups(const BlurKernel& kernel, const Planes& centre, Stride stride, std::int32_t extent,
+                              Lanes* scratch, GroupSums* sums, Lanes* inverse)
+{
+  if constexpr (kRoundedSums) {
+    if (RoundsByBits(kernel, centre.map))
+      return SumGroupsRounded<DepthTest, PerCentre, true>(kernel, centre, stride, extent, scratch, sums, inverse);
+  }
+  SumGroupsRounded<DepthTest, PerCentre, false>(kernel, centre, stride, extent, scratch, sums, inverse);
 }
 
 // The groups' results as bytes into out (count pixels at most).
@@ -254,14 +291,7 @@ LENSARA_INLINE void BlurLanes(const BlurKernel& kernel, const Planes& centre, St
   }
   GroupSums sums;
   Lanes inverse[kGroups];
-  if (extent < kFewSlots) {
-    SumFewLanes<DepthTest, PerCentre>(kernel, centre, stride, extent, &sums, inverse);
-  } else {
-    GroupSlots slots{scratch, kernel.SlotCount()};
-    for (std::int32_t s = 0; s <= extent; s += kLanes) LoadGroupSlots<PerCentre>(kernel, centre.map, s, slots);
-    SumLanes<DepthTest>(centre, stride, extent, slots, &sums);
-    for (int g = 0; g < kGroups; ++g) inverse[g] = slots.Of(g)[0];
-  }
+  SumGroups<DepthTest, PerCentre>(kernel, centre, stride, extent, scratch, &sums, inverse);
   for (int g = 0; g < kGroups; ++g) {
     const SumVector* colours = sums.colour[g / kGroupsPerSum];
     Lanes colour[3] = {GroupLanes(colours[0], g), GroupLanes(colours[1], g), GroupLanes(colours[2], g)};

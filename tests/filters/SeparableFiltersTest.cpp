@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <random>
 #include <type_traits>
 
+#include "filters/BlurKernel.h"
 #include "filters/FilterSum.h"
 #include "filters/Filters.h"
 #include "filters/SeparableBlur.h"
@@ -260,6 +263,55 @@ TEST_F(SeparableFilters, SumsAreStoredInSinglePrecisionOnlyInTheMacOSBehaviour)
   for (bool depthTest : {false, true})
     EXPECT_TRUE(Run(Filter::GaussBlending, source, map, 1, depthTest) == test::Uniform(9, 4, kept, kept, kept))
         << depthTest;
+}
+
+// Rounding by the bits gives single precision's rounding of every sum it takes: normal
+// results of random mantissas across the exponents, ties of both parities and their
+// neighbours, 0, and the rounding up into the next binade.
+TEST(SingleRoundedBits, MatchTheConversionsToFloatAndBack)
+{
+  auto expectConverted = [](std::int64_t bits) {
+    double t, rounded;
+    std::memcpy(&t, &bits, sizeof t);
+    std::int64_t roundedBits = filters::SingleRoundedBits(bits);
+    std::memcpy(&rounded, &roundedBits, sizeof rounded);
+    EXPECT_EQ(rounded, static_cast<double>(static_cast<float>(t))) << std::hexfloat << t;
+  };
+  expectConverted(0);
+  std::mt19937_64 random(3);
+  const std::int64_t mantissa = (std::int64_t{1} << 52) - 1, kept = mantissa & ~std::int64_t{0x3FFFFFFF};
+  for (std::int64_t exponent = 1023 - 126; exponent <= 1023 + 99; ++exponent)
+    for (std::int64_t tail : {0x10000000, 0x30000000, 0x0FFFFFFF, 0x10000001, 0x1FFFFFFF, 0x3FFFFFFF}) {
+      expectConverted((exponent << 52) | kept | tail);
+      expectConverted((exponent << 52) | (random() & kept) | tail);
+      for (int i = 0; i < 8; ++i) expectConverted((exponent << 52) | (random() & mantissa));
+    }
+}
+
+// The centre values whose weights could leave a sum subnormal, negative or huge in
+// single precision span every such row; a shared row spans all centre values or none.
+TEST(BlurKernel, TinyWeightsSpanTheCentreValuesThatHaveThem)
+{
+  filters::BlurKernel perCentre;
+  ASSERT_TRUE(perCentre.Init(2, true));
+  for (std::int32_t c = 0; c < 256; ++c)
+    for (std::int32_t k = -2; k <= 2; ++k) perCentre.Row(c)[k] = k == 0 ? 1.0 : c == 0 ? 0.0 : 0x1p-126;
+  perCentre.Row(7)[2] = 0x1p-127;
+  perCentre.Row(90)[-1] = -0.5;
+  perCentre.Row(200)[1] = 0x1p41;
+  perCentre.Finish();
+  EXPECT_EQ(perCentre.TinyFrom(), 7);
+  EXPECT_EQ(perCentre.TinyTo(), 200);
+  for (double weight : {0x1p40, 0x1p-130}) {
+    filters::BlurKernel shared;
+    ASSERT_TRUE(shared.Init(1, false));
+    for (std::int32_t k = -1; k <= 1; ++k) shared.Row(0)[k] = k == 0 ? 1.0 : weight;
+    shared.Finish();
+    EXPECT_EQ(shared.TinyFrom() <= shared.TinyTo(), weight < 1.0) << weight;
+    if (weight < 1.0) {
+      EXPECT_EQ(shared.TinyTo() - shared.TinyFrom(), 255);
+    }
+  }
 }
 
 TEST_F(SeparableFilters, DepthTestCountsNeighboursUpToFiveBelowTheCentre)
