@@ -268,7 +268,9 @@ Json EncodeReal(double v)
   if (std::isnan(v)) return "nan";
   for (const auto& [value, name] : kNonFinite)
     if (v == value) return name;
-  return v;
+  // -0 is written as 0: the same to every reader, and a scene read back then writes the same
+  // text even where evaluating its tracks loses the sign of a zero.
+  return v == 0.0 ? 0.0 : v;
 }
 
 Json EncodeVector(const Vector& v) { return Json::array({EncodeReal(v.x), EncodeReal(v.y), EncodeReal(v.z)}); }
