@@ -4,6 +4,7 @@
 // refined in double.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -92,7 +93,20 @@ struct Light {
 
 // The light's intensity factor at distance d from it: near clip, far clip, then linear
 // falloff (docs/host.md).
-double LightFactor(const Light& light, double d);
+inline double LightFactor(const Light& light, double d)
+{
+  double f = 1.0;
+  if (light.nearClip) {
+    if (d <= light.nearFrom) return 0.0;
+    if (d < light.nearTo) f *= (d - light.nearFrom) * light.nearScale;
+  }
+  if (light.farClip) {
+    if (d >= light.farTo) return 0.0;
+    if (light.farFrom < d) f *= (light.farTo - d) * light.farScale;
+  }
+  if (light.falloff) f *= light.radius <= 0.0 ? 0.0 : std::max(0.0, 1.0 - d / light.radius);
+  return f;
+}
 
 struct Camera {
   Vector position;

@@ -78,28 +78,18 @@ void TextureCoordinates(const SceneObject& object, const Hit& hit, double& u, do
 
 }  // namespace
 
-double LightFactor(const Light& light, double d)
-{
-  double f = 1.0;
-  if (light.nearClip) {
-    if (d <= light.nearFrom) return 0.0;
-    if (d < light.nearTo) f *= (d - light.nearFrom) * light.nearScale;
-  }
-  if (light.farClip) {
-    if (d >= light.farTo) return 0.0;
-    if (light.farFrom < d) f *= (light.farTo - d) * light.farScale;
-  }
-  if (light.falloff) f *= light.radius <= 0.0 ? 0.0 : std::max(0.0, 1.0 - d / light.radius);
-  return f;
-}
-
 Tracer::Tracer(const RenderScene& scene)
     : scene(scene), environment(scene.GetEnvironment()), secondary(scene.Settings().fullEngine),
       ambientOnly(std::all_of(scene.Lights().begin(), scene.Lights().end(),
                               [this](const Light& l) { return l.ambient && !(l.shadows && secondary); }))
 {
   int next = 0;
-  for (const Light& light : scene.Lights()) layerOf.push_back(light.hasLayer ? next++ : -1);
+  const Vector* place = nullptr;
+  for (const Light& light : scene.Lights()) {
+    layerOf.push_back(light.hasLayer ? next++ : -1);
+    sharesPlace.push_back(place && *place == light.position);
+    place = &light.position;
+  }
 }
 
 void PassSample::Clear()
@@ -128,6 +118,8 @@ Vector Tracer::TraceCamera(const Ray& ray, PassSample* passes) const
 {
   Hit hit;
   if (!scene.IntersectCamera(ray, SeenBy(Path::Camera), hit)) return Missed();
+  // The depth scene's surfaces go straight to their short path.
+  if (const Surface* lit = LitSurface(hit)) return ShadeLit(hit, *lit, passes);
   return Shade(ray, hit, Path::Camera, 0, passes);
 }
 
@@ -205,16 +197,35 @@ inline void Tracer::AddToLayer(PassSample* passes, std::size_t light, const Vect
   }
 }
 
+inline const Surface* Tracer::LitSurface(const Hit& hit) const
+{
+  if (!ambientOnly) return nullptr;
+  const SceneObject& object = scene.Objects()[static_cast<std::size_t>(hit.object)];
+  if (object.background) return nullptr;
+  const Surface& surface = scene.Surfaces()[static_cast<std::size_t>(object.surface)];
+  return !surface.texture && IsZero(surface.transparency) && IsZero(surface.reflection) ? &surface : nullptr;
+}
+
 // Shade's sums where nothing but the lights' direct light can add to them: with its
 // transparency and reflection zero the surface keeps all of it (x 1), and without a
-// texture its colour is the base.
+// texture its colour is the base. Every light is ambient and casts no shadow, so its direct
+// light is its colour x factor x base where it illuminates the object. A zero direct light
+// leaves the layers as they are: they start at +0 and only grow.
 Vector Tracer::ShadeLit(const Hit& hit, const Surface& surface, PassSample* passes) const
 {
   Vector local = Mul(environment.ambient, surface.colour) + surface.luminance;
-  LightPath toLight;
-  for (std::size_t i = 0; i < scene.Lights().size(); ++i) {
-    Toward(i, hit.point, toLight);
-    Vector direct = Direct(i, hit, toLight, surface, surface.colour, Vector{});
+  const std::vector<Light>& lights = scene.Lights();
+  const auto object = static_cast<std::size_t>(hit.object);
+  double distance = 0.0;
+  for (std::size_t i = 0; i < lights.size(); ++i) {
+    const Light& light = lights[i];
+    if (!sharesPlace[i]) distance = Length(light.position - hit.point);
+    double factor = light.aspects[object] & kIllumination ? LightFactor(light, distance) : 0.0;
+    if (factor == 0.0) {
+      local = local + Vector{};
+      continue;
+    }
+    Vector direct = Mul(light.colour * factor, surface.colour);
     local = local + direct;
     AddToLayer(passes, i, direct);
   }
@@ -225,10 +236,8 @@ Vector Tracer::Shade(const Ray& ray, const Hit& hit, Path path, int depth, PassS
 {
   const SceneObject& object = scene.Objects()[static_cast<std::size_t>(hit.object)];
   if (object.background) return Fogged(environment.background, hit.t);
+  if (const Surface* lit = path == Path::Camera ? LitSurface(hit) : nullptr) return ShadeLit(hit, *lit, passes);
   const Surface& surface = scene.Surfaces()[static_cast<std::size_t>(object.surface)];
-  if (path == Path::Camera && ambientOnly && !surface.texture && IsZero(surface.transparency) &&
-      IsZero(surface.reflection))
-    return ShadeLit(hit, surface, passes);
   Vector base = BaseColour(hit, surface);
   Vector view = ray.direction * -1.0;
   bool more = secondary && depth < kMaxDepth;
