@@ -216,18 +216,27 @@ private:
   RTCScene embree;
 };
 
-// Our tracer's camera rays, one per pixel centre, rows in parallel: the renderer's
-// intersection without its shading. Answers the number of hits.
+// Our tracer's camera rays, one per pixel centre, in the renderer's tiles of 64 x 16 pixels
+// (each with its camera region), rows of tiles in parallel: the renderer's intersection
+// without its shading. Answers the number of hits.
 long CastCameraRays(const lensara::RenderScene& scene, tbb::task_arena& arena)
 {
+  constexpr int kTileWidth = 64, kTileHeight = 16;
   std::atomic<long> hits{0};
   arena.execute([&] {
-    tbb::parallel_for(0, kHeight, [&](int y) {
+    tbb::parallel_for(0, (kHeight + kTileHeight - 1) / kTileHeight, [&](int row) {
       _mm_setcsr(_mm_getcsr() | 0x8040);
       long rowHits = 0;
       lensara::Hit hit;
-      for (int x = 0; x < kWidth; ++x)
-        rowHits += scene.IntersectCamera(scene.CameraRay(x + 0.5, y + 0.5), [](int32_t) { return true; }, hit);
+      lensara::CameraRegion region;
+      int y0 = row * kTileHeight, y1 = std::min(kHeight, y0 + kTileHeight);
+      for (int x0 = 0; x0 < kWidth; x0 += kTileWidth) {
+        int x1 = std::min(kWidth, x0 + kTileWidth);
+        scene.FindCameraRegion(x0, y0, x1, y1, region);
+        for (int y = y0; y < y1; ++y)
+          for (int x = x0; x < x1; ++x)
+            rowHits += scene.IntersectCamera(scene.CameraRay(x + 0.5, y + 0.5), region, [](int32_t) { return true; }, hit);
+      }
       hits += rowHits;
     });
   });

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "TriangleIntersector.h"
 
@@ -47,8 +48,21 @@ double FloorDistance(const Floor& f, double height, const Ray& ray, double tMax)
 
 double FloorHeight(const Floor& f, const Vector& origin) { return Dot(f.origin - origin, f.normal); }
 
+// Camera regions leave a sphere or box out only beyond this share of its distance (and of its
+// radius) outside the rays' pyramid, besides Epsilon: rays lie at least an eighth of a pixel,
+// some 10^-4 of the distance, inside the pyramid of the pixels they cross.
+constexpr double kRegionMargin = 1e-6;
+constexpr std::size_t kMaxRegionBoxes = 16;
+
 // The unit normal n turned to face against direction.
 Vector Facing(const Vector& n, const Vector& direction) { return Dot(n, direction) > 0.0 ? n * -1.0 : n; }
+
+template <class Box>
+void Grow(Box& box, const Vector& p)
+{
+  box.low = {std::min(box.low.x, p.x), std::min(box.low.y, p.y), std::min(box.low.z, p.z)};
+  box.high = {std::max(box.high.x, p.x), std::max(box.high.y, p.y), std::max(box.high.z, p.z)};
+}
 
 }  // namespace
 
@@ -64,12 +78,14 @@ double RenderScene::Epsilon(const Vector& p)
   return 1e-3 + 1e-6 * std::max({std::fabs(p.x), std::fabs(p.y), std::fabs(p.z)});
 }
 
-Ray RenderScene::CameraRay(double x, double y) const
+Vector RenderScene::Through(double x, double y) const
 {
   double sx = x * pixelWidth - camera.tanHalfWidth;
   double sy = (settings.height * 0.5 - y) * pixelWidth;
-  return Ray{camera.position, Unit(camera.forward + camera.right * sx + camera.up * sy)};
+  return camera.forward + camera.right * sx + camera.up * sy;
 }
+
+Ray RenderScene::CameraRay(double x, double y) const { return Ray{camera.position, Unit(Through(x, y))}; }
 
 void RenderScene::PrepareCamera()
 {
@@ -78,6 +94,54 @@ void RenderScene::PrepareCamera()
     cameraSpheres.push_back({oc, SphereC(s, oc)});
   }
   for (const Floor& f : floors) cameraFloors.push_back(FloorHeight(f, camera.position));
+  std::vector<int32_t> boxOf(objects.size(), -1);
+  for (const Triangle& tri : triangles) {
+    int32_t& box = boxOf[static_cast<std::size_t>(tri.object)];
+    if (box < 0) {
+      box = static_cast<int32_t>(triangleBoxes.size());
+      triangleBoxes.push_back({tri.a, tri.a});
+    }
+    for (const Vector* p : {&tri.a, &tri.b, &tri.c}) Grow(triangleBoxes[static_cast<std::size_t>(box)], *p);
+  }
+  // Each region tests every box: past a few, one box around them all.
+  if (triangleBoxes.size() > kMaxRegionBoxes) {
+    Box all = triangleBoxes.front();
+    for (const Box& box : triangleBoxes) {
+      Grow(all, box.low);
+      Grow(all, box.high);
+    }
+    triangleBoxes.assign(1, all);
+  }
+}
+
+void RenderScene::FindCameraRegion(double x0, double y0, double x1, double y1, CameraRegion& region) const
+{
+  // The pyramid's sides, by their unit normals pointing inwards.
+  const Vector corners[4] = {Through(x0, y0), Through(x1, y0), Through(x1, y1), Through(x0, y1)};
+  const Vector inside = corners[0] + corners[2];
+  Vector sides[4];
+  for (int i = 0; i < 4; ++i) {
+    Vector n = Unit(Cross(corners[i], corners[(i + 1) % 4]));
+    sides[i] = Dot(n, inside) < 0.0 ? n * -1.0 : n;
+  }
+  // Whether a point lies farther than reach outside a side, reach grown by the margin.
+  auto outside = [&](const Vector& point, double reach) {
+    Vector offset = point - camera.position;
+    reach += Epsilon(point) + kRegionMargin * Length(offset);
+    return std::any_of(std::begin(sides), std::end(sides), [&](const Vector& n) { return Dot(n, offset) < -reach; });
+  };
+  region.spheres.clear();
+  for (std::size_t i = 0; i < spheres.size(); ++i)
+    if (!outside(spheres[i].centre, spheres[i].radius * (1.0 + kRegionMargin))) region.spheres.push_back(static_cast<int32_t>(i));
+  // A box lies outside a side when its corner farthest inwards does.
+  region.triangles = std::any_of(triangleBoxes.begin(), triangleBoxes.end(), [&](const Box& box) {
+    return std::none_of(std::begin(sides), std::end(sides), [&](const Vector& n) {
+      Vector corner{n.x >= 0.0 ? box.high.x : box.low.x, n.y >= 0.0 ? box.high.y : box.low.y,
+                    n.z >= 0.0 ? box.high.z : box.low.z};
+      Vector offset = corner - camera.position;
+      return Dot(n, offset) < -(Epsilon(corner) + kRegionMargin * Length(offset));
+    });
+  });
 }
 
 RenderScene::Analytic RenderScene::NearestAnalytic(const Ray& ray) const
@@ -90,13 +154,16 @@ RenderScene::Analytic RenderScene::NearestAnalytic(const Ray& ray) const
   return nearest;
 }
 
-// NearestAnalytic with what the camera's rays share worked out once: the same sums.
-RenderScene::Analytic RenderScene::NearestAnalyticFromCamera(const Ray& ray) const
+// NearestAnalytic with what the camera's rays share worked out once: the same sums, over
+// the spheres the region holds.
+RenderScene::Analytic RenderScene::NearestAnalyticFromCamera(const Ray& ray, const CameraRegion& region) const
 {
   Analytic nearest{ray.tMax};
-  for (std::size_t i = 0; i < spheres.size(); ++i)
+  for (int32_t index : region.spheres) {
+    auto i = static_cast<std::size_t>(index);
     if (double t = SphereDistance(cameraSpheres[i].oc, cameraSpheres[i].c, ray, nearest.t); t >= 0.0)
       nearest = {t, &spheres[i]};
+  }
   for (std::size_t i = 0; i < floors.size(); ++i)
     if (double t = FloorDistance(floors[i], cameraFloors[i], ray, nearest.t); t >= 0.0)
       nearest = {t, nullptr, &floors[i]};
@@ -106,16 +173,18 @@ RenderScene::Analytic RenderScene::NearestAnalyticFromCamera(const Ray& ray) con
 bool RenderScene::Nearest(const Ray& ray, Hit& hit) const
 {
   // The nearest sphere or floor first; its point and normal only once it has won.
-  return Nearest(ray, NearestAnalytic(ray), hit);
+  return Nearest(ray, NearestAnalytic(ray), true, hit);
 }
 
 // The nearest triangle closer than the nearest sphere or floor, else that one.
-bool RenderScene::Nearest(const Ray& ray, const Analytic& analytic, Hit& hit) const
+bool RenderScene::Nearest(const Ray& ray, const Analytic& analytic, bool triangles, Hit& hit) const
 {
   Ray bounded = ray;
   bounded.tMax = analytic.t;
   TriangleHit triangleHit;
-  if (intersector && intersector->Nearest(bounded, triangleHit) && RefineTriangle(bounded, triangleHit, hit)) return true;
+  if (triangles && intersector && intersector->Nearest(bounded, triangleHit) &&
+      RefineTriangle(bounded, triangleHit, hit))
+    return true;
   return Resolve(ray, analytic, hit);
 }
 

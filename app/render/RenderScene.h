@@ -146,6 +146,16 @@ struct Floor {
   int32_t object = 0;
 };
 
+// What the camera's rays through one rectangle of the image can meet, found once for all of
+// them: the spheres that reach into the rectangle's pyramid of rays, and whether a box
+// around triangles does. A sphere or box is left out only when it lies wholly outside a side
+// of the pyramid by a margin far above the rays' rounding and the triangle intersector's
+// single precision, so each ray meets what it would meet among all.
+struct CameraRegion {
+  std::vector<int32_t> spheres; // indices into the scene's spheres, rising
+  bool triangles = false;
+};
+
 // Render settings the renderer reads.
 struct RenderSettings {
   int32_t width = 640;
@@ -173,12 +183,15 @@ public:
   template <class Accept>
   bool Intersect(Ray ray, Accept accept, Hit& hit) const;
 
-  // Intersect for a ray leaving the camera (CameraRay's).
+  // Intersect for a ray leaving the camera (CameraRay's) through region.
   template <class Accept>
-  bool IntersectCamera(const Ray& ray, Accept accept, Hit& hit) const;
+  bool IntersectCamera(const Ray& ray, const CameraRegion& region, Accept accept, Hit& hit) const;
 
   // The ray through image position (x, y) in pixels: (0.5, 0.5) is the top left pixel's centre.
   Ray CameraRay(double x, double y) const;
+
+  // The region of the camera rays through image positions inside x0 .. x1, y0 .. y1.
+  void FindCameraRegion(double x0, double y0, double x1, double y1, CameraRegion& region) const;
 
   const RenderSettings& Settings() const { return settings; }
   const Camera& GetCamera() const { return camera; }
@@ -213,12 +226,15 @@ private:
   template <class Accept>
   bool IntersectFrom(Ray ray, Accept accept, Hit& hit, int passes) const;
   bool Nearest(const Ray& ray, Hit& hit) const;
-  bool Nearest(const Ray& ray, const Analytic& analytic, Hit& hit) const;
+  // triangles false: no triangle can be nearer than analytic's hit.
+  bool Nearest(const Ray& ray, const Analytic& analytic, bool triangles, Hit& hit) const;
   Analytic NearestAnalytic(const Ray& ray) const;
-  Analytic NearestAnalyticFromCamera(const Ray& ray) const;
+  Analytic NearestAnalyticFromCamera(const Ray& ray, const CameraRegion& region) const;
   bool Resolve(const Ray& ray, const Analytic& analytic, Hit& hit) const;
   bool RefineTriangle(const Ray& ray, const TriangleHit& triangleHit, Hit& hit) const;
   void PrepareCamera();
+  // The direction, not yet of length 1, of CameraRay(x, y).
+  Vector Through(double x, double y) const;
 
   RenderSettings settings;
   Camera camera;
@@ -233,6 +249,10 @@ private:
   std::vector<Floor> floors;
   std::vector<CameraSphere> cameraSpheres; // parallel to spheres
   std::vector<double> cameraFloors;        // per floor: (origin - camera) . normal
+  struct Box {
+    Vector low, high;
+  };
+  std::vector<Box> triangleBoxes; // around each object's triangles, or one around all of many
   std::unique_ptr<TriangleIntersector> intersector; // null without triangles
 };
 
@@ -257,9 +277,9 @@ bool RenderScene::IntersectFrom(Ray ray, Accept accept, Hit& hit, int passes) co
 }
 
 template <class Accept>
-bool RenderScene::IntersectCamera(const Ray& ray, Accept accept, Hit& hit) const
+bool RenderScene::IntersectCamera(const Ray& ray, const CameraRegion& region, Accept accept, Hit& hit) const
 {
-  if (!Nearest(ray, NearestAnalyticFromCamera(ray), hit)) return false;
+  if (!Nearest(ray, NearestAnalyticFromCamera(ray, region), region.triangles, hit)) return false;
   if (accept(hit.object)) return true;
   Ray beyond = ray;
   beyond.tMin = hit.t + Epsilon(hit.point);

@@ -98,15 +98,17 @@ public:
     PassSample sample;
     sample.lights.resize(passes.lights.size());
     Ray rays[kMaxSamples];
+    CameraRegion region;
+    scene.FindCameraRegion(x0, y0, x1, y1, region);
     for (int32_t y = y0; y < y1; ++y)
-      for (int32_t x = x0; x < x1; ++x) RenderPixel(x, y, rays, sample);
+      for (int32_t x = x0; x < x1; ++x) RenderPixel(x, y, region, rays, sample);
   }
 
 private:
   static constexpr int32_t kMaxSamples = 16;  // 4 x 4, the most anti-aliasing asks for
 
   // Averages the pixel's samples, on a grid of n x n cell centres, before the 8-bit conversion.
-  void RenderPixel(int32_t x, int32_t y, Ray* rays, PassSample& sample) const
+  void RenderPixel(int32_t x, int32_t y, const CameraRegion& region, Ray* rays, PassSample& sample) const
   {
     // n is 1, 2 or 4, so step and weight are exact.
     int32_t n = scene.Settings().samplesPerAxis;
@@ -119,7 +121,7 @@ private:
     Vector colour;
     sample.Clear();
     for (int32_t i = 0; i < n * n; ++i) {
-      Vector c = tracer.TraceCamera(rays[i], withPasses);
+      Vector c = tracer.TraceCamera(rays[i], region, withPasses);
       if (env.foreground) c = c * (1.0 - env.foregroundOpacity) + env.foregroundColour * env.foregroundOpacity;
       colour = colour + c;
     }

@@ -114,10 +114,10 @@ double Tracer::CameraDistance(const Ray& ray) const
   return found ? hit.t : std::numeric_limits<double>::infinity();
 }
 
-Vector Tracer::TraceCamera(const Ray& ray, PassSample* passes) const
+Vector Tracer::TraceCamera(const Ray& ray, const CameraRegion& region, PassSample* passes) const
 {
   Hit hit;
-  if (!scene.IntersectCamera(ray, SeenBy(Path::Camera), hit)) return Missed();
+  if (!scene.IntersectCamera(ray, region, SeenBy(Path::Camera), hit)) return Missed();
   // The depth scene's surfaces go straight to their short path.
   if (const Surface* lit = LitSurface(hit)) return ShadeLit(hit, *lit, passes);
   return Shade(ray, hit, Path::Camera, 0, passes);

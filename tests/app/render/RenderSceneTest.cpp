@@ -1,5 +1,6 @@
 // The render scene's camera rays: what they share at each sphere and floor is worked out once
-// per render, and they must still meet every surface at the same bits as any other ray.
+// per render, what their region cannot meet is left out, and they must still meet every
+// surface at the same bits as any other ray.
 #include "app/render/RenderScene.h"
 
 #include <gtest/gtest.h>
@@ -40,6 +41,7 @@ TEST(RenderScene, CameraRaysMeetWhatTheGeneralQueryMeetsBitForBit)
   settings.Set(kRenderHeight, Value(kHeight));
   RenderScene scene(doc, RenderSettings(settings));
 
+  CameraRegion region;
   for (bool ballSeen : {true, false}) {
     auto seen = [&](int32_t object) { return ballSeen || object != 1; };
     for (int32_t y = 0; y < kHeight; ++y)
@@ -47,7 +49,10 @@ TEST(RenderScene, CameraRaysMeetWhatTheGeneralQueryMeetsBitForBit)
         Ray ray = scene.CameraRay(x + 0.5, y + 0.5);
         Hit general, fromCamera;
         ASSERT_TRUE(scene.Intersect(ray, seen, general));
-        ASSERT_TRUE(scene.IntersectCamera(ray, seen, fromCamera));
+        // The ray on its region's corner, as tight as a region can be around it: the sphere,
+        // cube and floor it meets must not be left out.
+        scene.FindCameraRegion(x + 0.5, y + 0.5, x + 1.5, y + 1.5, region);
+        ASSERT_TRUE(scene.IntersectCamera(ray, region, seen, fromCamera));
         ASSERT_EQ(general.object, fromCamera.object) << x << ", " << y;
         ASSERT_EQ(general.t, fromCamera.t) << x << ", " << y;
         ASSERT_EQ(general.point, fromCamera.point) << x << ", " << y;
