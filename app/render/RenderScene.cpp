@@ -78,15 +78,6 @@ double RenderScene::Epsilon(const Vector& p)
   return 1e-3 + 1e-6 * std::max({std::fabs(p.x), std::fabs(p.y), std::fabs(p.z)});
 }
 
-Vector RenderScene::Through(double x, double y) const
-{
-  double sx = x * pixelWidth - camera.tanHalfWidth;
-  double sy = (settings.height * 0.5 - y) * pixelWidth;
-  return camera.forward + camera.right * sx + camera.up * sy;
-}
-
-Ray RenderScene::CameraRay(double x, double y) const { return Ray{camera.position, Unit(Through(x, y))}; }
-
 void RenderScene::PrepareCamera()
 {
   for (const Sphere& s : spheres) {

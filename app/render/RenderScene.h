@@ -13,6 +13,7 @@
 #include "Texture.h"
 #include "app/core/Container.h"
 #include "app/core/Document.h"
+#include "app/core/Geometry.h"
 
 namespace lensara {
 
@@ -255,6 +256,16 @@ private:
   std::vector<Box> triangleBoxes; // around each object's triangles, or one around all of many
   std::unique_ptr<TriangleIntersector> intersector; // null without triangles
 };
+
+// Inline: made for every sample of every pixel.
+inline Vector RenderScene::Through(double x, double y) const
+{
+  double sx = x * pixelWidth - camera.tanHalfWidth;
+  double sy = (settings.height * 0.5 - y) * pixelWidth;
+  return camera.forward + camera.right * sx + camera.up * sy;
+}
+
+inline Ray RenderScene::CameraRay(double x, double y) const { return Ray{camera.position, Unit(Through(x, y))}; }
 
 // Surfaces the ray does not see are stepped over, a bounded number of times.
 constexpr int kMaxIntersectPasses = 64;

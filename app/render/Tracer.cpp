@@ -107,6 +107,18 @@ auto Tracer::SeenBy(Path path) const
   };
 }
 
+// Inline: the camera's hits on the sky, and on every surface of the depth scene, end here.
+inline Vector Tracer::Shade(const Ray& ray, const Hit& hit, Path path, int depth, PassSample* passes) const
+{
+  const SceneObject& object = scene.Objects()[static_cast<std::size_t>(hit.object)];
+  if (object.background) return Fogged(environment.background, hit.t);
+  const Surface& surface = scene.Surfaces()[static_cast<std::size_t>(object.surface)];
+  if (path == Path::Camera && ambientOnly && !surface.texture && IsZero(surface.transparency) &&
+      IsZero(surface.reflection))
+    return ShadeLit(hit, surface, passes);
+  return ShadeSurface(ray, hit, surface, path, depth, passes);
+}
+
 double Tracer::CameraDistance(const Ray& ray) const
 {
   Hit hit;
@@ -118,8 +130,6 @@ Vector Tracer::TraceCamera(const Ray& ray, const CameraRegion& region, PassSampl
 {
   Hit hit;
   if (!scene.IntersectCamera(ray, region, SeenBy(Path::Camera), hit)) return Missed();
-  // The depth scene's surfaces go straight to their short path.
-  if (const Surface* lit = LitSurface(hit)) return ShadeLit(hit, *lit, passes);
   return Shade(ray, hit, Path::Camera, 0, passes);
 }
 
@@ -197,15 +207,6 @@ inline void Tracer::AddToLayer(PassSample* passes, std::size_t light, const Vect
   }
 }
 
-inline const Surface* Tracer::LitSurface(const Hit& hit) const
-{
-  if (!ambientOnly) return nullptr;
-  const SceneObject& object = scene.Objects()[static_cast<std::size_t>(hit.object)];
-  if (object.background) return nullptr;
-  const Surface& surface = scene.Surfaces()[static_cast<std::size_t>(object.surface)];
-  return !surface.texture && IsZero(surface.transparency) && IsZero(surface.reflection) ? &surface : nullptr;
-}
-
 // Shade's sums where nothing but the lights' direct light can add to them: with its
 // transparency and reflection zero the surface keeps all of it (x 1), and without a
 // texture its colour is the base. Every light is ambient and casts no shadow, so its direct
@@ -232,12 +233,9 @@ Vector Tracer::ShadeLit(const Hit& hit, const Surface& surface, PassSample* pass
   return Fogged(local, hit.t);
 }
 
-Vector Tracer::Shade(const Ray& ray, const Hit& hit, Path path, int depth, PassSample* passes) const
+Vector Tracer::ShadeSurface(const Ray& ray, const Hit& hit, const Surface& surface, Path path, int depth,
+                            PassSample* passes) const
 {
-  const SceneObject& object = scene.Objects()[static_cast<std::size_t>(hit.object)];
-  if (object.background) return Fogged(environment.background, hit.t);
-  if (const Surface* lit = path == Path::Camera ? LitSurface(hit) : nullptr) return ShadeLit(hit, *lit, passes);
-  const Surface& surface = scene.Surfaces()[static_cast<std::size_t>(object.surface)];
   Vector base = BaseColour(hit, surface);
   Vector view = ray.direction * -1.0;
   bool more = secondary && depth < kMaxDepth;

@@ -35,8 +35,9 @@ private:
   // What a ray that meets no surface sees.
   Vector Missed() const { return environment.fog ? environment.fogColour : environment.background; }
   Vector Shade(const Ray& ray, const Hit& hit, Path path, int depth, PassSample* passes) const;
-  // The surface of hit when the camera's shading of it is ShadeLit's, else null.
-  const Surface* LitSurface(const Hit& hit) const;
+  // Shade's general case: a surface with its textures, lights, shadows, transparency and reflection.
+  Vector ShadeSurface(const Ray& ray, const Hit& hit, const Surface& surface, Path path, int depth,
+                      PassSample* passes) const;
   // The camera's shading of a surface without texture, transparency or reflection when every
   // light is ambient and casts no shadow (the depth scene's case).
   Vector ShadeLit(const Hit& hit, const Surface& surface, PassSample* passes) const;
@@ -69,7 +70,7 @@ private:
   bool secondary; // reflections, transparency and shadows: the full engine only
   bool ambientOnly; // every light ambient and without shadows
   std::vector<int> layerOf; // per light: its layer, -1 without
-  std::vector<bool> sharesPlace; // per light: at the light before's position
+  std::vector<uint8_t> sharesPlace; // per light: at the light before's position
 };
 
 }  // namespace lensara
