@@ -107,6 +107,13 @@ auto Tracer::SeenBy(Path path) const
   };
 }
 
+inline Vector Tracer::Fogged(const Vector& colour, double distance) const
+{
+  if (!environment.fog) return colour;
+  double fog = 1.0 - std::exp(-distance / environment.fogDistance);
+  return colour + (environment.fogColour - colour) * fog;
+}
+
 // Inline: the camera's hits on the sky, and on every surface of the depth scene, end here.
 inline Vector Tracer::Shade(const Ray& ray, const Hit& hit, Path path, int depth, PassSample* passes) const
 {
@@ -298,11 +305,5 @@ Vector Tracer::BaseColour(const Hit& hit, const Surface& surface) const
   return Mul(surface.texture->Sample(u, v), surface.colour);
 }
 
-Vector Tracer::Fogged(const Vector& colour, double distance) const
-{
-  if (!environment.fog) return colour;
-  double fog = 1.0 - std::exp(-distance / environment.fogDistance);
-  return colour + (environment.fogColour - colour) * fog;
-}
 
 }  // namespace lensara
