@@ -230,7 +230,7 @@ Vector Tracer::ShadeLit(const Hit& hit, const Surface& surface, PassSample* pass
     if (!sharesPlace[i]) distance = Length(light.position - hit.point);
     double factor = light.aspects[object] & kIllumination ? LightFactor(light, distance) : 0.0;
     if (factor == 0.0) {
-      local = local + Vector{};
+      local = local + Vector{}; // as the full sum: it turns a -0 into +0
       continue;
     }
     Vector direct = Mul(light.colour * factor, surface.colour);
@@ -304,6 +304,5 @@ Vector Tracer::BaseColour(const Hit& hit, const Surface& surface) const
   TextureCoordinates(scene.Objects()[static_cast<std::size_t>(hit.object)], hit, u, v);
   return Mul(surface.texture->Sample(u, v), surface.colour);
 }
-
 
 }  // namespace lensara

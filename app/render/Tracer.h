@@ -20,8 +20,8 @@ class Tracer {
 public:
   explicit Tracer(const RenderScene& scene);
 
-  // The colour seen along a camera ray through region. passes, when not null, must hold one entry per
-  // layer light; the ray's pass light is added to it.
+  // The colour seen along a camera ray through region. passes, when not null, must hold one
+  // entry per layer light; the ray's pass light is added to it.
   Vector TraceCamera(const Ray& ray, const CameraRegion& region, PassSample* passes) const;
 
   // The distance along a camera ray to the surface it sees; infinity when it sees none.
