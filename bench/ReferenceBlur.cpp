@@ -13,7 +13,7 @@ namespace {
 reference::Image ToReference(const lensara::Bitmap& bitmap)
 {
   reference::Image image(bitmap.Width(), bitmap.Height());
-  image.bytes = bitmap.Pixels();
+  image.bytes.assign(bitmap.Pixels().begin(), bitmap.Pixels().end());
   return image;
 }
 

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstdlib>
 #include <new>
 
 namespace lensara {
@@ -65,18 +66,18 @@ void CountAllocation()
 long AllocationsCounted() { return counted.load(); }
 long AllocationsFailed() { return failed.load(); }
 
-void AdviseLargePages(void* block, std::size_t bytes)
+void* AllocateImageBlock(std::size_t bytes)
 {
 #ifdef MADV_HUGEPAGE
-  constexpr std::uintptr_t kPage = 4096, kLargePage = std::uintptr_t(2) << 20;
-  if (bytes < kLargePage) return;
-  std::uintptr_t start = (reinterpret_cast<std::uintptr_t>(block) + kPage - 1) & ~(kPage - 1);
-  std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(block) + bytes) & ~(kPage - 1);
-  madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);  // only advice: a refusal changes nothing
-#else
-  (void)block;
-  (void)bytes;
+  constexpr std::size_t kLargePage = std::size_t(2) << 20;
+  if (bytes >= kLargePage) {
+    std::size_t whole = (bytes + (kLargePage - 1)) / kLargePage * kLargePage;
+    void* block = whole >= bytes ? std::aligned_alloc(kLargePage, whole) : nullptr;
+    if (block) madvise(block, whole, MADV_HUGEPAGE); // only advice: a refusal changes nothing
+    return block;
+  }
 #endif
+  return std::malloc(bytes);
 }
 
 }  // namespace lensara

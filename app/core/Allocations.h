@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -35,11 +37,40 @@ bool MayAllocate();
 // MayAllocate for code that reports short memory by exception: throws std::bad_alloc.
 void CountAllocation();
 
-// Asks the system to back the whole 2 MB pages of a large block, not yet written, with one
-// page each (Linux's transparent huge pages, lent on request by default): a fresh image
-// then costs a few page faults instead of one per 4 KB, which dominate the time of writing
-// it the first time. Only advice: elsewhere, or refused, nothing changes.
-void AdviseLargePages(void* block, std::size_t bytes);
+// A block of bytes for an image, freed with std::free; null when memory is short. One of
+// 2 MB or more starts on a 2 MB boundary and spans whole 2 MB pages, all of which the system
+// is asked to back with one large page each (Linux's transparent huge pages, lent on
+// request by default): a fresh image then costs a page fault per 2 MB instead of one per
+// 4 KB, which would dominate the time of writing it the first time. Elsewhere, or refused,
+// it is an ordinary block.
+void* AllocateImageBlock(std::size_t bytes);
+
+// A standard allocator of image bytes: blocks from AllocateImageBlock.
+template <class T>
+struct ImageAllocator {
+  using value_type = T;
+  ImageAllocator() = default;
+  template <class U>
+  ImageAllocator(const ImageAllocator<U>&) noexcept
+  {
+  }
+  T* allocate(std::size_t n)
+  {
+    if (void* block = AllocateImageBlock(n * sizeof(T))) return static_cast<T*>(block);
+    throw std::bad_alloc();
+  }
+  void deallocate(T* block, std::size_t) noexcept { std::free(block); }
+  template <class U>
+  bool operator==(const ImageAllocator<U>&) const noexcept
+  {
+    return true;
+  }
+  template <class U>
+  bool operator!=(const ImageAllocator<U>&) const noexcept
+  {
+    return false;
+  }
+};
 
 // The allocations counted, and those made to fail, since the plan was set.
 long AllocationsCounted();

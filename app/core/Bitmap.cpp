@@ -21,10 +21,7 @@ bool Bitmap::Init(int32_t w, int32_t h, int32_t b) noexcept
     std::uint64_t exact = static_cast<std::uint64_t>(w) * static_cast<std::uint64_t>(h) * 3;
     if (exact > std::numeric_limits<std::size_t>::max()) return false;
     std::size_t bytes = static_cast<std::size_t>(exact);
-    std::vector<uint8_t> fresh;
-    fresh.reserve(bytes);
-    AdviseLargePages(fresh.data(), bytes);
-    fresh.resize(bytes);
+    Bytes fresh(bytes);
     pixels.swap(fresh);
   } catch (const std::exception&) {
     return false;

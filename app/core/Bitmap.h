@@ -5,12 +5,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "Allocations.h"
 #include "host/abi/HstHandles.h"
 
 namespace lensara {
 
 class Bitmap {
 public:
+  using Bytes = std::vector<uint8_t, ImageAllocator<uint8_t>>;
+
   Bitmap() = default;
   virtual ~Bitmap() = default;
   Bitmap(const Bitmap&) = default;
@@ -28,7 +31,7 @@ public:
   int32_t Height() const { return height; }
   uint8_t* Row(int32_t y) { return pixels.data() + RowOffset(y); }
   const uint8_t* Row(int32_t y) const { return pixels.data() + RowOffset(y); }
-  const std::vector<uint8_t>& Pixels() const { return pixels; }
+  const Bytes& Pixels() const { return pixels; }
   bool operator==(const Bitmap& other) const;
 
   HstBitmap Handle() { return reinterpret_cast<HstBitmap>(this); }
@@ -39,7 +42,7 @@ private:
 
   int32_t width = 0;
   int32_t height = 0;
-  std::vector<uint8_t> pixels;
+  Bytes pixels;
 };
 
 }  // namespace lensara

@@ -10,9 +10,7 @@ namespace {
 
 void* MemoryAlloc(size_t size)
 {
-  void* block = MayAllocate() ? std::malloc(size) : nullptr;
-  if (block) AdviseLargePages(block, size);  // the plug-in's copies of images
-  return block;
+  return MayAllocate() ? AllocateImageBlock(size) : nullptr; // mostly the plug-in's copies of images
 }
 void MemoryFree(void* block) { std::free(block); }
 

@@ -45,8 +45,8 @@ TEST(ImageIO, GreyFillsAllChannelsAndAlphaIsDropped)
   WriteRaw(dir / "rgba.png", 1, 1, 4, {1, 2, 3, 4});
   lensara::Bitmap grey = lensara::ReadImage(dir / "grey.png");
   lensara::Bitmap rgba = lensara::ReadImage(dir / "rgba.png");
-  EXPECT_EQ(grey.Pixels(), (std::vector<uint8_t>{7, 7, 7, 200, 200, 200}));
-  EXPECT_EQ(rgba.Pixels(), (std::vector<uint8_t>{1, 2, 3}));
+  EXPECT_EQ(grey.Pixels(), (lensara::Bitmap::Bytes{7, 7, 7, 200, 200, 200}));
+  EXPECT_EQ(rgba.Pixels(), (lensara::Bitmap::Bytes{1, 2, 3}));
 }
 
 TEST(ImageIO, WrittenImagesReadBackByteForByte)

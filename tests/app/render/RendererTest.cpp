@@ -425,7 +425,7 @@ TEST_F(RendererTest, BitmapShadersAreReadFromTheDocumentsFolder)
   Set(AddTag(wall, kTextureTag), kTextureTagMaterial, Link{material.GetIdentity()});
   Bitmap image;
   ASSERT_EQ(RenderInto(image).code, 0);
-  EXPECT_EQ(image.Pixels(), (std::vector<uint8_t>{255, 0, 0, 0, 0, 255}));
+  EXPECT_EQ(image.Pixels(), (Bitmap::Bytes{255, 0, 0, 0, 0, 255}));
   Set(shader, 1000, std::string("missing.png"));
   RenderResult missing = RenderInto(image);
   EXPECT_EQ(missing.code, HST_RENDER_SCENE_ERROR);
