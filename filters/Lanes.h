@@ -101,7 +101,7 @@ Count RoundToGroups(Count count)
 // window further along the columns. The planes have room for count rounded up to whole
 // groups of pixels; slots has room for kGroups x the kernel's SlotCount() lane vectors.
 void BlurPixelsInto(const BlurKernel& kernel, Planes centre, bool alongColumns, bool depthTest, std::int32_t count,
-                    Lanes* slots, std::uint8_t* out);
+                    SumVector* slots, std::uint8_t* out);
 
 // Pixels from .. from + count - 1 of a row of width pixels, reflected at its ends, then
 // pad cleared samples.
