@@ -65,8 +65,9 @@ LENSARA_INLINE SumVector StoredLanes(SumVector sums)
 // The vertical pass works on blocks of this many columns (a multiple of kLanes), row by
 // row, converting each row of the block once into a window of rows that slides down the
 // image; kSpareRows rows beyond the 2 x radius + 1 a result needs let it slide that far
-// before its last rows move back to its start.
-constexpr std::int32_t kColumnBlock = 128;
+// before its last rows move back to its start. The rows a result reads (28 bytes a sample)
+// stay within the first-level cache up to radius 8 or so.
+constexpr std::int32_t kColumnBlock = 64;
 // Samples per row of the window: one vector more than the block, so that the rows a
 // result reads do not all fall into the same few cache sets.
 constexpr std::int32_t kWindowStride = kColumnBlock + kLanes;
@@ -101,7 +102,7 @@ Count RoundToGroups(Count count)
 // window further along the columns. The planes have room for count rounded up to whole
 // groups of pixels; slots has room for kGroups x the kernel's SlotCount() lane vectors.
 void BlurPixelsInto(const BlurKernel& kernel, Planes centre, bool alongColumns, bool depthTest, std::int32_t count,
-                    Lanes* slots, std::uint8_t* out);
+                    SumVector* slots, std::uint8_t* out);
 
 // Pixels from .. from + count - 1 of a row of width pixels, reflected at its ends, then
 // pad cleared samples.

@@ -91,7 +91,7 @@ private:
     double* s = samples.Get();
     return {{s, s + length, s + 2 * length}, values.Get()};
   }
-  Lanes* Slots() const { return reinterpret_cast<Lanes*>(slots.Get()); }
+  SumVector* Slots() const { return reinterpret_cast<SumVector*>(slots.Get()); }
 
   const BlurKernel& kernel;
   const std::uint8_t* map;

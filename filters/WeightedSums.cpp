@@ -19,32 +19,28 @@ struct GroupSums {
   SumVector weight[kSumVectors];
 };
 
-// Group g's lanes of a sum vector (a template, so that only the shape's branch is compiled).
-template <class Sums = SumVector>
-LENSARA_INLINE Lanes GroupLanes(const Sums& sums, int g)
+// Group g's lanes (the g % kGroupsPerSum th of its sum vector) of whole, a vector as wide
+// as a sum vector (a template, so that only the shape's branch is compiled).
+template <class Part, class Whole>
+LENSARA_INLINE Part GroupLanes(const Whole& whole, int g)
 {
-  if constexpr (sizeof(Sums) == sizeof(Lanes)) return sums;
-  else return g % 2 ? __builtin_shufflevector(sums, sums, 4, 5, 6, 7) : __builtin_shufflevector(sums, sums, 0, 1, 2, 3);
+  if constexpr (sizeof(Whole) == sizeof(Part)) return whole;
+  else return g % 2 ? __builtin_shufflevector(whole, whole, 4, 5, 6, 7) : __builtin_shufflevector(whole, whole, 0, 1, 2, 3);
 }
 
-// The slots of the groups' lanes: slot s of group g at at[g x span + s].
-struct GroupSlots {
-  Lanes* at;
+// The slots of the sum vectors' lanes: slot s of sum vector v at at[v x span + s].
+struct SumSlots {
+  SumVector* at;
   std::ptrdiff_t span;
 
-  Lanes* Of(int g) const { return at + g * span; }
+  SumVector* Of(int v) const { return at + v * span; }
 };
 
-// Sum vector v's weights of offsets k and -k: its groups' slot |k| for k != 0 and 1 for
-// offset 0.
-template <class Sums = SumVector>
-LENSARA_INLINE Sums WeightOf(const GroupSlots& slots, int v, std::int32_t k)
+// Sum vector v's weights of offsets k and -k: its slot |k| for k != 0 and 1 for offset 0.
+LENSARA_INLINE SumVector WeightOf(const SumSlots& slots, int v, std::int32_t k)
 {
-  if (k == 0) return Sums{} + 1.0;
-  std::int32_t s = k < 0 ? -k : k;
-  const Lanes& first = slots.Of(v * kGroupsPerSum)[s];
-  if constexpr (sizeof(Sums) == sizeof(Lanes)) return first;
-  else return __builtin_shufflevector(first, slots.Of(v * kGroupsPerSum + 1)[s], 0, 1, 2, 3, 4, 5, 6, 7);
+  if (k == 0) return SumVector{} + 1.0;
+  return slots.Of(v)[k < 0 ? -k : k];
 }
 
 // Adds the samples at offset at (a multiple of the stride) with the weights of offset k;
@@ -52,7 +48,7 @@ LENSARA_INLINE Sums WeightOf(const GroupSlots& slots, int v, std::int32_t k)
 // are the sum vectors' centre map values; ByBits as StoredLanes.
 template <bool DepthTest, bool ByBits>
 LENSARA_INLINE void AddSamples(const Planes& centre, std::ptrdiff_t at, const SumInts* values,
-                               const GroupSlots& slots, std::int32_t k, bool first, GroupSums* sums)
+                               const SumSlots& slots, std::int32_t k, bool first, GroupSums* sums)
 {
 #pragma GCC unroll 2
   for (int v = 0; v < kSumVectors; ++v) {
@@ -78,7 +74,7 @@ LENSARA_INLINE void LoadGroupValues(const std::int32_t* map, SumInts* values)
 
 // The sums of the lanes at offsets -extent .. extent (extent > 0), stride apart.
 template <bool DepthTest, bool ByBits, class Stride>
-LENSARA_INLINE void SumLanes(const Planes& centre, Stride stride, std::int32_t extent, const GroupSlots& slots,
+LENSARA_INLINE void SumLanes(const Planes& centre, Stride stride, std::int32_t extent, const SumSlots& slots,
                              GroupSums* sums)
 {
   SumInts values[kSumVectors];
@@ -92,7 +88,7 @@ LENSARA_INLINE void SumLanes(const Planes& centre, Stride stride, std::int32_t e
 // SumLanes for an extent of Extent .. Largest, with the loop unrolled for each extent so
 // that the weights can stay in registers.
 template <bool DepthTest, bool ByBits, std::int32_t Extent, std::int32_t Largest, class Stride>
-LENSARA_INLINE void SumUnrolled(const Planes& centre, Stride stride, std::int32_t extent, const GroupSlots& slots,
+LENSARA_INLINE void SumUnrolled(const Planes& centre, Stride stride, std::int32_t extent, const SumSlots& slots,
                                 GroupSums* sums)
 {
   if constexpr (Extent < Largest) {
@@ -110,12 +106,15 @@ LENSARA_INLINE void SumUnrolled(const Planes& centre, Stride stride, std::int32_
 // relative).
 constexpr double kQuotientSlack = 0x1p-40;
 
-LENSARA_INLINE bool AnySet(LaneInts lanes)
+// True when any lane of lanes (LaneInts or SumInts) is not 0.
+template <class Ints>
+LENSARA_INLINE bool AnySet(Ints lanes)
 {
   typedef std::uint64_t Halves __attribute__((vector_size(16)));
+  LaneInts folded = GroupLanes<LaneInts>(lanes, 0) | GroupLanes<LaneInts>(lanes, 1);
   Halves halves;
-  static_assert(sizeof halves == sizeof lanes);
-  std::memcpy(&halves, &lanes, sizeof halves);
+  static_assert(sizeof halves == sizeof folded);
+  std::memcpy(&halves, &folded, sizeof halves);
   return (halves[0] | halves[1]) != 0;
 }
 
@@ -124,25 +123,33 @@ LENSARA_INLINE bool AnySet(LaneInts lanes)
 // lies within the slack of it, where the quotient's rounding could decide; only then are
 // the lanes divided, by the weight sums that weights() gives.
 template <class WeightSums>
-LENSARA_INLINE void TruncatedQuotients(const Lanes* sums, Lanes inverse, WeightSums weights, LaneInts* results)
+LENSARA_INLINE void TruncatedQuotients(const SumVector* sums, SumVector inverse, WeightSums weights,
+                                       SumInts* results)
 {
-  LaneInts differ = {};
+  SumInts differ = {};
 #pragma GCC unroll 3
   for (int c = 0; c < 3; ++c) {
-    Lanes approximate = sums[c] * inverse;
-    results[c] = __builtin_convertvector(approximate - kQuotientSlack, LaneInts);
-    differ |= results[c] ^ __builtin_convertvector(approximate + kQuotientSlack, LaneInts);
+    SumVector approximate = sums[c] * inverse;
+    results[c] = __builtin_convertvector(approximate - kQuotientSlack, SumInts);
+    differ |= results[c] ^ __builtin_convertvector(approximate + kQuotientSlack, SumInts);
   }
   if (!AnySet(differ)) return;
-  Lanes w = weights();
-  for (int c = 0; c < 3; ++c) results[c] = __builtin_convertvector(sums[c] / w, LaneInts);
+  SumVector w = weights();
+  for (int c = 0; c < 3; ++c) results[c] = __builtin_convertvector(sums[c] / w, SumInts);
 }
 
-// The lanes' bytes of the three colours, pixel by pixel, into out (count pixels at most):
-// each lane's colours packed into one word, then the words' fourth bytes dropped.
-LENSARA_INLINE void StorePixels(const LaneInts* colours, std::int32_t count, std::uint8_t* out)
+// The bytes of sum vector v's three colours packed into one word per lane, into the words
+// of its groups.
+LENSARA_INLINE void PackColours(const SumInts* colours, int v, LaneInts* words)
 {
-  LaneInts words = colours[0] | colours[1] << 8 | colours[2] << 16;
+  SumInts packed = colours[0] | colours[1] << 8 | colours[2] << 16;
+  for (int h = 0; h < kGroupsPerSum; ++h) words[v * kGroupsPerSum + h] = GroupLanes<LaneInts>(packed, h);
+}
+
+// The lanes' pixels, their colours packed in words, into out (count pixels at most): the
+// words' fourth bytes dropped.
+LENSARA_INLINE void StorePixels(LaneInts words, std::int32_t count, std::uint8_t* out)
+{
   LaneBytes bytes;
   std::memcpy(&bytes, &words, sizeof bytes);
   LaneBytes pixels = __builtin_shufflevector(bytes, bytes, 0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 3, 3, 3, 3);
@@ -156,28 +163,52 @@ LENSARA_INLINE void StorePixels(const LaneInts* colours, std::int32_t count, std
   std::memcpy(out + sizeof low, &high, sizeof high);
 }
 
-// a[i][j] becomes out[j][i] for 4 x 4 doubles.
-LENSARA_INLINE void Transpose(const Lanes* a, Lanes* out)
+// a[i][j] becomes out[j][i] for 4 x 4 doubles, in each group's half of a sum vector
+// alike (a template, so that only the shape's branch is compiled).
+template <class Sums = SumVector>
+LENSARA_INLINE void Transpose(const Sums* a, Sums* out)
 {
-  Lanes p0 = __builtin_shufflevector(a[0], a[1], 0, 4, 2, 6), p1 = __builtin_shufflevector(a[0], a[1], 1, 5, 3, 7);
-  Lanes p2 = __builtin_shufflevector(a[2], a[3], 0, 4, 2, 6), p3 = __builtin_shufflevector(a[2], a[3], 1, 5, 3, 7);
-  out[0] = __builtin_shufflevector(p0, p2, 0, 1, 4, 5);
-  out[1] = __builtin_shufflevector(p1, p3, 0, 1, 4, 5);
-  out[2] = __builtin_shufflevector(p0, p2, 2, 3, 6, 7);
-  out[3] = __builtin_shufflevector(p1, p3, 2, 3, 6, 7);
+  if constexpr (sizeof(Sums) == sizeof(Lanes)) {
+    Sums p0 = __builtin_shufflevector(a[0], a[1], 0, 4, 2, 6), p1 = __builtin_shufflevector(a[0], a[1], 1, 5, 3, 7);
+    Sums p2 = __builtin_shufflevector(a[2], a[3], 0, 4, 2, 6), p3 = __builtin_shufflevector(a[2], a[3], 1, 5, 3, 7);
+    out[0] = __builtin_shufflevector(p0, p2, 0, 1, 4, 5);
+    out[1] = __builtin_shufflevector(p1, p3, 0, 1, 4, 5);
+    out[2] = __builtin_shufflevector(p0, p2, 2, 3, 6, 7);
+    out[3] = __builtin_shufflevector(p1, p3, 2, 3, 6, 7);
+  } else {
+    Sums p0 = __builtin_shufflevector(a[0], a[1], 0, 8, 2, 10, 4, 12, 6, 14);
+    Sums p1 = __builtin_shufflevector(a[0], a[1], 1, 9, 3, 11, 5, 13, 7, 15);
+    Sums p2 = __builtin_shufflevector(a[2], a[3], 0, 8, 2, 10, 4, 12, 6, 14);
+    Sums p3 = __builtin_shufflevector(a[2], a[3], 1, 9, 3, 11, 5, 13, 7, 15);
+    out[0] = __builtin_shufflevector(p0, p2, 0, 1, 8, 9, 4, 5, 12, 13);
+    out[1] = __builtin_shufflevector(p1, p3, 0, 1, 8, 9, 4, 5, 12, 13);
+    out[2] = __builtin_shufflevector(p0, p2, 2, 3, 10, 11, 6, 7, 14, 15);
+    out[3] = __builtin_shufflevector(p1, p3, 2, 3, 10, 11, 6, 7, 14, 15);
+  }
 }
 
-// The lanes' slots s .. s + kLanes - 1 (the kernel's inverse and weights of their centre
-// values), slot j of all lanes in slots[j].
+// Slots s .. s + kLanes - 1 of lane i of a sum vector, then those of the same lane of its
+// second group.
+template <class Sums = SumVector>
+LENSARA_INLINE Sums SlotRow(const BlurKernel& kernel, const std::int32_t* centre, int i, std::int32_t s)
+{
+  Lanes first = LoadLanes(kernel.Slots(centre[i]) + s);
+  if constexpr (sizeof(Sums) == sizeof(Lanes)) return first;
+  else return __builtin_shufflevector(first, LoadLanes(kernel.Slots(centre[i + kLanes]) + s), 0, 1, 2, 3, 4, 5, 6, 7);
+}
+
+// A sum vector's slots s .. s + kLanes - 1 (the kernel's inverse and weights of its lanes'
+// centre values), slot j of all lanes in slots[j].
 template <bool PerCentre>
-LENSARA_INLINE void LoadSlotBlock(const BlurKernel& kernel, const std::int32_t* centre, std::int32_t s, Lanes* slots)
+LENSARA_INLINE void LoadSlotBlock(const BlurKernel& kernel, const std::int32_t* centre, std::int32_t s,
+                                  SumVector* slots)
 {
   if (!PerCentre) {
-    for (std::int32_t j = s; j < s + kLanes; ++j) slots[j] = Lanes{} + kernel.Slots(0)[j];
+    for (std::int32_t j = s; j < s + kLanes; ++j) slots[j] = SumVector{} + kernel.Slots(0)[j];
     return;
   }
-  Lanes rows[kLanes];
-  for (int i = 0; i < kLanes; ++i) rows[i] = LoadLanes(kernel.Slots(centre[i]) + s);
+  SumVector rows[kLanes];
+  for (int i = 0; i < kLanes; ++i) rows[i] = SlotRow(kernel, centre, i, s);
   Transpose(rows, slots + s);
 }
 
@@ -203,43 +234,43 @@ LENSARA_INLINE std::int32_t LaneExtent(const BlurKernel& kernel, const std::int3
   return kernel.Extent(LargestLane(largest));
 }
 
-// Slots s .. s + kLanes - 1 of every group's lanes.
+// Slots s .. s + kLanes - 1 of every sum vector's lanes.
 template <bool PerCentre>
-LENSARA_INLINE void LoadGroupSlots(const BlurKernel& kernel, const std::int32_t* centre, std::int32_t s,
-                                   const GroupSlots& slots)
+LENSARA_INLINE void LoadSumSlots(const BlurKernel& kernel, const std::int32_t* centre, std::int32_t s,
+                                 const SumSlots& slots)
 {
-  for (int g = 0; g < kGroups; ++g) LoadSlotBlock<PerCentre>(kernel, centre + g * kLanes, s, slots.Of(g));
+  for (int v = 0; v < kSumVectors; ++v) LoadSlotBlock<PerCentre>(kernel, centre + v * kSumLanes, s, slots.Of(v));
 }
 
 // SumLanes for extents 1 .. kFewSlots - 1, whose slots are loaded in one block or two and
-// kept in registers; the groups' inverse weight sums into inverse.
+// kept in registers; the sum vectors' inverse weight sums into inverse.
 template <bool DepthTest, bool PerCentre, bool ByBits, class Stride>
 LENSARA_INLINE void SumFewLanes(const BlurKernel& kernel, const Planes& centre, Stride stride, std::int32_t extent,
-                                GroupSums* sums, Lanes* inverse)
+                                GroupSums* sums, SumVector* inverse)
 {
-  Lanes few[kGroups * kFewSlots];
-  GroupSlots slots{few, kFewSlots};
-  LoadGroupSlots<PerCentre>(kernel, centre.map, 0, slots);
+  SumVector few[kSumVectors * kFewSlots];
+  SumSlots slots{few, kFewSlots};
+  LoadSumSlots<PerCentre>(kernel, centre.map, 0, slots);
   if (extent < kLanes) {
     SumUnrolled<DepthTest, ByBits, 1, kLanes - 1>(centre, stride, extent, slots, sums);
   } else {
-    LoadGroupSlots<PerCentre>(kernel, centre.map, kLanes, slots);
+    LoadSumSlots<PerCentre>(kernel, centre.map, kLanes, slots);
     SumUnrolled<DepthTest, ByBits, kLanes, kFewSlots - 1>(centre, stride, extent, slots, sums);
   }
-  for (int g = 0; g < kGroups; ++g) inverse[g] = slots.Of(g)[0];
+  for (int v = 0; v < kSumVectors; ++v) inverse[v] = slots.Of(v)[0];
 }
 
 // The sums of the groups' lanes at offsets -extent .. extent (extent > 0) and their
 // inverse weight sums; scratch as BlurLanes's.
 template <bool DepthTest, bool PerCentre, bool ByBits, class Stride>
 LENSARA_INLINE void SumGroupsRounded(const BlurKernel& kernel, const Planes& centre, Stride stride,
-                                     std::int32_t extent, Lanes* scratch, GroupSums* sums, Lanes* inverse)
+                                     std::int32_t extent, SumVector* scratch, GroupSums* sums, SumVector* inverse)
 {
   if (extent < kFewSlots) return SumFewLanes<DepthTest, PerCentre, ByBits>(kernel, centre, stride, extent, sums, inverse);
-  GroupSlots slots{scratch, kernel.SlotCount()};
-  for (std::int32_t s = 0; s <= extent; s += kLanes) LoadGroupSlots<PerCentre>(kernel, centre.map, s, slots);
+  SumSlots slots{scratch, kernel.SlotCount()};
+  for (std::int32_t s = 0; s <= extent; s += kLanes) LoadSumSlots<PerCentre>(kernel, centre.map, s, slots);
   SumLanes<DepthTest, ByBits>(centre, stride, extent, slots, sums);
-  for (int g = 0; g < kGroups; ++g) inverse[g] = slots.Of(g)[0];
+  for (int v = 0; v < kSumVectors; ++v) inverse[v] = slots.Of(v)[0];
 }
 
 // True when no lane of the groups has a centre value with tiny weights (BlurKernel), so
@@ -257,7 +288,7 @@ LENSARA_INLINE bool RoundsByBits(const BlurKernel& kernel, const std::int32_t* c
 // SumGroupsRounded, rounding by the bits where it can.
 template <bool DepthTest, bool PerCentre, class Stride>
 LENSARA_INLINE void SumGroups(const BlurKernel& kernel, const Planes& centre, Stride stride, std::int32_t extent,
-                              Lanes* scratch, GroupSums* sums, Lanes* inverse)
+                              SumVector* scratch, GroupSums* sums, SumVector* inverse)
 {
   if constexpr (kRoundedSums) {
     if (RoundsByBits(kernel, centre.map))
@@ -266,51 +297,51 @@ LENSARA_INLINE void SumGroups(const BlurKernel& kernel, const Planes& centre, St
   SumGroupsRounded<DepthTest, PerCentre, false>(kernel, centre, stride, extent, scratch, sums, inverse);
 }
 
-// The groups' results as bytes into out (count pixels at most).
-LENSARA_INLINE void StoreGroups(const LaneInts (*results)[3], std::int32_t count, std::uint8_t* out)
+// The groups' pixels, packed in words, as bytes into out (count pixels at most).
+LENSARA_INLINE void StoreGroups(const LaneInts* words, std::int32_t count, std::uint8_t* out)
 {
-  for (int g = 0; g < kGroups && g * kLanes < count; ++g)
-    StorePixels(results[g], count - g * kLanes, out + g * kLanes * 3);
+  for (int g = 0; g < kGroups && g * kLanes < count; ++g) StorePixels(words[g], count - g * kLanes, out + g * kLanes * 3);
 }
 
 // Blurs the kGroupPixels pixels whose samples sit at centre into out (3 bytes each, count
 // of them at most): without the depth test every pixel's weight sum is its centre
-// value's. scratch has room for kGroups x the kernel's SlotCount() lane vectors.
+// value's. scratch has room for kSumVectors x the kernel's SlotCount() sum vectors.
 template <bool DepthTest, bool PerCentre, class Stride>
 LENSARA_INLINE void BlurLanes(const BlurKernel& kernel, const Planes& centre, Stride stride, std::int32_t count,
-                              Lanes* scratch, std::uint8_t* out)
+                              SumVector* scratch, std::uint8_t* out)
 {
   std::int32_t extent = LaneExtent<PerCentre>(kernel, centre.map);
-  LaneInts results[kGroups][3];
+  LaneInts words[kGroups];
+  SumInts results[3];
   if (extent == 0) {
     // Each lane's only sample is its own pixel, with weight 1: the pixel stays as it is.
-    for (int g = 0; g < kGroups; ++g)
+    for (int v = 0; v < kSumVectors; ++v) {
       for (int c = 0; c < 3; ++c)
-        results[g][c] = __builtin_convertvector(LoadLanes(centre.colour[c] + g * kLanes), LaneInts);
-    return StoreGroups(results, count, out);
+        results[c] = __builtin_convertvector(LoadSums(centre.colour[c] + v * kSumLanes), SumInts);
+      PackColours(results, v, words);
+    }
+    return StoreGroups(words, count, out);
   }
   GroupSums sums;
-  Lanes inverse[kGroups];
+  SumVector inverse[kSumVectors];
   SumGroups<DepthTest, PerCentre>(kernel, centre, stride, extent, scratch, &sums, inverse);
-  for (int g = 0; g < kGroups; ++g) {
-    const SumVector* colours = sums.colour[g / kGroupsPerSum];
-    Lanes colour[3] = {GroupLanes(colours[0], g), GroupLanes(colours[1], g), GroupLanes(colours[2], g)};
-    Lanes weightSums = DepthTest ? GroupLanes(sums.weight[g / kGroupsPerSum], g) : Lanes{};
-    if (DepthTest) inverse[g] = 1.0 / weightSums;
+  for (int v = 0; v < kSumVectors; ++v) {
+    if (DepthTest) inverse[v] = 1.0 / sums.weight[v];
     auto weights = [&]() __attribute__((always_inline)) {
-      if (DepthTest) return weightSums;
-      Lanes w;
-      for (int i = 0; i < kLanes; ++i) w[i] = kernel.WeightSum(centre.map[g * kLanes + i]);
+      if (DepthTest) return sums.weight[v];
+      SumVector w;
+      for (int i = 0; i < kSumLanes; ++i) w[i] = kernel.WeightSum(centre.map[v * kSumLanes + i]);
       return w;
     };
-    TruncatedQuotients(colour, inverse[g], weights, results[g]);
+    TruncatedQuotients(sums.colour[v], inverse[v], weights, results);
+    PackColours(results, v, words);
   }
-  StoreGroups(results, count, out);
+  StoreGroups(words, count, out);
 }
 
 template <bool DepthTest, bool PerCentre, class Stride>
 LENSARA_INLINE void BlurRun(const BlurKernel& kernel, const Planes& centre, Stride stride, std::int32_t count,
-                            Lanes* slots, std::uint8_t* out)
+                            SumVector* slots, std::uint8_t* out)
 {
   for (std::int32_t p = 0; p < count; p += kGroupPixels)
     BlurLanes<DepthTest, PerCentre>(kernel, centre.At(p), stride, count - p, slots, out + p * 3);
@@ -324,7 +355,7 @@ using AlongColumns = std::integral_constant<std::ptrdiff_t, kWindowStride>;
 
 template <bool DepthTest, bool PerCentre>
 LENSARA_INLINE void BlurRunAlong(const BlurKernel& kernel, const Planes& centre, bool alongColumns, std::int32_t count,
-                                 Lanes* slots, std::uint8_t* out)
+                                 SumVector* slots, std::uint8_t* out)
 {
   if (alongColumns)
     BlurRun<DepthTest, PerCentre>(kernel, centre, AlongColumns(), count, slots, out);
@@ -335,7 +366,7 @@ LENSARA_INLINE void BlurRunAlong(const BlurKernel& kernel, const Planes& centre,
 }  // namespace
 
 LENSARA_CLONES void BlurPixelsInto(const BlurKernel& kernel, Planes centre, bool alongColumns, bool depthTest,
-                                   std::int32_t count, Lanes* slots, std::uint8_t* out)
+                                   std::int32_t count, SumVector* slots, std::uint8_t* out)
 {
   if (kernel.PerCentre()) {
     if (depthTest)
