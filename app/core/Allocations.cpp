@@ -5,7 +5,6 @@
 #endif
 
 #include <atomic>
-#include <cstdint>
 #include <cstdlib>
 #include <new>
 

@@ -115,22 +115,24 @@ void RenderScene::FindCameraRegion(double x0, double y0, double x1, double y1, C
     Vector n = Unit(Cross(corners[i], corners[(i + 1) % 4]));
     sides[i] = Dot(n, inside) < 0.0 ? n * -1.0 : n;
   }
-  // Whether a point lies farther than reach outside a side, reach grown by the margin.
-  auto outside = [&](const Vector& point, double reach) {
+  // Whether point lies farther than reach (grown by the margin) outside the side of normal n.
+  auto beyond = [&](const Vector& n, const Vector& point, double reach) {
     Vector offset = point - camera.position;
-    reach += Epsilon(point) + kRegionMargin * Length(offset);
-    return std::any_of(std::begin(sides), std::end(sides), [&](const Vector& n) { return Dot(n, offset) < -reach; });
+    return Dot(n, offset) < -(reach + Epsilon(point) + kRegionMargin * Length(offset));
   };
   region.spheres.clear();
-  for (std::size_t i = 0; i < spheres.size(); ++i)
-    if (!outside(spheres[i].centre, spheres[i].radius * (1.0 + kRegionMargin))) region.spheres.push_back(static_cast<int32_t>(i));
+  for (std::size_t i = 0; i < spheres.size(); ++i) {
+    const Sphere& s = spheres[i];
+    double reach = s.radius * (1.0 + kRegionMargin);
+    if (std::none_of(std::begin(sides), std::end(sides), [&](const Vector& n) { return beyond(n, s.centre, reach); }))
+      region.spheres.push_back(static_cast<int32_t>(i));
+  }
   // A box lies outside a side when its corner farthest inwards does.
   region.triangles = std::any_of(triangleBoxes.begin(), triangleBoxes.end(), [&](const Box& box) {
     return std::none_of(std::begin(sides), std::end(sides), [&](const Vector& n) {
       Vector corner{n.x >= 0.0 ? box.high.x : box.low.x, n.y >= 0.0 ? box.high.y : box.low.y,
                     n.z >= 0.0 ? box.high.z : box.low.z};
-      Vector offset = corner - camera.position;
-      return Dot(n, offset) < -(Epsilon(corner) + kRegionMargin * Length(offset));
+      return beyond(n, corner, 0.0);
     });
   });
 }
