@@ -58,7 +58,7 @@ bool BlurKernel::HasTinyWeights(std::int32_t c) const
   if (radius >= (1 << 22)) return true;
   const double* row = Row(c);
   for (std::int32_t k = -radius; k <= radius; ++k)
-    if (row[k] != 0.0 && !(row[k] >= kLeastBitsRounded && row[k] <= 0x1p40)) return true;
+    if (row[k] != 0.0 && !(row[k] >= kLeastSingleRounded && row[k] <= 0x1p40)) return true;
   return false;
 }
 

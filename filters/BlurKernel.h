@@ -46,9 +46,9 @@ public:
   double WeightSum(std::int32_t c) const { return weightSums[c]; }
   // The centre values TinyFrom() .. TinyTo() (none when TinyFrom() > TinyTo()) take in
   // every one with a weight that is negative, not a number, above 2^40, or not 0 and
-  // below kLeastBitsRounded (FilterSum.h), and all of them for radii of 2^22 or more.
+  // below kLeastSingleRounded (FilterSum.h), and all of them for radii of 2^22 or more.
   // Outside them, every sum of weights times samples (whole numbers 0 .. 255) is 0 or
-  // lies in kLeastBitsRounded .. kMostBitsRounded, where SingleRoundedBits rounds it.
+  // lies in kLeastSingleRounded .. kMostSingleRounded, where SingleRounded rounds it.
   std::int32_t TinyFrom() const { return tinyFrom; }
   std::int32_t TinyTo() const { return tinyTo; }
 

@@ -4,7 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <type_traits>
+
+#include "InstructionSets.h"
 
 namespace filters {
 
@@ -28,18 +31,31 @@ constexpr bool MeanOutgrowsFilterSum(std::int64_t radius)
 // value as stored in a FilterSum, back in double.
 constexpr double StoredSum(double value) { return static_cast<double>(static_cast<FilterSum>(value)); }
 
-// The smallest and the largest sum that SingleRoundedBits takes besides 0.
-constexpr double kLeastBitsRounded = 0x1p-126;
-constexpr double kMostBitsRounded = 0x1p100;
+// The smallest and the largest sum that SingleRounded takes besides 0.
+constexpr double kLeastSingleRounded = 0x1p-126;
+constexpr double kMostSingleRounded = 0x1p100;
 
-// The bits of a double rounded to single precision (to nearest, ties to even), as integer
-// arithmetic on them: the 29 bits single precision drops are rounded into the 24 it keeps.
-// Exact for 0 and for kLeastBitsRounded .. kMostBitsRounded, where the single-precision
-// result is a normal number. Bits is std::int64_t or a vector of them.
-template <class Bits>
-constexpr Bits SingleRoundedBits(Bits bits)
+// x rounded to single precision (to nearest, ties to even), in double, by two additions
+// that the processor issues more readily than the two conversions. For x in [2^e, 2^(e+1))
+// take M = 2^(e+29), from x's sign and exponent bits. The doubles from M to 2M are 2^(e-23)
+// apart, single precision's spacing in x's binade, so x + M rounds to M plus x rounded to
+// single precision, ties to even as M is an even multiple of that spacing, and to 2M where
+// x carries into the next binade; taking M off again is exact, the difference lying within
+// a factor 2 of M (Sterbenz). Negative x alike, with -M. Exact for 0 (M is then 2^-994)
+// and for magnitudes kLeastSingleRounded .. kMostSingleRounded, where the single-precision
+// result is a normal number. Value is double or a vector of them, Bits std::int64_t or a
+// vector of as many.
+template <class Bits, class Value>
+LENSARA_INLINE Value SingleRounded(Value x)
 {
-  return (bits + 0x0FFFFFFF + ((bits >> 29) & 1)) & ~std::int64_t{0x1FFFFFFF};
+  static_assert(sizeof(Bits) == sizeof(Value));
+  constexpr std::int64_t kSignAndExponent = ~((std::int64_t{1} << 52) - 1);
+  Bits bits;
+  std::memcpy(&bits, &x, sizeof bits);
+  bits = (bits & kSignAndExponent) + (std::int64_t{29} << 52);
+  Value m;
+  std::memcpy(&m, &bits, sizeof m);
+  return (x + m) - m;
 }
 
 }  // namespace filters

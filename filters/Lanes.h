@@ -42,20 +42,15 @@ typedef std::int64_t SumMask __attribute__((vector_size(kSumLanes * 8)));
 typedef float SumFloats __attribute__((vector_size(kSumLanes * 4)));
 
 // The lanes as the sums are stored after each addition (FilterSum). ByBits rounds them by
-// their bits (SingleRoundedBits), for sums that are 0 or normal single-precision numbers
-// once rounded: integer operations that the processor issues more readily than the two
-// conversions.
+// two additions on their exponents (SingleRounded), for sums that are 0 or normal
+// single-precision numbers once rounded, else by the two conversions.
 template <bool ByBits>
 LENSARA_INLINE SumVector StoredLanes(SumVector sums)
 {
   if constexpr (!kRoundedSums) {
     return sums;
   } else if constexpr (ByBits) {
-    SumMask bits;
-    std::memcpy(&bits, &sums, sizeof bits);
-    bits = SingleRoundedBits(bits);
-    std::memcpy(&sums, &bits, sizeof sums);
-    return sums;
+    return SingleRounded<SumMask>(sums);
   } else {
     // GCC widens the 8 floats as two halves joined by a shuffle, in registers.
     return __builtin_convertvector(__builtin_convertvector(sums, SumFloats), SumVector);

@@ -274,7 +274,7 @@ LENSARA_INLINE void SumGroupsRounded(const BlurKernel& kernel, const Planes& cen
 }
 
 // True when no lane of the groups has a centre value with tiny weights (BlurKernel), so
-// that every sum rounds by its bits.
+// that every sum rounds by two additions on its exponent bits (SingleRounded).
 LENSARA_INLINE bool RoundsByBits(const BlurKernel& kernel, const std::int32_t* centre)
 {
   LaneInts tiny = {};
@@ -285,7 +285,7 @@ LENSARA_INLINE bool RoundsByBits(const BlurKernel& kernel, const std::int32_t* c
   return !AnySet(tiny);
 }
 
-// SumGroupsRounded, rounding by the bits where it can.
+// SumGroupsRounded, rounding by the exponent bits where it can.
 template <bool DepthTest, bool PerCentre, class Stride>
 LENSARA_INLINE void SumGroups(const BlurKernel& kernel, const Planes& centre, Stride stride, std::int32_t extent,
                               SumVector* scratch, GroupSums* sums, SumVector* inverse)

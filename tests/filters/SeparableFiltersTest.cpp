@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <random>
 #include <type_traits>
 
@@ -265,26 +266,29 @@ TEST_F(SeparableFilters, SumsAreStoredInSinglePrecisionOnlyInTheMacOSBehaviour)
         << depthTest;
 }
 
-// Rounding by the bits gives single precision's rounding of every sum it takes: normal
-// results of random mantissas across the exponents, ties of both parities and their
-// neighbours, 0, and the rounding up into the next binade.
-TEST(SingleRoundedBits, MatchTheConversionsToFloatAndBack)
+// Rounding by two additions gives single precision's rounding of every sum it takes:
+// normal results of random mantissas across the exponents, of either sign, ties of both
+// parities and their neighbours, 0, the ends of the range and the rounding up into the
+// next binade.
+TEST(SingleRounded, MatchesTheConversionsToFloatAndBack)
 {
   auto expectConverted = [](std::int64_t bits) {
-    double t, rounded;
+    double t;
     std::memcpy(&t, &bits, sizeof t);
-    std::int64_t roundedBits = filters::SingleRoundedBits(bits);
-    std::memcpy(&rounded, &roundedBits, sizeof rounded);
-    EXPECT_EQ(rounded, static_cast<double>(static_cast<float>(t))) << std::hexfloat << t;
+    EXPECT_EQ(filters::SingleRounded<std::int64_t>(t), static_cast<double>(static_cast<float>(t)))
+        << std::hexfloat << t;
   };
   expectConverted(0);
+  expectConverted(std::int64_t{1023 - 126} << 52);
+  expectConverted(std::int64_t{1023 + 100} << 52);
   std::mt19937_64 random(3);
   const std::int64_t mantissa = (std::int64_t{1} << 52) - 1, kept = mantissa & ~std::int64_t{0x3FFFFFFF};
+  const std::int64_t sign = std::numeric_limits<std::int64_t>::min();
   for (std::int64_t exponent = 1023 - 126; exponent <= 1023 + 99; ++exponent)
     for (std::int64_t tail : {0x10000000, 0x30000000, 0x0FFFFFFF, 0x10000001, 0x1FFFFFFF, 0x3FFFFFFF}) {
       expectConverted((exponent << 52) | kept | tail);
       expectConverted((exponent << 52) | (random() & kept) | tail);
-      for (int i = 0; i < 8; ++i) expectConverted((exponent << 52) | (random() & mantissa));
+      for (int i = 0; i < 8; ++i) expectConverted((exponent << 52) | (random() & (mantissa | sign)));
     }
 }
 
