@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include <emmintrin.h>
+
 #include "app/core/Geometry.h"
 
 namespace lensara {
@@ -16,7 +18,16 @@ constexpr double kFloorTile = 400.0;     // cm: the floor's texture repeats this
 constexpr double kOrenNayarSigma = 0.5;  // radians: the roughness of the Oren-Nayar model
 
 Vector Mul(const Vector& a, const Vector& b) { return {a.x * b.x, a.y * b.y, a.z * b.z}; }
-Vector Max0(const Vector& a) { return {std::max(a.x, 0.0), std::max(a.y, 0.0), std::max(a.z, 0.0)}; }
+// std::max(c, 0.0) of each component c, NaN and -0 kept as they are, without branches: MAXPD
+// answers its first operand only where that is greater.
+Vector Max0(const Vector& a)
+{
+  const __m128d zero = _mm_setzero_pd();
+  Vector out;
+  _mm_storeu_pd(&out.x, _mm_max_pd(zero, _mm_loadu_pd(&a.x)));
+  out.z = _mm_cvtsd_f64(_mm_max_sd(zero, _mm_set_sd(a.z)));
+  return out;
+}
 bool IsZero(const Vector& a) { return a.x == 0.0 && a.y == 0.0 && a.z == 0.0; }
 const Vector kOne{1.0, 1.0, 1.0};
 
@@ -83,13 +94,14 @@ Tracer::Tracer(const RenderScene& scene)
       ambientOnly(std::all_of(scene.Lights().begin(), scene.Lights().end(),
                               [this](const Light& l) { return l.ambient && !(l.shadows && secondary); }))
 {
-  int next = 0;
+  std::size_t next = 0;
   const Vector* place = nullptr;
   for (const Light& light : scene.Lights()) {
-    layerOf.push_back(light.hasLayer ? next++ : -1);
-    sharesPlace.push_back(place && *place == light.position);
+    uses.push_back({&light, light.aspects.data(), light.hasLayer ? next++ : kNoLayer, !place || *place != light.position});
     place = &light.position;
   }
+  for (const Surface& surface : scene.Surfaces())
+    litByCamera.push_back(ambientOnly && !surface.texture && IsZero(surface.transparency) && IsZero(surface.reflection));
 }
 
 void PassSample::Clear()
@@ -119,10 +131,9 @@ inline Vector Tracer::Shade(const Ray& ray, const Hit& hit, Path path, int depth
 {
   const SceneObject& object = scene.Objects()[static_cast<std::size_t>(hit.object)];
   if (object.background) return Fogged(environment.background, hit.t);
-  const Surface& surface = scene.Surfaces()[static_cast<std::size_t>(object.surface)];
-  if (path == Path::Camera && ambientOnly && !surface.texture && IsZero(surface.transparency) &&
-      IsZero(surface.reflection))
-    return ShadeLit(hit, surface, passes);
+  const auto index = static_cast<std::size_t>(object.surface);
+  const Surface& surface = scene.Surfaces()[index];
+  if (path == Path::Camera && litByCamera[index]) return ShadeLit(hit, surface, passes);
   return ShadeSurface(ray, hit, surface, path, depth, passes);
 }
 
@@ -205,13 +216,10 @@ inline void Tracer::Toward(std::size_t index, const Vector& point, LightPath& to
   }
 }
 
-inline void Tracer::AddToLayer(PassSample* passes, std::size_t light, const Vector& direct) const
+inline void Tracer::AddToLayer(PassSample* passes, std::size_t layer, const Vector& direct) const
 {
   // Light layers exist only when a light pass asked for them, a reflection pass may come alone.
-  if (passes && layerOf[light] >= 0 && static_cast<std::size_t>(layerOf[light]) < passes->lights.size()) {
-    Vector& layer = passes->lights[static_cast<std::size_t>(layerOf[light])];
-    layer = layer + Max0(direct);
-  }
+  if (passes && layer < passes->lights.size()) passes->lights[layer] = passes->lights[layer] + Max0(direct);
 }
 
 // Shade's sums where nothing but the lights' direct light can add to them: with its
@@ -222,20 +230,19 @@ inline void Tracer::AddToLayer(PassSample* passes, std::size_t light, const Vect
 Vector Tracer::ShadeLit(const Hit& hit, const Surface& surface, PassSample* passes) const
 {
   Vector local = Mul(environment.ambient, surface.colour) + surface.luminance;
-  const std::vector<Light>& lights = scene.Lights();
   const auto object = static_cast<std::size_t>(hit.object);
   double distance = 0.0;
-  for (std::size_t i = 0; i < lights.size(); ++i) {
-    const Light& light = lights[i];
-    if (!sharesPlace[i]) distance = Length(light.position - hit.point);
-    double factor = light.aspects[object] & kIllumination ? LightFactor(light, distance) : 0.0;
+  for (const LightUse& use : uses) {
+    const Light& light = *use.light;
+    if (use.newPlace) distance = Length(light.position - hit.point);
+    double factor = use.aspects[object] & kIllumination ? LightFactor(light, distance) : 0.0;
     if (factor == 0.0) {
       local = local + Vector{}; // as the full sum: it turns a -0 into +0
       continue;
     }
     Vector direct = Mul(light.colour * factor, surface.colour);
     local = local + direct;
-    AddToLayer(passes, i, direct);
+    AddToLayer(passes, use.layer, direct);
   }
   return Fogged(local, hit.t);
 }
@@ -258,7 +265,7 @@ Vector Tracer::ShadeSurface(const Ray& ray, const Hit& hit, const Surface& surfa
     Toward(i, hit.point, toLight);
     Vector direct = Direct(i, hit, toLight, surface, base, view);
     local = local + direct;
-    AddToLayer(passes, i, Mul(direct, kept));
+    AddToLayer(passes, uses[i].layer, Mul(direct, kept));
   }
 
   Vector colour = Mul(local, kept);

@@ -49,8 +49,8 @@ private:
   };
   // toLight from point to the light, kept when it already leads to the light's place.
   void Toward(std::size_t light, const Vector& point, LightPath& toLight) const;
-  // The light's direct light as its layer takes it: clamped at 0 and added.
-  void AddToLayer(PassSample* passes, std::size_t light, const Vector& direct) const;
+  // A light's direct light as its layer takes it: clamped at 0 and added.
+  void AddToLayer(PassSample* passes, std::size_t layer, const Vector& direct) const;
 
   // The light's direct light at hit: diffuse and highlight.
   Vector Direct(std::size_t light, const Hit& hit, const LightPath& toLight, const Surface& surface,
@@ -69,8 +69,16 @@ private:
   const Environment& environment;
   bool secondary; // reflections, transparency and shadows: the full engine only
   bool ambientOnly; // every light ambient and without shadows
-  std::vector<int> layerOf; // per light: its layer, -1 without
-  std::vector<uint8_t> sharesPlace; // per light: at the light before's position
+  std::vector<uint8_t> litByCamera; // per surface: the camera shades it by ShadeLit
+  // What shading reads of each light, gathered once.
+  static constexpr std::size_t kNoLayer = SIZE_MAX; // past every layer
+  struct LightUse {
+    const Light* light;
+    const uint8_t* aspects; // the light's aspects, per object
+    std::size_t layer;      // its layer, or kNoLayer
+    bool newPlace;          // not at the light before's position
+  };
+  std::vector<LightUse> uses; // per light
 };
 
 }  // namespace lensara
