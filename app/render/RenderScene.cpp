@@ -163,26 +163,8 @@ RenderScene::Analytic RenderScene::NearestAnalyticFromCamera(const Ray& ray, con
   return nearest;
 }
 
-bool RenderScene::Nearest(const Ray& ray, Hit& hit) const
-{
-  // The nearest sphere or floor first; its point and normal only once it has won.
-  return Nearest(ray, NearestAnalytic(ray), true, hit);
-}
-
-// The nearest triangle closer than the nearest sphere or floor, else that one.
-bool RenderScene::Nearest(const Ray& ray, const Analytic& analytic, bool triangles, Hit& hit) const
-{
-  Ray bounded = ray;
-  bounded.tMax = analytic.t;
-  TriangleHit triangleHit;
-  if (triangles && intersector && intersector->Nearest(bounded, triangleHit) &&
-      RefineTriangle(bounded, triangleHit, hit))
-    return true;
-  return Resolve(ray, analytic, hit);
-}
-
 // The sphere or floor found as the nearest hit; false when there is neither.
-bool RenderScene::Resolve(const Ray& ray, const Analytic& analytic, Hit& hit) const
+inline bool RenderScene::Resolve(const Ray& ray, const Analytic& analytic, Hit& hit) const
 {
   if (!analytic.sphere && !analytic.floor) return false;
   hit.t = analytic.t;
@@ -192,6 +174,24 @@ bool RenderScene::Resolve(const Ray& ray, const Analytic& analytic, Hit& hit) co
                       ray.direction);
   hit.object = analytic.sphere ? analytic.sphere->object : analytic.floor->object;
   return true;
+}
+
+bool RenderScene::Nearest(const Ray& ray, Hit& hit) const
+{
+  // The nearest sphere or floor first; its point and normal only once it has won.
+  return Nearest(ray, NearestAnalytic(ray), true, hit);
+}
+
+// The nearest triangle closer than the nearest sphere or floor, else that one.
+bool RenderScene::Nearest(const Ray& ray, const Analytic& analytic, bool triangles, Hit& hit) const
+{
+  if (triangles && intersector) {
+    Ray bounded = ray;
+    bounded.tMax = analytic.t;
+    TriangleHit triangleHit;
+    if (intersector->Nearest(bounded, triangleHit) && RefineTriangle(bounded, triangleHit, hit)) return true;
+  }
+  return Resolve(ray, analytic, hit);
 }
 
 // The intersector's triangle hit of ray (bounded by the nearest sphere or floor), its distance

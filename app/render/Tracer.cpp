@@ -31,6 +31,25 @@ Vector Max0(const Vector& a)
 bool IsZero(const Vector& a) { return a.x == 0.0 && a.y == 0.0 && a.z == 0.0; }
 const Vector kOne{1.0, 1.0, 1.0};
 
+// The light layers a sample adds to. Light layers exist only when a light pass asked for
+// them, a reflection pass may come alone; without passes there are none.
+class LayerSums {
+public:
+  explicit LayerSums(PassSample* passes)
+      : first(passes ? passes->lights.data() : nullptr), count(passes ? passes->lights.size() : 0)
+  {
+  }
+  // A light's direct light as its layer takes it, clamped at 0 and added, when there is that layer.
+  void Add(std::size_t layer, const Vector& direct) const
+  {
+    if (layer < count) first[layer] = first[layer] + Max0(direct);
+  }
+
+private:
+  Vector* first;
+  std::size_t count;
+};
+
 // Oren-Nayar's rough diffuse reflection for the cosine cosIn between normal and light.
 double OrenNayar(const Vector& normal, const Vector& toLight, const Vector& view, double cosIn)
 {
@@ -216,12 +235,6 @@ inline void Tracer::Toward(std::size_t index, const Vector& point, LightPath& to
   }
 }
 
-inline void Tracer::AddToLayer(PassSample* passes, std::size_t layer, const Vector& direct) const
-{
-  // Light layers exist only when a light pass asked for them, a reflection pass may come alone.
-  if (passes && layer < passes->lights.size()) passes->lights[layer] = passes->lights[layer] + Max0(direct);
-}
-
 // Shade's sums where nothing but the lights' direct light can add to them: with its
 // transparency and reflection zero the surface keeps all of it (x 1), and without a
 // texture its colour is the base. Every light is ambient and casts no shadow, so its direct
@@ -231,6 +244,7 @@ Vector Tracer::ShadeLit(const Hit& hit, const Surface& surface, PassSample* pass
 {
   Vector local = Mul(environment.ambient, surface.colour) + surface.luminance;
   const auto object = static_cast<std::size_t>(hit.object);
+  const LayerSums layers(passes);
   double distance = 0.0;
   for (const LightUse& use : uses) {
     const Light& light = *use.light;
@@ -242,7 +256,7 @@ Vector Tracer::ShadeLit(const Hit& hit, const Surface& surface, PassSample* pass
     }
     Vector direct = Mul(light.colour * factor, surface.colour);
     local = local + direct;
-    AddToLayer(passes, use.layer, direct);
+    layers.Add(use.layer, direct);
   }
   return Fogged(local, hit.t);
 }
@@ -258,6 +272,7 @@ Vector Tracer::ShadeSurface(const Ray& ray, const Hit& hit, const Surface& surfa
 
   Vector local = Mul(environment.ambient, base) + surface.luminance;
   const std::vector<Light>& lights = scene.Lights();
+  const LayerSums layers(passes);
   LightPath toLight;
   for (std::size_t i = 0; i < lights.size(); ++i) {
     if (path == Path::Reflection && !(lights[i].aspects[static_cast<std::size_t>(hit.object)] & kReflectionVisibility))
@@ -265,7 +280,7 @@ Vector Tracer::ShadeSurface(const Ray& ray, const Hit& hit, const Surface& surfa
     Toward(i, hit.point, toLight);
     Vector direct = Direct(i, hit, toLight, surface, base, view);
     local = local + direct;
-    AddToLayer(passes, uses[i].layer, Mul(direct, kept));
+    layers.Add(uses[i].layer, Mul(direct, kept));
   }
 
   Vector colour = Mul(local, kept);

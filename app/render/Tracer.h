@@ -49,8 +49,6 @@ private:
   };
   // toLight from point to the light, kept when it already leads to the light's place.
   void Toward(std::size_t light, const Vector& point, LightPath& toLight) const;
-  // A light's direct light as its layer takes it: clamped at 0 and added.
-  void AddToLayer(PassSample* passes, std::size_t layer, const Vector& direct) const;
 
   // The light's direct light at hit: diffuse and highlight.
   Vector Direct(std::size_t light, const Hit& hit, const LightPath& toLight, const Surface& surface,
