@@ -12,6 +12,19 @@ namespace {
 constexpr int32_t kSequence = 1, kFrame = 2, kSubFrame = 3, kRenderStage = 4, kInner = 5;
 
 NestedRenderWatch::Observer* watching = nullptr;
+thread_local const FrameRender* running = nullptr;
+
+// Makes a render the one running on this thread while it lives; the one before after.
+class RunningRender {
+public:
+  explicit RunningRender(const FrameRender* render) : outer(running) { running = render; }
+  ~RunningRender() { running = outer; }
+  RunningRender(const RunningRender&) = delete;
+  RunningRender& operator=(const RunningRender&) = delete;
+
+private:
+  const FrameRender* outer;
+};
 
 }  // namespace
 
@@ -78,9 +91,12 @@ void FrameRender::Execute(int32_t stage, bool open)
   record.flags = options.flags;
   record.time = time;
   record.editor = (options.flags & 1) ? 0 : 1;
+  RunningRender current(this);
   for (Node* vp : videoPosts)
     if (int32_t code = vp->Execute(record)) failures.push_back({vp->Name(), stage, code});
 }
+
+const FrameRender* FrameRender::Running() { return running; }
 
 Container* FrameRender::Settings() const
 {

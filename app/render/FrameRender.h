@@ -60,6 +60,9 @@ public:
   Layer* Buffer(int32_t type, int32_t subId) const;
   // The render's thread limit (0: every core), which the function table's parallel loops keep too.
   int Threads() const { return options.threads; }
+  // The render whose video posts run on the calling thread, null outside their calls: the
+  // renders they ask for through the function table keep its thread limit.
+  static const FrameRender* Running();
   HstRender Handle() { return reinterpret_cast<HstRender>(this); }
   static FrameRender* FromHandle(HstRender r) { return reinterpret_cast<FrameRender*>(r); }
 

@@ -17,6 +17,8 @@ int32_t RenderDocument(HstNode doc, HstContainer settings, HstProgressHook hook,
   return Guarded(
       [&] {
         RenderJob job;
+        // A video post's render keeps the thread limit of the render it runs in.
+        if (const FrameRender* running = FrameRender::Running()) job.threads = running->Threads();
         job.layers = (flags & HST_RENDER_EXTERNAL) != 0;
         job.breakTest = reinterpret_cast<BreakTest*>(thread);
         if (hook) job.progress = [hook, context](double fraction) { hook(static_cast<float>(fraction), context); };

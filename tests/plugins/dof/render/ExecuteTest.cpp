@@ -7,6 +7,9 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <mutex>
+#include <set>
+#include <thread>
 
 #include "EffectRender.h"
 #include "PluginFolder.h"
@@ -161,6 +164,27 @@ TEST_F(EffectRender, AStopDuringTheDepthRenderAnswersItsOwnCode)
   ASSERT_EQ(Render(ShellScene(1300.0, ""), options), 0);
   EXPECT_EQ(failures, std::vector<int32_t>{HST_RENDER_USER_BREAK});
   EXPECT_TRUE(Composite().bytes == rendered.bytes);
+}
+
+TEST_F(EffectRender, TheDepthRenderKeepsTheRendersThreadLimit)
+{
+  // Every render asks the break test before each tile, on the thread that takes the tile.
+  struct Threads : lensara::BreakTest {
+    bool Stop() noexcept override
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      seen.insert(std::this_thread::get_id());
+      return false;
+    }
+    std::mutex mutex;
+    std::set<std::thread::id> seen;
+  } threads;
+  FrameRenderOptions options;
+  options.threads = 1;
+  options.breakTest = &threads;
+  // 300 tiles: where a second core is free, an unlimited depth render hands it some.
+  ASSERT_EQ(Render(ShellScene(1300.0, R"("DOF_BLUR": false)"), options, {"width=640", "height=480"}), 0);
+  EXPECT_EQ(threads.seen.size(), 1u);
 }
 
 TEST_F(EffectRender, ShortMemoryAtAnyAllocationKeepsTheFrameOrFailsTheRender)
