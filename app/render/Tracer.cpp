@@ -116,11 +116,12 @@ Tracer::Tracer(const RenderScene& scene)
   std::size_t next = 0;
   const Vector* place = nullptr;
   for (const Light& light : scene.Lights()) {
-    uses.push_back({&light, light.aspects.data(), light.hasLayer ? next++ : kNoLayer, !place || *place != light.position});
+    bool newPlace = !place || *place != light.position;
+    uses.push_back({&light, light.aspects.data(), light.hasLayer ? next++ : kNoLayer, newPlace});
     place = &light.position;
   }
-  for (const Surface& surface : scene.Surfaces())
-    litByCamera.push_back(ambientOnly && !surface.texture && IsZero(surface.transparency) && IsZero(surface.reflection));
+  for (const Surface& s : scene.Surfaces())
+    litByCamera.push_back(ambientOnly && !s.texture && IsZero(s.transparency) && IsZero(s.reflection));
 }
 
 void PassSample::Clear()

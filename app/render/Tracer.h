@@ -2,6 +2,7 @@
 // transparency, the environment and fog.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "RenderScene.h"
