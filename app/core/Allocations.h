@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdlib>
 #include <memory>
 #include <new>
 #include <optional>
@@ -37,13 +36,17 @@ bool MayAllocate();
 // MayAllocate for code that reports short memory by exception: throws std::bad_alloc.
 void CountAllocation();
 
-// A block of bytes for an image, freed with std::free; null when memory is short. One of
-// 2 MB or more starts on a 2 MB boundary and spans whole 2 MB pages, all of which the system
-// is asked to back with one large page each (Linux's transparent huge pages, lent on
+// A block of bytes for an image, freed with FreeImageBlock; null when memory is short. One
+// of 2 MB or more starts on a 2 MB boundary and spans whole 2 MB pages, all of which the
+// system is asked to back with one large page each (Linux's transparent huge pages, lent on
 // request by default): a fresh image then costs a page fault per 2 MB instead of one per
-// 4 KB, which would dominate the time of writing it the first time. Elsewhere, or refused,
-// it is an ordinary block.
+// 4 KB, which would dominate the time of writing it the first time. Freed, such a block is
+// kept (up to 256 MiB of them) for the next block of the same number of large pages, whose
+// pages are then already there; they are given back when the system refuses a block.
+// Elsewhere, or refused, it is an ordinary block.
 void* AllocateImageBlock(std::size_t bytes);
+// Frees a block of AllocateImageBlock; null is ignored.
+void FreeImageBlock(void* block) noexcept;
 
 // A standard allocator of image bytes: blocks from AllocateImageBlock.
 template <class T>
@@ -59,7 +62,7 @@ struct ImageAllocator {
     if (void* block = AllocateImageBlock(n * sizeof(T))) return static_cast<T*>(block);
     throw std::bad_alloc();
   }
-  void deallocate(T* block, std::size_t) noexcept { std::free(block); }
+  void deallocate(T* block, std::size_t) noexcept { FreeImageBlock(block); }
   template <class U>
   bool operator==(const ImageAllocator<U>&) const noexcept
   {

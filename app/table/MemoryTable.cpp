@@ -12,7 +12,7 @@ void* MemoryAlloc(size_t size)
 {
   return MayAllocate() ? AllocateImageBlock(size) : nullptr; // mostly the plug-in's copies of images
 }
-void MemoryFree(void* block) { std::free(block); }
+void MemoryFree(void* block) { FreeImageBlock(block); }
 
 HstMemoryTable MakeMemorySection()
 {
