@@ -147,9 +147,11 @@ private:
   std::size_t idleBytes = 0;
 };
 
+// Never destroyed: blocks are freed through it until the program's very end, after static
+// destructors have run, and the kept ones stay reachable for LeakSanitizer.
 BlockPool& Pool()
 {
-  static BlockPool pool;
+  static BlockPool& pool = *new BlockPool;
   return pool;
 }
 
