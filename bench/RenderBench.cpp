@@ -7,8 +7,8 @@
 // below 1.5, and (d) against Embree's fastest path, at most 1.3 (MISSED otherwise), each
 // from the fastest of the repetitions; then checks that (b) gives the same bytes on one
 // thread. Then the effect's stage-5 run (depth render, maps, blur) against the frame's own
-// render without the effect, run beside it: at most half its CPU time (the median of the
-// pairs), and at most 0.5 s of wall time on 2 threads. Last,
+// render without the effect, run before and after it: at most half its CPU time (the median
+// of the runs), and at most 0.5 s of wall time on 2 threads. Last,
 // one press of the demo's preview button on one thread (CPU time; target well under 0.1 s).
 // Run: build/bench/lensara_render_bench [--threads N] [--repeat R]
 #include <embree3/rtcore.h>
@@ -316,9 +316,10 @@ double Median(std::vector<double> values)
 
 // The demo's frame as lensara render makes it, with the effect and without (its video post
 // removed); target: the effect adds at most half of the frame's time without it. Each run
-// with the effect follows a run without it, and the ratio is the median of these pairs, so
-// that a drift of the machine's speed meets both sides alike. Also shown with the depth
-// pass's anti-aliasing off, which the demo leaves to its render settings (2 x 2 samples).
+// with the effect lies between two runs without it and is set against their mean, so that a
+// steady drift of the machine's speed over the three runs cancels; the ratio is the median
+// of these. Also shown with the depth pass's anti-aliasing off, which the demo leaves to its
+// render settings (2 x 2 samples).
 void ReportEffect(const lensara::Document& demo, int threads, int repeat)
 {
   std::unique_ptr<lensara::Document> with = demo.CloneDocument(), without = demo.CloneDocument();
@@ -329,26 +330,32 @@ void ReportEffect(const lensara::Document& demo, int threads, int repeat)
   while (lensara::Node* vp = without->ActiveRenderData()->FirstIn(HST_BRANCH_VIDEO_POSTS)) vp->Unlink();
   lensara::FrameRenderOptions options;
   options.threads = threads;
-  std::printf("\nthe demo's frame through FrameRender, cpu seconds, median of %d runs, each beside one without "
+  auto frameAlone = [&] {
+    Timing alone;
+    alone.Measure([&] {
+      lensara::FrameRender render(*without, options);
+      lensara::MultipassBitmap image;
+      render.RenderFrame(0.0, image);
+    });
+    return alone.cpu;
+  };
+  std::printf("\nthe demo's frame through FrameRender, cpu seconds, median of %d runs, each between two without "
               "the effect\n", repeat);
   lensara::Node* effect = with->ActiveRenderData()->FirstIn(HST_BRANCH_VIDEO_POSTS);
   for (int32_t antiAliasing : {DOF_DEPTH_ANTIALIASING_UNCHANGED, DOF_DEPTH_ANTIALIASING_NONE}) {
     effect->Data().Set(DOF_DEPTH_ANTIALIASING, lensara::Value(antiAliasing));
     std::vector<double> plain, depth, maps, blur, wall, added;
+    double before = frameAlone();
     for (int i = 0; i < repeat; ++i) {
-      Timing alone;
-      alone.Measure([&] {
-        lensara::FrameRender render(*without, options);
-        lensara::MultipassBitmap image;
-        render.RenderFrame(0.0, image);
-      });
       EffectPhases t = MeasureEffect(*with, options);
-      plain.push_back(alone.cpu);
+      double after = frameAlone(), frame = 0.5 * (before + after);
+      before = after;
+      plain.push_back(frame);
       depth.push_back(t.depth);
       maps.push_back(t.maps);
       blur.push_back(t.blur);
       wall.push_back(t.stageWall);
-      added.push_back(t.Stage() / alone.cpu);
+      added.push_back(t.Stage() / frame);
     }
     double ratio = Median(added), stageWall = Median(wall);
     auto [low, high] = std::minmax_element(added.begin(), added.end());
