@@ -27,6 +27,8 @@ namespace {
 // rows: each block is computed as one vector, a lane per column or row.
 constexpr std::int32_t kColumns = 64;
 typedef std::uint8_t Column __attribute__((vector_size(kColumns)));
+// Pixels of kColumns rows moved into or out of their vectors at a time: 16 KB of vectors.
+constexpr std::int32_t kRowTile = 256;
 
 // The radius beyond which a window along a line of n samples reaches no further sample: at
 // n - 1 every window already covers the whole line, and positions beyond it only read
@@ -34,6 +36,15 @@ typedef std::uint8_t Column __attribute__((vector_size(kColumns)));
 std::int32_t ReachableRadius(std::int32_t radius, std::int32_t n) { return std::min(radius, std::max(n - 1, 0)); }
 
 LENSARA_INLINE Column Larger(Column a, Column b) { return a > b ? a : b; }
+
+// visit(j, x0, x1) for rows j = 0 .. count - 1 and pixels x0 .. x1 - 1 of 0 .. width - 1,
+// kRowTile pixels of every row before the next kRowTile.
+template <class Visit>
+LENSARA_INLINE void ForEachRowTile(std::int32_t width, std::int32_t count, Visit visit)
+{
+  for (std::int32_t x0 = 0; x0 < width; x0 += kRowTile)
+    for (std::int32_t j = 0; j < count; ++j) visit(j, x0, std::min(width, x0 + kRowTile));
+}
 
 // The window maxima of a padded line: n + 2r values, line[p] for p = 0 .. n + 2r - 1, of
 // which the r first and last are 0. suffix has room for n + 2r values; put(i, maximum) gets
@@ -96,22 +107,28 @@ public:
 
   bool Ready() const { return plane.Get() && columnSuffix.Get() && line.Get(); }
 
-  // The maxima along every row of in, byte 0 of each pixel, into the plane.
+  // The maxima along every row of in, byte 0 of each pixel, into the plane. The rows go into
+  // and out of the line's vectors kRowTile pixels at a time, so that the vectors being
+  // filled or read stay in the first-level cache while every row passes over them.
   LENSARA_CLONES void TakeRowMaxima(const std::uint8_t* in)
   {
-    std::int64_t padded = std::int64_t(width) + 2 * across;
-    Column *gathered = line.Get(), *suffix = gathered + padded, *maxima = suffix + padded;
+    // Local copies: the byte stores below may alias any member, which the compiler would
+    // otherwise load again for every byte.
+    const std::int32_t w = width, r = across;
+    const std::int64_t padded = std::int64_t(w) + 2 * r;
+    Column *gathered = line.Get() + r, *suffix = line.Get() + padded, *maxima = suffix + padded;
+    std::uint8_t* rows = plane.Get() + down * stride;
     for (std::int32_t y0 = 0; y0 < height; y0 += kColumns) {
       std::int32_t count = std::min(kColumns, height - y0);
-      for (std::int32_t j = 0; j < count; ++j) {
-        const std::uint8_t* row = in + std::ptrdiff_t(y0 + j) * width * 3;
-        for (std::int32_t x = 0; x < width; ++x) gathered[across + x][j] = row[x * 3];
-      }
-      WindowMaxima(gathered, width, across, suffix, [&](std::int64_t x, Column m) { maxima[x] = m; });
-      for (std::int32_t j = 0; j < count; ++j) {
-        std::uint8_t* row = plane.Get() + (down + y0 + j) * stride;
-        for (std::int32_t x = 0; x < width; ++x) row[x] = maxima[x][j];
-      }
+      ForEachRowTile(w, count, [&](std::int32_t j, std::int32_t x0, std::int32_t x1) {
+        const std::uint8_t* row = in + std::ptrdiff_t(y0 + j) * w * 3;
+        for (std::int32_t x = x0; x < x1; ++x) gathered[x][j] = row[x * 3];
+      });
+      WindowMaxima(line.Get(), w, r, suffix, [&](std::int64_t x, Column m) { maxima[x] = m; });
+      ForEachRowTile(w, count, [&](std::int32_t j, std::int32_t x0, std::int32_t x1) {
+        std::uint8_t* row = rows + (y0 + j) * stride;
+        for (std::int32_t x = x0; x < x1; ++x) row[x] = maxima[x][j];
+      });
     }
   }
 
