@@ -49,6 +49,10 @@ TEST(DilateTest, MatchesTheStraightforwardWindowMaximum)
         EXPECT_TRUE(inPlace == expected);
       }
   }
+  // Rows wider than two tiles of the pass along the rows, and more than one block of rows.
+  Image wide = test::RandomImage(random, 531, 67);
+  for (int radius : {1, 8})
+    EXPECT_TRUE(Dilated(wide, Image(531, 67), 1, radius) == reference::Dilate(wide, 1, radius));
 }
 
 // Windows wider than the image reach no further samples: the straightforward maximum at
