@@ -27,8 +27,12 @@ namespace {
 // rows: each block is computed as one vector, a lane per column or row.
 constexpr std::int32_t kColumns = 64;
 typedef std::uint8_t Column __attribute__((vector_size(kColumns)));
-// Pixels of kColumns rows moved into or out of their vectors at a time: 16 KB of vectors.
+// The pass along the rows moves pixels into and out of its vectors in blocks of kBlock rows
+// by kBlock pixels, transposed in registers, and kRowTile pixels of its kColumns rows at a
+// time, so that the 16 KB of vectors being filled or read stay in the first-level cache.
+constexpr std::int32_t kBlock = 16;
 constexpr std::int32_t kRowTile = 256;
+typedef std::uint8_t Bytes16 __attribute__((vector_size(kBlock)));
 
 // The radius beyond which a window along a line of n samples reaches no further sample: at
 // n - 1 every window already covers the whole line, and positions beyond it only read
@@ -37,14 +41,47 @@ std::int32_t ReachableRadius(std::int32_t radius, std::int32_t n) { return std::
 
 LENSARA_INLINE Column Larger(Column a, Column b) { return a > b ? a : b; }
 
-// visit(j, x0, x1) for rows j = 0 .. count - 1 and pixels x0 .. x1 - 1 of 0 .. width - 1,
-// kRowTile pixels of every row before the next kRowTile.
+// visit(j0, rows, x0, pixels) for the blocks of rows j0 .. j0 + rows - 1 of 0 .. count - 1
+// and pixels x0 .. x0 + pixels - 1 of 0 .. width - 1 (each at most kBlock), a tile of
+// kRowTile pixels down all rows before the next tile.
 template <class Visit>
-LENSARA_INLINE void ForEachRowTile(std::int32_t width, std::int32_t count, Visit visit)
+LENSARA_INLINE void ForEachBlock(std::int32_t width, std::int32_t count, Visit visit)
 {
-  for (std::int32_t x0 = 0; x0 < width; x0 += kRowTile)
-    for (std::int32_t j = 0; j < count; ++j) visit(j, x0, std::min(width, x0 + kRowTile));
+  for (std::int32_t tile = 0; tile < width; tile += kRowTile)
+    for (std::int32_t j0 = 0; j0 < count; j0 += kBlock)
+      for (std::int32_t x0 = tile; x0 < std::min(width, tile + kRowTile); x0 += kBlock)
+        visit(j0, std::min(kBlock, count - j0), x0, std::min(kBlock, width - x0));
 }
+
+// v transposed, lane i of v[j] to lane j of v[i]: interleaving each vector with the one
+// kBlock / 2 further, four times over, does that.
+LENSARA_INLINE void Transpose(Bytes16 (&v)[kBlock])
+{
+  for (int round = 0; round < 4; ++round) {
+    Bytes16 next[kBlock];
+    for (int i = 0; i < kBlock / 2; ++i) {
+      next[2 * i] =
+          __builtin_shufflevector(v[i], v[i + kBlock / 2], 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
+      next[2 * i + 1] =
+          __builtin_shufflevector(v[i], v[i + kBlock / 2], 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31);
+    }
+    std::memcpy(v, next, sizeof next);
+  }
+}
+
+// Byte 0 of the kBlock pixels (three bytes each) from p on.
+LENSARA_INLINE Bytes16 FirstBytes(const std::uint8_t* p)
+{
+  Bytes16 a, b, c;
+  std::memcpy(&a, p, sizeof a);
+  std::memcpy(&b, p + 16, sizeof b);
+  std::memcpy(&c, p + 32, sizeof c);
+  Bytes16 ab = __builtin_shufflevector(a, b, 0, 3, 6, 9, 12, 15, 18, 21, 24, 27, 30, 0, 0, 0, 0, 0);
+  return __builtin_shufflevector(ab, c, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 17, 20, 23, 26, 29);
+}
+
+// Lanes j0 .. j0 + kBlock - 1 of the vector at.
+LENSARA_INLINE std::uint8_t* Lanes(Column* at, std::int32_t j0) { return reinterpret_cast<std::uint8_t*>(at) + j0; }
 
 // The window maxima of a padded line: n + 2r values, line[p] for p = 0 .. n + 2r - 1, of
 // which the r first and last are 0. suffix has room for n + 2r values; put(i, maximum) gets
@@ -74,7 +111,6 @@ LENSARA_INLINE void StoreGrey(Column m, std::int32_t count, std::uint8_t* out)
     for (std::int32_t j = 0; j < count; ++j) out[j * 3] = out[j * 3 + 1] = out[j * 3 + 2] = m[j];
     return;
   }
-  typedef std::uint8_t Bytes16 __attribute__((vector_size(16)));
   for (int i = 0; i < kColumns; i += 16) {
     Bytes16 b;
     std::memcpy(&b, reinterpret_cast<const std::uint8_t*>(&m) + i, sizeof b);
@@ -107,27 +143,42 @@ public:
 
   bool Ready() const { return plane.Get() && columnSuffix.Get() && line.Get(); }
 
-  // The maxima along every row of in, byte 0 of each pixel, into the plane. The rows go into
-  // and out of the line's vectors kRowTile pixels at a time, so that the vectors being
-  // filled or read stay in the first-level cache while every row passes over them.
+  // The maxima along every row of in, byte 0 of each pixel, into the plane: kColumns rows at
+  // a time gathered into the line's vectors and their maxima scattered back, by blocks.
   LENSARA_CLONES void TakeRowMaxima(const std::uint8_t* in)
   {
     // Local copies: the byte stores below may alias any member, which the compiler would
     // otherwise load again for every byte.
     const std::int32_t w = width, r = across;
-    const std::int64_t padded = std::int64_t(w) + 2 * r;
+    const std::int64_t padded = std::int64_t(w) + 2 * r, rowBytes = std::int64_t(w) * 3;
     Column *gathered = line.Get() + r, *suffix = line.Get() + padded, *maxima = suffix + padded;
-    std::uint8_t* rows = plane.Get() + down * stride;
     for (std::int32_t y0 = 0; y0 < height; y0 += kColumns) {
-      std::int32_t count = std::min(kColumns, height - y0);
-      ForEachRowTile(w, count, [&](std::int32_t j, std::int32_t x0, std::int32_t x1) {
-        const std::uint8_t* row = in + std::ptrdiff_t(y0 + j) * w * 3;
-        for (std::int32_t x = x0; x < x1; ++x) gathered[x][j] = row[x * 3];
+      const std::uint8_t* first = in + y0 * rowBytes;
+      std::uint8_t* rows = plane.Get() + (down + y0) * stride;
+      ForEachBlock(w, std::min(kColumns, height - y0), [&](std::int32_t j0, std::int32_t nj, std::int32_t x0,
+                                                            std::int32_t nx) {
+        if (nj < kBlock || nx < kBlock) {
+          for (std::int32_t j = j0; j < j0 + nj; ++j)
+            for (std::int32_t x = x0; x < x0 + nx; ++x) gathered[x][j] = first[j * rowBytes + x * 3];
+          return;
+        }
+        Bytes16 v[kBlock];
+        for (std::int32_t i = 0; i < kBlock; ++i) v[i] = FirstBytes(first + (j0 + i) * rowBytes + x0 * 3);
+        Transpose(v);
+        for (std::int32_t i = 0; i < kBlock; ++i) std::memcpy(Lanes(gathered + x0 + i, j0), &v[i], sizeof v[i]);
       });
       WindowMaxima(line.Get(), w, r, suffix, [&](std::int64_t x, Column m) { maxima[x] = m; });
-      ForEachRowTile(w, count, [&](std::int32_t j, std::int32_t x0, std::int32_t x1) {
-        std::uint8_t* row = rows + (y0 + j) * stride;
-        for (std::int32_t x = x0; x < x1; ++x) row[x] = maxima[x][j];
+      ForEachBlock(w, std::min(kColumns, height - y0), [&](std::int32_t j0, std::int32_t nj, std::int32_t x0,
+                                                            std::int32_t nx) {
+        if (nj < kBlock || nx < kBlock) {
+          for (std::int32_t j = j0; j < j0 + nj; ++j)
+            for (std::int32_t x = x0; x < x0 + nx; ++x) rows[j * stride + x] = maxima[x][j];
+          return;
+        }
+        Bytes16 v[kBlock];
+        for (std::int32_t i = 0; i < kBlock; ++i) std::memcpy(&v[i], Lanes(maxima + x0 + i, j0), sizeof v[i]);
+        Transpose(v);
+        for (std::int32_t i = 0; i < kBlock; ++i) std::memcpy(rows + (j0 + i) * stride + x0, &v[i], sizeof v[i]);
       });
     }
   }
