@@ -60,10 +60,9 @@ LENSARA_INLINE void Transpose(Bytes16 (&v)[kBlock])
   for (int round = 0; round < 4; ++round) {
     Bytes16 next[kBlock];
     for (int i = 0; i < kBlock / 2; ++i) {
-      next[2 * i] =
-          __builtin_shufflevector(v[i], v[i + kBlock / 2], 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
-      next[2 * i + 1] =
-          __builtin_shufflevector(v[i], v[i + kBlock / 2], 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31);
+      const Bytes16 a = v[i], b = v[i + kBlock / 2];
+      next[2 * i] = __builtin_shufflevector(a, b, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
+      next[2 * i + 1] = __builtin_shufflevector(a, b, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31);
     }
     std::memcpy(v, next, sizeof next);
   }
