@@ -152,32 +152,31 @@ public:
     const std::int64_t padded = std::int64_t(w) + 2 * r, rowBytes = std::int64_t(w) * 3;
     Column *gathered = line.Get() + r, *suffix = line.Get() + padded, *maxima = suffix + padded;
     for (std::int32_t y0 = 0; y0 < height; y0 += kColumns) {
-      const std::uint8_t* first = in + y0 * rowBytes;
-      std::uint8_t* rows = plane.Get() + (down + y0) * stride;
-      ForEachBlock(w, std::min(kColumns, height - y0), [&](std::int32_t j0, std::int32_t nj, std::int32_t x0,
-                                                            std::int32_t nx) {
+      const std::int32_t count = std::min(kColumns, height - y0);
+      const std::uint8_t* sourceRows = in + y0 * rowBytes;
+      std::uint8_t* planeRows = plane.Get() + (down + y0) * stride;
+      ForEachBlock(w, count, [&](std::int32_t j0, std::int32_t nj, std::int32_t x0, std::int32_t nx) {
         if (nj < kBlock || nx < kBlock) {
           for (std::int32_t j = j0; j < j0 + nj; ++j)
-            for (std::int32_t x = x0; x < x0 + nx; ++x) gathered[x][j] = first[j * rowBytes + x * 3];
+            for (std::int32_t x = x0; x < x0 + nx; ++x) gathered[x][j] = sourceRows[j * rowBytes + x * 3];
           return;
         }
         Bytes16 v[kBlock];
-        for (std::int32_t i = 0; i < kBlock; ++i) v[i] = FirstBytes(first + (j0 + i) * rowBytes + x0 * 3);
+        for (std::int32_t i = 0; i < kBlock; ++i) v[i] = FirstBytes(sourceRows + (j0 + i) * rowBytes + x0 * 3);
         Transpose(v);
         for (std::int32_t i = 0; i < kBlock; ++i) std::memcpy(Lanes(gathered + x0 + i, j0), &v[i], sizeof v[i]);
       });
       WindowMaxima(line.Get(), w, r, suffix, [&](std::int64_t x, Column m) { maxima[x] = m; });
-      ForEachBlock(w, std::min(kColumns, height - y0), [&](std::int32_t j0, std::int32_t nj, std::int32_t x0,
-                                                            std::int32_t nx) {
+      ForEachBlock(w, count, [&](std::int32_t j0, std::int32_t nj, std::int32_t x0, std::int32_t nx) {
         if (nj < kBlock || nx < kBlock) {
           for (std::int32_t j = j0; j < j0 + nj; ++j)
-            for (std::int32_t x = x0; x < x0 + nx; ++x) rows[j * stride + x] = maxima[x][j];
+            for (std::int32_t x = x0; x < x0 + nx; ++x) planeRows[j * stride + x] = maxima[x][j];
           return;
         }
         Bytes16 v[kBlock];
         for (std::int32_t i = 0; i < kBlock; ++i) std::memcpy(&v[i], Lanes(maxima + x0 + i, j0), sizeof v[i]);
         Transpose(v);
-        for (std::int32_t i = 0; i < kBlock; ++i) std::memcpy(rows + (j0 + i) * stride + x0, &v[i], sizeof v[i]);
+        for (std::int32_t i = 0; i < kBlock; ++i) std::memcpy(planeRows + (j0 + i) * stride + x0, &v[i], sizeof v[i]);
       });
     }
   }
