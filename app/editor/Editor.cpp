@@ -157,6 +157,7 @@ Json Editor::StateLocked()
   state["frame"] = doc->Frame();
   state["frames"] = {{"first", frames.first}, {"last", frames.last}};
   state["fps"] = doc->Fps();
+  state["sequence"] = ++statesTaken;
   return state;
 }
 

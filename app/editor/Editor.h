@@ -4,6 +4,7 @@
 // server's threads; one at a time touches the document.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -33,7 +34,8 @@ public:
 
   // {scene, dirty, parameters (ParametersJson), settings [{name, value, min, max, animated}],
   // objects, preview {open, status, version}, frame (the document's time in frames), frames
-  // {first, last} (AnimatedFrames), fps}.
+  // {first, last} (AnimatedFrames), fps, sequence}. sequence counts the states taken, in the
+  // order they were taken: answers to requests served side by side may arrive out of order.
   Json State();
   // {"name": NAME, "value": VALUE}: an effect parameter or one of the settings, set as the
   // attribute manager sets it (EditParameter with the description's limits enforced). The
@@ -91,6 +93,7 @@ private:
   bool dirty = false;
   std::string previewPng;  // the window as last drawn; empty while closed
   int previewVersion = 0;  // counts the changes of what the window shows
+  uint64_t statesTaken = 0;
   BackgroundRender render;
 };
 

@@ -65,10 +65,12 @@ const row = (page, name) => page.locator(`.row[data-name="${name}"]`);
 // Waits until the page has shown the answers to every request it made.
 const settled = (page) => page.waitForFunction(() => document.body.dataset.pending === '0');
 
+// Types a value and waits for the host's answer to the edit.
 async function setNumber(page, name, value) {
   await field(page, name).fill(String(value));
   await field(page, name).press('Enter');
   await field(page, name).blur();
+  await settled(page);
 }
 
 async function imageBytes(page, selector) {
@@ -177,11 +179,27 @@ async function run(page, address, scene) {
   await page.locator('#render-start').click();
   await page.locator('#render-stop').click();
   await page.waitForFunction(() => document.getElementById('progress-text').textContent === 'Stopped', null, {timeout: 60000});
-  await setNumber(page, 'width', 160);
 
-  // Saved to the scene file; a reload shows the document as saved.
+  // Saved to the scene file, while the answer to the edit before it is held back until after
+  // the save's: the page still shows the document as saved. A reload shows it as saved too.
+  let edited, release;
+  const editServed = new Promise((resolve) => (edited = resolve));
+  const held = new Promise((resolve) => (release = resolve));
+  await page.route('**/api/edit', async (route) => {
+    const response = await route.fetch();
+    edited();
+    await held;
+    await route.fulfill({response});
+  });
+  await field(page, 'width').fill('160');
+  await field(page, 'width').press('Enter');
+  await editServed;
   await page.locator('#save').click();
   await page.waitForFunction(() => document.getElementById('unsaved').hidden);
+  release();
+  await settled(page);
+  await page.unroute('**/api/edit');
+  assert.ok(await page.locator('#unsaved').isHidden());
   const focus = await field(page, 'DOF_FOCUS_DISTANCE').inputValue();
   assert.match(fs.readFileSync(scene, 'utf8'), /"DOF_LIVE_PREVIEW": true/);
   await page.reload();

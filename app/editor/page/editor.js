@@ -176,7 +176,10 @@ async function setFrame(frame) {
   }
 }
 
+// Shows the host's answer unless a later one is already shown: requests are served side by
+// side, so an edit's answer may arrive after that of a save sent after it.
 function show(answer) {
+  if (state && answer.sequence < state.sequence) return;
   state = answer;
   showTime();
   $('scene').textContent = state.scene;
