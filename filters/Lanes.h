@@ -99,10 +99,10 @@ Count RoundToGroups(Count count)
 void BlurPixelsInto(const BlurKernel& kernel, Planes centre, bool alongColumns, bool depthTest, std::int32_t count,
                     SumVector* slots, std::uint8_t* out);
 
-// Pixels from .. from + count - 1 of a row of width pixels, reflected at its ends, then
+// Pixels from .. from + count - 1 of image row y (width pixels, reflected at its ends), then
 // pad cleared samples.
-void ConvertRow(const std::uint8_t* row, const std::uint8_t* mapRow, std::int32_t width, std::int64_t from,
-                std::int32_t count, std::int32_t pad, Planes to);
+void ConvertRow(const std::uint8_t* image, const std::uint8_t* map, std::int32_t width, std::int32_t height,
+                std::int32_t y, std::int64_t from, std::int32_t count, std::int32_t pad, Planes to);
 
 // Columns x0 .. x0 + lanes - 1 of image row y (reflected into the image) into the planes
 // from sample j on, cleared up to whole vectors of lanes.

@@ -36,10 +36,10 @@ public:
   {
     std::int32_t count = x1 - x0;
     for (std::int32_t y = 0; y < height; ++y) {
-      std::ptrdiff_t row = std::ptrdiff_t(y) * width * 3;
-      ConvertRow(in + row, map + row, width, std::int64_t(x0) - radius, count + 2 * radius,
-                 RoundToGroups(count) - count, GetPlanes());
-      BlurPixelsInto(kernel, GetPlanes().At(radius), false, depthTest, count, Slots(), out + row + x0 * 3);
+      ConvertRow(in, map, width, height, y, std::int64_t(x0) - radius, count + 2 * radius, RoundToGroups(count) - count,
+                 GetPlanes());
+      BlurPixelsInto(kernel, GetPlanes().At(radius), false, depthTest, count, Slots(),
+                     out + (std::ptrdiff_t(y) * width + x0) * 3);
     }
   }
 
