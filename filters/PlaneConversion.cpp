@@ -111,10 +111,12 @@ LENSARA_INLINE void ClearRun(const Planes& to, std::ptrdiff_t j, std::int32_t co
 constexpr std::int64_t kPrefetchRows = 4;
 constexpr std::int32_t kCacheLine = 64;
 
-// Asks for bytes bytes of image and map from at on.
-LENSARA_INLINE void Prefetch(const std::uint8_t* image, const std::uint8_t* map, std::ptrdiff_t at,
-                             std::int64_t bytes)
+// Asks for bytes bytes of image and map from pixel x of row y + kPrefetchRows (reflected
+// into the image) on.
+LENSARA_INLINE void PrefetchAhead(const std::uint8_t* image, const std::uint8_t* map, std::int32_t width,
+                                  std::int32_t height, std::int64_t y, std::int64_t x, std::int64_t bytes)
 {
+  std::ptrdiff_t at = (std::ptrdiff_t(EdgeIndex(y + kPrefetchRows, height)) * width + x) * 3;
   for (std::int64_t b = 0; b < bytes; b += kCacheLine) {
     __builtin_prefetch(image + at + b);
     __builtin_prefetch(map + at + b);
@@ -129,11 +131,10 @@ LENSARA_CLONES void ConvertRow(const std::uint8_t* image, const std::uint8_t* ma
 {
   std::int64_t inside = std::clamp<std::int64_t>(-from, 0, count);
   std::int64_t end = std::clamp<std::int64_t>(width - from, inside, count);
-  std::ptrdiff_t rowBytes = std::ptrdiff_t(width) * 3;
-  std::ptrdiff_t ahead = std::min<std::int64_t>(y + kPrefetchRows, height - 1) * rowBytes;
-  Prefetch(image, map, ahead + (from + inside) * 3, (end - inside) * 3);
-  const std::uint8_t* row = image + y * rowBytes;
-  const std::uint8_t* mapRow = map + y * rowBytes;
+  PrefetchAhead(image, map, width, height, y, from + inside, (end - inside) * 3);
+  std::ptrdiff_t rowStart = std::ptrdiff_t(y) * width * 3;
+  const std::uint8_t* row = image + rowStart;
+  const std::uint8_t* mapRow = map + rowStart;
   for (std::int32_t j = 0; j < inside; ++j) {
     std::ptrdiff_t at = EdgeIndex(from + j, width) * 3;
     ConvertPixel(row + at, mapRow + at, to, j);
@@ -152,7 +153,7 @@ LENSARA_CLONES void ConvertBlockRow(const std::uint8_t* image, const std::uint8_
                                     std::ptrdiff_t j)
 {
   std::ptrdiff_t at = (std::ptrdiff_t(EdgeIndex(y, height)) * width + x0) * 3;
-  Prefetch(image, map, (std::ptrdiff_t(EdgeIndex(y + kPrefetchRows, height)) * width + x0) * 3, lanes * 3);
+  PrefetchAhead(image, map, width, height, y, x0, lanes * 3);
   ConvertRun(image + at, map + at, lanes, to, j);
   ClearRun(to, j + lanes, RoundToGroups(lanes) - lanes);
 }

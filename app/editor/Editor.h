@@ -93,7 +93,7 @@ private:
   bool dirty = false;
   std::string previewPng;  // the window as last drawn; empty while closed
   int previewVersion = 0;  // counts the changes of what the window shows
-  uint64_t statesTaken = 0;
+  std::uint64_t statesTaken = 0;
   BackgroundRender render;
 };
 
