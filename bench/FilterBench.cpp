@@ -20,6 +20,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "app/core/Allocations.h"
 #include "app/render/ParallelFor.h"
 #include "filters/FilterSum.h"
 #include "filters/Filters.h"
@@ -60,9 +61,18 @@ const Frame& TheFrame()
   return frame;
 }
 
+// An image's bytes where the host keeps them (AllocateImageBlock: on large pages), as the
+// effect's filters find them in a render.
+struct HostImage {
+  std::vector<uint8_t, lensara::ImageAllocator<uint8_t>> bytes;
+
+  explicit HostImage(const reference::Image& image) : bytes(image.bytes.begin(), image.bytes.end()) {}
+  filters::ImageView View() { return {bytes.data(), kWidth, kHeight}; }
+};
+
 // Source, target and map of the frame.
 struct Buffers {
-  reference::Image source = TheFrame().image, target{kWidth, kHeight}, map = TheFrame().map;
+  HostImage source{TheFrame().image}, target{reference::Image(kWidth, kHeight)}, map{TheFrame().map};
 };
 
 // Runs filter with parameters of the benchmark's radius.
@@ -70,7 +80,7 @@ void Run(benchmark::State& state, filters::Filter filter, filters::Parameters pa
 {
   Buffers b;
   parameters.radius = static_cast<int32_t>(state.range(0));
-  for (auto _ : state) filter(test::View(b.source), test::View(b.target), test::View(b.map), parameters, {});
+  for (auto _ : state) filter(b.source.View(), b.target.View(), b.map.View(), parameters, {});
 }
 
 // One pass of a single-pass filter, of a driver with the blend.
@@ -100,7 +110,7 @@ void GaussianBlurOnThreads(benchmark::State& state)
   filters::Context context;
   context.parallelFor = HostLoop;
   context.user = &threads;
-  for (auto _ : state) filters::GaussianBlur(test::View(b.source), test::View(b.target), test::View(b.map), parameters, context);
+  for (auto _ : state) filters::GaussianBlur(b.source.View(), b.target.View(), b.map.View(), parameters, context);
 }
 
 // One pass over the map.
@@ -108,7 +118,7 @@ void Dilate(benchmark::State& state)
 {
   Buffers b;
   const filters::Parameters parameters{static_cast<int32_t>(state.range(0)), 1};
-  for (auto _ : state) filters::Dilate(test::View(b.map), test::View(b.target), {}, parameters, {});
+  for (auto _ : state) filters::Dilate(b.map.View(), b.target.View(), {}, parameters, {});
 }
 
 // One plain pass over the map, the yardstick of Dilate: every pixel takes the larger byte 0
