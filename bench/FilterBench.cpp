@@ -66,13 +66,14 @@ const Frame& TheFrame()
 struct HostImage {
   std::vector<uint8_t, lensara::ImageAllocator<uint8_t>> bytes;
 
+  HostImage() : bytes(std::size_t(kWidth) * kHeight * 3) {}
   explicit HostImage(const reference::Image& image) : bytes(image.bytes.begin(), image.bytes.end()) {}
   filters::ImageView View() { return {bytes.data(), kWidth, kHeight}; }
 };
 
 // Source, target and map of the frame.
 struct Buffers {
-  HostImage source{TheFrame().image}, target{reference::Image(kWidth, kHeight)}, map{TheFrame().map};
+  HostImage source{TheFrame().image}, target, map{TheFrame().map};
 };
 
 // Runs filter with parameters of the benchmark's radius.
