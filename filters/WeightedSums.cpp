@@ -138,6 +138,21 @@ LENSARA_INLINE void TruncatedQuotients(const SumVector* sums, SumVector inverse,
   for (int c = 0; c < 3; ++c) results[c] = __builtin_convertvector(sums[c] / w, SumInts);
 }
 
+// Slightly more than a quotient taken as sum x rounded inverse can lie below the true one:
+// at most 1.5 x 2^-52 relative, 2^-43 below 2^9.
+constexpr double kQuotientNudge = 0x1p-32;
+
+// TruncatedQuotients for sums and weight sums that are single-precision numbers, the sums
+// not negative and the weight sums positive: their quotient is a whole number or lies at
+// least 2^-25 from one when it is 1/2 or more (sum - n x weight sum is a multiple of the
+// smaller unit in the last place of the two, which is at least 2^-24 of the weight sum's
+// size), so the product nudged up by more than its error truncates as the quotient does.
+LENSARA_INLINE void TruncatedSingleQuotients(const SumVector* sums, SumVector inverse, SumInts* results)
+{
+#pragma GCC unroll 3
+  for (int c = 0; c < 3; ++c) results[c] = __builtin_convertvector(sums[c] * inverse + kQuotientNudge, SumInts);
+}
+
 // The bytes of sum vector v's three colours packed into one word per lane, into the words
 // of its groups.
 LENSARA_INLINE void PackColours(const SumInts* colours, int v, LaneInts* words)
@@ -285,16 +300,20 @@ LENSARA_INLINE bool RoundsByBits(const BlurKernel& kernel, const std::int32_t* c
   return !AnySet(tiny);
 }
 
-// SumGroupsRounded, rounding by the exponent bits where it can.
+// SumGroupsRounded, rounding by the exponent bits where it can. True when it did: the
+// sums are then single-precision numbers and not negative, the weight sums at least 1.
 template <bool DepthTest, bool PerCentre, class Stride>
-LENSARA_INLINE void SumGroups(const BlurKernel& kernel, const Planes& centre, Stride stride, std::int32_t extent,
+LENSARA_INLINE bool SumGroups(const BlurKernel& kernel, const Planes& centre, Stride stride, std::int32_t extent,
                               SumVector* scratch, GroupSums* sums, SumVector* inverse)
 {
   if constexpr (kRoundedSums) {
-    if (RoundsByBits(kernel, centre.map))
-      return SumGroupsRounded<DepthTest, PerCentre, true>(kernel, centre, stride, extent, scratch, sums, inverse);
+    if (RoundsByBits(kernel, centre.map)) {
+      SumGroupsRounded<DepthTest, PerCentre, true>(kernel, centre, stride, extent, scratch, sums, inverse);
+      return true;
+    }
   }
   SumGroupsRounded<DepthTest, PerCentre, false>(kernel, centre, stride, extent, scratch, sums, inverse);
+  return false;
 }
 
 // The groups' pixels, packed in words, as bytes into out (count pixels at most).
@@ -324,7 +343,7 @@ LENSARA_INLINE void BlurLanes(const BlurKernel& kernel, const Planes& centre, St
   }
   GroupSums sums;
   SumVector inverse[kSumVectors];
-  SumGroups<DepthTest, PerCentre>(kernel, centre, stride, extent, scratch, &sums, inverse);
+  bool singles = SumGroups<DepthTest, PerCentre>(kernel, centre, stride, extent, scratch, &sums, inverse);
   for (int v = 0; v < kSumVectors; ++v) {
     if (DepthTest) inverse[v] = 1.0 / sums.weight[v];
     auto weights = [&]() __attribute__((always_inline)) {
@@ -333,7 +352,10 @@ LENSARA_INLINE void BlurLanes(const BlurKernel& kernel, const Planes& centre, St
       for (int i = 0; i < kSumLanes; ++i) w[i] = kernel.WeightSum(centre.map[v * kSumLanes + i]);
       return w;
     };
-    TruncatedQuotients(sums.colour[v], inverse[v], weights, results);
+    if (singles)
+      TruncatedSingleQuotients(sums.colour[v], inverse[v], results);
+    else
+      TruncatedQuotients(sums.colour[v], inverse[v], weights, results);
     PackColours(results, v, words);
   }
   StoreGroups(words, count, out);
