@@ -63,9 +63,11 @@ LENSARA_INLINE SumVector StoredLanes(SumVector sums)
 // before its last rows move back to its start. The rows a result reads (28 bytes a sample)
 // stay within the first-level cache up to radius 8 or so.
 constexpr std::int32_t kColumnBlock = 64;
-// Samples per row of the window: one vector more than the block, so that the rows a
-// result reads do not all fall into the same few cache sets.
-constexpr std::int32_t kWindowStride = kColumnBlock + kLanes;
+// Samples per row of the window: one sum vector more than the block, so that the rows a
+// result reads do not all fall into the same few cache sets, and every row starts where a
+// sum vector does (a whole cache line in the macOS build), so that no load straddles two
+// lines.
+constexpr std::int32_t kWindowStride = kColumnBlock + kSumLanes;
 constexpr std::int32_t kSpareRows = 64;
 
 // Three colour planes and the map plane of one stretch of samples.
