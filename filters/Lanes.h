@@ -32,10 +32,7 @@ constexpr int kGroupsPerSum = kRoundedSums ? 2 : 1;
 constexpr int kSumLanes = kGroupsPerSum * kLanes;
 typedef double Lanes __attribute__((vector_size(kLanes * 8), aligned(8)));
 typedef std::int32_t LaneInts __attribute__((vector_size(kLanes * 4), aligned(4)));
-typedef std::int64_t LaneMask __attribute__((vector_size(kLanes * 8)));
-typedef std::uint8_t LaneBytes __attribute__((vector_size(kLanes * 4)));
 typedef std::uint8_t Bytes16 __attribute__((vector_size(16), aligned(1)));
-typedef std::uint8_t Bytes8 __attribute__((vector_size(8), aligned(1)));
 typedef double SumVector __attribute__((vector_size(kSumLanes * 8), aligned(8)));
 typedef std::int32_t SumInts __attribute__((vector_size(kSumLanes * 4), aligned(4)));
 typedef std::int64_t SumMask __attribute__((vector_size(kSumLanes * 8)));
@@ -82,7 +79,6 @@ struct Planes {
 };
 
 LENSARA_INLINE Lanes LoadLanes(const double* at) { return *reinterpret_cast<const Lanes*>(at); }
-LENSARA_INLINE LaneInts LoadLaneInts(const std::int32_t* at) { return *reinterpret_cast<const LaneInts*>(at); }
 LENSARA_INLINE SumVector LoadSums(const double* at) { return *reinterpret_cast<const SumVector*>(at); }
 LENSARA_INLINE SumInts LoadSumInts(const std::int32_t* at) { return *reinterpret_cast<const SumInts*>(at); }
 LENSARA_INLINE void StoreLanes(double* at, const Lanes& lanes) { std::memcpy(at, &lanes, sizeof lanes); }

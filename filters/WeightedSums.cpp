@@ -2,6 +2,7 @@
 // and the kernel's weights in vectors.
 #include <cstring>
 #include <type_traits>
+#include <utility>
 
 #include "Lanes.h"
 
@@ -153,29 +154,59 @@ LENSARA_INLINE void TruncatedSingleQuotients(const SumVector* sums, SumVector in
   for (int c = 0; c < 3; ++c) results[c] = __builtin_convertvector(sums[c] * inverse + kQuotientNudge, SumInts);
 }
 
-// The bytes of sum vector v's three colours packed into one word per lane, into the words
-// of its groups.
-LENSARA_INLINE void PackColours(const SumInts* colours, int v, LaneInts* words)
+// The bytes of three colours packed into one word per lane.
+LENSARA_INLINE SumInts PackedColours(const SumInts* colours) { return colours[0] | colours[1] << 8 | colours[2] << 16; }
+
+typedef std::uint8_t SumBytes __attribute__((vector_size(kSumLanes * 4)));
+typedef std::uint8_t PixelHalf __attribute__((vector_size(kSumLanes * 2), aligned(1)));
+typedef std::uint8_t PixelQuarter __attribute__((vector_size(kSumLanes), aligned(1)));
+
+// Bytes From .. From + sizeof(Part) - 1 of bytes (a template, so that the shuffle's
+// indices are constants).
+template <class Part, std::size_t From, std::size_t... I>
+LENSARA_INLINE Part BytesFrom(SumBytes bytes, std::index_sequence<I...>)
 {
-  SumInts packed = colours[0] | colours[1] << 8 | colours[2] << 16;
-  for (int h = 0; h < kGroupsPerSum; ++h) words[v * kGroupsPerSum + h] = GroupLanes<LaneInts>(packed, h);
+  return __builtin_shufflevector(bytes, bytes, (From + I)...);
 }
 
-// The lanes' pixels, their colours packed in words, into out (count pixels at most): the
-// words' fourth bytes dropped.
-LENSARA_INLINE void StorePixels(LaneInts words, std::int32_t count, std::uint8_t* out)
+// The words' bytes without every fourth: the lanes' pixels, then kSumLanes spare bytes.
+// Dropped within each 16 bytes, then the words moved together: two shuffles that every
+// instruction set has, where one across 16-byte halves would take four.
+constexpr std::size_t ByteWithinHalf(std::size_t i)
 {
-  LaneBytes bytes;
+  return i % 16 < 12 ? i / 16 * 16 + i % 16 / 3 * 4 + i % 16 % 3 : i;
+}
+constexpr std::size_t WordAcrossHalves(std::size_t j)
+{
+  constexpr std::size_t kPixelWords = 3 * kSumLanes / 4;
+  return j < kPixelWords ? j / 3 * 4 + j % 3 : (j - kPixelWords) * 4 + 3;
+}
+
+template <std::size_t... I, std::size_t... J>
+LENSARA_INLINE SumBytes PixelBytes(SumInts words, std::index_sequence<I...>, std::index_sequence<J...>)
+{
+  SumBytes bytes;
   std::memcpy(&bytes, &words, sizeof bytes);
-  LaneBytes pixels = __builtin_shufflevector(bytes, bytes, 0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 3, 3, 3, 3);
-  if (count < kLanes) return (void)std::memcpy(out, &pixels, count * 3);
+  bytes = __builtin_shufflevector(bytes, bytes, ByteWithinHalf(I)...);
+  std::memcpy(&words, &bytes, sizeof words);
+  words = __builtin_shufflevector(words, words, WordAcrossHalves(J)...);
+  std::memcpy(&bytes, &words, sizeof bytes);
+  return bytes;
+}
+
+// The lanes' pixels, their colours packed in words, into out (count pixels at most). The
+// pixels are stored in order along the run: while the next sum vector's pixels cover the
+// spare bytes past these, one store of the whole vector writes them.
+LENSARA_INLINE void StorePixels(SumInts words, std::int32_t count, std::uint8_t* out)
+{
+  SumBytes pixels = PixelBytes(words, std::make_index_sequence<sizeof(SumBytes)>(), std::make_index_sequence<kSumLanes>());
+  if (3 * count >= 4 * kSumLanes) return (void)std::memcpy(out, &pixels, sizeof pixels);
+  if (count < kSumLanes) return (void)std::memcpy(out, &pixels, count * 3);
   // Two stores straight from the register (a copy of the vector would go through memory).
-  Bytes8 low = __builtin_shufflevector(pixels, pixels, 0, 1, 2, 3, 4, 5, 6, 7);
-  LaneInts packed;
-  std::memcpy(&packed, &pixels, sizeof packed);
-  std::int32_t high = packed[2];
-  std::memcpy(out, &low, sizeof low);
-  std::memcpy(out + sizeof low, &high, sizeof high);
+  PixelHalf half = BytesFrom<PixelHalf, 0>(pixels, std::make_index_sequence<sizeof(PixelHalf)>());
+  PixelQuarter quarter = BytesFrom<PixelQuarter, sizeof half>(pixels, std::make_index_sequence<sizeof(PixelQuarter)>());
+  std::memcpy(out, &half, sizeof half);
+  std::memcpy(out + sizeof half, &quarter, sizeof quarter);
 }
 
 // a[i][j] becomes out[j][i] for 4 x 4 doubles, in each group's half of a sum vector
@@ -227,13 +258,18 @@ LENSARA_INLINE void LoadSlotBlock(const BlurKernel& kernel, const std::int32_t* 
   Transpose(rows, slots + s);
 }
 
-// The larger of a and b in each lane.
-LENSARA_INLINE LaneInts Larger(LaneInts a, LaneInts b) { return a > b ? a : b; }
+// The larger of a and b in each lane (LaneInts or SumInts).
+template <class Ints>
+LENSARA_INLINE Ints Larger(Ints a, Ints b)
+{
+  return a > b ? a : b;
+}
 
 // The largest of the lanes' values.
 static_assert(kLanes == 4, "the shuffles are written for 4 lanes");
-LENSARA_INLINE std::int32_t LargestLane(LaneInts v)
+LENSARA_INLINE std::int32_t LargestLane(SumInts lanes)
 {
+  LaneInts v = Larger(GroupLanes<LaneInts>(lanes, 0), GroupLanes<LaneInts>(lanes, 1));
   v = Larger(v, __builtin_shufflevector(v, v, 2, 3, 0, 1));
   v = Larger(v, __builtin_shufflevector(v, v, 1, 0, 3, 2));
   return v[0];
@@ -244,8 +280,8 @@ template <bool PerCentre>
 LENSARA_INLINE std::int32_t LaneExtent(const BlurKernel& kernel, const std::int32_t* centre)
 {
   if (!PerCentre) return kernel.Extent(0);
-  LaneInts largest = LoadLaneInts(centre);
-  for (int g = 1; g < kGroups; ++g) largest = Larger(largest, LoadLaneInts(centre + g * kLanes));
+  SumInts largest = LoadSumInts(centre);
+  for (int v = 1; v < kSumVectors; ++v) largest = Larger(largest, LoadSumInts(centre + v * kSumLanes));
   return kernel.Extent(LargestLane(largest));
 }
 
@@ -292,9 +328,9 @@ LENSARA_INLINE void SumGroupsRounded(const BlurKernel& kernel, const Planes& cen
 // that every sum rounds by two additions on its exponent bits (SingleRounded).
 LENSARA_INLINE bool RoundsByBits(const BlurKernel& kernel, const std::int32_t* centre)
 {
-  LaneInts tiny = {};
-  for (int g = 0; g < kGroups; ++g) {
-    LaneInts values = LoadLaneInts(centre + g * kLanes);
+  SumInts tiny = {};
+  for (int v = 0; v < kSumVectors; ++v) {
+    SumInts values = LoadSumInts(centre + v * kSumLanes);
     tiny |= (values >= kernel.TinyFrom()) & (values <= kernel.TinyTo());
   }
   return !AnySet(tiny);
@@ -316,12 +352,6 @@ LENSARA_INLINE bool SumGroups(const BlurKernel& kernel, const Planes& centre, St
   return false;
 }
 
-// The groups' pixels, packed in words, as bytes into out (count pixels at most).
-LENSARA_INLINE void StoreGroups(const LaneInts* words, std::int32_t count, std::uint8_t* out)
-{
-  for (int g = 0; g < kGroups && g * kLanes < count; ++g) StorePixels(words[g], count - g * kLanes, out + g * kLanes * 3);
-}
-
 // Blurs the kGroupPixels pixels whose samples sit at centre into out (3 bytes each, count
 // of them at most): without the depth test every pixel's weight sum is its centre
 // value's. scratch has room for kSumVectors x the kernel's SlotCount() sum vectors.
@@ -330,21 +360,20 @@ LENSARA_INLINE void BlurLanes(const BlurKernel& kernel, const Planes& centre, St
                               SumVector* scratch, std::uint8_t* out)
 {
   std::int32_t extent = LaneExtent<PerCentre>(kernel, centre.map);
-  LaneInts words[kGroups];
   SumInts results[3];
   if (extent == 0) {
     // Each lane's only sample is its own pixel, with weight 1: the pixel stays as it is.
-    for (int v = 0; v < kSumVectors; ++v) {
+    for (int v = 0; v < kSumVectors && v * kSumLanes < count; ++v) {
       for (int c = 0; c < 3; ++c)
         results[c] = __builtin_convertvector(LoadSums(centre.colour[c] + v * kSumLanes), SumInts);
-      PackColours(results, v, words);
+      StorePixels(PackedColours(results), count - v * kSumLanes, out + v * kSumLanes * 3);
     }
-    return StoreGroups(words, count, out);
+    return;
   }
   GroupSums sums;
   SumVector inverse[kSumVectors];
   bool singles = SumGroups<DepthTest, PerCentre>(kernel, centre, stride, extent, scratch, &sums, inverse);
-  for (int v = 0; v < kSumVectors; ++v) {
+  for (int v = 0; v < kSumVectors && v * kSumLanes < count; ++v) {
     if (DepthTest) inverse[v] = 1.0 / sums.weight[v];
     auto weights = [&]() __attribute__((always_inline)) {
       if (DepthTest) return sums.weight[v];
@@ -356,9 +385,8 @@ LENSARA_INLINE void BlurLanes(const BlurKernel& kernel, const Planes& centre, St
       TruncatedSingleQuotients(sums.colour[v], inverse[v], results);
     else
       TruncatedQuotients(sums.colour[v], inverse[v], weights, results);
-    PackColours(results, v, words);
+    StorePixels(PackedColours(results), count - v * kSumLanes, out + v * kSumLanes * 3);
   }
-  StoreGroups(words, count, out);
 }
 
 template <bool DepthTest, bool PerCentre, class Stride>
