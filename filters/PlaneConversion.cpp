@@ -2,6 +2,7 @@
 // at a time.
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "EdgeIndex.h"
 #include "Lanes.h"
@@ -43,40 +44,55 @@ LENSARA_INLINE Bytes32 Twice(Bytes16 b)
                                  8, 9, 10, 11, 12, 13, 14, 15);
 }
 
-// The bits of 2^52 + b for a byte b in the low bits; less 2^52, the double is b. (A
-// conversion from integers would be split into halves in the AVX2 copy.)
-constexpr std::int64_t kByteBias = 0x4330000000000000;
+// Less 2^52, the double whose bits are 0x43300000000000bb is the byte bb. The four pixels
+// of a load fill 12 of its 16 bytes; the other four (spare) are set to 0, 0x30, 0x43 and 0,
+// so that one shuffle puts every byte of four such doubles in place. (A conversion from
+// integers would be split into halves in the AVX2 copy.)
+constexpr Bytes16 kBiasBytes = {0, 0x30, 0x43, 0, 0, 0x30, 0x43, 0, 0, 0x30, 0x43, 0, 0, 0x30, 0x43, 0};
 
-// Byte C of the four pixels that start at byte At of the 16 bytes, as doubles.
-template <int C, int At>
+// bytes with its four spare bytes, from Spare on (a multiple of 4), set to 0, 0x30, 0x43, 0.
+template <int Spare, std::size_t... I>
+LENSARA_INLINE Bytes16 WithBias(Bytes16 bytes, std::index_sequence<I...>)
+{
+  return __builtin_shufflevector(bytes, kBiasBytes, (I >= Spare && I < Spare + 4 ? 16 + I : I)...);
+}
+
+template <int Spare>
+LENSARA_INLINE Bytes16 WithBias(Bytes16 bytes)
+{
+  return WithBias<Spare>(bytes, std::make_index_sequence<16>());
+}
+
+// Byte C of the four pixels that start at byte At of the 16 bytes, whose spare bytes start
+// at Spare, as doubles.
+template <int C, int At, int Spare>
 LENSARA_INLINE Lanes PixelColour(const Bytes32& twice)
 {
-  constexpr int p = At + C, q = 16 + At + C;
-  Bytes32 moved = __builtin_shufflevector(twice, twice, p, 0, 0, 0, 0, 0, 0, 0, p + 3, 0, 0, 0, 0, 0, 0, 0, q + 6, 16,
-                                          16, 16, 16, 16, 16, 16, q + 9, 16, 16, 16, 16, 16, 16, 16);
-  LaneMask words;
-  std::memcpy(&words, &moved, sizeof words);
-  words = (words & 0xFF) | kByteBias;
+  constexpr int p = At + C, q = 16 + At + C, z = Spare, l = Spare + 1, h = Spare + 2;
+  Bytes32 moved = __builtin_shufflevector(twice, twice, p, z, z, z, z, z, l, h, p + 3, z, z, z, z, z, l, h, q + 6,
+                                          16 + z, 16 + z, 16 + z, 16 + z, 16 + z, 16 + l, 16 + h, q + 9, 16 + z, 16 + z,
+                                          16 + z, 16 + z, 16 + z, 16 + l, 16 + h);
   Lanes biased;
-  std::memcpy(&biased, &words, sizeof biased);
+  std::memcpy(&biased, &moved, sizeof biased);
   return biased - 0x1p52;
 }
 
 // Colour C of kConvertRun adjacent pixels as doubles into to. Their 24 bytes are loaded as
 // bytes 0 .. 15 and 8 .. 23, two loads that stay within them: pixels 0 .. 3 start at byte
-// 0 of the first, pixels 4 .. 7 at byte 4 of the second.
+// 0 of the first, bytes 12 .. 15 spare, pixels 4 .. 7 at byte 4 of the second, bytes 0 ..
+// 3 spare.
 template <int C>
 LENSARA_INLINE void ConvertColour(const Bytes32& low, const Bytes32& high, double* to)
 {
-  StoreLanes(to, PixelColour<C, 0>(low));
-  StoreLanes(to + kLanes, PixelColour<C, 4>(high));
+  StoreLanes(to, PixelColour<C, 0, 12>(low));
+  StoreLanes(to + kLanes, PixelColour<C, 4, 0>(high));
 }
 
 // kConvertRun adjacent pixels into the planes from j on.
 LENSARA_INLINE void ConvertPixelRun(const std::uint8_t* pixels, const std::uint8_t* mapPixels, const Planes& to,
                                     std::ptrdiff_t j)
 {
-  Bytes32 low = Twice(LoadBytes(pixels)), high = Twice(LoadBytes(pixels + 8));
+  Bytes32 low = Twice(WithBias<12>(LoadBytes(pixels))), high = Twice(WithBias<0>(LoadBytes(pixels + 8)));
   ConvertColour<0>(low, high, to.colour[0] + j);
   ConvertColour<1>(low, high, to.colour[1] + j);
   ConvertColour<2>(low, high, to.colour[2] + j);
