@@ -94,17 +94,17 @@ Count RoundToGroups(Count count)
 // samples, the sample at offset k lies k samples further along the rows, or k rows of the
 // window further along the columns. The planes have room for count rounded up to whole
 // groups of pixels; slots has room for kGroups x the kernel's SlotCount() lane vectors.
-void BlurPixelsInto(const BlurKernel& kernel, Planes centre, bool alongColumns, bool depthTest, std::int32_t count,
+void BlurPixelsInto(const BlurKernel& kernel, const Planes& centre, bool alongColumns, bool depthTest, std::int32_t count,
                     SumVector* slots, std::uint8_t* out);
 
 // Pixels from .. from + count - 1 of image row y (width pixels, reflected at its ends), then
 // pad cleared samples.
 void ConvertRow(const std::uint8_t* image, const std::uint8_t* map, std::int32_t width, std::int32_t height,
-                std::int32_t y, std::int64_t from, std::int32_t count, std::int32_t pad, Planes to);
+                std::int32_t y, std::int64_t from, std::int32_t count, std::int32_t pad, const Planes& to);
 
 // Columns x0 .. x0 + lanes - 1 of image row y (reflected into the image) into the planes
 // from sample j on, cleared up to whole vectors of lanes.
 void ConvertBlockRow(const std::uint8_t* image, const std::uint8_t* map, std::int32_t width, std::int32_t height,
-                     std::int64_t y, std::int32_t x0, std::int32_t lanes, Planes to, std::ptrdiff_t j);
+                     std::int64_t y, std::int32_t x0, std::int32_t lanes, const Planes& to, std::ptrdiff_t j);
 
 }  // namespace filters

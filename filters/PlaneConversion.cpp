@@ -143,7 +143,7 @@ LENSARA_INLINE void PrefetchAhead(const std::uint8_t* image, const std::uint8_t*
 
 LENSARA_CLONES void ConvertRow(const std::uint8_t* image, const std::uint8_t* map, std::int32_t width,
                                std::int32_t height, std::int32_t y, std::int64_t from, std::int32_t count,
-                               std::int32_t pad, Planes to)
+                               std::int32_t pad, const Planes& to)
 {
   std::int64_t inside = std::clamp<std::int64_t>(-from, 0, count);
   std::int64_t end = std::clamp<std::int64_t>(width - from, inside, count);
@@ -165,7 +165,7 @@ LENSARA_CLONES void ConvertRow(const std::uint8_t* image, const std::uint8_t* ma
 }
 
 LENSARA_CLONES void ConvertBlockRow(const std::uint8_t* image, const std::uint8_t* map, std::int32_t width,
-                                    std::int32_t height, std::int64_t y, std::int32_t x0, std::int32_t lanes, Planes to,
+                                    std::int32_t height, std::int64_t y, std::int32_t x0, std::int32_t lanes, const Planes& to,
                                     std::ptrdiff_t j)
 {
   std::ptrdiff_t at = (std::ptrdiff_t(EdgeIndex(y, height)) * width + x0) * 3;

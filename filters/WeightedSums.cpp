@@ -415,7 +415,7 @@ LENSARA_INLINE void BlurRunAlong(const BlurKernel& kernel, const Planes& centre,
 
 }  // namespace
 
-LENSARA_CLONES void BlurPixelsInto(const BlurKernel& kernel, Planes centre, bool alongColumns, bool depthTest,
+LENSARA_CLONES void BlurPixelsInto(const BlurKernel& kernel, const Planes& centre, bool alongColumns, bool depthTest,
                                    std::int32_t count, SumVector* slots, std::uint8_t* out)
 {
   if (kernel.PerCentre()) {
