@@ -103,9 +103,10 @@ LENSARA_INLINE void ConvertPixelRun(const std::uint8_t* pixels, const std::uint8
   std::memcpy(to.map + j, &values, sizeof values);
 }
 
-// count adjacent pixels into the planes from j on.
+// count adjacent pixels into the planes from j on (to by value: a copy that the stores
+// cannot change, so that its pointers stay in registers).
 LENSARA_INLINE void ConvertRun(const std::uint8_t* pixels, const std::uint8_t* mapPixels, std::int32_t count,
-                               const Planes& to, std::ptrdiff_t j)
+                               Planes to, std::ptrdiff_t j)
 {
   std::int32_t i = 0;
   for (; i + kConvertRun <= count; i += kConvertRun) ConvertPixelRun(pixels + i * 3, mapPixels + i * 3, to, j + i);
@@ -165,8 +166,8 @@ LENSARA_CLONES void ConvertRow(const std::uint8_t* image, const std::uint8_t* ma
 }
 
 LENSARA_CLONES void ConvertBlockRow(const std::uint8_t* image, const std::uint8_t* map, std::int32_t width,
-                                    std::int32_t height, std::int64_t y, std::int32_t x0, std::int32_t lanes, const Planes& to,
-                                    std::ptrdiff_t j)
+                                    std::int32_t height, std::int64_t y, std::int32_t x0, std::int32_t lanes,
+                                    const Planes& to, std::ptrdiff_t j)
 {
   std::ptrdiff_t at = (std::ptrdiff_t(EdgeIndex(y, height)) * width + x0) * 3;
   PrefetchAhead(image, map, width, height, y, x0, lanes * 3);

@@ -389,8 +389,10 @@ LENSARA_INLINE void BlurLanes(const BlurKernel& kernel, const Planes& centre, St
   }
 }
 
+// BlurLanes along a run of count pixels (centre by value: a copy that the stores cannot
+// change, so that its pointers stay in registers).
 template <bool DepthTest, bool PerCentre, class Stride>
-LENSARA_INLINE void BlurRun(const BlurKernel& kernel, const Planes& centre, Stride stride, std::int32_t count,
+LENSARA_INLINE void BlurRun(const BlurKernel& kernel, Planes centre, Stride stride, std::int32_t count,
                             SumVector* slots, std::uint8_t* out)
 {
   for (std::int32_t p = 0; p < count; p += kGroupPixels)
