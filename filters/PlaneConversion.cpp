@@ -103,13 +103,31 @@ LENSARA_INLINE void ConvertPixelRun(const std::uint8_t* pixels, const std::uint8
   std::memcpy(to.map + j, &values, sizeof values);
 }
 
-// count adjacent pixels into the planes from j on (to by value: a copy that the stores
-// cannot change, so that its pointers stay in registers).
+// A pass's rows are far apart in the image, too far for the processor to fetch them
+// ahead by itself: each run of a row asks for the same pixels kPrefetchRows further down
+// as it goes, a few at a time (asked all at once, a row's requests overflow the
+// processor's queue of misses, and most of them are lost).
+constexpr std::int64_t kPrefetchRows = 4;
+
+// The distance in bytes from the pixels of image row y (reflected into the image) to the
+// same pixels kPrefetchRows further down.
+LENSARA_INLINE std::ptrdiff_t PrefetchDistance(std::int32_t width, std::int32_t height, std::int64_t y)
+{
+  return (std::ptrdiff_t(EdgeIndex(y + kPrefetchRows, height)) - EdgeIndex(y, height)) * width * 3;
+}
+
+// count adjacent pixels into the planes from j on, asking for those ahead bytes further on
+// (to by value: a copy that the stores cannot change, so that its pointers stay in
+// registers).
 LENSARA_INLINE void ConvertRun(const std::uint8_t* pixels, const std::uint8_t* mapPixels, std::int32_t count,
-                               Planes to, std::ptrdiff_t j)
+                               Planes to, std::ptrdiff_t j, std::ptrdiff_t ahead)
 {
   std::int32_t i = 0;
-  for (; i + kConvertRun <= count; i += kConvertRun) ConvertPixelRun(pixels + i * 3, mapPixels + i * 3, to, j + i);
+  for (; i + kConvertRun <= count; i += kConvertRun) {
+    __builtin_prefetch(pixels + i * 3 + ahead);
+    __builtin_prefetch(mapPixels + i * 3 + ahead);
+    ConvertPixelRun(pixels + i * 3, mapPixels + i * 3, to, j + i);
+  }
   for (; i < count; ++i) ConvertPixel(pixels + i * 3, mapPixels + i * 3, to, j + i);
 }
 
@@ -122,24 +140,6 @@ LENSARA_INLINE void ClearRun(const Planes& to, std::ptrdiff_t j, std::int32_t co
   }
 }
 
-// A pass's rows are far apart in the image, too far for the processor to fetch them
-// ahead by itself: each row's conversion asks for the same pixels kPrefetchRows further
-// down.
-constexpr std::int64_t kPrefetchRows = 4;
-constexpr std::int32_t kCacheLine = 64;
-
-// Asks for bytes bytes of image and map from pixel x of row y + kPrefetchRows (reflected
-// into the image) on.
-LENSARA_INLINE void PrefetchAhead(const std::uint8_t* image, const std::uint8_t* map, std::int32_t width,
-                                  std::int32_t height, std::int64_t y, std::int64_t x, std::int64_t bytes)
-{
-  std::ptrdiff_t at = (std::ptrdiff_t(EdgeIndex(y + kPrefetchRows, height)) * width + x) * 3;
-  for (std::int64_t b = 0; b < bytes; b += kCacheLine) {
-    __builtin_prefetch(image + at + b);
-    __builtin_prefetch(map + at + b);
-  }
-}
-
 }  // namespace
 
 LENSARA_CLONES void ConvertRow(const std::uint8_t* image, const std::uint8_t* map, std::int32_t width,
@@ -148,7 +148,6 @@ LENSARA_CLONES void ConvertRow(const std::uint8_t* image, const std::uint8_t* ma
 {
   std::int64_t inside = std::clamp<std::int64_t>(-from, 0, count);
   std::int64_t end = std::clamp<std::int64_t>(width - from, inside, count);
-  PrefetchAhead(image, map, width, height, y, from + inside, (end - inside) * 3);
   std::ptrdiff_t rowStart = std::ptrdiff_t(y) * width * 3;
   const std::uint8_t* row = image + rowStart;
   const std::uint8_t* mapRow = map + rowStart;
@@ -157,7 +156,7 @@ LENSARA_CLONES void ConvertRow(const std::uint8_t* image, const std::uint8_t* ma
     ConvertPixel(row + at, mapRow + at, to, j);
   }
   ConvertRun(row + (from + inside) * 3, mapRow + (from + inside) * 3, static_cast<std::int32_t>(end - inside), to,
-             inside);
+             inside, PrefetchDistance(width, height, y));
   for (std::int32_t j = static_cast<std::int32_t>(end); j < count; ++j) {
     std::ptrdiff_t at = EdgeIndex(from + j, width) * 3;
     ConvertPixel(row + at, mapRow + at, to, j);
@@ -170,8 +169,7 @@ LENSARA_CLONES void ConvertBlockRow(const std::uint8_t* image, const std::uint8_
                                     const Planes& to, std::ptrdiff_t j)
 {
   std::ptrdiff_t at = (std::ptrdiff_t(EdgeIndex(y, height)) * width + x0) * 3;
-  PrefetchAhead(image, map, width, height, y, x0, lanes * 3);
-  ConvertRun(image + at, map + at, lanes, to, j);
+  ConvertRun(image + at, map + at, lanes, to, j, PrefetchDistance(width, height, y));
   ClearRun(to, j + lanes, RoundToGroups(lanes) - lanes);
 }
 
