@@ -94,8 +94,8 @@ Count RoundToGroups(Count count)
 // samples, the sample at offset k lies k samples further along the rows, or k rows of the
 // window further along the columns. The planes have room for count rounded up to whole
 // groups of pixels; slots has room for kGroups x the kernel's SlotCount() lane vectors.
-void BlurPixelsInto(const BlurKernel& kernel, const Planes& centre, bool alongColumns, bool depthTest, std::int32_t count,
-                    SumVector* slots, std::uint8_t* out);
+void BlurPixelsInto(const BlurKernel& kernel, const Planes& centre, bool alongColumns, bool depthTest,
+                    std::int32_t count, SumVector* slots, std::uint8_t* out);
 
 // Pixels from .. from + count - 1 of image row y (width pixels, reflected at its ends), then
 // pad cleared samples.

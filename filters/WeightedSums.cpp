@@ -199,7 +199,7 @@ LENSARA_INLINE SumBytes PixelBytes(SumInts words, std::index_sequence<I...>, std
 // spare bytes past these, one store of the whole vector writes them.
 LENSARA_INLINE void StorePixels(SumInts words, std::int32_t count, std::uint8_t* out)
 {
-  SumBytes pixels = PixelBytes(words, std::make_index_sequence<sizeof(SumBytes)>(), std::make_index_sequence<kSumLanes>());
+  SumBytes pixels = PixelBytes(words, std::make_index_sequence<sizeof words>(), std::make_index_sequence<kSumLanes>());
   if (3 * count >= 4 * kSumLanes) return (void)std::memcpy(out, &pixels, sizeof pixels);
   if (count < kSumLanes) return (void)std::memcpy(out, &pixels, count * 3);
   // Two stores straight from the register (a copy of the vector would go through memory).
