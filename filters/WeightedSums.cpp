@@ -154,9 +154,6 @@ LENSARA_INLINE void TruncatedSingleQuotients(const SumVector* sums, SumVector in
   for (int c = 0; c < 3; ++c) results[c] = __builtin_convertvector(sums[c] * inverse + kQuotientNudge, SumInts);
 }
 
-// The bytes of three colours packed into one word per lane.
-LENSARA_INLINE SumInts PackedColours(const SumInts* colours) { return colours[0] | colours[1] << 8 | colours[2] << 16; }
-
 typedef std::uint8_t SumBytes __attribute__((vector_size(kSumLanes * 4)));
 typedef std::uint8_t PixelHalf __attribute__((vector_size(kSumLanes * 2), aligned(1)));
 typedef std::uint8_t PixelQuarter __attribute__((vector_size(kSumLanes), aligned(1)));
@@ -194,11 +191,13 @@ LENSARA_INLINE SumBytes PixelBytes(SumInts words, std::index_sequence<I...>, std
   return bytes;
 }
 
-// The lanes' pixels, their colours packed in words, into out (count pixels at most). The
-// pixels are stored in order along the run: while the next sum vector's pixels cover the
-// spare bytes past these, one store of the whole vector writes them.
-LENSARA_INLINE void StorePixels(SumInts words, std::int32_t count, std::uint8_t* out)
+// The lanes' pixels, their three colours' bytes packed into one word per lane, into out
+// (count pixels at most). The pixels are stored in order along the run: while the next
+// sum vector's pixels cover the spare bytes past these, one store of the whole vector
+// writes them.
+LENSARA_INLINE void StorePixels(const SumInts* colours, std::int32_t count, std::uint8_t* out)
 {
+  SumInts words = colours[0] | colours[1] << 8 | colours[2] << 16;
   SumBytes pixels = PixelBytes(words, std::make_index_sequence<sizeof words>(), std::make_index_sequence<kSumLanes>());
   if (3 * count >= 4 * kSumLanes) return (void)std::memcpy(out, &pixels, sizeof pixels);
   if (count < kSumLanes) return (void)std::memcpy(out, &pixels, count * 3);
@@ -366,7 +365,7 @@ LENSARA_INLINE void BlurLanes(const BlurKernel& kernel, const Planes& centre, St
     for (int v = 0; v < kSumVectors && v * kSumLanes < count; ++v) {
       for (int c = 0; c < 3; ++c)
         results[c] = __builtin_convertvector(LoadSums(centre.colour[c] + v * kSumLanes), SumInts);
-      StorePixels(PackedColours(results), count - v * kSumLanes, out + v * kSumLanes * 3);
+      StorePixels(results, count - v * kSumLanes, out + v * kSumLanes * 3);
     }
     return;
   }
@@ -385,7 +384,7 @@ LENSARA_INLINE void BlurLanes(const BlurKernel& kernel, const Planes& centre, St
       TruncatedSingleQuotients(sums.colour[v], inverse[v], results);
     else
       TruncatedQuotients(sums.colour[v], inverse[v], weights, results);
-    StorePixels(PackedColours(results), count - v * kSumLanes, out + v * kSumLanes * 3);
+    StorePixels(results, count - v * kSumLanes, out + v * kSumLanes * 3);
   }
 }
 
